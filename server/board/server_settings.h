@@ -1,0 +1,22 @@
+// The server's one settings record, filled from the settings store at
+// start-up and changed by the administration dialogs.
+#pragma once
+#include <cstddef>
+
+struct ServerSettings {
+    char WorkingDir[300];
+    char Port[12];
+    char HTMLFile[350];
+    char Header[1000];
+    char Footer[1000];
+    char History[8];
+    bool history_flag;
+};
+
+// The header and footer the page gets while none is stored.
+extern const char kDefaultHeader[];
+extern const char kDefaultFooter[];
+
+// The data file's path: WorkingDir, the platform's separator, "tesmar.dat".
+// Returns 0 when it does not fit in capacity bytes.
+int BuildDataFilePath(const ServerSettings &settings, char *out, size_t capacity);

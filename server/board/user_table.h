@@ -1,0 +1,64 @@
+// The board in memory: 150 fixed-width user records and the count of those
+// in use, with the board order and the administrator's edits.
+#pragma once
+#include <cstdint>
+
+class Alerts;
+class Clock;
+struct ServerSettings;
+
+constexpr int kMaxUsers = 150;
+
+struct UserRecord {
+    char name[20];        // empty name: a free slot
+    signed char in_out;   // non-zero: in
+    char destination[30];
+    char time[10];
+    char return_time[30];
+};
+
+struct UserTable {
+    UserRecord slots[kMaxUsers];
+    uint32_t count;
+};
+
+// What the table operations work on: the table, the settings that name the
+// data file and the page, and the platform seams.
+struct BoardContext {
+    UserTable &table;
+    const ServerSettings &settings;
+    Alerts &alerts;
+    Clock &clock;
+};
+
+// What became of the two files after a change of the board.
+struct BoardWrites {
+    bool saved = true;        // the data file was replaced
+    bool page_written = true; // the board page was replaced (or none is set)
+};
+
+void ClearRecord(UserRecord &record);
+void ClearTable(UserTable &table);
+
+// Board order: ASCII A-Z folded to lower case, bytes compared unsigned, a
+// proper beginning is smaller, the empty name smallest. <0, 0, >0.
+int CompareNames(const char *a, const char *b);
+// Byte for byte, case-sensitive. <0, 0, >0.
+int CompareNamesExact(const char *a, const char *b);
+
+// Stable sort of all 150 slots, records in use moved to the front, count set.
+void SortAndCompact(UserTable &table);
+
+// Adds a user (name cut to 19 characters), in and at "12:00". Refuses a
+// duplicate, a full board or a name the data file cannot hold, with a
+// message. On success sorts, saves the data file and rewrites the page.
+// Returns 1 when added, 0 when refused. writes (optional) gets the files'
+// fate.
+int AddUser(BoardContext &board, const char *name, BoardWrites *writes = nullptr);
+
+// Renames the first record named old_name exactly (an empty new_name
+// deletes it). Refuses a new name the data file cannot hold, with a
+// message, changing nothing. Otherwise sorts, saves and rewrites the page
+// whether or not a record was found, and returns 1.
+int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
+               BoardWrites *writes = nullptr);
