@@ -1,0 +1,1 @@
+# The administration dialogs' sources are added to tesmar_shell here.
