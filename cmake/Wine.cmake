@@ -6,10 +6,13 @@ set(WINE_TEST_ENVIRONMENT
     "WINEDEBUG=-all"
     "WINEDLLOVERRIDES=mscoree,mshtml=")
 
-# project_test(NAME n TARGET t [TIMEOUT s] [ARGS ...]): one test per
-# executable; under the Windows build it runs through the emulator (wine).
+# project_test(NAME n TARGET t [TIMEOUT s] [ARGS ...] [LOCKS ...]): one
+# test per executable; under the Windows build it runs through the emulator
+# (wine). LOCKS names shared things the test changes (for example
+# "registry-tesmar" for the server's settings key in the shared prefix), so
+# that tests touching the same thing never run at the same time.
 function(project_test)
-    cmake_parse_arguments(T "" "NAME;TARGET;TIMEOUT" "ARGS;LABELS" ${ARGN})
+    cmake_parse_arguments(T "" "NAME;TARGET;TIMEOUT" "ARGS;LABELS;LOCKS" ${ARGN})
     if(NOT T_TIMEOUT)
         set(T_TIMEOUT 120)
     endif()
@@ -17,6 +20,9 @@ function(project_test)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
     if(T_LABELS)
         set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+    endif()
+    if(T_LOCKS)
+        set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
     endif()
     if(WIN32)
         set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${WINE_TEST_ENVIRONMENT}")
