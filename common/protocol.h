@@ -36,7 +36,10 @@ constexpr size_t kRequestLineCapacity = 94;
 // Builds the request line for the fields into out (NUL-terminated, never
 // more than capacity bytes). An empty field goes out as one space; a "-" in
 // a time, destination or return time goes out as a space, since the server
-// splits fields at dashes. Returns the line's length without its NUL.
+// splits fields at dashes; a CR or LF in any field goes out as a space, so
+// that no field ends the line early. Each field is read up to its NUL or
+// its array's last byte. Returns the line's length without its NUL (cut
+// to capacity - 1 when the buffer is too small).
 size_t BuildRequestLine(const RequestFields &fields, char *out, size_t capacity);
 
 // A port text as both programs read it: leading white space, an optional
