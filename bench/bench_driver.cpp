@@ -1,0 +1,304 @@
+// The benchmarks' load driver, run natively against a server under Wine.
+//
+//   bench_driver board DAT_FILE USERS
+//       writes a data file of USERS users (user000, user001, ...), all in.
+//   bench_driver rush PORT USERS TAG DAT_FILE PAGE_FILE
+//       USERS clients connect at the same moment, client i signing user i
+//       out to destination TAG-i; then checks that the data file and the
+//       page hold every change.
+//   bench_driver throughput PORT USERS SECONDS
+//       back-to-back sign-ins, one connection each, for SECONDS seconds.
+//   bench_driver requests PORT USERS COUNT
+//       COUNT back-to-back sign-ins (the memory benchmark's load).
+//   bench_driver fsync DIR
+//       the time one fsync of a small file takes in DIR.
+//
+// Every mode prints "key=value" lines for scripts/bench; the exit status
+// is 0 unless the mode could not run at all.
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+#include <algorithm>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+std::string UserName(int i) {
+    char name[16];
+    snprintf(name, sizeof name, "user%03d", i);
+    return name;
+}
+
+bool ReadFile(const char *path, std::string &out) {
+    FILE *file = fopen(path, "rb");
+    if (!file) return false;
+    char buffer[65536];
+    size_t got;
+    out.clear();
+    while ((got = fread(buffer, 1, sizeof buffer, file)) > 0) out.append(buffer, got);
+    fclose(file);
+    return true;
+}
+
+int WriteBoard(const char *path, int users) {
+    FILE *file = fopen(path, "wb");
+    if (!file) {
+        perror(path);
+        return 1;
+    }
+    for (int i = 0; i < users; ++i) fprintf(file, "%s-1- -12:00- -\r\n", UserName(i).c_str());
+    return fclose(file) == 0 ? 0 : 1;
+}
+
+sockaddr_in Loopback(int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+// One blocking request: connect, send, read until the server closes.
+// Returns the reply (empty when the connection failed).
+std::string Exchange(int port, const std::string &request) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return "";
+    timeval timeout{10, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    sockaddr_in address = Loopback(port);
+    std::string reply;
+    if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+        send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size())) {
+        char buffer[512];
+        ssize_t got;
+        while ((got = recv(fd, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, got);
+    }
+    close(fd);
+    return reply;
+}
+
+std::string SignIn(int user, int serial) {
+    char request[64];
+    snprintf(request, sizeof request, "#i%s-%02d:%02d\n\r", UserName(user).c_str(),
+             serial / 60 % 24, serial % 60);
+    return request;
+}
+
+struct RushClient {
+    int fd = -1;
+    bool sent = false;
+    bool done = false;
+    std::string request;
+    std::string reply;
+    double latency_ms = 0;
+};
+
+double Percentile(std::vector<double> sorted, double fraction) {
+    if (sorted.empty()) return 0;
+    std::sort(sorted.begin(), sorted.end());
+    size_t rank = static_cast<size_t>(fraction * sorted.size() + 0.999999);
+    if (rank < 1) rank = 1;
+    if (rank > sorted.size()) rank = sorted.size();
+    return sorted[rank - 1];
+}
+
+int Rush(int port, int users, const char *tag, const char *dat_path, const char *page_path) {
+    std::vector<RushClient> clients(users);
+    for (int i = 0; i < users; ++i) {
+        char request[96];
+        snprintf(request, sizeof request, "#o%s-07:%02d-%s %d-08:00\n\r", UserName(i).c_str(),
+                 i % 60, tag, i);
+        clients[i].request = request;
+    }
+    sockaddr_in address = Loopback(port);
+    Clock::time_point start = Clock::now();
+    for (auto &client : clients) {
+        client.fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        if (client.fd < 0) {
+            client.done = true;
+            continue;
+        }
+        if (connect(client.fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 &&
+            errno != EINPROGRESS) {
+            client.done = true;
+            client.latency_ms = MillisecondsSince(start);
+        }
+    }
+    const double deadline_ms = 60000;
+    for (;;) {
+        std::vector<pollfd> waits;
+        std::vector<int> owners;
+        for (int i = 0; i < users; ++i) {
+            if (clients[i].done) continue;
+            waits.push_back({clients[i].fd, static_cast<short>(clients[i].sent ? POLLIN : POLLOUT), 0});
+            owners.push_back(i);
+        }
+        if (waits.empty() || MillisecondsSince(start) > deadline_ms) break;
+        if (poll(waits.data(), waits.size(), 100) < 0 && errno != EINTR) break;
+        for (size_t k = 0; k < waits.size(); ++k) {
+            RushClient &client = clients[owners[k]];
+            if (!waits[k].revents) continue;
+            if (!client.sent) {
+                int error = 0;
+                socklen_t length = sizeof error;
+                getsockopt(client.fd, SOL_SOCKET, SO_ERROR, &error, &length);
+                if (error != 0 || send(client.fd, client.request.data(), client.request.size(),
+                                       MSG_NOSIGNAL) != static_cast<ssize_t>(client.request.size())) {
+                    client.done = true;
+                    client.latency_ms = MillisecondsSince(start);
+                    continue;
+                }
+                client.sent = true;
+                continue;
+            }
+            char buffer[512];
+            ssize_t got = recv(client.fd, buffer, sizeof buffer, 0);
+            if (got > 0) {
+                client.reply.append(buffer, got);
+                continue;
+            }
+            if (got < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+            client.done = true;
+            client.latency_ms = MillisecondsSince(start);
+        }
+    }
+    int ok = 0, unfinished = 0;
+    double last_ms = 0;
+    std::vector<double> latencies;
+    for (auto &client : clients) {
+        if (!client.done) ++unfinished;
+        if (client.fd >= 0) close(client.fd);
+        if (client.done && client.reply == "0\n\r") {
+            ++ok;
+            latencies.push_back(client.latency_ms);
+        }
+        if (client.done) last_ms = std::max(last_ms, client.latency_ms);
+    }
+    if (unfinished) last_ms = MillisecondsSince(start);
+
+    // Every change on disk: each user's line in the data file and row in
+    // the page carry the destination its client sent.
+    std::string dat, page;
+    int in_dat = 0, in_page = 0;
+    if (ReadFile(dat_path, dat)) {
+        for (int i = 0; i < users; ++i) {
+            char line[96];
+            snprintf(line, sizeof line, "%s-0-%s %d-07:%02d-08:00-\r\n", UserName(i).c_str(), tag,
+                     i, i % 60);
+            if (dat.find(line) != std::string::npos) ++in_dat;
+        }
+    }
+    if (ReadFile(page_path, page)) {
+        for (int i = 0; i < users; ++i) {
+            // The user's row: from its name cell to the row's end.
+            std::string name_cell = "<TH ALIGN=LEFT>" + UserName(i) + "</TH>";
+            size_t from = page.find(name_cell);
+            if (from == std::string::npos) continue;
+            size_t to = page.find("</TR>", from);
+            std::string row = page.substr(from, to == std::string::npos ? std::string::npos : to - from);
+            char time_cell[32], destination_cell[64];
+            snprintf(time_cell, sizeof time_cell, "<TH>07:%02d</TH>", i % 60);
+            snprintf(destination_cell, sizeof destination_cell, "<TH>%s %d</TH>", tag, i);
+            if (row.find(time_cell) != std::string::npos &&
+                row.find(destination_cell) != std::string::npos)
+                ++in_page;
+        }
+    }
+    printf("rush_clients=%d\nrush_ok=%d\nrush_unfinished=%d\nrush_last_ms=%.0f\n", users, ok,
+           unfinished, last_ms);
+    printf("rush_median_ms=%.0f\nrush_p99_ms=%.0f\n", Percentile(latencies, 0.5),
+           Percentile(latencies, 0.99));
+    printf("rush_in_dat=%d\nrush_in_page=%d\n", in_dat, in_page);
+    return 0;
+}
+
+int Throughput(int port, int users, double seconds) {
+    // A short warm-up, then as many requests as fit in the time.
+    for (int i = 0; i < 20; ++i) Exchange(port, SignIn(i % users, i));
+    int done = 0, failed = 0;
+    Clock::time_point start = Clock::now();
+    while (MillisecondsSince(start) < seconds * 1000) {
+        std::string reply = Exchange(port, SignIn(done % users, done));
+        if (reply == "0\n\r")
+            ++done;
+        else
+            ++failed;
+        if (failed > 20) break;
+    }
+    double elapsed = MillisecondsSince(start) / 1000;
+    printf("throughput_requests=%d\nthroughput_failed=%d\nthroughput_rps=%.1f\n", done, failed,
+           done / elapsed);
+    return 0;
+}
+
+int Requests(int port, int users, int count) {
+    int failed = 0;
+    Clock::time_point start = Clock::now();
+    for (int i = 0; i < count; ++i)
+        if (Exchange(port, SignIn(i % users, i)) != "0\n\r") ++failed;
+    printf("requests_sent=%d\nrequests_failed=%d\nrequests_seconds=%.1f\n", count, failed,
+           MillisecondsSince(start) / 1000);
+    return 0;
+}
+
+// The time one fsync of a small file takes in dir (the median of 50).
+int FsyncTime(const char *dir) {
+    std::string path = std::string(dir) + "/fsync-probe.tmp";
+    int fd = open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+    if (fd < 0) {
+        perror(path.c_str());
+        return 1;
+    }
+    std::vector<double> times;
+    for (int i = 0; i < 50; ++i) {
+        char line[100];
+        int n = snprintf(line, sizeof line, "user%03d-1- -12:00- -\r\n", i);
+        if (write(fd, line, n) != n) break;
+        Clock::time_point start = Clock::now();
+        if (fsync(fd) != 0) break;
+        times.push_back(MillisecondsSince(start));
+    }
+    close(fd);
+    unlink(path.c_str());
+    printf("fsync_ms=%.3f\n", Percentile(times, 0.5));
+    return times.size() == 50 ? 0 : 1;
+}
+
+int Usage() {
+    fprintf(stderr, "usage: bench_driver board DAT USERS | rush PORT USERS TAG DAT PAGE |\n"
+                    "       throughput PORT USERS SECONDS | requests PORT USERS COUNT | fsync DIR\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) return Usage();
+    std::string mode = argv[1];
+    if (mode == "fsync" && argc == 3) return FsyncTime(argv[2]);
+    if (mode == "board" && argc == 4) return WriteBoard(argv[2], atoi(argv[3]));
+    if (mode == "rush" && argc == 7)
+        return Rush(atoi(argv[2]), atoi(argv[3]), argv[4], argv[5], argv[6]);
+    if (mode == "throughput" && argc == 5)
+        return Throughput(atoi(argv[2]), atoi(argv[3]), atof(argv[4]));
+    if (mode == "requests" && argc == 5) return Requests(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]));
+    return Usage();
+}
