@@ -1,0 +1,13 @@
+// The client's clock text: the local time as "9:07am" or "1:30pm".
+#pragma once
+#include <cstddef>
+
+class Clock;
+
+// Room for the longest clock text and its NUL.
+constexpr size_t kClockTextCapacity = 10;
+
+// Writes the current time of clock into out: hours 0-11 as "%d:%02dam"
+// (the hour after midnight shows as 0), 12 as 12 and 13-23 as 1-11 with
+// "pm". Returns out.
+char *FormatClockTime(Clock &clock, char *out, size_t capacity);
