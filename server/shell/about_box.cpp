@@ -1,0 +1,20 @@
+// The About box: the icon, one line of text and OK.
+#include <winsock2.h>
+#include <windows.h>
+
+#include "server/shell/admin_dialog_procs.h"
+#include "server/shell/admin_dialogs.h"
+#include "server/shell/dialog_ids.h"
+#include "server/shell/server_state.h"
+
+// Every message is left to the system; only OK itself (the button or
+// Enter) ends the box. Esc and the close box do nothing.
+INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+    if (message == WM_COMMAND && wparam == IDOK)
+        EndDialog(dialog, 0);
+    return FALSE;
+}
+
+void RunAboutBox(HWND owner) {
+    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutBoxProc, 0);
+}

@@ -1,0 +1,27 @@
+// The procedures and working data behind the administration dialogs, for
+// the dialogs themselves and for tests that open them modelessly.
+// Windows only.
+#pragma once
+#include <windows.h>
+
+// The name buffer the User Manager shares with the user name dialog.
+extern char g_user_name_buffer[30];
+
+INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+// What the HTML editor dialog edits: Header or Footer of the settings.
+enum class HtmlPart { Header, Footer };
+
+// lparam of the HTML editor dialog: a HtmlPart* naming its target.
+INT_PTR CALLBACK HtmlEditorProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+void RunHtmlEditorDialog(HWND owner, HtmlPart part);
+
+// Stores one setting; when the store refuses it, says so once per
+// confirmation (see StoreFailureNotice). Returns what WriteSetting returned.
+int StoreServerSetting(const char *name, const char *text);
+
+// The text and caption said when a confirmed setting could not be stored.
+extern const char kStoreFailedText[];
+extern const char kStoreFailedCaption[];

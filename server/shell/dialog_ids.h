@@ -1,0 +1,24 @@
+// Resource ids of the server's administration dialogs.
+#pragma once
+
+#define IDD_OPTIONS 107
+#define IDD_USER_MANAGER 108
+#define IDD_ABOUT 111
+#define IDD_HTML_EDITOR 114
+
+// Options dialog
+#define IDC_OPTIONS_HTML_FILE 1002
+#define IDC_OPTIONS_PORT 1003
+#define IDC_OPTIONS_BROWSE 1004
+#define IDC_OPTIONS_HISTORY 1014
+#define IDC_OPTIONS_HEADER 1015
+#define IDC_OPTIONS_FOOTER 1016
+
+// User Manager
+#define IDC_USERS_LIST 1004
+#define IDC_USERS_ADD 1005
+#define IDC_USERS_EDIT 1006
+#define IDC_USERS_DELETE 1007
+
+// HTML editor dialog
+#define IDC_HTML_TEXT 1006

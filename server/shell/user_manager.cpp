@@ -1,0 +1,194 @@
+// The User Manager: the list of users on the board, with Add, Edit and
+// Delete. Every change goes to the board at once (AddUser, RenameUser save
+// the data file and rewrite the page); the list then shows the board's
+// names again. OK is the only way out.
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstring>
+
+#include "common/fixed_text.h"
+#include "common/user_name_dialog.h"
+#include "server/board/board_file.h"
+#include "server/shell/admin_dialog_procs.h"
+#include "server/shell/admin_dialogs.h"
+#include "server/shell/dialog_ids.h"
+#include "server/shell/server_state.h"
+
+char g_user_name_buffer[30];
+
+namespace {
+
+constexpr size_t kBoardNameSize = sizeof(UserRecord::name);
+
+int BoardCount(const char *name) {
+    int found = 0;
+    for (uint32_t i = 0; i < g_table.count && i < kMaxUsers; ++i)
+        if (CompareNamesExact(g_table.slots[i].name, name) == 0)
+            ++found;
+    return found;
+}
+
+// Text of list entry index into out (size bytes); "" when it does not fit.
+void EntryText(HWND list, int index, char *out, size_t size) {
+    out[0] = '\0';
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
+    if (length == LB_ERR || length < 0 || static_cast<size_t>(length) >= size)
+        return;
+    SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(out));
+}
+
+// Index of the last entry whose text is name exactly (case counts, unlike
+// LB_FINDSTRINGEXACT), or -1.
+int FindEntry(HWND list, const char *name) {
+    LRESULT entries = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = static_cast<int>(entries) - 1; i >= 0; --i) {
+        char text[kBoardNameSize + 1];
+        EntryText(list, i, text, sizeof text);
+        if (std::strcmp(text, name) == 0)
+            return i;
+    }
+    return -1;
+}
+
+int ListCount(HWND list, const char *name) {
+    int found = 0;
+    LRESULT entries = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < entries; ++i) {
+        char text[kBoardNameSize + 1];
+        EntryText(list, i, text, sizeof text);
+        if (std::strcmp(text, name) == 0)
+            ++found;
+    }
+    return found;
+}
+
+// Makes the list hold name exactly as often as the board does, so that
+// after any action the list shows what the board holds: a refused name
+// leaves it alone, an empty name never shows, a name the board cut shows
+// cut. Returns the index of an entry with that name, or -1.
+int MatchBoard(HWND list, const char *name) {
+    if (name[0] == '\0')
+        return -1;
+    int want = BoardCount(name);
+    int have = ListCount(list, name);
+    for (; have > want; --have)
+        SendMessageA(list, LB_DELETESTRING, FindEntry(list, name), 0);
+    int index = FindEntry(list, name);
+    for (; have < want; ++have)
+        index = static_cast<int>(SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name)));
+    return index;
+}
+
+// The selected entry's text into name (kBoardNameSize + 1 bytes); 0 with
+// none selected.
+int SelectedName(HWND list, char *name, size_t size) {
+    LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR)
+        return 0;
+    EntryText(list, static_cast<int>(selected), name, size);
+    return 1;
+}
+
+void FillList(HWND list) {
+    LoadBoard(g_table, g_settings);
+    for (uint32_t i = 0; i < g_table.count && i < kMaxUsers; ++i) {
+        const char *name = g_table.slots[i].name;
+        if (name[0] != '\0')
+            SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(name));
+    }
+}
+
+void AddEntry(HWND dialog, HWND list) {
+    g_user_name_buffer[0] = '\0';
+    RunUserNameDialog(g_instance, dialog, g_user_name_buffer);
+    char name[kBoardNameSize];
+    CopyCut(name, g_user_name_buffer);
+    BoardContext board = ServerBoard();
+    BoardWrites writes;
+    int added = AddUser(board, g_user_name_buffer, &writes);
+    ReportBoardWrites(writes);
+    if (added) {
+        int index = MatchBoard(list, name);
+        if (index >= 0)
+            SendMessageA(list, LB_SETCURSEL, index, 0);
+    }
+}
+
+void EditEntry(HWND dialog, HWND list) {
+    char old_name[kBoardNameSize + 1];
+    if (!SelectedName(list, old_name, sizeof old_name))
+        return;
+    CopyCut(g_user_name_buffer, old_name);
+    RunUserNameDialog(g_instance, dialog, g_user_name_buffer);
+    char new_name[kBoardNameSize];
+    CopyCut(new_name, g_user_name_buffer);
+    BoardContext board = ServerBoard();
+    BoardWrites writes;
+    int renamed = RenameUser(board, old_name, g_user_name_buffer, &writes);
+    ReportBoardWrites(writes);
+    if (renamed) {
+        MatchBoard(list, old_name);
+        int index = MatchBoard(list, new_name);
+        if (index >= 0)
+            SendMessageA(list, LB_SETCURSEL, index, 0);
+    }
+}
+
+void DeleteEntry(HWND list) {
+    char name[kBoardNameSize + 1];
+    if (!SelectedName(list, name, sizeof name))
+        return;
+    char question[sizeof "Delete user: " + kBoardNameSize];
+    CopyCut(question, "Delete user: ");
+    AppendCut(question, name);
+    if (g_alerts->Ask(question, "Tesmar Delete User", AlertIcon::Question, AlertButtons::YesNo) !=
+        AlertAnswer::Yes)
+        return;
+    BoardContext board = ServerBoard();
+    BoardWrites writes;
+    int deleted = RenameUser(board, name, "", &writes);
+    ReportBoardWrites(writes);
+    if (deleted)
+        MatchBoard(list, name);
+}
+
+} // namespace
+
+INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+    HWND list = GetDlgItem(dialog, IDC_USERS_LIST);
+    switch (message) {
+    case WM_INITDIALOG:
+        FillList(list);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wparam)) {
+        case IDC_USERS_LIST:
+            if (HIWORD(wparam) == LBN_DBLCLK)
+                EditEntry(dialog, list);
+            break;
+        case IDC_USERS_EDIT:
+            EditEntry(dialog, list);
+            break;
+        case IDC_USERS_ADD:
+            AddEntry(dialog, list);
+            break;
+        case IDC_USERS_DELETE:
+            DeleteEntry(list);
+            break;
+        case IDOK:
+            EndDialog(dialog, 1);
+            break;
+        default: // Cancel, Esc and the close box among them
+            break;
+        }
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void RunUserManager(HWND owner) {
+    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_USER_MANAGER), owner, UserManagerProc, 0);
+}
