@@ -1,18 +1,31 @@
 // The data file tesmar.dat: one line a record,
-// "name-flag-destination-time-return time-" ending in CR LF.
+// "name-flag-destination-time-return time-" ending in CR LF. The file is
+// read and written in binary mode with the line ends written explicitly, so
+// every build writes the same bytes.
 #pragma once
 #include <cstddef>
 
-struct UserTable;
+#include "server/board/user_table.h"
+
 struct ServerSettings;
 
+// The longest line FormatBoardFile writes: 19 + 1 + 4 ("-128") + 1 + 29 + 1
+// + 9 + 1 + 29 + 1 characters and CR LF.
+constexpr size_t kBoardFileLineMax = 97;
+constexpr size_t kBoardFileCapacity = kMaxUsers * kBoardFileLineMax;
+
 // Reads the data file into the 150 slots (line n into slot n); count is not
-// touched. When the file cannot be opened the table stays as it was and 0
-// is returned; otherwise 1.
+// touched. When the file cannot be opened (or not read at all) the table
+// stays as it was and 0 is returned; otherwise 1.
 int LoadBoard(UserTable &table, const ServerSettings &settings);
 
 // Reads data file bytes already in memory into the table (what LoadBoard
-// does after opening the file).
+// does after opening the file). Any bytes are safe: lines end in CR LF or a
+// bare LF, a last line without a line end is loaded, a line is cut after
+// 254 characters (its fields to their capacities) and its rest skipped,
+// lines after the 150th are ignored, missing fields load empty, the flag
+// keeps the low eight bits of its number, a name of one space loads as a
+// free slot. All 150 slots are cleared first; count is not touched.
 void LoadBoardFromBytes(UserTable &table, const char *bytes, size_t size);
 
 // Writes slots 0 to count - 1 to the data file, replacing it durably.
@@ -20,6 +33,7 @@ void LoadBoardFromBytes(UserTable &table, const char *bytes, size_t size);
 // is then whole).
 int SaveBoard(const UserTable &table, const ServerSettings &settings);
 
-// The data file's bytes for the table; returns the length written into out
-// (capacity must hold count lines of at most 96 bytes each).
+// The data file's bytes for the table, written to out from its start;
+// returns their length. Only whole lines are written; kBoardFileCapacity
+// holds any table.
 size_t FormatBoardFile(const UserTable &table, char *out, size_t capacity);

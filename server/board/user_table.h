@@ -31,10 +31,15 @@ struct BoardContext {
     Clock &clock;
 };
 
-// What became of the two files after a change of the board.
+// What became of the two files after a change of the board. Both stay
+// true when the change was refused (nothing was written).
 struct BoardWrites {
     bool saved = true;        // the data file was replaced
-    bool page_written = true; // the board page was replaced (or none is set)
+    // The board page was replaced, or no page is configured (an empty
+    // HTMLFile is the administrator's choice, not a failure: it is not
+    // reported). False only when a page is configured and was not written
+    // (its writes failed, or HTMLFile names the data file).
+    bool page_written = true;
 };
 
 void ClearRecord(UserRecord &record);
@@ -49,11 +54,13 @@ int CompareNamesExact(const char *a, const char *b);
 // Stable sort of all 150 slots, records in use moved to the front, count set.
 void SortAndCompact(UserTable &table);
 
-// Adds a user (name cut to 19 characters), in and at "12:00". Refuses a
-// duplicate, a full board or a name the data file cannot hold, with a
-// message. On success sorts, saves the data file and rewrites the page.
-// Returns 1 when added, 0 when refused. writes (optional) gets the files'
-// fate.
+// Adds a user (name cut to 19 characters), in and at "12:00". Refuses,
+// with a warning and in this order, a name the data file cannot hold (one
+// holding "-", or a single space), a duplicate (exact comparison with slots
+// 0 to count - 1) and a full board. On success sorts, saves the data file
+// and rewrites the page. Returns 1 when added (the empty name too, which
+// the compaction then drops), 0 when refused. writes (optional) gets the
+// files' fate.
 int AddUser(BoardContext &board, const char *name, BoardWrites *writes = nullptr);
 
 // Renames the first record named old_name exactly (an empty new_name

@@ -11,13 +11,20 @@ struct ClockTime;
 // Writes the page to HTMLFile, replacing it durably; tries at most 5 times,
 // 50 ms apart. Returns 1 when written, 0 when it was not (an empty HTMLFile,
 // a path naming the data file itself, or the writes failing). An empty
-// HTMLFile writes nothing.
+// HTMLFile writes nothing and creates no file: no page is configured then,
+// which callers tell apart from a failure with BoardPageConfigured.
 int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock);
 
-// The page's bytes for the table at the given time, appended to out
-// (returns the length; the caller gives room for a full board).
+// 1 when HTMLFile names a page to write, 0 when it is empty.
+int BoardPageConfigured(const ServerSettings &settings);
+
+// The page's bytes for the table at the given time, written to out from its
+// start; returns their length (no NUL is added). The board's fields are
+// escaped (& < > " become entities); Header and Footer go in verbatim. The
+// output is cut at capacity: give kBoardPageCapacity.
 size_t FormatBoardPage(const UserTable &table, const ServerSettings &settings,
                        const ClockTime &now, char *out, size_t capacity);
 
-// Room enough for the page of a full board with the longest header/footer.
+// Room enough for the page of a full board with the longest header/footer
+// (every field character escaped to six bytes stays well below it).
 constexpr size_t kBoardPageCapacity = 160 * 1024;

@@ -1,0 +1,190 @@
+#include "server/board/board_file.h"
+
+#include "common/platform_files.h"
+#include "server/board/server_settings.h"
+#include "server/board/user_table.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// A line holds at most this many characters; the rest of a longer line is
+// skipped.
+constexpr size_t kLineMax = 254;
+
+void CopyToken(char *field, size_t capacity, const char *token, size_t length) {
+    size_t n = length < capacity - 1 ? length : capacity - 1;
+    std::memcpy(field, token, n);
+    field[n] = '\0';
+}
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The decimal number at the token's beginning (leading blanks skipped, an
+// optional sign, 0 without digits), kept to its low eight bits whatever its
+// size.
+signed char ParseFlag(const char *token, size_t length) {
+    size_t i = 0;
+    while (i < length && IsBlank(token[i])) ++i;
+    bool negative = false;
+    if (i < length && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
+    unsigned value = 0;
+    for (; i < length && token[i] >= '0' && token[i] <= '9'; ++i) {
+        value = (value * 10 + static_cast<unsigned>(token[i] - '0')) & 0xFFu;
+    }
+    if (negative) value = (0x100u - value) & 0xFFu;
+    return static_cast<signed char>(value >= 0x80u ? static_cast<int>(value) - 0x100
+                                                   : static_cast<int>(value));
+}
+
+// Fills a cleared record from one line (without its line end): fields are
+// the runs of characters other than "-"; missing fields stay empty.
+void FillRecord(UserRecord &record, const char *line, size_t length) {
+    size_t pos = 0;
+    for (int field = 0; field < 5; ++field) {
+        while (pos < length && line[pos] == '-') ++pos;
+        if (pos >= length) break;
+        size_t start = pos;
+        while (pos < length && line[pos] != '-') ++pos;
+        const char *token = line + start;
+        size_t size = pos - start;
+        switch (field) {
+        case 0: CopyToken(record.name, sizeof record.name, token, size); break;
+        case 1: record.in_out = ParseFlag(token, size); break;
+        case 2: CopyToken(record.destination, sizeof record.destination, token, size); break;
+        case 3: CopyToken(record.time, sizeof record.time, token, size); break;
+        case 4: CopyToken(record.return_time, sizeof record.return_time, token, size); break;
+        }
+    }
+    // A name of one space is how the file holds a free slot.
+    if (std::strcmp(record.name, " ") == 0) record.name[0] = '\0';
+}
+
+// Splits bytes into lines (CR LF or bare LF) and loads line n into slot n,
+// whatever the bytes are; a line is cut at kLineMax characters.
+class BoardReader {
+  public:
+    explicit BoardReader(UserTable &table) : table_(table) {
+        for (UserRecord &record : table_.slots) ClearRecord(record);
+    }
+
+    bool Full() const { return slot_ >= static_cast<size_t>(kMaxUsers); }
+
+    void Feed(const char *bytes, size_t size) {
+        for (size_t i = 0; i < size && !Full(); ++i) {
+            char c = bytes[i];
+            if (c == '\n') {
+                EndLine();
+            } else if (length_ < kLineMax) {
+                line_[length_++] = c;
+            } else {
+                cut_ = true;
+            }
+        }
+    }
+
+    // The end of the bytes: a last line without a line end is loaded too.
+    void Finish() {
+        if (length_ > 0 || cut_) EndLine();
+    }
+
+  private:
+    void EndLine() {
+        size_t length = length_;
+        if (!cut_ && length > 0 && line_[length - 1] == '\r') --length;
+        if (!Full()) FillRecord(table_.slots[slot_++], line_, length);
+        length_ = 0;
+        cut_ = false;
+    }
+
+    UserTable &table_;
+    size_t slot_ = 0;
+    char line_[kLineMax];
+    size_t length_ = 0;
+    bool cut_ = false;
+};
+
+void AppendText(std::string &out, const char *field, size_t capacity) {
+    size_t n = strnlen(field, capacity);
+    // Minimum width one: an empty field is written as a single space.
+    if (n == 0) {
+        out += ' ';
+    } else {
+        out.append(field, n);
+    }
+}
+
+} // namespace
+
+void LoadBoardFromBytes(UserTable &table, const char *bytes, size_t size) {
+    BoardReader reader(table);
+    reader.Feed(bytes, size);
+    reader.Finish();
+}
+
+int LoadBoard(UserTable &table, const ServerSettings &settings) {
+    char path[sizeof settings.WorkingDir + 16];
+    if (!BuildDataFilePath(settings, path, sizeof path)) return 0;
+    FILE *file = std::fopen(path, "rb");
+    if (!file) return 0;
+    char chunk[4096];
+    size_t got = std::fread(chunk, 1, sizeof chunk, file);
+    if (got == 0 && std::ferror(file)) {
+        // Opened but unreadable (a directory, for one): as if it could not
+        // be opened, so the board in memory stays.
+        std::fclose(file);
+        return 0;
+    }
+    BoardReader reader(table);
+    bool failed = false;
+    for (;;) {
+        reader.Feed(chunk, got);
+        if (reader.Full()) break;
+        if (got < sizeof chunk) {
+            failed = std::ferror(file) != 0;
+            break;
+        }
+        got = std::fread(chunk, 1, sizeof chunk, file);
+    }
+    // A read error ends the load with the slots filled so far; the line it
+    // interrupted is not loaded.
+    if (!failed) reader.Finish();
+    std::fclose(file);
+    return 1;
+}
+
+size_t FormatBoardFile(const UserTable &table, char *out, size_t capacity) {
+    size_t count = table.count < static_cast<uint32_t>(kMaxUsers) ? table.count : kMaxUsers;
+    std::string line;
+    size_t used = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const UserRecord &record = table.slots[i];
+        line.clear();
+        AppendText(line, record.name, sizeof record.name);
+        line += '-';
+        line += std::to_string(static_cast<int>(record.in_out));
+        line += '-';
+        AppendText(line, record.destination, sizeof record.destination);
+        line += '-';
+        AppendText(line, record.time, sizeof record.time);
+        line += '-';
+        AppendText(line, record.return_time, sizeof record.return_time);
+        line += "-\r\n";
+        if (line.size() > capacity - used) break;
+        std::memcpy(out + used, line.data(), line.size());
+        used += line.size();
+    }
+    return used;
+}
+
+int SaveBoard(const UserTable &table, const ServerSettings &settings) {
+    char path[sizeof settings.WorkingDir + 16];
+    if (!BuildDataFilePath(settings, path, sizeof path)) return 0;
+    static char bytes[kBoardFileCapacity];
+    size_t size = FormatBoardFile(table, bytes, sizeof bytes);
+    return ReplaceFileDurably(path, bytes, size);
+}

@@ -1,0 +1,29 @@
+#include "server/board/server_settings.h"
+
+#include "common/platform_files.h"
+
+#include <cstring>
+
+const char kDefaultHeader[] =
+    "<body body bgcolor=\"#FFFFFF\" text=\"#000000\">\r\n"
+    "<font color=\"#000000\" face=\"Arial\"><b>\r\n"
+    "<p align=\"center\">KVT In/Out Log</b><br>\r\n"
+    "</p><div align=\"center\"><center>";
+
+const char kDefaultFooter[] = "</center></div></font>";
+
+int BuildDataFilePath(const ServerSettings &settings, char *out, size_t capacity) {
+    static const char kFileName[] = "tesmar.dat";
+    size_t dir = strnlen(settings.WorkingDir, sizeof settings.WorkingDir);
+    size_t needed = dir + 1 + (sizeof kFileName - 1) + 1;
+    if (capacity < needed) {
+        if (capacity > 0) out[0] = '\0';
+        return 0;
+    }
+    // Nothing is inserted or removed: a directory ending in the separator
+    // gives a doubled one, which both platforms accept.
+    std::memcpy(out, settings.WorkingDir, dir);
+    out[dir] = kPathSeparator;
+    std::memcpy(out + dir + 1, kFileName, sizeof kFileName);
+    return 1;
+}

@@ -1,0 +1,96 @@
+// The administrator's edits of the board: add, rename and delete.
+#include "common/alerts.h"
+#include "common/fixed_text.h"
+#include "server/board/board_file.h"
+#include "server/board/server_settings.h"
+#include "server/board/user_table.h"
+#include "server/page/board_page.h"
+
+#include <cstring>
+
+namespace {
+
+const char kNameRefused[] = "A user name cannot contain \"-\" or be a single space.";
+
+// The data file splits fields at "-" and reads a name of one space back as
+// a free slot, so neither can be stored.
+bool FileCanHold(const char *name) {
+    return std::strchr(name, '-') == nullptr && std::strcmp(name, " ") != 0;
+}
+
+void Warn(BoardContext &board, const char *text, const char *caption) {
+    board.alerts.Ask(text, caption, AlertIcon::Warning, AlertButtons::Ok);
+}
+
+size_t Used(const UserTable &table) {
+    return table.count < static_cast<uint32_t>(kMaxUsers) ? table.count : kMaxUsers;
+}
+
+// Sorts, saves the data file, then rewrites the page.
+void Publish(BoardContext &board, BoardWrites *writes) {
+    SortAndCompact(board.table);
+    bool saved = SaveBoard(board.table, board.settings) != 0;
+    bool page = WriteBoardPage(board.table, board.settings, board.clock) != 0;
+    if (writes) {
+        writes->saved = saved;
+        writes->page_written = page || !BoardPageConfigured(board.settings);
+    }
+}
+
+} // namespace
+
+int AddUser(BoardContext &board, const char *name, BoardWrites *writes) {
+    char cut[sizeof(UserRecord::name)];
+    CopyCut(cut, name);
+    if (!FileCanHold(cut)) {
+        Warn(board, kNameRefused, "Add User");
+        return 0;
+    }
+    UserTable &table = board.table;
+    size_t used = Used(table);
+    for (size_t i = 0; i < used; ++i) {
+        if (CompareNamesExact(table.slots[i].name, cut) == 0) {
+            Warn(board, "That user already exists.", "Add User");
+            return 0;
+        }
+    }
+    // The first free slot from count on: a reload may have filled slots
+    // beyond count from lines added to the file by hand, and those are
+    // kept.
+    size_t slot = used;
+    while (slot < static_cast<size_t>(kMaxUsers) && table.slots[slot].name[0] != '\0') ++slot;
+    if (slot >= static_cast<size_t>(kMaxUsers)) {
+        Warn(board,
+             "This program will not support more than 150 users\n\r"
+             "on one server.  Start another server on a different port.",
+             "Add User");
+        return 0;
+    }
+    UserRecord &record = table.slots[slot];
+    ClearRecord(record);
+    CopyCut(record.name, cut);
+    record.in_out = 1;
+    CopyCut(record.time, "12:00");
+    Publish(board, writes);
+    return 1;
+}
+
+int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
+               BoardWrites *writes) {
+    char cut[sizeof(UserRecord::name)];
+    CopyCut(cut, new_name);
+    if (!FileCanHold(cut)) {
+        Warn(board, kNameRefused, "Edit User");
+        return 0;
+    }
+    UserTable &table = board.table;
+    size_t used = Used(table);
+    for (size_t i = 0; i < used; ++i) {
+        if (CompareNamesExact(table.slots[i].name, old_name ? old_name : "") == 0) {
+            CopyCut(table.slots[i].name, cut);
+            break;
+        }
+    }
+    Publish(board, writes);
+    return 1;
+}

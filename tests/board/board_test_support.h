@@ -1,0 +1,115 @@
+// Recorders for the board's seams, and a scratch directory for its files.
+#pragma once
+
+#include "common/alerts.h"
+#include "common/clock.h"
+#include "server/board/server_settings.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <system_error>
+#include <vector>
+
+// Records every message box and answers from a script (Ok or Yes once the
+// script is used up, whichever the buttons offer).
+class RecordingAlerts : public Alerts {
+  public:
+    struct Asked {
+        std::string text;
+        std::string caption; // "" for a null caption
+        AlertIcon icon;
+        AlertButtons buttons;
+    };
+
+    AlertAnswer Ask(const char *text, const char *caption, AlertIcon icon,
+                    AlertButtons buttons) override {
+        asked.push_back(Asked{text ? text : "", caption ? caption : "", icon, buttons});
+        if (!answers.empty()) {
+            AlertAnswer answer = answers.front();
+            answers.pop_front();
+            return answer;
+        }
+        return buttons == AlertButtons::YesNo ? AlertAnswer::Yes : AlertAnswer::Ok;
+    }
+
+    std::vector<Asked> asked;
+    std::deque<AlertAnswer> answers;
+};
+
+class FixedClock : public Clock {
+  public:
+    explicit FixedClock(ClockTime time = ClockTime{12, 0, 0}) : time(time) {}
+    ClockTime Now() override { return time; }
+    ClockTime time;
+};
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class ScratchDir {
+  public:
+    ScratchDir() {
+        static unsigned serial = 0;
+        auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        auto base = std::filesystem::temp_directory_path();
+        for (;;) {
+            path_ = base / ("board-test-" + std::to_string(stamp) + "-" +
+                            std::to_string(++serial));
+            std::error_code error;
+            if (std::filesystem::create_directory(path_, error)) break;
+        }
+    }
+    ~ScratchDir() {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+    }
+    ScratchDir(const ScratchDir &) = delete;
+    ScratchDir &operator=(const ScratchDir &) = delete;
+
+    const std::filesystem::path &path() const { return path_; }
+    // A file name in the directory, as the platform spells it.
+    std::string File(const char *name) const { return (path_ / name).string(); }
+
+  private:
+    std::filesystem::path path_;
+};
+
+// Settings whose data file lives in dir and whose page is page ("" for
+// none), with the default header and footer.
+inline ServerSettings SettingsIn(const ScratchDir &dir, const std::string &page = "") {
+    ServerSettings settings{};
+    std::string working = dir.path().string();
+    std::strncpy(settings.WorkingDir, working.c_str(), sizeof settings.WorkingDir - 1);
+    std::strncpy(settings.HTMLFile, page.c_str(), sizeof settings.HTMLFile - 1);
+    std::strncpy(settings.Header, kDefaultHeader, sizeof settings.Header - 1);
+    std::strncpy(settings.Footer, kDefaultFooter, sizeof settings.Footer - 1);
+    std::strncpy(settings.Port, "223", sizeof settings.Port - 1);
+    std::strncpy(settings.History, "TRUE", sizeof settings.History - 1);
+    settings.history_flag = true;
+    return settings;
+}
+
+// A file's bytes ("" when it cannot be read).
+inline std::string ReadBytes(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string &path, const std::string &bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// The names of the files in a directory (to see that nothing stray stays).
+inline std::vector<std::string> FilesIn(const std::filesystem::path &dir) {
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
