@@ -36,7 +36,7 @@ void FillBox(NamePlace &place) {
 
 } // namespace
 
-int CompareNames(const char *a, const char *b) {
+int CompareListNames(const char *a, const char *b) {
     const unsigned char *x = reinterpret_cast<const unsigned char *>(a);
     const unsigned char *y = reinterpret_cast<const unsigned char *>(b);
     for (;; ++x, ++y) {
@@ -72,7 +72,7 @@ void SaveNames(NamePlace &place) {
         char moving[kNameCapacity];
         std::memcpy(moving, list.slots[i], kNameCapacity);
         int j = i;
-        while (j > 0 && CompareNames(moving, list.slots[j - 1]) < 0) {
+        while (j > 0 && CompareListNames(moving, list.slots[j - 1]) < 0) {
             std::memcpy(list.slots[j], list.slots[j - 1], kNameCapacity);
             --j;
         }

@@ -48,7 +48,7 @@ struct NamePlace {
 // Case-insensitive in the plain ASCII sense (A-Z folded to a-z, bytes
 // compared unsigned; a beginning of a name is the smaller). Empty is
 // smallest.
-int CompareNames(const char *a, const char *b);
+int CompareListNames(const char *a, const char *b);
 
 // Fills the list from a Names text in its stored order (runs of "%" are one
 // separator; at most 25 names, each cut to 19 characters) and fills the name
