@@ -2,6 +2,7 @@
 // the dialogs themselves and for tests that open them modelessly.
 // Windows only.
 #pragma once
+#include <winsock2.h>
 #include <windows.h>
 
 // The name buffer the User Manager shares with the user name dialog.
