@@ -8,6 +8,8 @@
 //       page hold every change.
 //   bench_driver throughput PORT USERS SECONDS
 //       back-to-back sign-ins, one connection each, for SECONDS seconds.
+//   bench_driver compare PORT_A PORT_B USERS SECONDS SLICE_MS
+//       the same against two servers in turns of SLICE_MS, SECONDS each.
 //   bench_driver requests PORT USERS COUNT
 //       COUNT back-to-back sign-ins (the memory benchmark's load).
 //   bench_driver fsync DIR
@@ -249,6 +251,34 @@ int Throughput(int port, int users, double seconds) {
     return 0;
 }
 
+// Throughput of two servers measured in turns of slice_ms each, so that
+// what else the machine does falls on both alike.
+int Compare(int port_a, int port_b, int users, double seconds, int slice_ms) {
+    for (int i = 0; i < 20; ++i) {
+        Exchange(port_a, SignIn(i % users, i));
+        Exchange(port_b, SignIn(i % users, i));
+    }
+    const int ports[2] = {port_a, port_b};
+    int done[2] = {0, 0}, failed[2] = {0, 0};
+    double spent_ms[2] = {0, 0};
+    for (int turn = 0; spent_ms[0] + spent_ms[1] < 2 * seconds * 1000; ++turn) {
+        int k = turn % 2;
+        Clock::time_point start = Clock::now();
+        while (MillisecondsSince(start) < slice_ms && failed[k] <= 20) {
+            if (Exchange(ports[k], SignIn(done[k] % users, done[k])) == "0\n\r")
+                ++done[k];
+            else
+                ++failed[k];
+        }
+        spent_ms[k] += MillisecondsSince(start);
+        if (failed[0] > 20 || failed[1] > 20) break;
+    }
+    for (int k = 0; k < 2; ++k)
+        printf("%c_requests=%d\n%c_failed=%d\n%c_rps=%.1f\n", 'a' + k, done[k], 'a' + k, failed[k],
+               'a' + k, spent_ms[k] > 0 ? done[k] * 1000 / spent_ms[k] : 0.0);
+    return 0;
+}
+
 int Requests(int port, int users, int count) {
     int failed = 0;
     Clock::time_point start = Clock::now();
@@ -284,7 +314,8 @@ int FsyncTime(const char *dir) {
 
 int Usage() {
     fprintf(stderr, "usage: bench_driver board DAT USERS | rush PORT USERS TAG DAT PAGE |\n"
-                    "       throughput PORT USERS SECONDS | requests PORT USERS COUNT | fsync DIR\n");
+                    "       throughput PORT USERS SECONDS |\n"
+                    "       compare PORT_A PORT_B USERS SECONDS SLICE_MS | requests PORT USERS COUNT | fsync DIR\n");
     return 2;
 }
 
@@ -299,6 +330,8 @@ int main(int argc, char **argv) {
         return Rush(atoi(argv[2]), atoi(argv[3]), argv[4], argv[5], argv[6]);
     if (mode == "throughput" && argc == 5)
         return Throughput(atoi(argv[2]), atoi(argv[3]), atof(argv[4]));
+    if (mode == "compare" && argc == 7)
+        return Compare(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atof(argv[5]), atoi(argv[6]));
     if (mode == "requests" && argc == 5) return Requests(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]));
     return Usage();
 }
