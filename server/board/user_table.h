@@ -31,8 +31,8 @@ struct BoardContext {
     Clock &clock;
 };
 
-// What became of the two files after a change of the board. Both stay
-// true when the change was refused (nothing was written).
+// What became of the two files after a change of the board; left as it
+// was when the change was refused (nothing was written then).
 struct BoardWrites {
     bool saved = true;        // the data file was replaced
     // The board page was replaced, or no page is configured (an empty
@@ -57,15 +57,17 @@ void SortAndCompact(UserTable &table);
 // Adds a user (name cut to 19 characters), in and at "12:00". Refuses,
 // with a warning and in this order, a name the data file cannot hold (one
 // holding "-", or a single space), a duplicate (exact comparison with slots
-// 0 to count - 1) and a full board. On success sorts, saves the data file
-// and rewrites the page. Returns 1 when added (the empty name too, which
-// the compaction then drops), 0 when refused. writes (optional) gets the
-// files' fate.
+// 0 to count - 1) and a full board (count 150, or no free slot from count
+// on). On success sorts, saves the data file and rewrites the page.
+// Returns 1 when added (the empty name too, which the compaction then
+// drops), 0 when refused. writes (optional) gets the files' fate.
 int AddUser(BoardContext &board, const char *name, BoardWrites *writes = nullptr);
 
-// Renames the first record named old_name exactly (an empty new_name
-// deletes it). Refuses a new name the data file cannot hold, with a
-// message, changing nothing. Otherwise sorts, saves and rewrites the page
-// whether or not a record was found, and returns 1.
+// Renames the first record named old_name exactly among slots 0 to
+// count - 1 (an empty or null new_name deletes it; new_name is cut to 19
+// characters and not tested against the other names). Refuses a new name
+// the data file cannot hold (one holding "-", or a single space) with a
+// warning, changing nothing, and returns 0. Otherwise sorts, saves and
+// rewrites the page whether or not a record was found, and returns 1.
 int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
                BoardWrites *writes = nullptr);
