@@ -201,6 +201,13 @@ void CloseConnection() {
     }
     g_connection.socket = INVALID_SOCKET;
     g_connection.connected = false;
+    // Notifications of the closed socket still queued would name a handle
+    // that the next socket may reuse: drop them.
+    MSG stale;
+    if (g_connection.dialog)
+        while (PeekMessageA(&stale, g_connection.dialog, MSG_SOCKET_EVENT, MSG_SOCKET_EVENT,
+                            PM_REMOVE)) {
+        }
 }
 
 // Windows Sockets clean-up at Exit.

@@ -1,0 +1,131 @@
+#include "tests/client_win/client_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "client/client_state.h"
+#include "client/connection.h"
+#include "client/signin_dialog.h"
+#include "client/wenlo_ids.h"
+
+RecordingAlerts g_recorder;
+FixedClock g_fixed_clock;
+
+AlertAnswer RecordingAlerts::Ask(const char *text, const char *caption, AlertIcon icon,
+                                 AlertButtons buttons) {
+    shown.push_back({text, caption ? caption : "", icon, buttons});
+    if (buttons == AlertButtons::Ok) return AlertAnswer::Ok;
+    if (answers.empty()) return AlertAnswer::Yes;
+    AlertAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+void ResetClient() {
+    g_recorder.shown.clear();
+    g_recorder.answers.clear();
+    g_fixed_clock.time = {9, 7, 0};
+    g_alerts = &g_recorder;
+    g_clock = &g_fixed_clock;
+    g_instance = GetModuleHandleA(nullptr);
+    std::memset(&g_client, 0, sizeof g_client);
+    std::memset(&g_names, 0, sizeof g_names);
+    std::memset(&g_request, 0, sizeof g_request);
+    g_exit_confirmed = false;
+    g_connection_wait_ms = 10000;
+}
+
+HWND OpenSignInDialog() {
+    return CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_SIGN_IN), nullptr,
+                              SignInDialogProc, 0);
+}
+
+void CloseSignInDialog() {
+    if (g_connection.open) CloseConnection();
+    g_connection.open = false;
+    if (g_dialog) DestroyWindow(g_dialog);
+    g_dialog = nullptr;
+    PumpFor(20);
+}
+
+bool PumpUntil(const std::function<bool()> &done, int timeout_ms) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (static_cast<int>(GetTickCount() - start) > timeout_ms) return done();
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+            if (done()) return true;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+void PumpFor(int ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+std::string DialogText(HWND dialog, int control) {
+    char text[256] = "";
+    GetDlgItemTextA(dialog, control, text, sizeof text);
+    return text;
+}
+
+namespace {
+
+const char kKeyPath[] = "SOFTWARE\\KVT\\Wenlo";
+bool g_key_existed;
+std::vector<std::pair<std::string, std::string>> g_kept_values;
+
+} // namespace
+
+void SaveClientKey() {
+    g_kept_values.clear();
+    HKEY key;
+    g_key_existed = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
+    if (!g_key_existed) return;
+    for (DWORD i = 0;; ++i) {
+        char name[256];
+        BYTE data[2048];
+        DWORD name_size = sizeof name, data_size = sizeof data - 1, type = 0;
+        if (RegEnumValueA(key, i, name, &name_size, nullptr, &type, data, &data_size) !=
+            ERROR_SUCCESS)
+            break;
+        data[data_size] = 0;
+        if (type == REG_SZ) g_kept_values.push_back({name, reinterpret_cast<char *>(data)});
+    }
+    RegCloseKey(key);
+}
+
+void DeleteClientKey() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath); }
+
+void RestoreClientKey() {
+    DeleteClientKey();
+    if (!g_key_existed) return;
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    for (auto &value : g_kept_values)
+        RegSetValueExA(key, value.first.c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE *>(value.second.c_str()),
+                       static_cast<DWORD>(value.second.size() + 1));
+    RegCloseKey(key);
+}
+
+namespace {
+
+// Keeps the shared prefix's client key as it was found.
+class ClientKeyEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override { SaveClientKey(); }
+    void TearDown() override { RestoreClientKey(); }
+};
+
+const ::testing::Environment *const g_environment =
+    ::testing::AddGlobalTestEnvironment(new ClientKeyEnvironment);
+
+} // namespace

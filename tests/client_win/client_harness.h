@@ -1,0 +1,59 @@
+// What the in-process client tests share: a recorder in place of the
+// message boxes, a fixed clock, the sign-in dialog created modeless with
+// the program's own procedure, and a message pump with a deadline.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "common/alerts.h"
+#include "common/clock.h"
+
+struct ShownAlert {
+    std::string text, caption;
+    AlertIcon icon;
+    AlertButtons buttons;
+};
+
+class RecordingAlerts : public Alerts {
+  public:
+    AlertAnswer Ask(const char *text, const char *caption, AlertIcon icon,
+                    AlertButtons buttons) override;
+    std::vector<ShownAlert> shown;
+    // Answers to questions, in order; Yes when none is left.
+    std::deque<AlertAnswer> answers;
+};
+
+class FixedClock : public Clock {
+  public:
+    ClockTime Now() override { return time; }
+    ClockTime time{9, 7, 0};
+};
+
+extern RecordingAlerts g_recorder;
+extern FixedClock g_fixed_clock;
+
+// Puts the recorder and the clock in place, empties the client's state and
+// settings in memory (not in the registry).
+void ResetClient();
+
+// Creates the sign-in dialog (modeless) with the program's procedure.
+HWND OpenSignInDialog();
+void CloseSignInDialog();
+
+// Dispatches messages until done() or the deadline; returns done().
+bool PumpUntil(const std::function<bool()> &done, int timeout_ms);
+// Dispatches messages for a while.
+void PumpFor(int ms);
+
+std::string DialogText(HWND dialog, int control);
+
+// The client's registry key in the shared prefix: kept before the tests
+// and put back after them.
+void SaveClientKey();
+void RestoreClientKey();
+void DeleteClientKey();

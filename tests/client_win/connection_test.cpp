@@ -1,0 +1,287 @@
+// The client's request against a scripted server on 127.0.0.1: the line it
+// sends, and what the member is shown for each kind of answer.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "client/client_state.h"
+#include "client/connection.h"
+#include "client/wenlo_ids.h"
+#include "tests/client_win/client_harness.h"
+
+namespace {
+
+const char kCannotConnect[] = "Can not connnect to server.  Try again later.";
+
+// One connection: reads the request line, sends the reply in the given
+// pieces (a pause between them), then closes, or, when hold is set, waits
+// for the client to close first.
+class FakeServer {
+  public:
+    explicit FakeServer(std::vector<std::string> pieces, bool hold = false)
+        : pieces_(std::move(pieces)), hold_(hold) {
+        WSADATA data;
+        WSAStartup(0x0202, &data);
+        listener_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(listener_, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        int length = sizeof address;
+        getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        listen(listener_, 5);
+        thread_ = std::thread([this] { Serve(); });
+    }
+    ~FakeServer() {
+        stop_ = true;
+        closesocket(listener_);
+        if (thread_.joinable()) thread_.join();
+        WSACleanup();
+    }
+    unsigned short port() const { return port_; }
+    std::string line() const { return finished_ ? line_ : "<not finished>"; }
+    bool accepted() const { return accepted_; }
+    bool finished() const { return finished_; }
+    bool client_closed() const { return client_closed_; }
+
+  private:
+    void Serve() {
+        SOCKET connection = accept(listener_, nullptr, nullptr);
+        if (connection == INVALID_SOCKET) return;
+        accepted_ = true;
+        DWORD timeout = 10000;
+        setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char *>(&timeout),
+                   sizeof timeout);
+        char buffer[512];
+        std::string got;
+        while (got.find("\n\r") == std::string::npos) {
+            int n = recv(connection, buffer, sizeof buffer, 0);
+            if (n <= 0) break;
+            got.append(buffer, n);
+        }
+        line_ = got;
+        for (size_t i = 0; i < pieces_.size(); ++i) {
+            if (i > 0) Sleep(150);
+            send(connection, pieces_[i].data(), static_cast<int>(pieces_[i].size()), 0);
+        }
+        if (hold_) {
+            // Until the client gives up the connection (or 10 seconds).
+            int n = recv(connection, buffer, sizeof buffer, 0);
+            client_closed_ = n == 0 || (n == SOCKET_ERROR && WSAGetLastError() != WSAETIMEDOUT);
+        }
+        finished_ = true;
+        shutdown(connection, SD_BOTH);
+        closesocket(connection);
+    }
+
+    std::vector<std::string> pieces_;
+    bool hold_;
+    SOCKET listener_;
+    unsigned short port_ = 0;
+    std::thread thread_;
+    std::string line_;
+    std::atomic<bool> accepted_{false}, finished_{false}, client_closed_{false}, stop_{false};
+};
+
+class ConnectionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetClient();
+        std::strcpy(g_client.user_name, "Ann");
+        std::strcpy(g_client.current_name, "Ann");
+        std::strcpy(g_client.server, "127.0.0.1");
+        dialog = OpenSignInDialog();
+        ASSERT_NE(nullptr, dialog);
+    }
+    void TearDown() override { CloseSignInDialog(); }
+
+    void UsePort(unsigned short port) { std::snprintf(g_client.port, sizeof g_client.port, "%u", port); }
+
+    void SignOut(const char *name, const char *time, const char *destination, const char *back) {
+        CheckDlgButton(dialog, IDC_SIGN_IN, BST_UNCHECKED);
+        CheckDlgButton(dialog, IDC_SIGN_OUT, BST_CHECKED);
+        SetDlgItemTextA(dialog, IDC_NAME_BOX, name);
+        SetDlgItemTextA(dialog, IDC_OUT_TIME, time);
+        SetDlgItemTextA(dialog, IDC_DESTINATION, destination);
+        SetDlgItemTextA(dialog, IDC_RETURN_TIME, back);
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }
+    void SignIn(const char *name, const char *time) {
+        SetDlgItemTextA(dialog, IDC_NAME_BOX, name);
+        SetDlgItemTextA(dialog, IDC_IN_TIME, time);
+        SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }
+    // Waits until the request has ended and a little longer, so that a
+    // second message, were there one, would show.
+    void WaitForEnd(int timeout_ms = 15000) {
+        ASSERT_TRUE(PumpUntil([] { return !g_connection.open; }, timeout_ms));
+        PumpFor(300);
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (auto &shown : g_recorder.shown) texts.push_back(shown.text);
+        return texts;
+    }
+
+    HWND dialog = nullptr;
+};
+
+using Lines = std::vector<std::string>;
+
+TEST_F(ConnectionTest, ZeroIsDoneSilentlyAndTheLineCarriesEveryField) {
+    FakeServer server({"0\n\r"});
+    UsePort(server.port());
+    SignOut("Ann", "12:00", "Lunch", "13:00");
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    WaitForEnd();
+    EXPECT_EQ("#oAnn-12:00-Lunch-13:00\n\r", server.line());
+    EXPECT_TRUE(g_recorder.shown.empty());
+    EXPECT_EQ(INVALID_SOCKET, g_connection.socket);
+    EXPECT_FALSE(g_connection.connected);
+    EXPECT_STREQ("Ann", g_client.current_name);
+}
+
+TEST_F(ConnectionTest, EmptyFieldsGoAsSpacesAndDashesNeverSplitAField) {
+    {
+        FakeServer server({"0\n\r"});
+        UsePort(server.port());
+        SignIn("Ann", "");
+        WaitForEnd();
+        EXPECT_EQ("#iAnn- \n\r", server.line());
+    }
+    {
+        FakeServer server({"0\n\r"});
+        UsePort(server.port());
+        SignOut("Ann", "12-00", "Out-of-town", "");
+        WaitForEnd();
+        EXPECT_EQ("#oAnn-12 00-Out of town- \n\r", server.line());
+    }
+    EXPECT_TRUE(g_recorder.shown.empty());
+}
+
+TEST_F(ConnectionTest, ANameHoldingADashIsRefusedAndNothingIsSent) {
+    FakeServer server({"0\n\r"});
+    UsePort(server.port());
+    SignIn("Ann-Marie", "9:00am");
+    PumpFor(500);
+    ASSERT_EQ(1u, g_recorder.shown.size());
+    EXPECT_EQ("A name cannot contain \"-\".", g_recorder.shown[0].text);
+    EXPECT_EQ("Invalid Name", g_recorder.shown[0].caption);
+    EXPECT_FALSE(server.accepted());
+    EXPECT_FALSE(g_connection.open);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+}
+
+TEST_F(ConnectionTest, OneIsTheInvalidNameMessageOnceWholeInPiecesOrWithTheClose) {
+    const std::vector<std::vector<std::string>> replies = {
+        {"1\n\r"}, {"1", "\n", "\r"}, {"1"}, {"1\n"}};
+    for (auto &reply : replies) {
+        g_recorder.shown.clear();
+        FakeServer server(reply);
+        UsePort(server.port());
+        SignIn("Nobody", "9:00am");
+        WaitForEnd();
+        ASSERT_EQ(1u, g_recorder.shown.size()) << "reply in " << reply.size() << " pieces";
+        EXPECT_EQ("That User Name is not valid.\n\r If you are sure you spelled the name "
+                  "correctly, contact your network administrator.",
+                  g_recorder.shown[0].text);
+        EXPECT_EQ("Invalid Name", g_recorder.shown[0].caption);
+        EXPECT_EQ("#iNobody-9:00am\n\r", server.line());
+    }
+}
+
+TEST_F(ConnectionTest, TwoBytesDecideNothingAndAnEndWithoutReplyIsAFailureShownOnce) {
+    {
+        // Two bytes while the connection stays open: nothing yet.
+        g_connection_wait_ms = 1500;
+        FakeServer server({"\n\r"}, /*hold=*/true);
+        UsePort(server.port());
+        SignIn("Ann", "9:00am");
+        PumpFor(700);
+        EXPECT_TRUE(g_connection.open);
+        EXPECT_TRUE(g_recorder.shown.empty());
+        WaitForEnd();
+        EXPECT_EQ(Lines({kCannotConnect}), Texts());
+    }
+    {
+        // Two bytes and the close.
+        g_recorder.shown.clear();
+        FakeServer server({"\n\r"});
+        UsePort(server.port());
+        SignIn("Ann", "9:00am");
+        WaitForEnd();
+        EXPECT_EQ(Lines({kCannotConnect}), Texts());
+        EXPECT_EQ("ERROR", g_recorder.shown[0].caption);
+    }
+}
+
+TEST_F(ConnectionTest, ACloseWithoutReplyIsAFailureShownOnce) {
+    FakeServer server({});
+    UsePort(server.port());
+    SignOut("Ann", "12:00", "Lunch", "13:00");
+    WaitForEnd();
+    EXPECT_EQ("#oAnn-12:00-Lunch-13:00\n\r", server.line());
+    EXPECT_EQ(Lines({kCannotConnect}), Texts());
+}
+
+TEST_F(ConnectionTest, ARefusedConnectionIsAFailedConnectionNotASendError) {
+    // A port that was just free: nothing listens there.
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    int length = sizeof address;
+    getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length);
+    closesocket(probe);
+    UsePort(ntohs(address.sin_port));
+    SignIn("Ann", "9:00am");
+    WaitForEnd();
+    EXPECT_EQ(Lines({kCannotConnect}), Texts());
+}
+
+TEST_F(ConnectionTest, AnUnknownHostFailsOnce) {
+    std::strcpy(g_client.server, "no-such-host.invalid");
+    UsePort(223);
+    SignIn("Ann", "9:00am");
+    WaitForEnd();
+    EXPECT_EQ(Lines({kCannotConnect}), Texts());
+}
+
+TEST_F(ConnectionTest, AServerThatNeverAnswersFailsOnceWhenTheWaitRunsOut) {
+    g_connection_wait_ms = 700;
+    FakeServer server({}, /*hold=*/true);
+    UsePort(server.port());
+    DWORD start = GetTickCount();
+    SignIn("Ann", "9:00am");
+    WaitForEnd(10000);
+    DWORD took = GetTickCount() - start;
+    EXPECT_EQ(Lines({kCannotConnect}), Texts());
+    EXPECT_GE(took, 600u);
+    // The client gave the connection up.
+    EXPECT_TRUE(PumpUntil([&] { return server.finished(); }, 10000));
+    EXPECT_TRUE(server.client_closed());
+}
+
+TEST_F(ConnectionTest, ASecondOkGivesUpTheEarlierRequestQuietly) {
+    FakeServer slow({}, /*hold=*/true);
+    FakeServer quick({"0\n\r"});
+    UsePort(slow.port());
+    SignIn("Ann", "9:00am");
+    ASSERT_TRUE(PumpUntil([&] { return g_connection.sent; }, 10000));
+    UsePort(quick.port());
+    SignIn("Ann", "9:05am");
+    WaitForEnd();
+    EXPECT_TRUE(PumpUntil([&] { return slow.finished(); }, 10000));
+    EXPECT_TRUE(slow.client_closed());
+    EXPECT_EQ("#iAnn-9:00am\n\r", slow.line());
+    EXPECT_EQ("#iAnn-9:05am\n\r", quick.line());
+    EXPECT_TRUE(g_recorder.shown.empty());
+}
+
+} // namespace

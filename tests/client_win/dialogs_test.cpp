@@ -1,0 +1,326 @@
+// The sign-in dialog, its tray icon, Exit, the log-off query, the options
+// and the name list dialogs, driven in-process.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "client/client_state.h"
+#include "client/connection.h"
+#include "client/signin_dialog.h"
+#include "client/wenlo_ids.h"
+#include "common/settings_store.h"
+#include "common/user_name_dialog_ids.h"
+#include "tests/client_win/client_harness.h"
+
+namespace {
+
+std::vector<std::string> BoxLines(HWND dialog, int control, bool combo) {
+    std::vector<std::string> lines;
+    UINT count_message = combo ? CB_GETCOUNT : LB_GETCOUNT;
+    UINT text_message = combo ? CB_GETLBTEXT : LB_GETTEXT;
+    LRESULT count = SendDlgItemMessageA(dialog, control, count_message, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        char text[256] = "";
+        SendDlgItemMessageA(dialog, control, text_message, i, reinterpret_cast<LPARAM>(text));
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+std::string StoredNames() {
+    char text[kNamesTextCapacity] = "<no key>";
+    ReadSetting(kClientStore, "Names", text, sizeof text);
+    return text;
+}
+
+using Lines = std::vector<std::string>;
+
+class DialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetClient();
+        DeleteClientKey();
+        std::strcpy(g_client.user_name, "Ann");
+        std::strcpy(g_client.current_name, "Ann");
+        std::strcpy(g_client.server, "127.0.0.1");
+        std::strcpy(g_client.port, "223");
+        std::strcpy(g_client.names, "carl%bob%");
+    }
+    void TearDown() override {
+        CloseSignInDialog();
+        DeleteClientKey();
+    }
+    void Open() {
+        dialog = OpenSignInDialog();
+        ASSERT_NE(nullptr, dialog);
+    }
+    void Click(int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+    void ChooseSignOut() {
+        CheckDlgButton(dialog, IDC_SIGN_IN, BST_UNCHECKED);
+        CheckDlgButton(dialog, IDC_SIGN_OUT, BST_CHECKED);
+        Click(IDC_SIGN_OUT);
+    }
+
+    HWND dialog = nullptr;
+};
+
+TEST_F(DialogTest, OpeningFillsTheNameBoxTheTimesAndTheSignInTip) {
+    Open();
+    EXPECT_EQ(Lines({"Ann", "bob", "carl"}), BoxLines(dialog, IDC_NAME_BOX, true));
+    EXPECT_EQ(2u, g_names.count);
+    EXPECT_STREQ("carl", g_names.slots[0]); // the stored order, not sorted
+    EXPECT_EQ("Ann", DialogText(dialog, IDC_NAME_BOX));
+    EXPECT_EQ("9:07am", DialogText(dialog, IDC_IN_TIME));
+    EXPECT_EQ("9:07am", DialogText(dialog, IDC_OUT_TIME));
+    EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_SIGN_IN));
+    EXPECT_TRUE(g_tray.added);
+    EXPECT_EQ(IDI_SIGNED_IN, g_tray.icon_id);
+    EXPECT_STREQ("9:07am", g_tray.tip);
+    EXPECT_TRUE(g_request.signed_in);
+}
+
+TEST_F(DialogTest, TheTipFollowsTheChosenStateAndFallsBackToItsString) {
+    Open();
+    SetDlgItemTextA(dialog, IDC_OUT_TIME, "");
+    ChooseSignOut();
+    EXPECT_EQ(IDI_SIGNED_OUT, g_tray.icon_id);
+    EXPECT_STREQ("State12", g_tray.tip);
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, IDC_SIGN_IN));
+    SetDlgItemTextA(dialog, IDC_OUT_TIME, "12:30pm and a very long text that goes past the end");
+    Click(3); // Cancel keeps the state and hides the dialog
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_EQ(IDI_SIGNED_OUT, g_tray.icon_id);
+    EXPECT_STREQ("12:30pm and a very long text that goes past the end", g_tray.tip);
+    SetDlgItemTextA(dialog, IDC_IN_TIME, "");
+    CheckDlgButton(dialog, IDC_SIGN_OUT, BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_SIGN_IN, BST_CHECKED);
+    Click(IDC_SIGN_IN);
+    EXPECT_EQ(IDI_SIGNED_IN, g_tray.icon_id);
+    EXPECT_STREQ("State11", g_tray.tip);
+    EXPECT_TRUE(g_recorder.shown.empty());
+}
+
+TEST_F(DialogTest, ShowingFromTheTrayRefreshesButRepaintingKeepsWhatWasPicked) {
+    Open();
+    Click(3);
+    SetDlgItemTextA(dialog, IDC_NAME_BOX, "bob");
+    SetDlgItemTextA(dialog, IDC_OUT_TIME, "old");
+    // A repaint of an icon button changes nothing the member chose.
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = IDC_IN_ICON;
+    item.hwndItem = GetDlgItem(dialog, IDC_IN_ICON);
+    item.hDC = GetDC(dialog);
+    SetRect(&item.rcItem, 0, 0, 16, 16);
+    SendMessageA(dialog, WM_DRAWITEM, IDC_IN_ICON, reinterpret_cast<LPARAM>(&item));
+    ReleaseDC(dialog, item.hDC);
+    EXPECT_EQ("bob", DialogText(dialog, IDC_NAME_BOX));
+    EXPECT_EQ("old", DialogText(dialog, IDC_OUT_TIME));
+    // A click on the tray icon shows the dialog afresh.
+    g_fixed_clock.time = {13, 30, 0};
+    SendMessageA(dialog, MSG_TRAY_ICON, 0, WM_RBUTTONDOWN);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    SendMessageA(dialog, MSG_TRAY_ICON, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ("Ann", DialogText(dialog, IDC_NAME_BOX));
+    EXPECT_EQ("1:30pm", DialogText(dialog, IDC_OUT_TIME));
+    EXPECT_EQ("9:07am", DialogText(dialog, IDC_IN_TIME));
+}
+
+TEST_F(DialogTest, ExitAsksAndOnlyYesEndsTheProgram) {
+    Open();
+    g_recorder.answers = {AlertAnswer::No};
+    Click(IDCANCEL);
+    ASSERT_EQ(1u, g_recorder.shown.size());
+    EXPECT_EQ("Terminate Sign-in / Sign-out program?", g_recorder.shown[0].text);
+    EXPECT_EQ("EXIT Program", g_recorder.shown[0].caption);
+    EXPECT_EQ(AlertIcon::Question, g_recorder.shown[0].icon);
+    EXPECT_EQ(AlertButtons::YesNo, g_recorder.shown[0].buttons);
+    EXPECT_FALSE(g_exit_confirmed);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    g_recorder.answers = {AlertAnswer::Yes};
+    Click(IDCANCEL);
+    EXPECT_EQ(2u, g_recorder.shown.size());
+    EXPECT_TRUE(g_exit_confirmed);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+}
+
+TEST_F(DialogTest, LogOffWithSignInSelectedAsksAndYesHoldsItUp) {
+    ASSERT_TRUE(CreateHiddenWindow(g_instance));
+    Open();
+    Click(3);
+    DWORD_PTR answer = 99;
+    g_recorder.answers = {AlertAnswer::Yes};
+    ASSERT_TRUE(SendMessageTimeoutA(g_hidden_window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000,
+                                    &answer));
+    EXPECT_EQ(FALSE, static_cast<BOOL>(answer));
+    ASSERT_EQ(1u, g_recorder.shown.size());
+    EXPECT_EQ("Do you want to sign out first?", g_recorder.shown[0].text);
+    EXPECT_EQ("KVT Sign Out", g_recorder.shown[0].caption);
+    EXPECT_EQ(AlertIcon::Stop, g_recorder.shown[0].icon);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+
+    g_recorder.answers = {AlertAnswer::No};
+    ASSERT_TRUE(SendMessageTimeoutA(g_hidden_window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000,
+                                    &answer));
+    EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
+    EXPECT_EQ(2u, g_recorder.shown.size());
+
+    ChooseSignOut();
+    ASSERT_TRUE(SendMessageTimeoutA(g_hidden_window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000,
+                                    &answer));
+    EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
+    EXPECT_EQ(2u, g_recorder.shown.size());
+    DestroyWindow(g_hidden_window);
+    g_hidden_window = nullptr;
+}
+
+TEST_F(DialogTest, OptionsOkStoresTheThreeValuesAndCancelNothing) {
+    Open();
+    HWND options = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
+                                      OptionsDialogProc, 0);
+    ASSERT_NE(nullptr, options);
+    EXPECT_EQ("Ann", DialogText(options, IDC_OPT_USER_NAME));
+    EXPECT_EQ("127.0.0.1", DialogText(options, IDC_OPT_SERVER));
+    EXPECT_EQ("223", DialogText(options, IDC_OPT_PORT));
+    SetDlgItemTextA(options, IDC_OPT_USER_NAME, "Beatrice_with_a_long_name");
+    SetDlgItemTextA(options, IDC_OPT_SERVER, "board");
+    SetDlgItemTextA(options, IDC_OPT_PORT, "2230");
+    SendMessageA(options, WM_COMMAND, IDOK, 0);
+    DestroyWindow(options);
+    EXPECT_STREQ("Beatrice_with_a_lon", g_client.user_name);
+    EXPECT_STREQ("Beatrice_with_a_lon", g_client.current_name);
+    EXPECT_STREQ("board", g_client.server);
+    EXPECT_STREQ("2230", g_client.port);
+    char stored[80];
+    ASSERT_EQ(1, ReadSetting(kClientStore, "UserName", stored, sizeof stored));
+    EXPECT_STREQ("Beatrice_with_a_lon", stored);
+    ReadSetting(kClientStore, "Server", stored, sizeof stored);
+    EXPECT_STREQ("board", stored);
+    ReadSetting(kClientStore, "Port", stored, sizeof stored);
+    EXPECT_STREQ("2230", stored);
+
+    options = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
+                                 OptionsDialogProc, 0);
+    SetDlgItemTextA(options, IDC_OPT_PORT, "1");
+    SendMessageA(options, WM_COMMAND, IDCANCEL, 0);
+    DestroyWindow(options);
+    EXPECT_STREQ("2230", g_client.port);
+}
+
+// Answers the next name dialog of this thread with a text (OK) or Cancel.
+std::string g_name_to_type;
+bool g_cancel_name;
+int g_name_dialogs_seen;
+
+BOOL CALLBACK FindNameDialog(HWND window, LPARAM found) {
+    char caption[64] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    if (std::strcmp(caption, "Tesmar User") != 0 || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND *>(found) = window;
+    return FALSE;
+}
+
+void CALLBACK AnswerNameDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindNameDialog, reinterpret_cast<LPARAM>(&found));
+    if (!found) return;
+    KillTimer(nullptr, timer);
+    ++g_name_dialogs_seen;
+    if (g_cancel_name) {
+        SetDlgItemTextA(found, IDC_USER_NAME_EDIT, "typed but cancelled");
+        PostMessageA(found, WM_COMMAND, IDCANCEL, 0);
+    } else {
+        SetDlgItemTextA(found, IDC_USER_NAME_EDIT, g_name_to_type.c_str());
+        PostMessageA(found, WM_COMMAND, IDOK, 0);
+    }
+}
+
+void PressWithNameDialog(HWND list_dialog, int id, const char *typed, bool cancel = false) {
+    g_name_to_type = typed;
+    g_cancel_name = cancel;
+    SetTimer(nullptr, 0, 30, AnswerNameDialog);
+    SendMessageA(list_dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+void Select(HWND list_dialog, const char *name) {
+    SendDlgItemMessageA(list_dialog, IDC_NAMES, LB_SELECTSTRING, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>(name));
+}
+
+TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
+    Open();
+    SetDlgItemTextA(dialog, IDC_NAME_BOX, "bob");
+    HWND list = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_NAME_LIST), dialog,
+                                   NameListDialogProc, 0);
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(Lines({"carl", "bob"}), BoxLines(list, IDC_NAMES, false));
+
+    PressWithNameDialog(list, IDC_ADD, "dave");
+    EXPECT_EQ(1, g_name_dialogs_seen);
+    EXPECT_EQ("bob%carl%dave%", StoredNames());
+    EXPECT_STREQ("bob%carl%dave%", g_client.names);
+    Lines lines = BoxLines(list, IDC_NAMES, false);
+    EXPECT_EQ(3u, lines.size());
+    EXPECT_EQ(Lines({"Ann", "bob", "carl", "dave"}), BoxLines(dialog, IDC_NAME_BOX, true));
+    EXPECT_EQ("bob", DialogText(dialog, IDC_NAME_BOX));
+
+    // Add, then Cancel in the name dialog: nothing changes, nothing shown.
+    PressWithNameDialog(list, IDC_ADD, "", /*cancel=*/true);
+    EXPECT_EQ(2, g_name_dialogs_seen);
+    EXPECT_EQ("bob%carl%dave%", StoredNames());
+    EXPECT_EQ(3u, BoxLines(list, IDC_NAMES, false).size());
+    EXPECT_TRUE(g_recorder.shown.empty());
+
+    // A refused name leaves the list box alone.
+    PressWithNameDialog(list, IDC_ADD, "carl");
+    ASSERT_EQ(1u, g_recorder.shown.size());
+    EXPECT_EQ("That user already exists.", g_recorder.shown[0].text);
+    EXPECT_EQ(3u, BoxLines(list, IDC_NAMES, false).size());
+
+    Select(list, "carl");
+    PressWithNameDialog(list, IDC_EDIT, "Carla");
+    EXPECT_EQ("bob%Carla%dave%", StoredNames());
+    lines = BoxLines(list, IDC_NAMES, false);
+    EXPECT_EQ(3u, lines.size());
+    EXPECT_NE(lines.end(), std::find(lines.begin(), lines.end(), "Carla"));
+    EXPECT_EQ(lines.end(), std::find(lines.begin(), lines.end(), "carl"));
+
+    // Editing to an empty name removes it.
+    Select(list, "dave");
+    PressWithNameDialog(list, IDC_EDIT, "");
+    EXPECT_EQ("bob%Carla%", StoredNames());
+    EXPECT_EQ(2u, BoxLines(list, IDC_NAMES, false).size());
+
+    // Delete asks; No keeps, Yes removes.
+    g_recorder.shown.clear();
+    Select(list, "bob");
+    g_recorder.answers = {AlertAnswer::No};
+    SendMessageA(list, WM_COMMAND, IDC_DELETE, 0);
+    ASSERT_EQ(1u, g_recorder.shown.size());
+    EXPECT_EQ("Delete user: bob", g_recorder.shown[0].text);
+    EXPECT_EQ("In/Out Delete Name", g_recorder.shown[0].caption);
+    EXPECT_EQ("bob%Carla%", StoredNames());
+    g_recorder.answers = {AlertAnswer::Yes};
+    SendMessageA(list, WM_COMMAND, IDC_DELETE, 0);
+    EXPECT_EQ("Carla%", StoredNames());
+    EXPECT_EQ(Lines({"Carla"}), BoxLines(list, IDC_NAMES, false));
+
+    // Nothing selected: Edit and Delete do nothing.
+    SendDlgItemMessageA(list, IDC_NAMES, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    size_t shown = g_recorder.shown.size();
+    SendMessageA(list, WM_COMMAND, IDC_DELETE, 0);
+    EXPECT_EQ(shown, g_recorder.shown.size());
+
+    // Escape does not close the list; the member's pick survived it all.
+    SendMessageA(list, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(IsWindow(list));
+    EXPECT_EQ(Lines({"Ann", "Carla"}), BoxLines(dialog, IDC_NAME_BOX, true));
+    EXPECT_EQ("bob", DialogText(dialog, IDC_NAME_BOX));
+    DestroyWindow(list);
+}
+
+} // namespace

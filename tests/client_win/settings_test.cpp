@@ -1,0 +1,72 @@
+// The client's settings against the real registry of the prefix.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "client/client_state.h"
+#include "common/settings_store.h"
+#include "tests/client_win/client_harness.h"
+
+namespace {
+
+std::string LogonName() {
+    char name[20] = "";
+    DWORD size = sizeof name;
+    if (!GetUserNameA(name, &size)) name[0] = '\0';
+    return name;
+}
+
+class ClientSettingsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetClient();
+        DeleteClientKey();
+    }
+    void TearDown() override { DeleteClientKey(); }
+};
+
+TEST_F(ClientSettingsTest, AFirstRunAsksForOptionsAndTakesTheLogonName) {
+    LoadClientSettings();
+    ASSERT_EQ(1u, g_recorder.shown.size());
+    EXPECT_EQ("Please set your options!", g_recorder.shown[0].text);
+    EXPECT_EQ("In/Out Setup", g_recorder.shown[0].caption);
+    EXPECT_EQ(AlertIcon::Warning, g_recorder.shown[0].icon);
+    EXPECT_FALSE(LogonName().empty());
+    EXPECT_EQ(LogonName(), g_client.user_name);
+    EXPECT_EQ(LogonName(), g_client.current_name);
+    EXPECT_STREQ("", g_client.server);
+    EXPECT_STREQ("223", g_client.port);
+    EXPECT_STREQ("", g_client.names);
+    // Nothing is written until the options are confirmed.
+    HKEY key;
+    EXPECT_NE(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\Wenlo", 0, KEY_READ, &key));
+}
+
+TEST_F(ClientSettingsTest, WithTheKeyPresentAMissingPortReadsEmpty) {
+    WriteSetting(kClientStore, "UserName", "Ann");
+    WriteSetting(kClientStore, "Server", "board.example");
+    WriteSetting(kClientStore, "Names", "bob%carl%");
+    LoadClientSettings();
+    EXPECT_TRUE(g_recorder.shown.empty());
+    EXPECT_STREQ("Ann", g_client.user_name);
+    EXPECT_STREQ("Ann", g_client.current_name);
+    EXPECT_STREQ("board.example", g_client.server);
+    EXPECT_STREQ("", g_client.port);
+    EXPECT_STREQ("bob%carl%", g_client.names);
+}
+
+TEST_F(ClientSettingsTest, LongValuesSetByHandAreCut) {
+    std::string long_text(900, 'x');
+    WriteSetting(kClientStore, "UserName", long_text.c_str());
+    WriteSetting(kClientStore, "Server", long_text.c_str());
+    WriteSetting(kClientStore, "Port", long_text.c_str());
+    WriteSetting(kClientStore, "Names", long_text.c_str());
+    LoadClientSettings();
+    EXPECT_EQ(std::string(19, 'x'), g_client.user_name);
+    EXPECT_EQ(std::string(79, 'x'), g_client.server);
+    EXPECT_EQ(std::string(11, 'x'), g_client.port);
+    EXPECT_EQ(std::string(639, 'x'), g_client.names);
+}
+
+} // namespace
