@@ -168,4 +168,53 @@ TEST_F(OptionsDialogTest, FooterTextIsCutTo999Characters) {
     EXPECT_EQ(Stored("Footer"), typed.substr(0, 999));
 }
 
+// Types a path into the save-file dialog's file name field and confirms.
+void ChooseInFileDialog(HWND chooser, const std::string &path) {
+    // The file name field: a combo box in the explorer-style dialog, an
+    // edit in the older one.
+    for (int id : {0x47c, 0x480}) {
+        HWND field = GetDlgItem(chooser, id);
+        if (field)
+            SetWindowTextA(field, path.c_str());
+    }
+    Press(chooser, IDOK);
+}
+
+TEST_F(OptionsDialogTest, ChosenPageFileGoesIntoTheFieldOnlyUntilOk) {
+    const char kChooser[] = "Name of the Wenlo HTML file";
+    const std::string original = g_settings.HTMLFile;
+    const std::string chosen = dir + "\\chosen.html";
+    std::string field_after_cancel, field_after_choice, settings_during_choice;
+    DialogScript script;
+    script.Then(kOptions, [](HWND dialog) { Press(dialog, IDC_OPTIONS_BROWSE); })
+        .Then(kChooser, [](HWND chooser) { Press(chooser, IDCANCEL); })
+        .Then(kOptions,
+              [&](HWND dialog) {
+                  field_after_cancel = GetText(dialog, IDC_OPTIONS_HTML_FILE);
+                  Press(dialog, IDC_OPTIONS_BROWSE);
+              })
+        .Then(kChooser, [&](HWND chooser) { ChooseInFileDialog(chooser, chosen); })
+        .Then(kOptions,
+              [&](HWND dialog) {
+                  field_after_choice = GetText(dialog, IDC_OPTIONS_HTML_FILE);
+                  settings_during_choice = g_settings.HTMLFile;
+                  Press(dialog, IDCANCEL);
+              });
+    EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(field_after_cancel, original);
+    EXPECT_EQ(field_after_choice, chosen);
+    EXPECT_EQ(settings_during_choice, original);
+    // Cancel in Options drops the choice.
+    EXPECT_EQ(std::string(g_settings.HTMLFile), original);
+    EXPECT_EQ(Stored("HTMLFile"), "<missing>");
+
+    DialogScript keep;
+    keep.Then(kOptions, [](HWND dialog) { Press(dialog, IDC_OPTIONS_BROWSE); })
+        .Then(kChooser, [&](HWND chooser) { ChooseInFileDialog(chooser, chosen); })
+        .Then(kOptions, [](HWND dialog) { Press(dialog, IDOK); });
+    EXPECT_EQ(keep.Run([] { RunOptionsDialog(nullptr); }), keep.size());
+    EXPECT_EQ(std::string(g_settings.HTMLFile), chosen);
+    EXPECT_EQ(Stored("HTMLFile"), chosen);
+}
+
 } // namespace
