@@ -269,6 +269,10 @@ int main(int argc, char **argv) {
     HWND manager = WaitForDialog("Tesmar User Manager");
     AddUserThroughManager(manager, "Carol");
     AddUserThroughManager(manager, "Ann");
+    // Requests are served while the manager is open, and the next add
+    // keeps what the request changed.
+    Check(Request(port, "#oAnn-10:15-Dentist-11:45\n\r") == "0\n\r",
+          "a sign-out is served while the User Manager is open");
     AddUserThroughManager(manager, "Bob");
     Shot("user_manager");
     Press(manager, IDOK);
@@ -277,6 +281,8 @@ int main(int argc, char **argv) {
     Check(data.find("Ann-") < data.find("Bob-") && data.find("Bob-") < data.find("Carol-") &&
               data.find("Carol-") != std::string::npos,
           "the data file holds the three users in board order");
+    Check(data.find("Ann-0-Dentist-10:15-11:45-") != std::string::npos,
+          "the add after the sign-out kept Ann out at the dentist");
 
     std::string reply = Request(port, "#iBob-08:47\n\r");
     std::string shown;
