@@ -22,6 +22,7 @@ class RequestFramer {
     // The request line: the text before the line end ("default.txt" when
     // empty). Valid after Complete or Finish.
     const char *Line() const { return line_; }
+    // Bytes counted so far (256 once the request is rejected).
     int Total() const { return total_; }
     // NeedMore until a line is complete (Complete, also after Finish) or
     // the request is rejected; Feed changes nothing once it is not NeedMore.
