@@ -1,0 +1,94 @@
+// A save that fails inside the running server, seen from inside: the
+// status line tells the administrator, the client gets no "0\n\r", the
+// board on disk is left as it was, and the server serves the next client.
+#include <string>
+
+#include "common/fixed_text.h"
+#include "server/board/board_file.h"
+#include "server/service/listener.h"
+#include "server/service/status_line.h"
+#include "server/shell/server_state.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace {
+
+class FailedSave : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        WSADATA data;
+        ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+        board_dir = MakeDirectory("board");
+        data_file = board_dir + "\\tesmar.dat";
+        CopyCut(g_settings.WorkingDir, board_dir.c_str());
+        CopyCut(g_settings.HTMLFile, (board_dir + "\\board.htm").c_str());
+        WriteFile(data_file, kBoard);
+        LoadBoard(g_table, g_settings);
+        SortAndCompact(g_table);
+        OpenListener(g_main_window, "0");
+        ASSERT_NE(ListeningPort(), 0) << StatusText();
+    }
+    void TearDown() override {
+        ShellTest::TearDown();
+        WSACleanup();
+    }
+
+    // Sends one request, serves it as the main window does on MSG_ACCEPT,
+    // and returns what came back before the server closed.
+    std::string Request(const std::string &line) {
+        SOCKET client = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<u_short>(ListeningPort()));
+        EXPECT_EQ(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        send(client, line.data(), static_cast<int>(line.size()), 0);
+        SendMessageA(g_main_window, MSG_ACCEPT, 0, 0);
+        std::string reply;
+        char buffer[256];
+        int got;
+        while ((got = recv(client, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, got);
+        closesocket(client);
+        return reply;
+    }
+
+    // Files and directories matching the pattern, "." and ".." left out.
+    static int CountFiles(const std::string &pattern) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        int entries = 0;
+        if (search == INVALID_HANDLE_VALUE) return 0;
+        do {
+            std::string name = found.cFileName;
+            if (name != "." && name != "..") ++entries;
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        return entries;
+    }
+
+    static constexpr const char *kBoard = "Ann-1- -09:00- -\r\nBob-1- -09:10- -\r\n";
+    std::string board_dir, data_file;
+};
+
+TEST_F(FailedSave, IsShownOnTheStatusLineAndNeverAnsweredDone) {
+    // A directory takes the data file's place while the server runs.
+    std::string kept = board_dir + "\\kept.dat";
+    ASSERT_TRUE(MoveFileA(data_file.c_str(), kept.c_str()));
+    ASSERT_TRUE(CreateDirectoryA(data_file.c_str(), nullptr));
+
+    EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "");
+    EXPECT_EQ(std::string(StatusText()), "Cannot save " + data_file);
+    // Nothing on disk was touched: the directory is still empty and no
+    // temporary file was left.
+    EXPECT_EQ(ReadFile(kept), kBoard);
+    EXPECT_EQ(CountFiles(data_file + "\\*"), 0);
+    EXPECT_EQ(CountFiles(board_dir + "\\*.tmp"), 0);
+
+    // Once the file is back, the next request is saved and answered.
+    ASSERT_TRUE(RemoveDirectoryA(data_file.c_str()));
+    ASSERT_TRUE(MoveFileA(kept.c_str(), data_file.c_str()));
+    EXPECT_EQ(Request("#oBob-12:05-Bank-12:30\n\r"), "0\n\r");
+    EXPECT_EQ(ReadFile(data_file), "Ann-1- -09:00- -\r\nBob-0-Bank-12:05-12:30-\r\n");
+}
+
+} // namespace
