@@ -275,6 +275,17 @@ int main(int argc, char **argv) {
           "a sign-out is served while the User Manager is open");
     AddUserThroughManager(manager, "Bob");
     Shot("user_manager");
+    // The Delete question blocks the manager behind it; No keeps the user.
+    SendMessageA(GetDlgItem(manager, 1004), LB_SETCURSEL, 0, 0);
+    Press(manager, 1007);
+    box = WaitForDialog("Tesmar Delete User");
+    Check(TextOf(GetDlgItem(box, 0xFFFF)) == "Delete user: Ann", "Delete asks about Ann");
+    Check(!IsWindowEnabled(manager), "the User Manager is blocked while the question is open");
+    Press(box, IDNO);
+    WaitUntilGone(box, "the Delete question");
+    WaitFor("the User Manager again", [manager] { return manager; });
+    Check(SendMessageA(GetDlgItem(manager, 1004), LB_GETCOUNT, 0, 0) == 3,
+          "No keeps all three users listed");
     Press(manager, IDOK);
     WaitUntilGone(manager, "the User Manager");
     std::string data = ReadWholeFile(dir + "\\tesmar.dat");
