@@ -116,6 +116,21 @@ TEST_F(OptionsDialogTest, SettingsTheStoreRefusesAreSaidOnceAndHoldInMemory) {
     EXPECT_EQ(alerts.asked[0].caption, "Tesmar Options");
     EXPECT_EQ(alerts.asked[0].icon, AlertIcon::Warning);
     EXPECT_EQ(alerts.asked[1].text, kPortMessage);
+
+    // The HTML editor says it too, and its text still holds in memory.
+    alerts.asked.clear();
+    DialogScript script;
+    script.Then(kOptions, [](HWND dialog) { Press(dialog, IDC_OPTIONS_FOOTER); })
+        .Then(kHtml,
+              [](HWND dialog) {
+                  SetText(dialog, IDC_HTML_TEXT, "</body>");
+                  Press(dialog, IDOK);
+              })
+        .Then(kOptions, [](HWND dialog) { Press(dialog, IDCANCEL); });
+    EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
+    EXPECT_STREQ(g_settings.Footer, "</body>");
+    ASSERT_EQ(alerts.asked.size(), 1u);
+    EXPECT_EQ(alerts.asked[0].text, kStoreFailedText);
 }
 
 TEST_F(OptionsDialogTest, HeaderIsStoredAtOnceButReachesThePageWithTheNextBoardChange) {
