@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -226,6 +227,67 @@ pid_t WinePrefix::Start(const std::string &exe, const std::string &cwd,
     return child;
 }
 
+int WinePrefix::Run(const std::string &exe, const std::vector<std::string> &args, int timeout_ms,
+                    std::string &output) {
+    output.clear();
+    int pipe_ends[2];
+    if (pipe(pipe_ends) != 0) return -1;
+    pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        setenv("WINEPREFIX", prefix_.c_str(), 1);
+        setenv("WINEDEBUG", "-all", 1);
+        setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+        int null = open("/dev/null", O_RDWR);
+        dup2(null, 0);
+        dup2(pipe_ends[1], 1);
+        dup2(null, 2);
+        close(pipe_ends[0]);
+        close(pipe_ends[1]);
+        std::vector<char *> argv{const_cast<char *>("wine"), const_cast<char *>(exe.c_str())};
+        for (const auto &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp("wine", argv.data());
+        _exit(127);
+    }
+    close(pipe_ends[1]);
+    // Read until the program ends.
+    double until = NowMs() + timeout_ms;
+    bool killed = false;
+    for (;;) {
+        double left = until - NowMs();
+        if (left <= 0) {
+            kill(child, SIGKILL);
+            killed = true;
+            break;
+        }
+        pollfd wait{pipe_ends[0], POLLIN, 0};
+        int ready = poll(&wait, 1, static_cast<int>(std::min(left, 200.0)) + 1);
+        if (ready > 0) {
+            char buffer[1024];
+            ssize_t got = read(pipe_ends[0], buffer, sizeof buffer);
+            if (got > 0) {
+                output.append(buffer, static_cast<size_t>(got));
+                continue;
+            }
+            if (got == 0) break;
+        }
+        // The program may have ended while something it started still
+        // holds the pipe open.
+        int status = 0;
+        if (waitpid(child, &status, WNOHANG) == child) {
+            close(pipe_ends[0]);
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+    }
+    close(pipe_ends[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (killed || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
 void WinePrefix::Kill(pid_t pid) {
     if (pid <= 0) return;
     kill(pid, SIGKILL);
@@ -248,6 +310,9 @@ void WinePrefix::Reap() {
 
 std::string TesmarExe() { return Environment("TESMAR_EXE", FAULTS_TESMAR_EXE); }
 std::string WenloExe() { return Environment("WENLO_EXE", FAULTS_WENLO_EXE); }
+std::string WindowsTestProgram(const std::string &name) {
+    return Environment("FAULTS_WINDOWS_TESTS", FAULTS_WINDOWS_TESTS) + "/" + name + ".exe";
+}
 
 TesmarServer::TesmarServer(const std::string &dir, int users, const std::string &page)
     : dir_((RemoveTree(dir), mkdir(dir.c_str(), 0755), dir)), work_(dir + "/work"),

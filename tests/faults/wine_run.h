@@ -54,6 +54,11 @@ class WinePrefix {
     // id of the Wine process (the exe runs in it), or -1.
     pid_t Start(const std::string &exe, const std::string &cwd,
                 const std::vector<std::string> &args = {});
+    // Runs exe to its end (at most timeout_ms, then it is killed) and
+    // returns its exit status (-1 when killed or not run); output gets
+    // what it printed.
+    int Run(const std::string &exe, const std::vector<std::string> &args, int timeout_ms,
+            std::string &output);
     // Kills the process with SIGKILL and waits until it is gone.
     void Kill(pid_t pid);
     // Whether the process still runs (and is not a zombie).
@@ -70,6 +75,8 @@ class WinePrefix {
 // The built programs (paths given by the build).
 std::string TesmarExe();
 std::string WenloExe();
+// A helper program of the Windows build's tests (name without .exe).
+std::string WindowsTestProgram(const std::string &name);
 
 // tesmar.exe in a prefix of its own: a working directory with a data file,
 // a page path, a port.
