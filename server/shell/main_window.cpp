@@ -1,0 +1,94 @@
+#include "server/shell/main_window.h"
+
+#include "server/service/listener.h"
+#include "server/service/status_line.h"
+#include "server/shell/admin_dialogs.h"
+#include "server/shell/resource.h"
+#include "server/shell/server_state.h"
+
+const char kMainWindowClass[] = "Tesmar 1.41";
+const char kSetOptionsText[] =
+    "You MUST set your Options!\n\rWhen the Tesmar dialog box appears, \n\rchoose Edit, "
+    "Options.\n\r\n\r";
+
+namespace {
+
+void PaintStatusLine(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT client;
+    GetClientRect(window, &client);
+    DrawTextA(dc, StatusText(), StatusLength(), &client, DT_EXPANDTABS);
+    EndPaint(window, &paint);
+}
+
+void ServeConnection() {
+    BoardContext board = ServerBoard();
+    RequestOutcome outcome = AcceptConnection(board);
+    BoardWrites writes;
+    writes.saved = !outcome.save_failed;
+    writes.page_written = !outcome.page_failed;
+    ReportBoardWrites(writes);
+}
+
+} // namespace
+
+int RegisterMainWindowClass(HINSTANCE instance) {
+    WNDCLASSA window_class = {};
+    window_class.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
+    window_class.lpfnWndProc = MainWindowProc;
+    window_class.hInstance = instance;
+    window_class.hIcon = LoadIconA(instance, "Icon");
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hbrBackground = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+    window_class.lpszMenuName = "SISODMENU";
+    window_class.lpszClassName = kMainWindowClass;
+    return RegisterClassA(&window_class) != 0;
+}
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    HWND window = CreateWindowExA(0, kMainWindowClass, kMainWindowClass, WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 150, 150, nullptr, nullptr,
+                                  instance, nullptr);
+    g_main_window = window;
+    SetStatusWindow(window);
+    return window;
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_PAINT:
+        PaintStatusLine(window);
+        return 0;
+    case WM_CLOSE:
+        CloseSockets();
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_COMMAND:
+        switch (LOWORD(wparam)) {
+        case IDM_OPTIONS:
+            RunOptionsDialog(window);
+            return 0;
+        case IDM_USERS:
+            if (g_settings.HTMLFile[0] != '\0')
+                RunUserManager(window);
+            else
+                g_alerts->Ask(kSetOptionsText, nullptr, AlertIcon::Warning, AlertButtons::Ok);
+            return 0;
+        case IDM_ABOUT:
+            RunAboutBox(window);
+            return 0;
+        }
+        break;
+    case MSG_LISTEN:
+        OpenListener(window, g_settings.Port);
+        return 0;
+    case MSG_ACCEPT:
+        ServeConnection();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}

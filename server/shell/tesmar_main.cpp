@@ -1,0 +1,48 @@
+// Tesmar's entry point: window, settings, board, Windows Sockets, listener,
+// then the message loop until the window closes.
+#include <winsock2.h>
+#include <windows.h>
+
+#include "common/settings_store.h"
+#include "server/board/board_file.h"
+#include "server/board/user_table.h"
+#include "server/service/listener.h"
+#include "server/shell/load_settings.h"
+#include "server/shell/main_window.h"
+#include "server/shell/server_state.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    g_instance = instance;
+    if (!RegisterMainWindowClass(instance)) return 0;
+    HWND window = CreateMainWindow(instance);
+    if (!window) return 0;
+    ShowWindow(window, show);
+    UpdateWindow(window);
+
+    if (!LoadSettings(kServerStore, g_settings, g_table, *g_alerts, ChooseDataDirectory)) {
+        // The window was closed during the first-run questions.
+        if (IsWindow(window)) DestroyWindow(window);
+        return 0;
+    }
+    LoadBoard(g_table, g_settings);
+    SortAndCompact(g_table);
+
+    WSADATA data;
+    int error = WSAStartup(MAKEWORD(1, 1), &data);
+    if (error != 0) {
+        char text[64];
+        SocketErrorText(error, text, sizeof text);
+        MessageBoxA(window, text, "Tesmar 1.41", MB_ICONSTOP);
+        DestroyWindow(window);
+    } else {
+        PostMessageA(window, MSG_LISTEN, 0, 0);
+    }
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    if (error == 0) WSACleanup();
+    return static_cast<int>(message.wParam);
+}

@@ -1,0 +1,181 @@
+// The settings step of start-up and the first-run questions, answered by
+// the recorder, against a registry key of the tests' own.
+#include <string>
+
+#include "common/fixed_text.h"
+#include "common/settings_store.h"
+#include "server/board/board_file.h"
+#include "server/board/server_settings.h"
+#include "server/shell/load_settings.h"
+#include "server/shell/server_state.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace {
+
+const SettingsStore kStore = {"SOFTWARE\\KVT\\ShellTests\\FirstRun"};
+
+// What the directory chooser answers next ("" = cancelled).
+std::string chooser_answer;
+int chooser_calls = 0;
+int ScriptedChooser(char *dir, size_t capacity) {
+    ++chooser_calls;
+    CopyCut(dir, capacity, chooser_answer.c_str());
+    return chooser_answer.empty() ? 0 : 1;
+}
+
+std::string CurrentDirectory() {
+    char dir[MAX_PATH];
+    GetCurrentDirectoryA(sizeof dir, dir);
+    return dir;
+}
+
+class FirstRunTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kStore.key_path);
+        chooser_answer.clear();
+        chooser_calls = 0;
+        old_directory = CurrentDirectory();
+    }
+    void TearDown() override {
+        SetCurrentDirectoryA(old_directory.c_str());
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kStore.key_path);
+        ShellTest::TearDown();
+    }
+    int Load() { return LoadSettings(kStore, g_settings, g_table, alerts, ScriptedChooser); }
+    std::string Stored(const char *name) {
+        char value[1000] = "(unread)";
+        if (!ReadSetting(kStore, name, value, sizeof value)) return "(no key)";
+        return value;
+    }
+    std::string old_directory;
+};
+
+std::string Question(const std::string &dir) {
+    return std::string(kDataFileQuestion) + dir;
+}
+
+TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBoard) {
+    std::string board_dir = MakeDirectory("board");
+    SetCurrentDirectoryA(board_dir.c_str());
+    alerts.answers = {AlertAnswer::Ok, AlertAnswer::Yes};
+    bool disabled_while_asking = true;
+    alerts.while_asking = [&] { disabled_while_asking &= !IsWindowEnabled(g_main_window); };
+
+    ASSERT_EQ(Load(), 1);
+
+    ASSERT_EQ(alerts.asked.size(), 2u);
+    EXPECT_EQ(alerts.asked[0].text, kFirstRunText);
+    EXPECT_EQ(alerts.asked[0].caption, "Tesmar First Time Setup");
+    EXPECT_EQ(alerts.asked[0].icon, AlertIcon::Warning);
+    EXPECT_EQ(alerts.asked[1].text, Question(board_dir));
+    EXPECT_EQ(alerts.asked[1].caption, "Tesmar TESMAR.DAT");
+    EXPECT_EQ(alerts.asked[1].buttons, AlertButtons::YesNo);
+    EXPECT_TRUE(disabled_while_asking);
+    EXPECT_TRUE(IsWindowEnabled(g_main_window));
+
+    EXPECT_STREQ(g_settings.WorkingDir, board_dir.c_str());
+    EXPECT_STREQ(g_settings.Port, "223");
+    EXPECT_TRUE(Exists(board_dir + "\\tesmar.dat"));
+    EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "");
+    // Only the directory is stored; the rest stays default in memory.
+    EXPECT_EQ(Stored("WorkingDir"), board_dir);
+    EXPECT_EQ(Stored("Port"), "");
+    EXPECT_STREQ(g_settings.History, "");
+    EXPECT_FALSE(g_settings.history_flag);
+    EXPECT_STREQ(g_settings.Header, kDefaultHeader);
+    EXPECT_STREQ(g_settings.Footer, kDefaultFooter);
+}
+
+TEST_F(FirstRunTest, NoAndACancelledChooserAskAgainThenTheChosenDirectoryIsTaken) {
+    WriteSetting(kStore, "Port", "4000");
+    std::string chosen = MakeDirectory("chosen");
+    alerts.answers = {AlertAnswer::No, AlertAnswer::No};
+    alerts.while_asking = [&] { chooser_answer = alerts.asked.size() == 2 ? chosen : ""; };
+
+    ASSERT_EQ(Load(), 1);
+
+    EXPECT_EQ(alerts.asked.size(), 2u); // no port message: the port is stored
+    EXPECT_EQ(chooser_calls, 2);
+    EXPECT_STREQ(g_settings.WorkingDir, chosen.c_str());
+    EXPECT_STREQ(g_settings.Port, "4000");
+    EXPECT_EQ(Stored("WorkingDir"), chosen);
+    EXPECT_TRUE(Exists(chosen + "\\tesmar.dat"));
+}
+
+TEST_F(FirstRunTest, AnExistingDataFileInTheChosenDirectoryIsKeptAndLoaded) {
+    WriteSetting(kStore, "Port", "4000");
+    std::string dir = MakeDirectory("kept");
+    const std::string board = "Zed-1- -09:00- -\r\nAnn-0-Home-17:00-08:00-\r\n";
+    WriteFile(dir + "\\tesmar.dat", board);
+    SetCurrentDirectoryA(dir.c_str());
+    alerts.answers = {AlertAnswer::Yes};
+
+    ASSERT_EQ(Load(), 1);
+    EXPECT_EQ(ReadFile(dir + "\\tesmar.dat"), board);
+
+    LoadBoard(g_table, g_settings);
+    SortAndCompact(g_table);
+    ASSERT_EQ(g_table.count, 2u);
+    EXPECT_STREQ(g_table.slots[0].name, "Ann");
+    EXPECT_STREQ(g_table.slots[0].destination, "Home");
+}
+
+TEST_F(FirstRunTest, ClosingTheWindowDuringTheQuestionsEndsStartUp) {
+    WriteSetting(kStore, "Port", "4000");
+    alerts.answers = {AlertAnswer::No, AlertAnswer::No, AlertAnswer::No};
+    // The administrator closes the window while the question is open.
+    alerts.while_asking = [&] { SendMessageA(g_main_window, WM_CLOSE, 0, 0); };
+
+    EXPECT_EQ(Load(), 0);
+    EXPECT_EQ(alerts.asked.size(), 1u);
+    EXPECT_EQ(chooser_calls, 0);
+    EXPECT_EQ(Stored("WorkingDir"), "");
+}
+
+TEST_F(FirstRunTest, StoredSettingsAreReadWithoutAQuestion) {
+    std::string dir = MakeDirectory("stored");
+    WriteSetting(kStore, "WorkingDir", dir.c_str());
+    WriteSetting(kStore, "Port", "70000");
+    WriteSetting(kStore, "History", "true");
+    WriteSetting(kStore, "HTMLFile", "C:\\web\\in.html");
+    WriteSetting(kStore, "Header", "<h1>");
+
+    ASSERT_EQ(Load(), 1);
+    EXPECT_TRUE(alerts.asked.empty());
+    EXPECT_STREQ(g_settings.Port, "70000");
+    EXPECT_STREQ(g_settings.HTMLFile, "C:\\web\\in.html");
+    EXPECT_STREQ(g_settings.Header, "<h1>");
+    EXPECT_STREQ(g_settings.Footer, kDefaultFooter);
+    EXPECT_FALSE(g_settings.history_flag); // only "TRUE" counts
+    EXPECT_FALSE(Exists(dir + "\\tesmar.dat"));
+}
+
+TEST(ChosenPath, IsCutAtItsLastBackslashButNeverToNothing) {
+    char path[64];
+    CopyCut(path, "C:\\Data\\tesmar.dat");
+    CutChosenPath(path);
+    EXPECT_STREQ(path, "C:\\Data");
+    CopyCut(path, "C:\\tesmar.dat");
+    CutChosenPath(path);
+    EXPECT_STREQ(path, "C:");
+    CopyCut(path, "tesmar.dat");
+    CutChosenPath(path);
+    EXPECT_STREQ(path, "t");
+    CopyCut(path, "D:\\Board\\anything.txt");
+    CutChosenPath(path);
+    EXPECT_STREQ(path, "D:\\Board");
+}
+
+TEST(ChosenPath, ADirectoryLongerThanTheFieldCountsAsNoChoice) {
+    char dir[300] = "x";
+    std::string fits = "C:\\" + std::string(296, 'd'); // 299 characters
+    EXPECT_EQ(DirectoryOfChosenFile((fits + "\\TESMAR.DAT").c_str(), dir, sizeof dir), 1);
+    EXPECT_EQ(std::string(dir), fits);
+    std::string too_long = fits + "d";
+    EXPECT_EQ(DirectoryOfChosenFile((too_long + "\\TESMAR.DAT").c_str(), dir, sizeof dir), 0);
+    EXPECT_STREQ(dir, "");
+}
+
+} // namespace

@@ -1,0 +1,194 @@
+// The listener in process: a real socket from the test, the server's
+// functions called directly, the status line read back.
+#include <string>
+
+#include "common/fixed_text.h"
+#include "server/board/board_file.h"
+#include "server/service/listener.h"
+#include "server/service/status_line.h"
+#include "server/shell/main_window.h"
+#include "server/shell/resource.h"
+#include "server/shell/server_state.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace {
+
+class ListenerTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        WSADATA data;
+        ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+        board_dir = MakeDirectory("board");
+        CopyCut(g_settings.WorkingDir, board_dir.c_str());
+        CopyCut(g_settings.Header, "<h>");
+        CopyCut(g_settings.Footer, "<f>");
+        WriteFile(board_dir + "\\tesmar.dat", "Ann-1- -09:00- -\r\n");
+        LoadBoard(g_table, g_settings);
+        SortAndCompact(g_table);
+    }
+    void TearDown() override {
+        if (client != INVALID_SOCKET) closesocket(client);
+        ShellTest::TearDown();
+        WSACleanup();
+    }
+
+    // Opens the listener on a port the system picks and connects to it.
+    void ListenAndConnect() {
+        OpenListener(g_main_window, "0");
+        ASSERT_NE(ListeningPort(), 0) << StatusText();
+        client = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        address.sin_port = htons(static_cast<u_short>(ListeningPort()));
+        ASSERT_EQ(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    }
+
+    // What the server sent before closing.
+    std::string Reply() {
+        std::string reply;
+        char buffer[256];
+        int got;
+        while ((got = recv(client, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, got);
+        return reply;
+    }
+
+    // Serves the waiting connection as the main window does on MSG_ACCEPT.
+    void Serve() { SendMessageA(g_main_window, MSG_ACCEPT, 0, 0); }
+
+    std::string board_dir;
+    SOCKET client = INVALID_SOCKET;
+};
+
+TEST_F(ListenerTest, ASecondListenerOnAPortInUseShowsTheErrorWithItsStage) {
+    // Another program holds the port.
+    SOCKET first = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    ASSERT_EQ(bind(first, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(first, 5), 0);
+    int size = sizeof address;
+    getsockname(first, reinterpret_cast<sockaddr *>(&address), &size);
+    std::string port = std::to_string(ntohs(address.sin_port));
+
+    OpenListener(g_main_window, port.c_str());
+    EXPECT_STREQ(StatusText(), "Listen: Windows Sockets reports error 2740");
+    EXPECT_EQ(StatusLength(), 42);
+    closesocket(first);
+}
+
+TEST_F(ListenerTest, AFailedPageWriteIsToldWithThePath) {
+    std::string page = board_dir + "\\missing\\board.html";
+    CopyCut(g_settings.HTMLFile, page.c_str());
+    ListenAndConnect();
+    const char request[] = "#oAnn-12:00-Lunch-13:00\n\r";
+    send(client, request, sizeof request - 1, 0);
+    Serve();
+    EXPECT_EQ(Reply(), "0\n\r");
+    EXPECT_EQ(std::string(StatusText()), "Cannot write the page " + page);
+    EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
+}
+
+TEST_F(ListenerTest, AFailedSaveIsToldWithThePath) {
+    // A directory where the data file should be: it can be read (as no
+    // file) but never replaced.
+    std::string page = board_dir + "\\board.html";
+    CopyCut(g_settings.HTMLFile, page.c_str());
+    ListenAndConnect();
+    std::string gone = board_dir + "\\gone";
+    CopyCut(g_settings.WorkingDir, gone.c_str());
+    MakeDirectory("gone");
+    CreateDirectoryA((gone + "\\tesmar.dat").c_str(), nullptr);
+    const char request[] = "#iAnn-10:00\n\r";
+    send(client, request, sizeof request - 1, 0);
+    Serve();
+    Reply();
+    EXPECT_EQ(std::string(StatusText()), "Cannot save " + gone + "\\tesmar.dat");
+}
+
+TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
+    ListenAndConnect();
+    send(client, "#iAnn-10:00", 11, 0);
+    shutdown(client, SD_SEND); // no line end will come
+    DWORD start = GetTickCount();
+    Serve();
+    DWORD took = GetTickCount() - start;
+    EXPECT_EQ(Reply(), "0\n\r");
+    EXPECT_LT(took, static_cast<DWORD>(kRequestDeadlineMs)) << "waited instead of dispatching";
+    EXPECT_STREQ(StatusText(), "");
+    EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-1- -10:00- -\r\n");
+
+    // The listener is watched again: the next client is announced and served.
+    closesocket(client);
+    client = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(ListeningPort()));
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    send(client, "#oAnn-11:00-Out-12:00\n\r", 23, 0);
+    DWORD wait_start = GetTickCount();
+    MSG message;
+    bool served = false;
+    while (!served && GetTickCount() - wait_start < 10000) {
+        if (PeekMessageA(&message, g_main_window, MSG_ACCEPT, MSG_ACCEPT, PM_REMOVE)) {
+            DispatchMessageA(&message);
+            served = true;
+        } else {
+            Sleep(10);
+        }
+    }
+    ASSERT_TRUE(served) << "no MSG_ACCEPT for the next connection";
+    EXPECT_EQ(Reply(), "0\n\r");
+}
+
+TEST_F(ListenerTest, AStaleAcceptNoticeLeavesTheStatusLineAlone) {
+    OpenListener(g_main_window, "0");
+    SetStatusText("earlier");
+    Serve(); // nobody is waiting: accept answers WSAEWOULDBLOCK
+    EXPECT_STREQ(StatusText(), "earlier");
+}
+
+TEST_F(ListenerTest, ASilentClientIsLetGoAfterTheDeadline) {
+    ListenAndConnect();
+    DWORD start = GetTickCount();
+    Serve();
+    DWORD took = GetTickCount() - start;
+    EXPECT_LT(took, 15000u);
+    EXPECT_STREQ(StatusText(), "GetRequest: Windows Sockets reports error 274c");
+    EXPECT_EQ(Reply(), ""); // closed without a reply
+}
+
+TEST(SocketErrorTexts, NameTwoErrorsAndShowTheRestInHex) {
+    char text[64];
+    SocketErrorText(10092, text, sizeof text);
+    EXPECT_STREQ(text, "This version of Windows Sockets is not supported");
+    SocketErrorText(10091, text, sizeof text);
+    EXPECT_STREQ(text, "Windows Sockets is not present or is not responding");
+    SocketErrorText(10048, text, sizeof text);
+    EXPECT_STREQ(text, "Windows Sockets reports error 2740");
+    SocketErrorText(5, text, sizeof text);
+    EXPECT_STREQ(text, "Windows Sockets reports error 0005");
+}
+
+TEST_F(ShellTest, UsersWithoutAPageFileWarnsAndOpensNothing) {
+    SendMessageA(g_main_window, WM_COMMAND, IDM_USERS, 0);
+    ASSERT_EQ(alerts.asked.size(), 1u);
+    EXPECT_EQ(alerts.asked[0].text, kSetOptionsText);
+    EXPECT_EQ(alerts.asked[0].caption, "(none)");
+    EXPECT_EQ(alerts.asked[0].icon, AlertIcon::Warning);
+    EXPECT_EQ(alerts.asked[0].buttons, AlertButtons::Ok);
+}
+
+TEST_F(ShellTest, TheStatusLineKeepsTheLatestTextCutTo1023Characters) {
+    SetStatusText("first");
+    SetStatusText("second");
+    EXPECT_STREQ(StatusText(), "second");
+    EXPECT_EQ(StatusLength(), 6);
+    SetStatusText(std::string(1500, 's').c_str());
+    EXPECT_EQ(StatusLength(), 1023);
+}
+
+} // namespace
