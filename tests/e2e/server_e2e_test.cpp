@@ -1,0 +1,123 @@
+// tesmar.exe under Wine, driven over TCP from this side; replies, the data
+// file and the page are checked byte for byte.
+#include <ctime>
+#include <string>
+#include <thread>
+
+#include <signal.h>
+
+#include "tests/e2e/server_fixture.h"
+
+namespace {
+
+using e2e::Exchange;
+using e2e::TcpClient;
+
+const std::string kBoard = "Ann-1- -09:00- -\r\n"
+                           "Bob-0-Lunch-12:00-13:00-\r\n"
+                           "Carol-1- -08:30- -\r\n";
+
+TEST_F(ServerTest, SignOutAndSignInChangeTheDataFileAndThePage) {
+    StartServer(kBoard);
+    long long since = std::time(nullptr);
+    EXPECT_EQ(Exchange(port, "#oAnn-12:00-Dentist-14:30\n\r"), "0\n\r");
+    std::string after_out = "Ann-0-Dentist-12:00-14:30-\r\n"
+                            "Bob-0-Lunch-12:00-13:00-\r\n"
+                            "Carol-1- -08:30- -\r\n";
+    EXPECT_EQ(Board(), after_out);
+    EXPECT_TRUE(PageShows(after_out, since));
+
+    // Signed in again, by a request ended with CR LF.
+    since = std::time(nullptr);
+    EXPECT_EQ(Exchange(port, "#ibob-13:05\r\n"), "0\n\r");
+    std::string after_in = "Ann-0-Dentist-12:00-14:30-\r\n"
+                           "Bob-1- -13:05- -\r\n"
+                           "Carol-1- -08:30- -\r\n";
+    EXPECT_EQ(Board(), after_in);
+    EXPECT_TRUE(PageShows(after_in, since));
+}
+
+TEST_F(ServerTest, UnknownNamesAndLinesThatAreNoRequestsChangeNothing) {
+    StartServer(kBoard);
+    EXPECT_EQ(Exchange(port, "#iZoe-09:00\n\r"), "1\n\r");
+    EXPECT_EQ(Exchange(port, "#oAnnabel-09:00-X-Y\n\r"), "1\n\r");
+    EXPECT_EQ(Exchange(port, "GET / HTTP/1.0\r\n\r\n"), "\n\r");
+    EXPECT_EQ(Exchange(port, "\n\r"), "\n\r");
+    EXPECT_EQ(Exchange(port, " #iAnn-09:00\n\r"), "");
+    EXPECT_EQ(Exchange(port, "#IAnn-09:00\n\r"), "");
+    EXPECT_EQ(Exchange(port, std::string(300, 'x')), "Your request was not processed.\n\r");
+    // 255 bytes in all pass; the 256th is one too many.
+    std::string longest = "#iAnn-" + std::string(255 - 6 - 2, ' ') + "\n\r";
+    EXPECT_EQ(Exchange(port, longest + "x"), "Your request was not processed.\n\r");
+    EXPECT_EQ(Board(), kBoard);
+    EXPECT_FALSE(e2e::FileExists(PageFile()));
+    EXPECT_EQ(Exchange(port, longest), "0\n\r");
+}
+
+TEST_F(ServerTest, ARequestInPiecesIsGatheredAcrossTheSplitLineEnd) {
+    StartServer(kBoard);
+    TcpClient client;
+    ASSERT_TRUE(client.Connect(port));
+    for (const char *piece : {"#oCa", "rol-10:00-Ba", "nk-11:00\n"}) {
+        client.Send(piece);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    }
+    client.Send("\r");
+    EXPECT_EQ(client.ReadUntilClosed(20000), "0\n\r");
+    EXPECT_EQ(Board(), "Ann-1- -09:00- -\r\nBob-0-Lunch-12:00-13:00-\r\nCarol-0-Bank-10:00-11:00-\r\n");
+}
+
+TEST_F(ServerTest, ASilentClientIsLetGoAndTheNextOneIsServed) {
+    StartServer(kBoard);
+    TcpClient silent;
+    ASSERT_TRUE(silent.Connect(port));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // it is served first
+    long long start = e2e::NowMs();
+    std::string reply = Exchange(port, "#iBob-12:40\n\r", 30000);
+    long long took = e2e::NowMs() - start;
+    EXPECT_EQ(reply, "0\n\r");
+    EXPECT_LT(took, 20000) << "the silent client held the server";
+    bool closed = false;
+    EXPECT_EQ(silent.ReadUntilClosed(20000, &closed), "");
+    EXPECT_TRUE(closed) << "the silent connection was never ended";
+}
+
+TEST_F(ServerTest, AClientThatResetsMidRequestChangesNothingAndTheNextIsServed) {
+    StartServer(kBoard);
+    {
+        TcpClient client;
+        ASSERT_TRUE(client.Connect(port));
+        client.Send("#iBo");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        client.Reset();
+    }
+    EXPECT_EQ(Exchange(port, "#oAnn-12:00-Out-13:00\n\r"), "0\n\r");
+    EXPECT_EQ(Board(), "Ann-0-Out-12:00-13:00-\r\nBob-0-Lunch-12:00-13:00-\r\nCarol-1- -08:30- -\r\n");
+}
+
+TEST_F(ServerTest, ASecondServerOnTheSamePortDoesNotTakeIt) {
+    StartServer(kBoard);
+    pid_t second = prefix->Start(TesmarExe(), {}, work + "/second.out");
+    ASSERT_GT(second, 0);
+    // The second one stays up (its failure goes to its status line); give
+    // it time to try the port.
+    EXPECT_EQ(e2e::WinePrefix::WaitExit(second, 5000), -1) << "the second server ended";
+    EXPECT_EQ(Exchange(port, "#iBob-12:41\n\r"), "0\n\r");
+
+    // Without the first server nothing listens on the port any more.
+    kill(server, SIGKILL);
+    e2e::WinePrefix::WaitExit(server, 20000);
+    long long deadline = e2e::NowMs() + 20000;
+    while (!e2e::PortRefuses(port) && e2e::NowMs() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(e2e::PortRefuses(port)) << "the second server took the port";
+}
+
+TEST_F(ServerTest, ClosingTheWindowClosesTheSocketsAndEndsTheProgram) {
+    StartServer(kBoard);
+    EXPECT_EQ(StopServer(), 0);
+    EXPECT_TRUE(e2e::PortRefuses(port));
+    EXPECT_EQ(Board(), kBoard); // nothing is saved at exit
+}
+
+} // namespace

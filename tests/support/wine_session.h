@@ -1,0 +1,114 @@
+// End-to-end helpers on the Linux side: a private Wine prefix with preset
+// registry values, Windows programs started and stopped in it, TCP talk
+// with them over 127.0.0.1, and files read back.
+#pragma once
+#include <sys/types.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace e2e {
+
+// The source tree, and the Windows build that holds the programs: the
+// WINDOWS_BUILD_DIR environment variable, else the build's default.
+std::string SourceDir();
+std::string WindowsBuildDir();
+
+// The Windows path of a Linux path (Wine's Z: drive).
+std::string WindowsPath(const std::string &unix_path);
+
+std::string ReadFile(const std::string &path);
+void WriteFile(const std::string &path, const std::string &bytes);
+bool FileExists(const std::string &path);
+void MakeDirectories(const std::string &path);
+void RemoveTree(const std::string &path);
+
+// A TCP port that was free a moment ago.
+int FreePort();
+
+// Milliseconds on a monotonic clock.
+long long NowMs();
+
+using RegistryValues = std::vector<std::pair<std::string, std::string>>;
+
+// A private prefix cloned from the project's booted one. Its wineserver is
+// started on first use and killed (with every process in it) on
+// destruction; the base prefix is never touched.
+class WinePrefix {
+  public:
+    explicit WinePrefix(const std::string &path);
+    ~WinePrefix();
+    WinePrefix(const WinePrefix &) = delete;
+    WinePrefix &operator=(const WinePrefix &) = delete;
+
+    const std::string &Path() const { return path_; }
+
+    // Puts string values under HKEY_LOCAL_MACHINE\<key> (for example
+    // "SOFTWARE\\KVT\\Tesmar") straight into the registry file. Only before
+    // anything runs in the prefix.
+    void SetMachineValues(const std::string &key, const RegistryValues &values);
+
+    // Starts a Windows program; its output (both streams) goes to
+    // output_file. Returns the process id.
+    pid_t Start(const std::string &exe, const std::vector<std::string> &args,
+                const std::string &output_file);
+
+    // Runs a Windows program to its end (at most timeout_ms); returns its
+    // exit status, or -1 when it had to be killed.
+    int Run(const std::string &exe, const std::vector<std::string> &args, int timeout_ms);
+
+    // Posts WM_CLOSE to the top-level windows of every process running the
+    // image (taskkill without /f): an orderly close, like the close box.
+    void CloseWindowsOf(const std::string &image);
+
+    // Waits for a started process to end; returns its exit status, or -1
+    // when it was still running at the deadline.
+    static int WaitExit(pid_t pid, int timeout_ms);
+
+    // Ends every process of the prefix at once.
+    void Kill();
+
+  private:
+    void EnsureServer();
+    std::vector<std::string> Environment() const;
+
+    std::string path_;
+    bool server_started_ = false;
+};
+
+// A client connection to 127.0.0.1.
+class TcpClient {
+  public:
+    TcpClient() = default;
+    ~TcpClient();
+    TcpClient(const TcpClient &) = delete;
+    TcpClient &operator=(const TcpClient &) = delete;
+
+    bool Connect(int port);
+    bool Send(const std::string &bytes);
+    // Everything the peer sends until it closes (or resets), at most
+    // timeout_ms. closed tells whether the peer did close in time.
+    std::string ReadUntilClosed(int timeout_ms, bool *closed = nullptr);
+    // Closes its side for sending; reading goes on.
+    void ShutdownSend();
+    // Closes with a reset instead of an orderly end.
+    void Reset();
+    void Close();
+
+  private:
+    int fd_ = -1;
+};
+
+// Polls until something accepts connections on the port. Each probe is an
+// empty connection that is closed at once.
+bool WaitForPort(int port, int timeout_ms);
+
+// Whether a connection to the port is refused (nothing listens).
+bool PortRefuses(int port);
+
+// Connects, sends the request whole, reads the reply until the peer
+// closes. Returns "<no connection>" when it cannot connect.
+std::string Exchange(int port, const std::string &request, int timeout_ms = 20000);
+
+} // namespace e2e
