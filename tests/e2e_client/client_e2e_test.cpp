@@ -100,7 +100,7 @@ class WinePlace {
         if (cloned_) Shell(env_ + "wineserver -p");
     }
     ~WinePlace() {
-        Shell(env_ + "wineserver -k");
+        Shell(env_ + "wineserver -k; " + env_ + "timeout 30 wineserver -w");
         for (pid_t pid : started_) waitpid(pid, nullptr, 0);
         Shell("rm -rf '" + dir_ + "'");
     }
