@@ -121,3 +121,40 @@ TEST_F(ServerTest, ClosingTheWindowClosesTheSocketsAndEndsTheProgram) {
 }
 
 } // namespace
+
+namespace {
+
+// No settings at all: the first-run questions come up. Closing the
+// program's windows then (as the window manager or taskkill does) must end
+// it, not leave it asking questions that can no longer be shown.
+class FirstRunTest : public ServerTest {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(e2e::FileExists(TesmarExe())) << TesmarExe() << " is missing";
+        const ::testing::TestInfo *info =
+            ::testing::UnitTest::GetInstance()->current_test_info();
+        work = std::string(E2E_WORK_DIR) + "/" + info->test_suite_name() + "." + info->name();
+        e2e::RemoveTree(work);
+        e2e::MakeDirectories(work);
+        prefix = std::make_unique<e2e::WinePrefix>(work + "/prefix");
+    }
+};
+
+TEST_F(FirstRunTest, ClosingTheWindowDuringTheQuestionsEndsTheProgram) {
+    // Its current directory is the one the directory question offers.
+    std::string current = work + "/current";
+    e2e::MakeDirectories(current);
+    server = prefix->Start(TesmarExe(), {}, work + "/tesmar.out", current);
+    ASSERT_GT(server, 0);
+    int status = -1;
+    long long deadline = e2e::NowMs() + 60000;
+    while (status == -1 && e2e::NowMs() < deadline) {
+        prefix->CloseWindowsOf("tesmar.exe");
+        status = e2e::WinePrefix::WaitExit(server, 1000);
+    }
+    EXPECT_EQ(status, 0) << "tesmar.exe did not end after its windows were closed";
+    // Nobody answered the question: no data file was made anywhere.
+    EXPECT_FALSE(e2e::FileExists(current + "/tesmar.dat"));
+}
+
+} // namespace

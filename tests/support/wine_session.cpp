@@ -39,7 +39,7 @@ std::string RegistryEscape(const std::string &text) {
 // Spawns argv with the given environment added to this process's, stdin
 // from /dev/null, stdout and stderr to output ("" = /dev/null).
 pid_t Spawn(const std::vector<std::string> &argv, const std::vector<std::string> &env,
-            const std::string &output) {
+            const std::string &output, const std::string &cwd = "") {
     std::vector<std::string> environment;
     for (char **e = environ; *e; ++e) {
         std::string entry = *e;
@@ -63,6 +63,7 @@ pid_t Spawn(const std::vector<std::string> &argv, const std::vector<std::string>
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND,
                                      0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     // Its own process group: a Ctrl-C meant for the test run is not sent
     // to Wine as well.
     posix_spawnattr_t attributes;
@@ -176,11 +177,11 @@ void WinePrefix::EnsureServer() {
 }
 
 pid_t WinePrefix::Start(const std::string &exe, const std::vector<std::string> &args,
-                        const std::string &output_file) {
+                        const std::string &output_file, const std::string &cwd) {
     EnsureServer();
     std::vector<std::string> argv = {"wine", exe};
     argv.insert(argv.end(), args.begin(), args.end());
-    return Spawn(argv, Environment(), output_file);
+    return Spawn(argv, Environment(), output_file, cwd);
 }
 
 int WinePrefix::Run(const std::string &exe, const std::vector<std::string> &args,
@@ -214,6 +215,10 @@ int WinePrefix::WaitExit(pid_t pid, int timeout_ms) {
 void WinePrefix::Kill() {
     if (!server_started_) return;
     pid_t pid = Spawn({"wineserver", "-k"}, Environment(), "");
+    if (pid > 0) WaitExit(pid, 30000);
+    // Wait until that wineserver is gone: a prefix made later in the same
+    // place (or on the same inode) must not meet it.
+    pid = Spawn({"wineserver", "-w"}, Environment(), "");
     if (pid > 0) WaitExit(pid, 30000);
     // Reap whatever we started that the kill ended.
     while (waitpid(-1, nullptr, WNOHANG) > 0) {

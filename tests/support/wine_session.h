@@ -50,9 +50,10 @@ class WinePrefix {
     void SetMachineValues(const std::string &key, const RegistryValues &values);
 
     // Starts a Windows program; its output (both streams) goes to
-    // output_file. Returns the process id.
+    // output_file; it runs in directory cwd ("" = this process's). Returns
+    // the process id.
     pid_t Start(const std::string &exe, const std::vector<std::string> &args,
-                const std::string &output_file);
+                const std::string &output_file, const std::string &cwd = "");
 
     // Runs a Windows program to its end (at most timeout_ms); returns its
     // exit status, or -1 when it had to be killed.
