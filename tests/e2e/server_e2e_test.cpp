@@ -1,5 +1,6 @@
 // tesmar.exe under Wine, driven over TCP from this side; replies, the data
 // file and the page are checked byte for byte.
+#include <cstdio>
 #include <ctime>
 #include <string>
 #include <thread>
@@ -111,6 +112,21 @@ TEST_F(ServerTest, ASecondServerOnTheSamePortDoesNotTakeIt) {
     while (!e2e::PortRefuses(port) && e2e::NowMs() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_TRUE(e2e::PortRefuses(port)) << "the second server took the port";
+}
+
+TEST_F(ServerTest, TheListenerQueuesMoreThanFiveWaitingClients) {
+    StartServer(kBoard);
+    // The kernel shows a listening socket's backlog as its send queue.
+    std::string command = "ss -Hltn 'sport = :" + std::to_string(port) + "'";
+    FILE *pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char line[256] = "";
+    ASSERT_NE(fgets(line, sizeof line, pipe), nullptr) << "nothing listens on " << port;
+    pclose(pipe);
+    char state[32];
+    int waiting = 0, backlog = 0;
+    ASSERT_EQ(std::sscanf(line, "%31s %d %d", state, &waiting, &backlog), 3) << line;
+    EXPECT_GE(backlog, 128) << line;
 }
 
 TEST_F(ServerTest, ClosingTheWindowClosesTheSocketsAndEndsTheProgram) {
