@@ -88,14 +88,6 @@ int LimitReceive(SOCKET socket, ULONGLONG deadline, int &code) {
     return 1;
 }
 
-int PendingError(SOCKET socket) {
-    int error = 0;
-    int size = sizeof error;
-    if (getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char *>(&error), &size) != 0)
-        return 0;
-    return error;
-}
-
 } // namespace
 
 void SocketErrorText(int code, char *out, size_t capacity) {
@@ -173,15 +165,7 @@ RequestOutcome AcceptConnection(BoardContext &board) {
             return outcome;
         }
         if (got == 0) {
-            // The peer has closed its side: nothing more will come. A reset
-            // that was noticed before the read (Wine keeps it as the
-            // socket's pending error) is a failed receive, not a close.
-            int pending = PendingError(current_connection);
-            if (pending != 0) {
-                ReportSocketError("GetRequest: ", pending);
-                WatchListener();
-                return outcome;
-            }
+            // The peer has closed its side: nothing more will come.
             framer.Finish();
             break;
         }
