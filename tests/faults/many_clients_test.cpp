@@ -3,8 +3,9 @@
 // others; every change lands and no client shows an error.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include "tests/faults/fault_dirs.h"
 #include "tests/faults/wine_run.h"
@@ -22,21 +23,24 @@ TEST(ManyClients, TwentyClientsSignOutAndInTogetherAndEveryChangeLands) {
 
     const std::string dir = RunDir("many-clients");
     TesmarServer server(dir, kUsers);
-    ASSERT_TRUE(server.ok());
     ASSERT_TRUE(server.Start());
     const std::string board = ReadFile(server.DataFile());
 
     // The clients share a prefix of their own, apart from the server's.
     WinePrefix clients(dir + "/clients-prefix");
-    ASSERT_TRUE(clients.ok());
-    ASSERT_TRUE(clients.SetValues("SOFTWARE\\KVT\\Wenlo", {{"UserName", UserName(0)},
-                                                            {"Server", "127.0.0.1"},
-                                                            {"Port", std::to_string(server.port())}}));
-    for (int i = 0; i < kClients; ++i) ASSERT_GT(clients.Start(WenloExe(), dir), 0);
+    clients.SetMachineValues("SOFTWARE\\KVT\\Wenlo", {{"UserName", UserName(0)},
+                                                       {"Server", "127.0.0.1"},
+                                                       {"Port", std::to_string(server.port())}});
+    for (int i = 0; i < kClients; ++i) ASSERT_GT(StartProgram(clients, WenloExe(), dir), 0);
 
-    std::string said;
-    int status = clients.Run(WindowsTestProgram("wenlo_crowd_driver"),
-                             {std::to_string(kClients), WindowsPath(server.DataFile())}, 150000, said);
+    const std::string log = dir + "/crowd-driver.txt";
+    pid_t driver = clients.Start(WindowsTestProgram("wenlo_crowd_driver"),
+                                 {std::to_string(kClients), WindowsPath(server.DataFile())}, log,
+                                 dir);
+    ASSERT_GT(driver, 0);
+    int status = WinePrefix::WaitExit(driver, 150000);
+    if (status == -1) KillProcess(driver);
+    std::string said = ReadFile(log);
     EXPECT_EQ(status, 0) << said;
     EXPECT_NE(said.find("ok: 20 signed out"), std::string::npos) << said;
     EXPECT_NE(said.find("ok: 20 signed in"), std::string::npos) << said;
