@@ -110,11 +110,6 @@ void OpenListener(HWND window, const char *port) {
         ReportSocketError("Listen: ", WSAGetLastError());
         return;
     }
-    // No other program may bind over this port while the server holds it.
-    BOOL exclusive = TRUE;
-    setsockopt(listening_socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
-               reinterpret_cast<const char *>(&exclusive), sizeof exclusive);
-
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_ANY);
