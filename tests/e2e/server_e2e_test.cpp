@@ -136,6 +136,17 @@ TEST_F(ServerTest, ClosingTheWindowClosesTheSocketsAndEndsTheProgram) {
     EXPECT_EQ(Board(), kBoard); // nothing is saved at exit
 }
 
+TEST_F(ServerTest, ARestartedServerListensOnItsPortAgainAtOnce) {
+    StartServer(kBoard);
+    // Connections the server closed itself wait in TIME_WAIT on its port.
+    EXPECT_EQ(Exchange(port, "#iBob-12:42\n\r"), "0\n\r");
+    EXPECT_EQ(Exchange(port, "#oBob-12:43-Lab-13:00\n\r"), "0\n\r");
+    ASSERT_EQ(StopServer(), 0);
+    server = prefix->Start(TesmarExe(), {}, work + "/restart.out");
+    ASSERT_TRUE(e2e::WaitForPort(port, 60000)) << "the restarted server never listened";
+    EXPECT_EQ(Exchange(port, "#iBob-13:01\n\r"), "0\n\r");
+}
+
 } // namespace
 
 namespace {
