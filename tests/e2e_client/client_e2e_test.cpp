@@ -176,6 +176,7 @@ TEST(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
     pid_t client = place.Start(wenlo, place.dir());
 
     std::string said;
+    ASSERT_EQ(0, place.Wine("'" + driver + "' ready", &said)) << said;
     ASSERT_EQ(0, place.Wine("'" + driver + "' signout Ann 12:00 Lunch 13:00", &said)) << said;
     EXPECT_TRUE(PollUntil(
         [&] { return ReadFile(board + "/tesmar.dat").find("Ann-0-Lunch-12:00-13:00-\r\n") !=

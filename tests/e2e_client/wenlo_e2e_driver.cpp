@@ -1,6 +1,7 @@
 // Drives a running wenlo.exe from outside, in the same Wine prefix, as a
 // member would: one action per run.
 //
+//   wenlo_e2e_driver ready             wait until the client has started
 //   wenlo_e2e_driver signout NAME TIME DESTINATION RETURN
 //   wenlo_e2e_driver signin NAME TIME
 //   wenlo_e2e_driver invalid NAME      sign in NAME and expect "Invalid Name"
@@ -18,8 +19,24 @@ namespace {
 const char kSignInCaption[] = "KVT Sign-In / Sign-Out  v1.42";
 const UINT kTrayMessage = WM_APP + 100;
 
+std::string BoxText(HWND box);
+
+// Tells what dialogs and message boxes are on screen, for a failure report.
+BOOL CALLBACK ListDialog(HWND window, LPARAM) {
+    char class_name[64] = "", caption[128] = "";
+    GetClassNameA(window, class_name, sizeof class_name);
+    if (std::strcmp(class_name, "#32770") != 0) return TRUE;
+    GetWindowTextA(window, caption, sizeof caption);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    std::printf("  window \"%s\" (process %lu)%s: %s\n", caption, process,
+                IsWindowVisible(window) ? " shown" : "", BoxText(window).c_str());
+    return TRUE;
+}
+
 [[noreturn]] void Fail(const std::string &what) {
     std::printf("FAILED: %s\n", what.c_str());
+    EnumWindows(ListDialog, 0);
     std::fflush(stdout);
     std::exit(1);
 }
@@ -57,10 +74,29 @@ std::string BoxText(HWND box) {
     return text;
 }
 
+// Waits until the window's thread has handled everything sent to it so
+// far (sent messages are handled before posted ones).
+void Settle(HWND window) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result))
+        Fail("the sign-in dialog does not answer");
+}
+
+// The client has started: its dialog is on screen and its loop runs. A
+// modal dialog is shown by its own loop the first time its queue runs
+// empty, which would undo an early hide: two round trips make sure that
+// has happened before anything is done.
+void WaitUntilReady() {
+    HWND dialog = WaitForDialog(kSignInCaption, true);
+    Settle(dialog);
+    Settle(dialog);
+}
+
 // Shows the dialog as a click on the tray icon does.
 HWND ShowSignIn() {
     HWND dialog = WaitForDialog(kSignInCaption, false);
-    PostMessageA(dialog, kTrayMessage, 0, WM_LBUTTONDOWN);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(dialog, kTrayMessage, 0, WM_LBUTTONDOWN, SMTO_NORMAL, 30000, &result);
     return WaitForDialog(kSignInCaption, true);
 }
 
@@ -68,8 +104,10 @@ void Choose(HWND dialog, int radio) {
     int other = radio == 104 ? 1030 : 104;
     SendMessageA(GetDlgItem(dialog, radio), BM_SETCHECK, BST_CHECKED, 0);
     SendMessageA(GetDlgItem(dialog, other), BM_SETCHECK, BST_UNCHECKED, 0);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(radio, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, radio)));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(radio, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(GetDlgItem(dialog, radio)), SMTO_NORMAL, 30000,
+                        &result);
 }
 
 void PressOk(HWND dialog) {
@@ -90,7 +128,10 @@ void SignIn(const char *name, const char *time) {
 
 int main(int argc, char **argv) {
     std::string action = argc > 1 ? argv[1] : "";
-    if (action == "signout" && argc == 6) {
+    if (action == "ready") {
+        WaitUntilReady();
+        std::printf("ok: the client is ready\n");
+    } else if (action == "signout" && argc == 6) {
         HWND dialog = ShowSignIn();
         Choose(dialog, 1030);
         SetText(dialog, 1025, argv[2]);
@@ -115,7 +156,7 @@ int main(int argc, char **argv) {
         std::printf("box: %s\n", BoxText(box).c_str());
         PostMessageA(box, WM_COMMAND, IDYES, 0);
     } else {
-        Fail("usage: wenlo_e2e_driver signout|signin|invalid|exit ...");
+        Fail("usage: wenlo_e2e_driver ready|signout|signin|invalid|exit ...");
     }
     std::fflush(stdout);
     return 0;
