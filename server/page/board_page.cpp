@@ -125,7 +125,9 @@ int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock
     size_t size = FormatBoardPage(table, settings, clock.Now(), bytes.data(), bytes.size());
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (attempt > 0) PauseMilliseconds(kPauseMs);
-        if (ReplaceFileDurably(path, bytes.data(), size)) return 1;
+        // The page is made anew at every change: replaced whole, but not
+        // flushed, which would only lengthen every request.
+        if (ReplaceFileAtomically(path, bytes.data(), size)) return 1;
     }
     return 0;
 }
