@@ -14,12 +14,6 @@ extern const char kPathSeparator;
 // file, if any, is then untouched).
 int ReplaceFileDurably(const char *path, const char *data, size_t size);
 
-// The same replacement without the flush to the disk: no reader ever sees
-// a half-written file, but a power failure may lose the new contents. For
-// files made anew from the data file at every change (the board page),
-// where a flush would only add to the time of a request.
-int ReplaceFileAtomically(const char *path, const char *data, size_t size);
-
 // 1 when both paths name the same file (full paths compared; without
 // regard to case on Windows).
 int SamePath(const char *a, const char *b);

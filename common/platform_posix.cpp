@@ -58,21 +58,18 @@ Clock &SystemClock() {
     return clock;
 }
 
-// Writes a temporary file beside path, flushes it when asked, moves it
-// over path and, when flushing, flushes the directory's entry too.
-static int ReplaceWhole(const char *path, const char *data, size_t size, bool flush) {
+int ReplaceFileDurably(const char *path, const char *data, size_t size) {
     char temp[PATH_MAX + 32];
     if (snprintf(temp, sizeof temp, "%s.XXXXXX", path) >= static_cast<int>(sizeof temp)) return 0;
     int fd = mkstemp(temp);
     if (fd < 0) return 0;
-    int ok = WriteAll(fd, data, size) && fchmod(fd, 0644) == 0 && (!flush || fsync(fd) == 0);
+    int ok = WriteAll(fd, data, size) && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
     if (close(fd) != 0) ok = 0;
     if (ok && rename(temp, path) != 0) ok = 0;
     if (!ok) {
         unlink(temp);
         return 0;
     }
-    if (!flush) return 1;
     char dir[PATH_MAX];
     DirectoryOf(path, dir, sizeof dir);
     int dfd = open(dir, O_RDONLY | O_DIRECTORY);
@@ -81,14 +78,6 @@ static int ReplaceWhole(const char *path, const char *data, size_t size, bool fl
         close(dfd);
     }
     return 1;
-}
-
-int ReplaceFileDurably(const char *path, const char *data, size_t size) {
-    return ReplaceWhole(path, data, size, true);
-}
-
-int ReplaceFileAtomically(const char *path, const char *data, size_t size) {
-    return ReplaceWhole(path, data, size, false);
 }
 
 int SamePath(const char *a, const char *b) {

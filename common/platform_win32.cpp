@@ -26,11 +26,7 @@ Clock &SystemClock() {
     return clock;
 }
 
-namespace {
-
-// Writes a temporary file beside path, flushes it when asked, and moves it
-// over path.
-int ReplaceWhole(const char *path, const char *data, size_t size, bool flush) {
+int ReplaceFileDurably(const char *path, const char *data, size_t size) {
     char temp[MAX_PATH + 64];
     if (snprintf(temp, sizeof temp, "%s.%lu.tmp", path, GetCurrentProcessId()) >=
         static_cast<int>(sizeof temp))
@@ -46,7 +42,7 @@ int ReplaceWhole(const char *path, const char *data, size_t size, bool flush) {
         data += written;
         size -= written;
     }
-    if (ok && flush) ok = FlushFileBuffers(file);
+    if (ok) ok = FlushFileBuffers(file);
     if (!CloseHandle(file)) ok = FALSE;
     // A reader holding the target open makes the move fail for a moment.
     for (int attempt = 0; ok && attempt < 5; ++attempt) {
@@ -56,16 +52,6 @@ int ReplaceWhole(const char *path, const char *data, size_t size, bool flush) {
     }
     DeleteFileA(temp);
     return 0;
-}
-
-} // namespace
-
-int ReplaceFileDurably(const char *path, const char *data, size_t size) {
-    return ReplaceWhole(path, data, size, true);
-}
-
-int ReplaceFileAtomically(const char *path, const char *data, size_t size) {
-    return ReplaceWhole(path, data, size, false);
 }
 
 int SamePath(const char *a, const char *b) {

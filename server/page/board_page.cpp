@@ -125,9 +125,7 @@ int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock
     size_t size = FormatBoardPage(table, settings, clock.Now(), bytes.data(), bytes.size());
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (attempt > 0) PauseMilliseconds(kPauseMs);
-        // The page is made anew at every change: replaced whole, but not
-        // flushed, which would only lengthen every request.
-        if (ReplaceFileAtomically(path, bytes.data(), size)) return 1;
+        if (ReplaceFileDurably(path, bytes.data(), size)) return 1;
     }
     return 0;
 }

@@ -8,8 +8,7 @@ struct ServerSettings;
 class Clock;
 struct ClockTime;
 
-// Writes the page to HTMLFile, replacing it whole (not flushed to the
-// disk: it is made anew at every change); tries at most 5 times,
+// Writes the page to HTMLFile, replacing it durably; tries at most 5 times,
 // 50 ms apart. Returns 1 when written, 0 when it was not (an empty HTMLFile,
 // a path naming the data file itself, or the writes failing). An empty
 // HTMLFile writes nothing and creates no file: no page is configured then,
