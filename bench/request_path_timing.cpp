@@ -91,9 +91,6 @@ int main(int argc, char **argv) {
     snprintf(page_path, sizeof page_path, "%s", g_settings.HTMLFile);
     size_t page_size =
         FormatBoardPage(g_table, g_settings, ClockTime{12, 0, 0}, page_bytes, sizeof page_bytes);
-    // The page is replaced without the flush; with it, for comparison.
-    Time("  ReplaceFileAtomically (page bytes)", rounds,
-         [&] { ReplaceFileAtomically(page_path, page_bytes, page_size); });
     Time("  ReplaceFileDurably (page bytes)", rounds,
          [&] { ReplaceFileDurably(page_path, page_bytes, page_size); });
     char temp[420];
