@@ -12,17 +12,6 @@
 
 namespace {
 
-void Put(UserTable &table, int slot, const char *name, int in_out, const char *destination,
-         const char *time, const char *return_time) {
-    UserRecord &record = table.slots[slot];
-    ClearRecord(record);
-    std::strcpy(record.name, name);
-    record.in_out = static_cast<signed char>(in_out);
-    std::strcpy(record.destination, destination);
-    std::strcpy(record.time, time);
-    std::strcpy(record.return_time, return_time);
-}
-
 // A literal's bytes, NULs included.
 template <size_t N> std::string Bytes(const char (&literal)[N]) { return std::string(literal, N - 1); }
 

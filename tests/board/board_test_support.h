@@ -4,6 +4,7 @@
 #include "common/alerts.h"
 #include "common/clock.h"
 #include "server/board/server_settings.h"
+#include "server/board/user_table.h"
 
 #include <algorithm>
 #include <chrono>
@@ -92,6 +93,18 @@ inline ServerSettings SettingsIn(const ScratchDir &dir, const std::string &page 
     std::strncpy(settings.History, "TRUE", sizeof settings.History - 1);
     settings.history_flag = true;
     return settings;
+}
+
+// Puts a whole record into a slot of the table.
+inline void Put(UserTable &table, int slot, const char *name, int in_out,
+                const char *destination, const char *time, const char *return_time) {
+    UserRecord &record = table.slots[slot];
+    ClearRecord(record);
+    std::strcpy(record.name, name);
+    record.in_out = static_cast<signed char>(in_out);
+    std::strcpy(record.destination, destination);
+    std::strcpy(record.time, time);
+    std::strcpy(record.return_time, return_time);
 }
 
 // A file's bytes ("" when it cannot be read).

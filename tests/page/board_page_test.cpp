@@ -28,17 +28,6 @@ std::string Opening(const char *stamp) {
            "</HEAD><BODY>\r\n<CENTER>\r\n";
 }
 
-void Put(UserTable &table, int slot, const char *name, int in_out, const char *destination,
-         const char *time, const char *return_time) {
-    UserRecord &record = table.slots[slot];
-    ClearRecord(record);
-    std::strcpy(record.name, name);
-    record.in_out = static_cast<signed char>(in_out);
-    std::strcpy(record.destination, destination);
-    std::strcpy(record.time, time);
-    std::strcpy(record.return_time, return_time);
-}
-
 std::string Format(const UserTable &table, const ServerSettings &settings, ClockTime now) {
     std::vector<char> out(kBoardPageCapacity);
     size_t size = FormatBoardPage(table, settings, now, out.data(), out.size());
