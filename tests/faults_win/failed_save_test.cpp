@@ -12,12 +12,10 @@
 
 namespace {
 
-class FailedSave : public ShellTest {
+class FailedSave : public ServingTest {
   protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        WSADATA data;
-        ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+        ServingTest::SetUp();
         board_dir = MakeDirectory("board");
         data_file = board_dir + "\\tesmar.dat";
         CopyCut(g_settings.WorkingDir, board_dir.c_str());
@@ -28,26 +26,14 @@ class FailedSave : public ShellTest {
         OpenListener(g_main_window, "0");
         ASSERT_NE(ListeningPort(), 0) << StatusText();
     }
-    void TearDown() override {
-        ShellTest::TearDown();
-        WSACleanup();
-    }
 
     // Sends one request, serves it as the main window does on MSG_ACCEPT,
     // and returns what came back before the server closed.
     std::string Request(const std::string &line) {
-        SOCKET client = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<u_short>(ListeningPort()));
-        EXPECT_EQ(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        SOCKET client = ConnectToListener();
         send(client, line.data(), static_cast<int>(line.size()), 0);
-        SendMessageA(g_main_window, MSG_ACCEPT, 0, 0);
-        std::string reply;
-        char buffer[256];
-        int got;
-        while ((got = recv(client, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, got);
+        Serve();
+        std::string reply = ReplyOn(client);
         closesocket(client);
         return reply;
     }

@@ -95,3 +95,34 @@ void ShellTest::PumpMessages() {
         DispatchMessageA(&message);
     }
 }
+
+void ServingTest::SetUp() {
+    ShellTest::SetUp();
+    WSADATA data;
+    ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+}
+
+void ServingTest::TearDown() {
+    ShellTest::TearDown();
+    WSACleanup();
+}
+
+SOCKET ServingTest::ConnectToListener() {
+    SOCKET client = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<u_short>(ListeningPort()));
+    EXPECT_EQ(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    return client;
+}
+
+std::string ServingTest::ReplyOn(SOCKET client) {
+    std::string reply;
+    char buffer[256];
+    int got;
+    while ((got = recv(client, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, got);
+    return reply;
+}
+
+void ServingTest::Serve() { SendMessageA(g_main_window, MSG_ACCEPT, 0, 0); }

@@ -29,3 +29,18 @@ class ShellTest : public ::testing::Test {
     AlertsRecorder alerts;
     std::string scratch;
 };
+
+// For tests that talk to the listener over a real socket: Windows Sockets
+// started, and a client connected to the port the listener took.
+class ServingTest : public ShellTest {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A client connected to the listener over the loopback address.
+    static SOCKET ConnectToListener();
+    // What the server sent on the socket before closing it.
+    static std::string ReplyOn(SOCKET client);
+    // Serves the waiting connection as the main window does on MSG_ACCEPT.
+    static void Serve();
+};

@@ -13,12 +13,10 @@
 
 namespace {
 
-class ListenerTest : public ShellTest {
+class ListenerTest : public ServingTest {
   protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        WSADATA data;
-        ASSERT_EQ(WSAStartup(MAKEWORD(1, 1), &data), 0);
+        ServingTest::SetUp();
         board_dir = MakeDirectory("board");
         CopyCut(g_settings.WorkingDir, board_dir.c_str());
         CopyCut(g_settings.Header, "<h>");
@@ -29,33 +27,17 @@ class ListenerTest : public ShellTest {
     }
     void TearDown() override {
         if (client != INVALID_SOCKET) closesocket(client);
-        ShellTest::TearDown();
-        WSACleanup();
+        ServingTest::TearDown();
     }
 
     // Opens the listener on a port the system picks and connects to it.
     void ListenAndConnect() {
         OpenListener(g_main_window, "0");
         ASSERT_NE(ListeningPort(), 0) << StatusText();
-        client = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<u_short>(ListeningPort()));
-        ASSERT_EQ(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+        client = ConnectToListener();
     }
 
-    // What the server sent before closing.
-    std::string Reply() {
-        std::string reply;
-        char buffer[256];
-        int got;
-        while ((got = recv(client, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, got);
-        return reply;
-    }
-
-    // Serves the waiting connection as the main window does on MSG_ACCEPT.
-    void Serve() { SendMessageA(g_main_window, MSG_ACCEPT, 0, 0); }
+    std::string Reply() { return ReplyOn(client); }
 
     std::string board_dir;
     SOCKET client = INVALID_SOCKET;
@@ -91,23 +73,6 @@ TEST_F(ListenerTest, AFailedPageWriteIsToldWithThePath) {
     EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
 }
 
-TEST_F(ListenerTest, AFailedSaveIsToldWithThePath) {
-    // A directory where the data file should be: it can be read (as no
-    // file) but never replaced.
-    std::string page = board_dir + "\\board.html";
-    CopyCut(g_settings.HTMLFile, page.c_str());
-    ListenAndConnect();
-    std::string gone = board_dir + "\\gone";
-    CopyCut(g_settings.WorkingDir, gone.c_str());
-    MakeDirectory("gone");
-    CreateDirectoryA((gone + "\\tesmar.dat").c_str(), nullptr);
-    const char request[] = "#iAnn-10:00\n\r";
-    send(client, request, sizeof request - 1, 0);
-    Serve();
-    Reply();
-    EXPECT_EQ(std::string(StatusText()), "Cannot save " + gone + "\\tesmar.dat");
-}
-
 TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
     ListenAndConnect();
     send(client, "#iAnn-10:00", 11, 0);
@@ -122,12 +87,7 @@ TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
 
     // The listener is watched again: the next client is announced and served.
     closesocket(client);
-    client = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(ListeningPort()));
-    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    client = ConnectToListener();
     send(client, "#oAnn-11:00-Out-12:00\n\r", 23, 0);
     DWORD wait_start = GetTickCount();
     MSG message;
