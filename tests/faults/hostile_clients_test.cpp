@@ -2,10 +2,6 @@
 // bound, the board stays whole, and the next ordinary client is served.
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <future>
 #include <memory>
@@ -58,10 +54,10 @@ class HostileClients : public ::testing::Test {
 
     // Waits until the server ends the connection; returns the time taken
     // (or kBoundMs * 2 when it did not end it).
-    static double WaitForEnd(int fd, std::string *bytes = nullptr) {
+    static double WaitForEnd(TcpClient &client, std::string *bytes = nullptr) {
         double start = NowMs();
         bool closed = false;
-        std::string got = ReadUntilClosed(fd, kBoundMs * 2, closed);
+        std::string got = client.ReadUntilClosed(kBoundMs * 2, &closed);
         if (bytes) *bytes = got;
         return closed ? NowMs() - start : kBoundMs * 2;
     }
@@ -73,14 +69,14 @@ class HostileClients : public ::testing::Test {
 std::unique_ptr<TesmarServer> HostileClients::server;
 
 TEST_F(HostileClients, ASilentClientIsEndedAndAClientWaitingBehindItIsServed) {
-    int silent = Connect(server->port());
-    ASSERT_GE(silent, 0);
+    TcpClient silent;
+    ASSERT_TRUE(silent.Connect(server->port()));
     // An ordinary client arrives while the silent one holds the server.
     auto waiting = std::async(std::launch::async, [] {
         return Exchange(server->port(), "#o" + UserName(0) + "-09:00-Bank-10:00\n\r", kBoundMs * 2);
     });
     double ended_ms = WaitForEnd(silent);
-    close(silent);
+    silent.Close();
     EXPECT_LE(ended_ms, kBoundMs);
     Reply reply = waiting.get();
     EXPECT_EQ(reply.bytes, "0\n\r");
@@ -90,44 +86,37 @@ TEST_F(HostileClients, ASilentClientIsEndedAndAClientWaitingBehindItIsServed) {
 }
 
 TEST_F(HostileClients, AClientSendingOneByteASecondIsEndedWithinTheBound) {
-    int slow = Connect(server->port());
-    ASSERT_GE(slow, 0);
+    TcpClient slow;
+    ASSERT_TRUE(slow.Connect(server->port()));
     const std::string request = "#o" + UserName(1) + "-09:00-Slowly-10:00\n\r";
     double start = NowMs();
     double ended_ms = kBoundMs * 2;
     for (size_t i = 0; i < request.size(); ++i) {
-        if (send(slow, &request[i], 1, MSG_NOSIGNAL) != 1) break;
+        if (!slow.Send(request.substr(i, 1))) break;
         // Between bytes, watch for the server's end.
         bool closed = false;
-        ReadUntilClosed(slow, 1000, closed);
+        slow.ReadUntilClosed(1000, &closed);
         if (closed) {
             ended_ms = NowMs() - start;
             break;
         }
     }
-    close(slow);
+    slow.Close();
     EXPECT_LE(ended_ms, kBoundMs);
 }
 
 TEST_F(HostileClients, TenKilobytesOfGarbageAreRejected) {
-    int fd = Connect(server->port());
-    ASSERT_GE(fd, 0);
+    TcpClient client;
+    ASSERT_TRUE(client.Connect(server->port()));
     std::mt19937 random(7);
     std::string garbage(10 * 1024, '\0');
     for (char &c : garbage) c = static_cast<char>(random());
     // All 10 kB are sent, whatever the server does after the first 256.
-    std::thread sender([&] {
-        size_t sent = 0;
-        while (sent < garbage.size()) {
-            ssize_t n = send(fd, garbage.data() + sent, garbage.size() - sent, MSG_NOSIGNAL);
-            if (n <= 0) break;
-            sent += static_cast<size_t>(n);
-        }
-    });
+    std::thread sender([&] { client.Send(garbage); });
     std::string reply;
-    double ended_ms = WaitForEnd(fd, &reply);
+    double ended_ms = WaitForEnd(client, &reply);
     sender.join();
-    close(fd);
+    client.Close();
     EXPECT_LE(ended_ms, kBoundMs);
     // Random bytes hold a line end within the first 255 bytes now and then;
     // either way nothing but a known reply (or none) comes back.
@@ -137,17 +126,16 @@ TEST_F(HostileClients, TenKilobytesOfGarbageAreRejected) {
 }
 
 TEST_F(HostileClients, NulBytesInARequestDoNotReachTheBoard) {
-    int fd = Connect(server->port());
-    ASSERT_GE(fd, 0);
+    TcpClient client;
+    ASSERT_TRUE(client.Connect(server->port()));
     // A sign-out whose name is followed by NULs, then a line end.
     const std::string request("#o" + UserName(2) + std::string(8, '\0') +
                                   "-09:00-Nowhere-10:00\n\r" + std::string(16, '\0'),
                               2 + 7 + 8 + 20 + 16);
-    ASSERT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(request.size()));
+    ASSERT_TRUE(client.Send(request));
     std::string reply;
-    double ended_ms = WaitForEnd(fd, &reply);
-    close(fd);
+    double ended_ms = WaitForEnd(client, &reply);
+    client.Close();
     EXPECT_LE(ended_ms, kBoundMs);
     // What follows a NUL never reaches the request line: "Nowhere" is not
     // stored (TearDown checks the board).
@@ -155,14 +143,10 @@ TEST_F(HostileClients, NulBytesInARequestDoNotReachTheBoard) {
 }
 
 TEST_F(HostileClients, AClientResettingMidRequestLeavesTheServerServing) {
-    int fd = Connect(server->port());
-    ASSERT_GE(fd, 0);
-    const std::string part = "#o" + UserName(3) + "-09:00-Hal";
-    ASSERT_EQ(send(fd, part.data(), part.size(), MSG_NOSIGNAL), static_cast<ssize_t>(part.size()));
-    // Closing with a zero linger time resets the connection.
-    linger reset{1, 0};
-    setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-    close(fd);
+    TcpClient client;
+    ASSERT_TRUE(client.Connect(server->port()));
+    ASSERT_TRUE(client.Send("#o" + UserName(3) + "-09:00-Hal"));
+    client.Reset();
     // The next client is served at once.
     Reply reply = Exchange(server->port(), "hello\n\r", kBoundMs);
     EXPECT_EQ(reply.bytes, "\n\r");

@@ -1,11 +1,7 @@
 #include "tests/faults/wine_run.h"
 
-#include <arpa/inet.h>
 #include <dirent.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -126,55 +122,16 @@ void TesmarServer::Kill() {
     }
 }
 
-int Connect(int port) {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (fd < 0) return -1;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-std::string ReadUntilClosed(int fd, int timeout_ms, bool &closed) {
-    std::string bytes;
-    closed = false;
-    double until = NowMs() + timeout_ms;
-    for (;;) {
-        double left = until - NowMs();
-        if (left <= 0) return bytes;
-        pollfd wait{fd, POLLIN, 0};
-        int ready = poll(&wait, 1, static_cast<int>(left) + 1);
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return bytes;
-        char buffer[1024];
-        ssize_t got = recv(fd, buffer, sizeof buffer, 0);
-        if (got > 0) {
-            bytes.append(buffer, static_cast<size_t>(got));
-            continue;
-        }
-        if (got < 0 && errno == EINTR) continue;
-        closed = true; // end of stream or reset
-        return bytes;
-    }
-}
-
 Reply Exchange(int port, const std::string &request, int timeout_ms) {
     Reply reply;
     double start = NowMs();
-    int fd = Connect(port);
-    if (fd < 0) return reply;
+    TcpClient client;
+    if (!client.Connect(port)) return reply;
     reply.connected = true;
-    if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-        static_cast<ssize_t>(request.size()))
-        reply.bytes = ReadUntilClosed(fd, timeout_ms, reply.closed);
+    if (client.Send(request))
+        reply.bytes = client.ReadUntilClosed(timeout_ms, &reply.closed);
     else
         reply.closed = true;
-    close(fd);
     reply.ms = NowMs() - start;
     return reply;
 }

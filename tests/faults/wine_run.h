@@ -15,6 +15,7 @@ namespace faults {
 using e2e::FileExists;
 using e2e::NowMs;
 using e2e::ReadFile;
+using e2e::TcpClient;
 using e2e::WindowsPath;
 using e2e::WinePrefix;
 using e2e::WriteFile;
@@ -82,11 +83,5 @@ struct Reply {
     double ms = 0; // from connect to the end
 };
 Reply Exchange(int port, const std::string &request, int timeout_ms = 10000);
-
-// A client socket connected to the port (blocking), or -1.
-int Connect(int port);
-// Reads until the peer ends the connection or timeout_ms passes; closed
-// says which.
-std::string ReadUntilClosed(int fd, int timeout_ms, bool &closed);
 
 } // namespace faults
