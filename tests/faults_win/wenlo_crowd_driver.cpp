@@ -17,23 +17,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/wenlo_driving.h"
+
 namespace {
 
-const char kSignInCaption[] = "KVT Sign-In / Sign-Out  v1.42";
-const UINT kTrayMessage = WM_APP + 100;
-const int kSignInRadio = 104, kSignOutRadio = 1030, kNameBox = 1025, kInTime = 1022,
-          kOutTime = 1021, kDestination = 1026, kReturnTime = 1017;
+using namespace wenlo_driving;
 
 struct Client {
     DWORD pid;
     HWND dialog;
 };
-
-[[noreturn]] void Fail(const std::string &what) {
-    std::printf("FAILED: %s\n", what.c_str());
-    std::fflush(stdout);
-    std::exit(1);
-}
 
 std::string Caption(HWND window) {
     char text[256] = "";
@@ -84,25 +77,9 @@ void ExpectNoErrorBoxes(const std::vector<Client> &clients) {
                                 [&](const Client &c) { return c.pid == pid; });
         if (!ours || !IsWindowVisible(window) || IsSignInDialog(window)) continue;
         if (ClassName(window) != "#32770") continue; // tray and helper windows
-        char text[512] = "";
-        HWND item = GetDlgItem(window, 0xFFFF);
-        if (item) SendMessageA(item, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-        Fail("client " + std::to_string(pid) + " shows \"" + Caption(window) + "\": " + text);
+        Fail("client " + std::to_string(pid) + " shows \"" + Caption(window) +
+             "\": " + MessageBoxText(window));
     }
-}
-
-void SetText(HWND dialog, int control, const std::string &text) {
-    HWND item = GetDlgItem(dialog, control);
-    if (!item) Fail("no control " + std::to_string(control));
-    SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-void Choose(HWND dialog, int radio) {
-    int other = radio == kSignInRadio ? kSignOutRadio : kSignInRadio;
-    SendMessageA(GetDlgItem(dialog, radio), BM_SETCHECK, BST_CHECKED, 0);
-    SendMessageA(GetDlgItem(dialog, other), BM_SETCHECK, BST_UNCHECKED, 0);
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(radio, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, radio)));
 }
 
 bool WaitFor(bool (*done)(const std::vector<Client> &, const std::string &),
@@ -184,15 +161,15 @@ void Round(const std::vector<Client> &clients, bool sign_out) {
         char minute[8];
         std::snprintf(minute, sizeof minute, "%02u", static_cast<unsigned>(i));
         if (sign_out) {
-            Choose(dialog, kSignOutRadio);
-            SetText(dialog, kNameBox, User(i));
-            SetText(dialog, kOutTime, std::string("08:") + minute);
-            SetText(dialog, kDestination, "Crowd " + std::to_string(i));
-            SetText(dialog, kReturnTime, "17:00");
+            Choose(dialog, IDC_SIGN_OUT);
+            SetText(dialog, IDC_NAME_BOX, User(i));
+            SetText(dialog, IDC_OUT_TIME, std::string("08:") + minute);
+            SetText(dialog, IDC_DESTINATION, "Crowd " + std::to_string(i));
+            SetText(dialog, IDC_RETURN_TIME, "17:00");
         } else {
-            Choose(dialog, kSignInRadio);
-            SetText(dialog, kNameBox, User(i));
-            SetText(dialog, kInTime, std::string("13:") + minute);
+            Choose(dialog, IDC_SIGN_IN);
+            SetText(dialog, IDC_NAME_BOX, User(i));
+            SetText(dialog, IDC_IN_TIME, std::string("13:") + minute);
         }
     }
     for (const Client &c : clients) PostMessageA(c.dialog, WM_COMMAND, IDOK, 0);
