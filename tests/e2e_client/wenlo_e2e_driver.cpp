@@ -103,7 +103,9 @@ int main(int argc, char **argv) {
         std::string text = MessageBoxText(box);
         std::printf("box: %s\n", text.c_str());
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        if (text.rfind("That User Name is not valid.", 0) != 0) Fail("unexpected text");
+        if (text != "That User Name is not valid.\n\r If you are sure you spelled the name "
+                    "correctly, contact your network administrator.")
+            Fail("unexpected text");
     } else if (action == "exit") {
         HWND dialog = WaitForDialog(kSignInCaption, false);
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
