@@ -13,9 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,13 +48,6 @@ const std::vector<Row> &ExpectedRows() {
         {"zed", " ", " ", " ", " "},
     };
     return rows;
-}
-
-std::string ReadAll(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 std::string ReplaceAll(std::string text, const std::string &from, const std::string &to) {
@@ -99,7 +90,7 @@ class BoardPageInChromium : public ::testing::Test {
             *setup_error_ = "sign-out of Eve answered \"" + reply + "\"";
             return;
         }
-        page_ = new std::string(ReadAll(server_->PagePath()));
+        page_ = new std::string(e2e::ReadFile(server_->PagePath()));
         if (chromium_->empty()) return;
         dump_ = new browser::ChromiumRun(browser::DumpDom(*chromium_, server_->PagePath(), kChromiumMs));
         std::string error;
@@ -239,10 +230,7 @@ TEST_F(BoardPageInChromium, TheSameMarkupUnescapedWouldRunInThisBrowser) {
                      "<script>document.body.setAttribute('data-ran','yes')</script>");
     ASSERT_NE(raw, *page_);
     std::string path = server_->Dir() + "/unescaped.htm";
-    {
-        std::ofstream out(path, std::ios::binary);
-        out << raw;
-    }
+    e2e::WriteFile(path, raw);
     browser::ChromiumRun run = browser::DumpDom(*chromium_, path, kChromiumMs);
     ASSERT_TRUE(run.finished) << run.err;
     std::string error;
