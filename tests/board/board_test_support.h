@@ -1,7 +1,7 @@
 // Recorders for the board's seams, and a scratch directory for its files.
 #pragma once
 
-#include "common/alerts.h"
+#include "tests/common/alerts_recorder.h"
 #include "common/clock.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
@@ -9,39 +9,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
-
-// Records every message box and answers from a script (Ok or Yes once the
-// script is used up, whichever the buttons offer).
-class RecordingAlerts : public Alerts {
-  public:
-    struct Asked {
-        std::string text;
-        std::string caption; // "" for a null caption
-        AlertIcon icon;
-        AlertButtons buttons;
-    };
-
-    AlertAnswer Ask(const char *text, const char *caption, AlertIcon icon,
-                    AlertButtons buttons) override {
-        asked.push_back(Asked{text ? text : "", caption ? caption : "", icon, buttons});
-        if (!answers.empty()) {
-            AlertAnswer answer = answers.front();
-            answers.pop_front();
-            return answer;
-        }
-        return buttons == AlertButtons::YesNo ? AlertAnswer::Yes : AlertAnswer::Ok;
-    }
-
-    std::vector<Asked> asked;
-    std::deque<AlertAnswer> answers;
-};
 
 class FixedClock : public Clock {
   public:

@@ -41,7 +41,7 @@ class UserEdits : public ::testing::Test {
     ScratchDir dir;
     ServerSettings settings;
     UserTable table;
-    RecordingAlerts alerts;
+    AlertsRecorder alerts;
     FixedClock clock{ClockTime{9, 5, 7}};
     BoardContext board{table, settings, alerts, clock};
 };

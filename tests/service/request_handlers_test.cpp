@@ -71,7 +71,7 @@ class RequestTest : public ::testing::Test {
     fs::path dir_;
     UserTable table_;
     ServerSettings settings_;
-    RecordingAlerts alerts_;
+    AlertsRecorder alerts_;
     FixedClock clock_;
     BoardContext context_{table_, settings_, alerts_, clock_};
     RecordingConnection connection_;

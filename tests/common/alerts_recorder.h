@@ -1,5 +1,5 @@
-// Answers the server's message boxes from a script and keeps what was
-// asked.
+// Answers the message boxes from a script and keeps what was asked: the
+// tests' stand-in for the alerts interface, native and under Wine.
 #pragma once
 #include <deque>
 #include <functional>
@@ -23,7 +23,7 @@ class AlertsRecorder : public Alerts {
 
     AlertAnswer Ask(const char *text, const char *caption, AlertIcon icon,
                     AlertButtons buttons) override {
-        asked.push_back({text, caption ? caption : "(none)", icon, buttons});
+        asked.push_back({text ? text : "", caption ? caption : "(none)", icon, buttons});
         if (while_asking) while_asking();
         if (answers.empty()) return AlertAnswer::Ok;
         AlertAnswer answer = answers.front();
