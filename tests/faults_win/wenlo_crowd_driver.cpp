@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -82,25 +83,19 @@ void ExpectNoErrorBoxes(const std::vector<Client> &clients) {
     }
 }
 
-bool WaitFor(bool (*done)(const std::vector<Client> &, const std::string &),
-             const std::vector<Client> &clients, const std::string &arg, DWORD ms) {
+// Polls until done() holds, at most ms.
+bool WaitFor(const std::function<bool()> &done, DWORD ms) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < ms) {
-        if (done(clients, arg)) return true;
+        if (done()) return true;
         Sleep(50);
     }
-    return done(clients, arg);
+    return done();
 }
 
-bool AllVisible(const std::vector<Client> &clients, const std::string &) {
+bool AllShown(const std::vector<Client> &clients, bool shown) {
     for (const Client &c : clients)
-        if (!IsWindowVisible(c.dialog)) return false;
-    return true;
-}
-
-bool AllHidden(const std::vector<Client> &clients, const std::string &) {
-    for (const Client &c : clients)
-        if (IsWindowVisible(c.dialog)) return false;
+        if ((IsWindowVisible(c.dialog) != FALSE) != shown) return false;
     return true;
 }
 
@@ -135,19 +130,14 @@ std::string InLine(size_t i) {
     return line;
 }
 
-bool AllOut(const std::vector<Client> &clients, const std::string &data_file) {
-    ExpectNoErrorBoxes(clients); // an error box ends the wait at once
-    std::string bytes = ReadFileText(data_file);
-    for (size_t i = 0; i < clients.size(); ++i)
-        if (bytes.find(OutLine(i)) == std::string::npos) return false;
-    return true;
-}
-
-bool AllIn(const std::vector<Client> &clients, const std::string &data_file) {
+// Whether the data file holds line(i) for every client i; an error box
+// ends the wait at once.
+bool AllLanded(const std::vector<Client> &clients, const std::string &data_file,
+               std::string (*line)(size_t)) {
     ExpectNoErrorBoxes(clients);
     std::string bytes = ReadFileText(data_file);
     for (size_t i = 0; i < clients.size(); ++i)
-        if (bytes.find(InLine(i)) == std::string::npos) return false;
+        if (bytes.find(line(i)) == std::string::npos) return false;
     return true;
 }
 
@@ -155,7 +145,8 @@ bool AllIn(const std::vector<Client> &clients, const std::string &data_file) {
 // it in and presses OK, one right after the other.
 void Round(const std::vector<Client> &clients, bool sign_out) {
     for (const Client &c : clients) PostMessageA(c.dialog, kTrayMessage, 0, WM_LBUTTONDOWN);
-    if (!WaitFor(AllVisible, clients, "", 30000)) Fail("not every sign-in dialog opened");
+    if (!WaitFor([&] { return AllShown(clients, true); }, 30000))
+        Fail("not every sign-in dialog opened");
     for (size_t i = 0; i < clients.size(); ++i) {
         HWND dialog = clients[i].dialog;
         char minute[8];
@@ -173,7 +164,8 @@ void Round(const std::vector<Client> &clients, bool sign_out) {
         }
     }
     for (const Client &c : clients) PostMessageA(c.dialog, WM_COMMAND, IDOK, 0);
-    if (!WaitFor(AllHidden, clients, "", 30000)) Fail("not every sign-in dialog closed");
+    if (!WaitFor([&] { return AllShown(clients, false); }, 30000))
+        Fail("not every sign-in dialog closed");
 }
 
 } // namespace
@@ -192,7 +184,7 @@ int main(int argc, char **argv) {
     std::printf("found %u clients\n", static_cast<unsigned>(count));
 
     Round(clients, true);
-    if (!WaitFor(AllOut, clients, data_file, 60000)) {
+    if (!WaitFor([&] { return AllLanded(clients, data_file, OutLine); }, 60000)) {
         ExpectNoErrorBoxes(clients);
         Fail("not every sign-out reached the data file");
     }
@@ -200,7 +192,7 @@ int main(int argc, char **argv) {
     std::printf("ok: %u signed out\n", static_cast<unsigned>(count));
 
     Round(clients, false);
-    if (!WaitFor(AllIn, clients, data_file, 60000)) {
+    if (!WaitFor([&] { return AllLanded(clients, data_file, InLine); }, 60000)) {
         ExpectNoErrorBoxes(clients);
         Fail("not every sign-in reached the data file");
     }
