@@ -62,11 +62,16 @@ void DialogTest::SetUp() {
     Redirect(KEY_ALL_ACCESS);
 }
 
-void DialogTest::Redirect(REGSAM access) {
+// HKEY_LOCAL_MACHINE is the machine's own again.
+void DialogTest::Unredirect() {
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     if (redirected_)
         RegCloseKey(redirected_);
     redirected_ = nullptr;
+}
+
+void DialogTest::Redirect(REGSAM access) {
+    Unredirect();
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, sandbox_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &key, nullptr),
@@ -80,10 +85,7 @@ void DialogTest::Redirect(REGSAM access) {
 // Wine does not check a parent key's access when a subkey is created, so
 // the refusing store is a key that has been deleted under its open handle.
 void DialogTest::MakeStoreReadOnly() {
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    if (redirected_)
-        RegCloseKey(redirected_);
-    redirected_ = nullptr;
+    Unredirect();
     std::string gone = sandbox_ + "\\Gone";
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, gone.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                               nullptr, &redirected_, nullptr),
@@ -93,10 +95,7 @@ void DialogTest::MakeStoreReadOnly() {
 }
 
 void DialogTest::TearDown() {
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    if (redirected_)
-        RegCloseKey(redirected_);
-    redirected_ = nullptr;
+    Unredirect();
     RegDeleteTreeA(HKEY_CURRENT_USER, sandbox_.c_str());
     g_alerts = saved_alerts_;
 

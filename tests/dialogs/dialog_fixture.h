@@ -52,6 +52,7 @@ class DialogTest : public ::testing::Test {
 
   private:
     void Redirect(REGSAM access);
+    void Unredirect();
     Alerts *saved_alerts_ = nullptr;
     std::string sandbox_;
     HKEY redirected_ = nullptr;
