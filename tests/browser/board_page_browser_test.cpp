@@ -7,9 +7,10 @@
 // and footer around the table. A screenshot is left in the build folder.
 #include <gtest/gtest.h>
 
-#include "tests/browser/board_server.h"
 #include "tests/browser/chromium.h"
 #include "tests/browser/dumped_dom.h"
+#include "tests/support/tesmar_server.h"
+#include "tests/support/wine_session.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -67,32 +68,37 @@ class BoardPageInChromium : public ::testing::Test {
     // Chromium is the slow part.
     static void SetUpTestSuite() {
         chromium_ = new std::string(browser::FindChromium());
-        server_ = new browser::BoardServer("browser-page");
-        setup_error_ = new std::string(server_->StartWithBoard(
-            {// name, flag, destination, time, return time
-             {"Alice Archer", 1, " ", "8:55am", " "},
-             {"Bob Baker", 1, " ", "8:30am", " "},
-             {"Carol & Co", 0, "Lunch", "9:10am", "1:00pm"},
-             {"Dan <i>D</i>", 1, " ", "9:02am", " "},
-             {"Eve", 0, "Home", "8:00am", " "},
-             {"zed", 0, " ", " ", " "}}));
+        server_ = new e2e::TesmarServer(std::string(BROWSER_RUN_DIR) + "/browser-page", 0);
+        // name, flag, destination, time, return time
+        e2e::WriteFile(server_->DataFile(), "Alice Archer-1- -8:55am- -\r\n"
+                                            "Bob Baker-1- -8:30am- -\r\n"
+                                            "Carol & Co-0-Lunch-9:10am-1:00pm-\r\n"
+                                            "Dan <i>D</i>-1- -9:02am- -\r\n"
+                                            "Eve-0-Home-8:00am- -\r\n"
+                                            "zed-0- - - -\r\n");
+        setup_error_ = new std::string;
+        if (!e2e::FileExists(e2e::TesmarExe()))
+            *setup_error_ = "no " + e2e::TesmarExe() + " (build the windows preset first)";
+        else if (!server_->Start())
+            *setup_error_ = "tesmar.exe does not listen on port " +
+                            std::to_string(server_->port());
         if (!setup_error_->empty()) return;
         // The page is written only when the board changes: two sign-outs.
-        std::string reply = server_->Request(std::string("#oBob Baker-10:15am-") +
-                                             kScriptDestination + "-2:00pm\n\r");
+        std::string reply = e2e::Exchange(server_->port(), std::string("#oBob Baker-10:15am-") +
+                                                               kScriptDestination + "-2:00pm\n\r");
         if (reply != "0\n\r") {
             *setup_error_ = "sign-out of Bob Baker answered \"" + reply + "\"";
             return;
         }
-        reply = server_->Request(std::string("#oEve-11:40am-") + kHandlerDestination + "-" +
-                                 kQuotedReturn + "\n\r");
+        reply = e2e::Exchange(server_->port(), std::string("#oEve-11:40am-") + kHandlerDestination +
+                                                  "-" + kQuotedReturn + "\n\r");
         if (reply != "0\n\r") {
             *setup_error_ = "sign-out of Eve answered \"" + reply + "\"";
             return;
         }
-        page_ = new std::string(e2e::ReadFile(server_->PagePath()));
+        page_ = new std::string(e2e::ReadFile(server_->page()));
         if (chromium_->empty()) return;
-        dump_ = new browser::ChromiumRun(browser::DumpDom(*chromium_, server_->PagePath(), kChromiumMs));
+        dump_ = new browser::ChromiumRun(browser::DumpDom(*chromium_, server_->page(), kChromiumMs));
         std::string error;
         document_ = browser::ParseDumpedDom(dump_->out, error).release();
         parse_error_ = error;
@@ -102,7 +108,8 @@ class BoardPageInChromium : public ::testing::Test {
         delete document_;
         delete dump_;
         delete page_;
-        delete server_;
+        delete server_; // ends the server with its prefix
+        e2e::RemoveTree(std::string(BROWSER_RUN_DIR) + "/browser-page");
         delete setup_error_;
         delete chromium_;
         document_ = nullptr;
@@ -145,7 +152,7 @@ class BoardPageInChromium : public ::testing::Test {
     }
 
     static std::string *chromium_;
-    static browser::BoardServer *server_;
+    static e2e::TesmarServer *server_;
     static std::string *setup_error_;
     static std::string *page_;
     static browser::ChromiumRun *dump_;
@@ -154,7 +161,7 @@ class BoardPageInChromium : public ::testing::Test {
 };
 
 std::string *BoardPageInChromium::chromium_ = nullptr;
-browser::BoardServer *BoardPageInChromium::server_ = nullptr;
+e2e::TesmarServer *BoardPageInChromium::server_ = nullptr;
 std::string *BoardPageInChromium::setup_error_ = nullptr;
 std::string *BoardPageInChromium::page_ = nullptr;
 browser::ChromiumRun *BoardPageInChromium::dump_ = nullptr;
@@ -229,7 +236,7 @@ TEST_F(BoardPageInChromium, TheSameMarkupUnescapedWouldRunInThisBrowser) {
     raw = ReplaceAll(raw, "&lt;script&gt;alert(1)&lt;/script&gt;",
                      "<script>document.body.setAttribute('data-ran','yes')</script>");
     ASSERT_NE(raw, *page_);
-    std::string path = server_->Dir() + "/unescaped.htm";
+    std::string path = server_->work() + "/unescaped.htm";
     e2e::WriteFile(path, raw);
     browser::ChromiumRun run = browser::DumpDom(*chromium_, path, kChromiumMs);
     ASSERT_TRUE(run.finished) << run.err;
@@ -275,7 +282,7 @@ TEST_F(BoardPageInChromium, ScreenshotOfThePage) {
     std::string png = std::string(BROWSER_SHOT_DIR) + "/board_page.png";
     std::remove(png.c_str());
     browser::ChromiumRun run =
-        browser::Screenshot(*chromium_, server_->PagePath(), png, 800, 440, kChromiumMs);
+        browser::Screenshot(*chromium_, server_->page(), png, 800, 440, kChromiumMs);
     ASSERT_TRUE(run.finished) << run.err;
     int width = 0, height = 0;
     ASSERT_TRUE(browser::PngSize(png, width, height)) << "no PNG at " << png << "\n" << run.err;

@@ -1,0 +1,64 @@
+// tesmar.exe of the Windows build in a Wine prefix of its own, as the
+// end-to-end suites start it: a working directory with a data file of
+// numbered users, a page path and a free port in its settings; the Wine
+// process that runs a program, watched and killed from here.
+#pragma once
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/wine_session.h"
+
+namespace e2e {
+
+// The built programs of the Windows build.
+std::string TesmarExe();
+std::string WenloExe();
+
+// A data file of the given number of users (user000, user001, ...), all in
+// at 12:00, as the server writes it.
+std::string BoardFile(int users);
+std::string UserName(int i);
+
+// Whether something listens on the TCP port (read from /proc/net/tcp, so
+// that the server sees no probe connection).
+bool Listening(int port);
+
+// Starts exe in the prefix and returns the process id of its Wine process
+// once that process runs the program (-1 when it never does).
+pid_t StartProgram(WinePrefix &prefix, const std::string &exe, const std::string &cwd,
+                   const std::vector<std::string> &args = {});
+// Kills the process with SIGKILL and reaps it.
+void KillProcess(pid_t pid);
+// Whether the process runs (and is not a zombie).
+bool ProcessRunning(pid_t pid);
+
+// tesmar.exe in a prefix of its own: a working directory with a data file
+// of numbered users, a page path, a port.
+class TesmarServer {
+  public:
+    // dir: a directory for this server, made anew. page: the page's path
+    // (Linux), empty for work/board.htm.
+    TesmarServer(const std::string &dir, int users, const std::string &page = "");
+
+    // Starts the server and waits until it listens (at most 30 s).
+    bool Start();
+    // SIGKILL to its Wine process; returns once the port is free again.
+    void Kill();
+    bool Running() const { return pid_ > 0 && ProcessRunning(pid_); }
+
+    int port() const { return port_; }
+    const std::string &work() const { return work_; }
+    const std::string &page() const { return page_; }
+    std::string DataFile() const { return work_ + "/tesmar.dat"; }
+    WinePrefix &prefix() { return prefix_; }
+
+  private:
+    std::string dir_, work_, page_;
+    int port_ = 0;
+    WinePrefix prefix_;
+    pid_t pid_ = -1;
+};
+
+} // namespace e2e
