@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "tests/support/tesmar_server.h"
 #include "tests/support/wine_session.h"
 
 namespace {
@@ -39,21 +40,22 @@ class ClientEndToEnd : public ::testing::Test {
         dir_ = pattern;
     }
     void TearDown() override {
-        prefix_.reset(); // ends every program in it first
+        server_.reset(); // ends every program in its prefix first
         e2e::RemoveTree(dir_);
     }
 
     // Runs the driver in the prefix; its exit status, its words in said.
     int Drive(const std::vector<std::string> &args, std::string *said) {
         std::string output = dir_ + "/driver.txt";
-        pid_t pid = prefix_->Start(Exe("tests/client_win/wenlo_e2e_driver.exe"), args, output);
+        pid_t pid = server_->prefix().Start(Exe("tests/client_win/wenlo_e2e_driver.exe"), args,
+                                            output);
         int status = e2e::WinePrefix::WaitExit(pid, 120000);
         *said = e2e::ReadFile(output);
         return status;
     }
 
     std::string dir_;
-    std::unique_ptr<e2e::WinePrefix> prefix_;
+    std::unique_ptr<e2e::TesmarServer> server_;
 };
 
 TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
@@ -61,23 +63,15 @@ TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
                             "tests/client_win/wenlo_e2e_driver.exe"})
         ASSERT_TRUE(e2e::FileExists(Exe(exe))) << Exe(exe) << " is not built";
 
-    const std::string board = dir_ + "/board";
-    e2e::MakeDirectories(board);
-    e2e::WriteFile(board + "/tesmar.dat", "Ann-1- -9:00am- -\r\nBob-1- -9:10am- -\r\n");
-    const int port = e2e::FreePort();
-    prefix_ = std::make_unique<e2e::WinePrefix>(dir_ + "/prefix");
-    prefix_->SetMachineValues("SOFTWARE\\KVT\\Tesmar",
-                              {{"WorkingDir", e2e::WindowsPath(board)},
-                               {"Port", std::to_string(port)},
-                               {"HTMLFile", e2e::WindowsPath(board + "/board.html")}});
-    prefix_->SetMachineValues("SOFTWARE\\KVT\\Wenlo", {{"UserName", "Ann"},
-                                                       {"Server", "127.0.0.1"},
-                                                       {"Port", std::to_string(port)}});
-
-    pid_t server = prefix_->Start(Exe("server/shell/tesmar.exe"), {}, dir_ + "/tesmar.txt", board);
-    ASSERT_TRUE(e2e::WaitForPort(port, 60000)) << "tesmar.exe does not listen on " << port;
-    pid_t client = prefix_->Start(Exe("client/wenlo.exe"), {}, dir_ + "/wenlo.txt", dir_);
-    auto data = [&] { return e2e::ReadFile(board + "/tesmar.dat"); };
+    server_ = std::make_unique<e2e::TesmarServer>(dir_ + "/server", 0);
+    e2e::WriteFile(server_->DataFile(), "Ann-1- -9:00am- -\r\nBob-1- -9:10am- -\r\n");
+    server_->prefix().SetMachineValues("SOFTWARE\\KVT\\Wenlo",
+                                       {{"UserName", "Ann"},
+                                        {"Server", "127.0.0.1"},
+                                        {"Port", std::to_string(server_->port())}});
+    ASSERT_TRUE(server_->Start()) << "tesmar.exe does not listen on " << server_->port();
+    pid_t client = server_->prefix().Start(e2e::WenloExe(), {}, dir_ + "/wenlo.txt", dir_);
+    auto data = [&] { return e2e::ReadFile(server_->DataFile()); };
 
     std::string said;
     ASSERT_EQ(0, Drive({"ready"}, &said)) << said;
@@ -85,7 +79,7 @@ TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
     EXPECT_TRUE(PollUntil(
         [&] { return data().find("Ann-0-Lunch-12:00-13:00-\r\n") != std::string::npos; }, 30))
         << data();
-    std::string page = e2e::ReadFile(board + "/board.html");
+    std::string page = e2e::ReadFile(server_->page());
     EXPECT_NE(std::string::npos, page.find("Lunch")) << page;
     EXPECT_NE(std::string::npos, page.find("13:00")) << page;
 
@@ -103,7 +97,7 @@ TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
     ASSERT_EQ(0, Drive({"exit"}, &said)) << said;
     EXPECT_NE(std::string::npos, said.find("Terminate Sign-in / Sign-out program?")) << said;
     EXPECT_EQ(0, e2e::WinePrefix::WaitExit(client, 30000)) << "wenlo.exe did not end with 0";
-    EXPECT_EQ(-1, e2e::WinePrefix::WaitExit(server, 100)) << "tesmar.exe ended with the client";
+    EXPECT_TRUE(server_->Running()) << "tesmar.exe ended with the client";
 }
 
 TEST(ClientImports, WenloImportsOnlySystemLibraries) {
