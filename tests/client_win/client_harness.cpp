@@ -3,28 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "client/client_state.h"
 #include "client/connection.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 
-RecordingAlerts g_recorder;
+AlertsRecorder g_recorder;
 FixedClock g_fixed_clock;
 
-AlertAnswer RecordingAlerts::Ask(const char *text, const char *caption, AlertIcon icon,
-                                 AlertButtons buttons) {
-    shown.push_back({text, caption ? caption : "", icon, buttons});
-    if (buttons == AlertButtons::Ok) return AlertAnswer::Ok;
-    if (answers.empty()) return AlertAnswer::Yes;
-    AlertAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
 void ResetClient() {
-    g_recorder.shown.clear();
+    g_recorder.asked.clear();
     g_recorder.answers.clear();
+    g_recorder.while_asking = nullptr;
     g_fixed_clock.time = {9, 7, 0};
     g_alerts = &g_recorder;
     g_clock = &g_fixed_clock;

@@ -5,28 +5,11 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <deque>
 #include <functional>
 #include <string>
-#include <vector>
 
-#include "common/alerts.h"
 #include "common/clock.h"
-
-struct ShownAlert {
-    std::string text, caption;
-    AlertIcon icon;
-    AlertButtons buttons;
-};
-
-class RecordingAlerts : public Alerts {
-  public:
-    AlertAnswer Ask(const char *text, const char *caption, AlertIcon icon,
-                    AlertButtons buttons) override;
-    std::vector<ShownAlert> shown;
-    // Answers to questions, in order; Yes when none is left.
-    std::deque<AlertAnswer> answers;
-};
+#include "tests/common/alerts_recorder.h"
 
 class FixedClock : public Clock {
   public:
@@ -34,7 +17,7 @@ class FixedClock : public Clock {
     ClockTime time{9, 7, 0};
 };
 
-extern RecordingAlerts g_recorder;
+extern AlertsRecorder g_recorder;
 extern FixedClock g_fixed_clock;
 
 // Puts the recorder and the clock in place, empties the client's state and

@@ -124,7 +124,7 @@ class ConnectionTest : public ::testing::Test {
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (auto &shown : g_recorder.shown) texts.push_back(shown.text);
+        for (auto &shown : g_recorder.asked) texts.push_back(shown.text);
         return texts;
     }
 
@@ -140,7 +140,7 @@ TEST_F(ConnectionTest, ZeroIsDoneSilentlyAndTheLineCarriesEveryField) {
     EXPECT_FALSE(IsWindowVisible(dialog));
     WaitForEnd();
     EXPECT_EQ("#oAnn-12:00-Lunch-13:00\n\r", server.line());
-    EXPECT_TRUE(g_recorder.shown.empty());
+    EXPECT_TRUE(g_recorder.asked.empty());
     EXPECT_EQ(INVALID_SOCKET, g_connection.socket);
     EXPECT_FALSE(g_connection.connected);
     EXPECT_STREQ("Ann", g_client.current_name);
@@ -161,7 +161,7 @@ TEST_F(ConnectionTest, EmptyFieldsGoAsSpacesAndDashesNeverSplitAField) {
         WaitForEnd();
         EXPECT_EQ("#oAnn-12 00-Out of town- \n\r", server.line());
     }
-    EXPECT_TRUE(g_recorder.shown.empty());
+    EXPECT_TRUE(g_recorder.asked.empty());
 }
 
 TEST_F(ConnectionTest, ANameHoldingADashIsRefusedAndNothingIsSent) {
@@ -169,9 +169,9 @@ TEST_F(ConnectionTest, ANameHoldingADashIsRefusedAndNothingIsSent) {
     UsePort(server.port());
     SignIn("Ann-Marie", "9:00am");
     PumpFor(500);
-    ASSERT_EQ(1u, g_recorder.shown.size());
-    EXPECT_EQ("A name cannot contain \"-\".", g_recorder.shown[0].text);
-    EXPECT_EQ("Invalid Name", g_recorder.shown[0].caption);
+    ASSERT_EQ(1u, g_recorder.asked.size());
+    EXPECT_EQ("A name cannot contain \"-\".", g_recorder.asked[0].text);
+    EXPECT_EQ("Invalid Name", g_recorder.asked[0].caption);
     EXPECT_FALSE(server.accepted());
     EXPECT_FALSE(g_connection.open);
     EXPECT_TRUE(IsWindowVisible(dialog));
@@ -181,16 +181,16 @@ TEST_F(ConnectionTest, OneIsTheInvalidNameMessageOnceWholeInPiecesOrWithTheClose
     const std::vector<std::vector<std::string>> replies = {
         {"1\n\r"}, {"1", "\n", "\r"}, {"1"}, {"1\n"}};
     for (auto &reply : replies) {
-        g_recorder.shown.clear();
+        g_recorder.asked.clear();
         FakeServer server(reply);
         UsePort(server.port());
         SignIn("Nobody", "9:00am");
         WaitForEnd();
-        ASSERT_EQ(1u, g_recorder.shown.size()) << "reply in " << reply.size() << " pieces";
+        ASSERT_EQ(1u, g_recorder.asked.size()) << "reply in " << reply.size() << " pieces";
         EXPECT_EQ("That User Name is not valid.\n\r If you are sure you spelled the name "
                   "correctly, contact your network administrator.",
-                  g_recorder.shown[0].text);
-        EXPECT_EQ("Invalid Name", g_recorder.shown[0].caption);
+                  g_recorder.asked[0].text);
+        EXPECT_EQ("Invalid Name", g_recorder.asked[0].caption);
         EXPECT_EQ("#iNobody-9:00am\n\r", server.line());
     }
 }
@@ -204,19 +204,19 @@ TEST_F(ConnectionTest, TwoBytesDecideNothingAndAnEndWithoutReplyIsAFailureShownO
         SignIn("Ann", "9:00am");
         PumpFor(700);
         EXPECT_TRUE(g_connection.open);
-        EXPECT_TRUE(g_recorder.shown.empty());
+        EXPECT_TRUE(g_recorder.asked.empty());
         WaitForEnd();
         EXPECT_EQ(Lines({kCannotConnect}), Texts());
     }
     {
         // Two bytes and the close.
-        g_recorder.shown.clear();
+        g_recorder.asked.clear();
         FakeServer server({"\n\r"});
         UsePort(server.port());
         SignIn("Ann", "9:00am");
         WaitForEnd();
         EXPECT_EQ(Lines({kCannotConnect}), Texts());
-        EXPECT_EQ("ERROR", g_recorder.shown[0].caption);
+        EXPECT_EQ("ERROR", g_recorder.asked[0].caption);
     }
 }
 
@@ -281,7 +281,7 @@ TEST_F(ConnectionTest, ASecondOkGivesUpTheEarlierRequestQuietly) {
     EXPECT_TRUE(slow.client_closed());
     EXPECT_EQ("#iAnn-9:00am\n\r", slow.line());
     EXPECT_EQ("#iAnn-9:05am\n\r", quick.line());
-    EXPECT_TRUE(g_recorder.shown.empty());
+    EXPECT_TRUE(g_recorder.asked.empty());
 }
 
 } // namespace

@@ -100,7 +100,7 @@ TEST_F(DialogTest, TheTipFollowsTheChosenStateAndFallsBackToItsString) {
     Click(IDC_SIGN_IN);
     EXPECT_EQ(IDI_SIGNED_IN, g_tray.icon_id);
     EXPECT_STREQ("State11", g_tray.tip);
-    EXPECT_TRUE(g_recorder.shown.empty());
+    EXPECT_TRUE(g_recorder.asked.empty());
 }
 
 TEST_F(DialogTest, ShowingFromTheTrayRefreshesButRepaintingKeepsWhatWasPicked) {
@@ -134,16 +134,16 @@ TEST_F(DialogTest, ExitAsksAndOnlyYesEndsTheProgram) {
     Open();
     g_recorder.answers = {AlertAnswer::No};
     Click(IDCANCEL);
-    ASSERT_EQ(1u, g_recorder.shown.size());
-    EXPECT_EQ("Terminate Sign-in / Sign-out program?", g_recorder.shown[0].text);
-    EXPECT_EQ("EXIT Program", g_recorder.shown[0].caption);
-    EXPECT_EQ(AlertIcon::Question, g_recorder.shown[0].icon);
-    EXPECT_EQ(AlertButtons::YesNo, g_recorder.shown[0].buttons);
+    ASSERT_EQ(1u, g_recorder.asked.size());
+    EXPECT_EQ("Terminate Sign-in / Sign-out program?", g_recorder.asked[0].text);
+    EXPECT_EQ("EXIT Program", g_recorder.asked[0].caption);
+    EXPECT_EQ(AlertIcon::Question, g_recorder.asked[0].icon);
+    EXPECT_EQ(AlertButtons::YesNo, g_recorder.asked[0].buttons);
     EXPECT_FALSE(g_exit_confirmed);
     EXPECT_TRUE(IsWindowVisible(dialog));
     g_recorder.answers = {AlertAnswer::Yes};
     Click(IDCANCEL);
-    EXPECT_EQ(2u, g_recorder.shown.size());
+    EXPECT_EQ(2u, g_recorder.asked.size());
     EXPECT_TRUE(g_exit_confirmed);
     EXPECT_FALSE(IsWindowVisible(dialog));
 }
@@ -157,23 +157,23 @@ TEST_F(DialogTest, LogOffWithSignInSelectedAsksAndYesHoldsItUp) {
     ASSERT_TRUE(SendMessageTimeoutA(g_hidden_window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000,
                                     &answer));
     EXPECT_EQ(FALSE, static_cast<BOOL>(answer));
-    ASSERT_EQ(1u, g_recorder.shown.size());
-    EXPECT_EQ("Do you want to sign out first?", g_recorder.shown[0].text);
-    EXPECT_EQ("KVT Sign Out", g_recorder.shown[0].caption);
-    EXPECT_EQ(AlertIcon::Stop, g_recorder.shown[0].icon);
+    ASSERT_EQ(1u, g_recorder.asked.size());
+    EXPECT_EQ("Do you want to sign out first?", g_recorder.asked[0].text);
+    EXPECT_EQ("KVT Sign Out", g_recorder.asked[0].caption);
+    EXPECT_EQ(AlertIcon::Stop, g_recorder.asked[0].icon);
     EXPECT_TRUE(IsWindowVisible(dialog));
 
     g_recorder.answers = {AlertAnswer::No};
     ASSERT_TRUE(SendMessageTimeoutA(g_hidden_window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000,
                                     &answer));
     EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
-    EXPECT_EQ(2u, g_recorder.shown.size());
+    EXPECT_EQ(2u, g_recorder.asked.size());
 
     ChooseSignOut();
     ASSERT_TRUE(SendMessageTimeoutA(g_hidden_window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000,
                                     &answer));
     EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
-    EXPECT_EQ(2u, g_recorder.shown.size());
+    EXPECT_EQ(2u, g_recorder.asked.size());
     DestroyWindow(g_hidden_window);
     g_hidden_window = nullptr;
 }
@@ -273,12 +273,12 @@ TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
     EXPECT_EQ(2, g_name_dialogs_seen);
     EXPECT_EQ("bob%carl%dave%", StoredNames());
     EXPECT_EQ(3u, BoxLines(list, IDC_NAMES, false).size());
-    EXPECT_TRUE(g_recorder.shown.empty());
+    EXPECT_TRUE(g_recorder.asked.empty());
 
     // A refused name leaves the list box alone.
     PressWithNameDialog(list, IDC_ADD, "carl");
-    ASSERT_EQ(1u, g_recorder.shown.size());
-    EXPECT_EQ("That user already exists.", g_recorder.shown[0].text);
+    ASSERT_EQ(1u, g_recorder.asked.size());
+    EXPECT_EQ("That user already exists.", g_recorder.asked[0].text);
     EXPECT_EQ(3u, BoxLines(list, IDC_NAMES, false).size());
 
     Select(list, "carl");
@@ -296,13 +296,13 @@ TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
     EXPECT_EQ(2u, BoxLines(list, IDC_NAMES, false).size());
 
     // Delete asks; No keeps, Yes removes.
-    g_recorder.shown.clear();
+    g_recorder.asked.clear();
     Select(list, "bob");
     g_recorder.answers = {AlertAnswer::No};
     SendMessageA(list, WM_COMMAND, IDC_DELETE, 0);
-    ASSERT_EQ(1u, g_recorder.shown.size());
-    EXPECT_EQ("Delete user: bob", g_recorder.shown[0].text);
-    EXPECT_EQ("In/Out Delete Name", g_recorder.shown[0].caption);
+    ASSERT_EQ(1u, g_recorder.asked.size());
+    EXPECT_EQ("Delete user: bob", g_recorder.asked[0].text);
+    EXPECT_EQ("In/Out Delete Name", g_recorder.asked[0].caption);
     EXPECT_EQ("bob%Carla%", StoredNames());
     g_recorder.answers = {AlertAnswer::Yes};
     SendMessageA(list, WM_COMMAND, IDC_DELETE, 0);
@@ -311,9 +311,9 @@ TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
 
     // Nothing selected: Edit and Delete do nothing.
     SendDlgItemMessageA(list, IDC_NAMES, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    size_t shown = g_recorder.shown.size();
+    size_t shown = g_recorder.asked.size();
     SendMessageA(list, WM_COMMAND, IDC_DELETE, 0);
-    EXPECT_EQ(shown, g_recorder.shown.size());
+    EXPECT_EQ(shown, g_recorder.asked.size());
 
     // Escape does not close the list; the member's pick survived it all.
     SendMessageA(list, WM_COMMAND, IDCANCEL, 0);

@@ -27,10 +27,10 @@ class ClientSettingsTest : public ::testing::Test {
 
 TEST_F(ClientSettingsTest, AFirstRunAsksForOptionsAndTakesTheLogonName) {
     LoadClientSettings();
-    ASSERT_EQ(1u, g_recorder.shown.size());
-    EXPECT_EQ("Please set your options!", g_recorder.shown[0].text);
-    EXPECT_EQ("In/Out Setup", g_recorder.shown[0].caption);
-    EXPECT_EQ(AlertIcon::Warning, g_recorder.shown[0].icon);
+    ASSERT_EQ(1u, g_recorder.asked.size());
+    EXPECT_EQ("Please set your options!", g_recorder.asked[0].text);
+    EXPECT_EQ("In/Out Setup", g_recorder.asked[0].caption);
+    EXPECT_EQ(AlertIcon::Warning, g_recorder.asked[0].icon);
     EXPECT_FALSE(LogonName().empty());
     EXPECT_EQ(LogonName(), g_client.user_name);
     EXPECT_EQ(LogonName(), g_client.current_name);
@@ -48,7 +48,7 @@ TEST_F(ClientSettingsTest, WithTheKeyPresentAMissingPortReadsEmpty) {
     WriteSetting(kClientStore, "Server", "board.example");
     WriteSetting(kClientStore, "Names", "bob%carl%");
     LoadClientSettings();
-    EXPECT_TRUE(g_recorder.shown.empty());
+    EXPECT_TRUE(g_recorder.asked.empty());
     EXPECT_STREQ("Ann", g_client.user_name);
     EXPECT_STREQ("Ann", g_client.current_name);
     EXPECT_STREQ("board.example", g_client.server);
