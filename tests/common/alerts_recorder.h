@@ -15,17 +15,21 @@ struct AskedAlert {
     AlertButtons buttons;
 };
 
+// An OK box is answered Ok and takes nothing from the script; a Yes/No
+// question takes the next scripted answer, or No (as a closed box gives)
+// when the script is used up.
 class AlertsRecorder : public Alerts {
   public:
     std::vector<AskedAlert> asked;
-    std::deque<AlertAnswer> answers; // Ok when the script runs out
-    std::function<void()> while_asking; // runs inside each question
+    std::deque<AlertAnswer> answers;    // for the Yes/No questions, in order
+    std::function<void()> while_asking; // runs inside each box
 
     AlertAnswer Ask(const char *text, const char *caption, AlertIcon icon,
                     AlertButtons buttons) override {
         asked.push_back({text ? text : "", caption ? caption : "(none)", icon, buttons});
         if (while_asking) while_asking();
-        if (answers.empty()) return AlertAnswer::Ok;
+        if (buttons == AlertButtons::Ok) return AlertAnswer::Ok;
+        if (answers.empty()) return AlertAnswer::No;
         AlertAnswer answer = answers.front();
         answers.pop_front();
         return answer;

@@ -8,18 +8,6 @@
 #include "server/board/user_table.h"
 #include "server/shell/server_state.h"
 
-AlertAnswer RecordingAlerts::Ask(const char *text, const char *caption, AlertIcon icon,
-                                 AlertButtons buttons) {
-    asked.push_back(AlertRecord{text ? text : "", caption ? caption : "<none>", icon, buttons});
-    if (buttons == AlertButtons::Ok)
-        return AlertAnswer::Ok;
-    if (answers.empty())
-        return AlertAnswer::No;
-    AlertAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
 std::string ReadWholeFile(const std::string &path) {
     std::string bytes;
     FILE *file = std::fopen(path.c_str(), "rb");

@@ -12,22 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/alerts.h"
-
-struct AlertRecord {
-    std::string text;
-    std::string caption;
-    AlertIcon icon;
-    AlertButtons buttons;
-};
-
-class RecordingAlerts : public Alerts {
-  public:
-    AlertAnswer Ask(const char *text, const char *caption, AlertIcon icon,
-                    AlertButtons buttons) override;
-    std::vector<AlertRecord> asked;
-    std::deque<AlertAnswer> answers; // for Yes/No questions; No when empty
-};
+#include "tests/common/alerts_recorder.h"
 
 class DialogTest : public ::testing::Test {
   protected:
@@ -47,7 +32,7 @@ class DialogTest : public ::testing::Test {
     // write under HKEY_LOCAL_MACHINE).
     void MakeStoreReadOnly();
 
-    RecordingAlerts alerts;
+    AlertsRecorder alerts;
     std::string dir;
 
   private:

@@ -156,7 +156,7 @@ TEST_F(UserManagerTest, RefusedAndEmptyNamesLeaveTheListAsTheBoardHoldsIt) {
     EXPECT_EQ(BoardNames(), Names{"Ann"});
     // Only the board's own two refusals were said; no Delete question.
     ASSERT_EQ(alerts.asked.size(), 2u);
-    for (const AlertRecord &alert : alerts.asked)
+    for (const AskedAlert &alert : alerts.asked)
         EXPECT_NE(alert.caption, "Tesmar Delete User");
 }
 

@@ -59,7 +59,7 @@ std::string Question(const std::string &dir) {
 TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBoard) {
     std::string board_dir = MakeDirectory("board");
     SetCurrentDirectoryA(board_dir.c_str());
-    alerts.answers = {AlertAnswer::Ok, AlertAnswer::Yes};
+    alerts.answers = {AlertAnswer::Yes};
     bool disabled_while_asking = true;
     alerts.while_asking = [&] { disabled_while_asking &= !IsWindowEnabled(g_main_window); };
 
