@@ -6,22 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "common/alerts.h"
+#include "tests/common/alerts_recorder.h"
 
 namespace {
-
-struct RecordedAlert {
-    std::string text, caption;
-};
-
-class RecordingAlerts : public Alerts {
-  public:
-    AlertAnswer Ask(const char *text, const char *caption, AlertIcon, AlertButtons) override {
-        shown.push_back({text, caption ? caption : ""});
-        return AlertAnswer::Ok;
-    }
-    std::vector<RecordedAlert> shown;
-};
 
 class RecordingBox : public NameBox {
   public:
@@ -67,7 +54,7 @@ class NameListTest : public ::testing::Test {
     NameList list;
     RecordingBox box;
     RecordingStore store;
-    RecordingAlerts alerts;
+    AlertsRecorder alerts;
     std::string own_name = "me";
 };
 
@@ -106,7 +93,7 @@ TEST_F(NameListTest, AddKeepsNameOrderWithCaseEqualNamesInTheirOrder) {
     EXPECT_EQ(1, Add("Bob"));
     EXPECT_EQ("Ann%bob%Bob%carl%", LastWrite());
     EXPECT_EQ(Lines({"Ann", "bob", "Bob", "carl"}), Names());
-    EXPECT_TRUE(alerts.shown.empty());
+    EXPECT_TRUE(alerts.asked.empty());
     // The box was refilled with the names and the member's own name.
     EXPECT_EQ(Lines({"Ann", "bob", "Bob", "carl", "me"}), box.lines);
 }
@@ -137,10 +124,10 @@ TEST_F(NameListTest, TheTwentyFifthNameIsTakenAndTheTwentySixthRefused) {
     std::string before = LastWrite();
     size_t writes = store.writes.size();
     EXPECT_EQ(0, Add("late"));
-    ASSERT_EQ(1u, alerts.shown.size());
+    ASSERT_EQ(1u, alerts.asked.size());
     EXPECT_EQ("This program will not support more than 25 names on one machine.",
-              alerts.shown[0].text);
-    EXPECT_EQ("Add Name", alerts.shown[0].caption);
+              alerts.asked[0].text);
+    EXPECT_EQ("Add Name", alerts.asked[0].caption);
     EXPECT_EQ(25u, list.count);
     EXPECT_EQ(writes, store.writes.size());
     EXPECT_EQ(before, LastWrite());
@@ -152,12 +139,12 @@ TEST_F(NameListTest, RefusalsLeaveTheListAndTheStoreAlone) {
     EXPECT_EQ(0, Add("Out-of-town"));
     EXPECT_EQ(0, Add("50%"));
     EXPECT_EQ(0, Replace("Ann", "A-nn"));
-    ASSERT_EQ(4u, alerts.shown.size());
-    EXPECT_EQ("That user already exists.", alerts.shown[0].text);
-    EXPECT_EQ("Add User", alerts.shown[0].caption);
+    ASSERT_EQ(4u, alerts.asked.size());
+    EXPECT_EQ("That user already exists.", alerts.asked[0].text);
+    EXPECT_EQ("Add User", alerts.asked[0].caption);
     for (int i = 1; i < 4; ++i) {
-        EXPECT_EQ("A name cannot contain \"%\" or \"-\".", alerts.shown[i].text);
-        EXPECT_EQ("Add Name", alerts.shown[i].caption);
+        EXPECT_EQ("A name cannot contain \"%\" or \"-\".", alerts.asked[i].text);
+        EXPECT_EQ("Add Name", alerts.asked[i].caption);
     }
     EXPECT_EQ(Lines({"Ann"}), Names());
     EXPECT_TRUE(store.writes.empty());
