@@ -7,16 +7,14 @@
 namespace {
 HWND status_window = nullptr;
 char status_text[1024] = "";
-int status_length = 0;
 } // namespace
 
 void SetStatusWindow(HWND window) { status_window = window; }
 
 void SetStatusText(const char *text) {
     CopyCut(status_text, text);
-    status_length = static_cast<int>(std::strlen(status_text));
     if (status_window) InvalidateRect(status_window, nullptr, TRUE);
 }
 
 const char *StatusText() { return status_text; }
-int StatusLength() { return status_length; }
+int StatusLength() { return static_cast<int>(std::strlen(status_text)); }
