@@ -17,6 +17,19 @@ namespace {
 
 const char kCannotConnect[] = "Can not connnect to server.  Try again later.";
 
+// A socket bound to a free port of 127.0.0.1; the port in *port.
+SOCKET BindFreePort(unsigned short *port) {
+    SOCKET bound = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(bound, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    int length = sizeof address;
+    getsockname(bound, reinterpret_cast<sockaddr *>(&address), &length);
+    *port = ntohs(address.sin_port);
+    return bound;
+}
+
 // One connection: reads the request line, sends the reply in the given
 // pieces (a pause between them), then closes, or, when hold is set, waits
 // for the client to close first.
@@ -26,14 +39,7 @@ class FakeServer {
         : pieces_(std::move(pieces)), hold_(hold) {
         WSADATA data;
         WSAStartup(0x0202, &data);
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        int length = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &length);
-        port_ = ntohs(address.sin_port);
+        listener_ = BindFreePort(&port_);
         listen(listener_, 5);
         thread_ = std::thread([this] { Serve(); });
     }
@@ -231,15 +237,13 @@ TEST_F(ConnectionTest, ACloseWithoutReplyIsAFailureShownOnce) {
 
 TEST_F(ConnectionTest, ARefusedConnectionIsAFailedConnectionNotASendError) {
     // A port that was just free: nothing listens there.
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(probe, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    int length = sizeof address;
-    getsockname(probe, reinterpret_cast<sockaddr *>(&address), &length);
-    closesocket(probe);
-    UsePort(ntohs(address.sin_port));
+    WSADATA data;
+    WSAStartup(0x0202, &data);
+    unsigned short port = 0;
+    closesocket(BindFreePort(&port));
+    WSACleanup();
+    ASSERT_NE(0, port);
+    UsePort(port);
     SignIn("Ann", "9:00am");
     WaitForEnd();
     EXPECT_EQ(Lines({kCannotConnect}), Texts());
