@@ -7,18 +7,12 @@
 #include "server/board/board_file.h"
 #include "server/board/user_table.h"
 #include "server/shell/server_state.h"
+#include "tests/board/board_test_support.h"
 
 std::string ReadWholeFile(const std::string &path) {
-    std::string bytes;
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return "<missing>";
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    std::fclose(file);
-    return bytes;
+    // A missing file must not pass for an empty one.
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return "<missing>";
+    return ReadBytes(path);
 }
 
 namespace {

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/board/board_test_support.h"
+
 namespace {
 
 int g_failures = 0;
@@ -98,19 +100,6 @@ void Shot(const char *name) {
             Fail(std::string("no screenshot ") + name);
         Sleep(50);
     }
-}
-
-std::string ReadWholeFile(const std::string &path) {
-    std::string bytes;
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return "";
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    std::fclose(file);
-    return bytes;
 }
 
 PROCESS_INFORMATION Start(const std::string &exe, const std::string &dir) {
@@ -227,7 +216,7 @@ int main(int argc, char **argv) {
           "the data file question offers the current directory");
     Press(box, IDYES);
     HWND main = MainWindow();
-    Check(ReadWholeFile(dir + "\\tesmar.dat").empty() &&
+    Check(ReadBytes(dir + "\\tesmar.dat").empty() &&
               GetFileAttributesA((dir + "\\tesmar.dat").c_str()) != INVALID_FILE_ATTRIBUTES,
           "an empty tesmar.dat is created");
 
@@ -288,7 +277,7 @@ int main(int argc, char **argv) {
           "No keeps all three users listed");
     Press(manager, IDOK);
     WaitUntilGone(manager, "the User Manager");
-    std::string data = ReadWholeFile(dir + "\\tesmar.dat");
+    std::string data = ReadBytes(dir + "\\tesmar.dat");
     Check(data.find("Ann-") < data.find("Bob-") && data.find("Bob-") < data.find("Carol-") &&
               data.find("Carol-") != std::string::npos,
           "the data file holds the three users in board order");
@@ -300,7 +289,7 @@ int main(int argc, char **argv) {
     for (char c : reply)
         shown += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
     Check(reply == "0\n\r", "Bob signs in over TCP and gets \"0\\n\\r\" (got \"" + shown + "\")");
-    std::string html = ReadWholeFile(page);
+    std::string html = ReadBytes(page);
     size_t row = html.find("<TH ALIGN=LEFT>Bob</TH>");
     size_t row_end = html.find("</TR>", row);
     Check(row != std::string::npos && html.find("08:47", row) < row_end,
