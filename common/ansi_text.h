@@ -1,0 +1,16 @@
+// Texts of the ANSI code page as the outside world wants them: UTF-8 for
+// the history journal and the JSON feed, and the code page's IANA name for
+// the page's Content-Type.
+#pragma once
+#include <string>
+
+// Appends text (NUL-terminated, in code_page) to out as UTF-8. Code pages
+// 1252 and 28591 (ISO 8859-1) and 65001 (UTF-8 itself) are converted by
+// the same tables on every platform; any other goes through the platform
+// (Windows converts it; natively every byte above 127 becomes U+FFFD).
+// Bytes that are not valid UTF-8 under 65001 become U+FFFD. Never fails.
+void AppendUtf8FromAnsi(std::string &out, const char *text, unsigned code_page);
+
+// "windows-1252" for 1252 and so on; nullptr for a code page without a
+// registered name.
+const char *IanaCharsetName(unsigned code_page);
