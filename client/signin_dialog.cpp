@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "client/clock_text.h"
+#include "common/clock_text.h"
 #include "client/client_state.h"
 #include "client/connection.h"
 #include "client/name_list.h"

@@ -1,4 +1,4 @@
-#include "client/clock_text.h"
+#include "common/clock_text.h"
 
 #include <gtest/gtest.h>
 
