@@ -1,0 +1,58 @@
+#include "server/service/http_reply.h"
+
+#include "server/service/http_request.h"
+
+#include <cstdio>
+
+namespace {
+
+void AppendHead(std::string &out, int status, const std::string &content_type, size_t length) {
+    char line[128];
+    std::snprintf(line, sizeof line, "HTTP/1.1 %d %s\r\n", status, HttpReason(status));
+    out += line;
+    out += "Content-Type: " + content_type + "\r\n";
+    out += "Cache-Control: no-cache\r\n";
+    std::snprintf(line, sizeof line, "Content-Length: %zu\r\n", length);
+    out += line;
+    if (status == 405) out += "Allow: GET, HEAD\r\n";
+    out += "Connection: close\r\n\r\n";
+}
+
+} // namespace
+
+const char *HttpReason(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 400: return "Bad Request";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 431: return "Request Header Fields Too Large";
+    default: return "Error";
+    }
+}
+
+void AppendHttpReply(std::string &out, const HttpRequestReader &request,
+                     const WebContent &content) {
+    std::string type;
+    std::string error_body;
+    const char *body = nullptr;
+    size_t length = 0;
+    int status = request.Status();
+    if (status == 200 && request.Resource() == HttpResource::Page) {
+        type = "text/html";
+        if (content.page_charset) type += std::string("; charset=") + content.page_charset;
+        body = content.page;
+        length = content.page_size;
+    } else if (status == 200 && request.Resource() == HttpResource::Feed) {
+        type = "application/json; charset=utf-8";
+        body = content.feed;
+        length = content.feed_size;
+    } else {
+        type = "text/plain; charset=us-ascii";
+        error_body = std::to_string(status) + " " + HttpReason(status) + "\r\n";
+        body = error_body.data();
+        length = error_body.size();
+    }
+    AppendHead(out, status, type, length);
+    if (!request.HeadOnly() && length > 0) out.append(body, length);
+}
