@@ -37,7 +37,9 @@ void ChooseHtmlFile(HWND dialog) {
     OPENFILENAMEA chooser;
     std::memset(&chooser, 0, sizeof chooser);
     chooser.lStructSize = sizeof chooser;
-    chooser.hwndOwner = nullptr;
+    // Owned by Options, which it disables while it runs: Options cannot
+    // end, nor open a second chooser, under it.
+    chooser.hwndOwner = dialog;
     chooser.hInstance = g_instance;
     chooser.lpstrFile = path;
     chooser.nMaxFile = sizeof path;

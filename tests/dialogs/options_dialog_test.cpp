@@ -232,4 +232,25 @@ TEST_F(OptionsDialogTest, ChosenPageFileGoesIntoTheFieldOnlyUntilOk) {
     EXPECT_EQ(Stored("HTMLFile"), chosen);
 }
 
+TEST_F(OptionsDialogTest, TheFileChooserIsOwnedByOptionsAndDisablesIt) {
+    HWND options = nullptr, owner = nullptr;
+    BOOL enabled = TRUE;
+    DialogScript script;
+    script.Then(kOptions,
+                [&](HWND dialog) {
+                    options = dialog;
+                    Press(dialog, IDC_OPTIONS_BROWSE);
+                })
+        .Then("Name of the Wenlo HTML file",
+              [&](HWND chooser) {
+                  owner = GetWindow(chooser, GW_OWNER);
+                  enabled = IsWindowEnabled(options);
+                  Press(chooser, IDCANCEL);
+              })
+        .Then(kOptions, [](HWND dialog) { Press(dialog, IDCANCEL); });
+    EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(owner, options);
+    EXPECT_FALSE(enabled);
+}
+
 } // namespace
