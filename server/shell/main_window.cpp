@@ -3,6 +3,7 @@
 #include "server/service/listener.h"
 #include "server/service/status_line.h"
 #include "server/shell/admin_dialogs.h"
+#include "server/shell/dialogs_on_close.h"
 #include "server/shell/resource.h"
 #include "server/shell/server_state.h"
 
@@ -29,6 +30,13 @@ void ServeConnection() {
     writes.saved = !outcome.save_failed;
     writes.page_written = !outcome.page_failed;
     ReportBoardWrites(writes);
+}
+
+void RunUsersCommand(HWND window) {
+    if (g_settings.HTMLFile[0] != '\0')
+        RunUserManager(window);
+    else
+        g_alerts->Ask(kSetOptionsText, nullptr, AlertIcon::Warning, AlertButtons::Ok);
 }
 
 } // namespace
@@ -61,6 +69,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         PaintStatusLine(window);
         return 0;
     case WM_CLOSE:
+        if (CloseAfterDialogs()) return 0;
         CloseSockets();
         DestroyWindow(window);
         return 0;
@@ -70,16 +79,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
         case IDM_OPTIONS:
-            RunOptionsDialog(window);
+            RunMenuDialogs(window, RunOptionsDialog);
             return 0;
         case IDM_USERS:
-            if (g_settings.HTMLFile[0] != '\0')
-                RunUserManager(window);
-            else
-                g_alerts->Ask(kSetOptionsText, nullptr, AlertIcon::Warning, AlertButtons::Ok);
+            RunMenuDialogs(window, RunUsersCommand);
             return 0;
         case IDM_ABOUT:
-            RunAboutBox(window);
+            RunMenuDialogs(window, RunAboutBox);
             return 0;
         }
         break;

@@ -13,6 +13,7 @@
 #include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/dialog_ids.h"
+#include "server/shell/dialogs_on_close.h"
 #include "server/shell/server_state.h"
 
 char g_user_name_buffer[30];
@@ -103,6 +104,7 @@ void FillList(HWND list) {
 void AddEntry(HWND dialog, HWND list) {
     g_user_name_buffer[0] = '\0';
     RunUserNameDialog(g_instance, dialog, g_user_name_buffer);
+    if (ClosingWithDialogs()) return;
     char name[kBoardNameSize];
     CopyCut(name, g_user_name_buffer);
     BoardContext board = ServerBoard();
@@ -122,6 +124,7 @@ void EditEntry(HWND dialog, HWND list) {
         return;
     CopyCut(g_user_name_buffer, old_name);
     RunUserNameDialog(g_instance, dialog, g_user_name_buffer);
+    if (ClosingWithDialogs()) return;
     char new_name[kBoardNameSize];
     CopyCut(new_name, g_user_name_buffer);
     BoardContext board = ServerBoard();
@@ -144,7 +147,8 @@ void DeleteEntry(HWND list) {
     CopyCut(question, "Delete user: ");
     AppendCut(question, name);
     if (g_alerts->Ask(question, "Tesmar Delete User", AlertIcon::Question, AlertButtons::YesNo) !=
-        AlertAnswer::Yes)
+            AlertAnswer::Yes ||
+        ClosingWithDialogs())
         return;
     BoardContext board = ServerBoard();
     BoardWrites writes;
