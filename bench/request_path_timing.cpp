@@ -91,8 +91,8 @@ int main(int argc, char **argv) {
     snprintf(page_path, sizeof page_path, "%s", g_settings.HTMLFile);
     size_t page_size =
         FormatBoardPage(g_table, g_settings, ClockTime{12, 0, 0}, page_bytes, sizeof page_bytes);
-    Time("  ReplaceFileDurably (page bytes)", rounds,
-         [&] { ReplaceFileDurably(page_path, page_bytes, page_size); });
+    Time("  ReplaceOftenReadFile (page bytes)", rounds,
+         [&] { ReplaceOftenReadFile(page_path, page_bytes, page_size); });
     char temp[420];
     snprintf(temp, sizeof temp, "%s.timing", data_path);
     HANDLE file = INVALID_HANDLE_VALUE;

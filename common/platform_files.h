@@ -9,13 +9,33 @@ extern const char kPathSeparator;
 // Replaces the file at path with the given bytes so that no reader and no
 // crash ever sees a half-written file: the bytes go to a temporary file in
 // the same directory, are flushed to the disk, and the temporary file is
-// renamed over the target. The temporary file is removed on any failure.
-// Returns 1 on success, 0 when the file could not be replaced (the old
-// file, if any, is then untouched).
+// renamed over the target. A rename refused because a reader holds the
+// target open is retried for about 100 ms. The temporary file is removed
+// on any failure. Returns 1 on success, 0 when the file could not be
+// replaced (the old file, if any, is then untouched).
 int ReplaceFileDurably(const char *path, const char *data, size_t size);
 
-// 1 when both paths name the same file (full paths compared; without
-// regard to case on Windows).
+// Replaces a file that is made anew at every change and only read by
+// others (the board page). The bytes go to a temporary file beside it, not
+// flushed (the next change makes the file anew anyway), which is renamed
+// over the target; while a reader holds the target the rename alone is
+// retried, for about 50 ms, and then the bytes are written into the target
+// itself (a reader may then see it half written, and whole at the next
+// change). Returns 1 when the file holds the bytes, 0 when neither way
+// worked; the temporary file never stays.
+int ReplaceOftenReadFile(const char *path, const char *data, size_t size);
+
+// Removes what the two replacements above leave beside path when the
+// process is killed in the middle: files in path's directory named as
+// path's file name followed by ".", digits and ".tmp". Nothing else is
+// touched.
+void RemoveLeftTemporaries(const char *path);
+
+// 1 when both paths name the same file. When both exist their identities
+// are compared (volume and file index on Windows, device and inode
+// natively), so that no spelling of a path (a short name, a "\\?\" prefix,
+// a share naming a local folder) hides that it is the other file;
+// otherwise their full paths' texts (without regard to case on Windows).
 int SamePath(const char *a, const char *b);
 
 void PauseMilliseconds(int ms);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,6 +52,34 @@ void DirectoryOf(const char *path, char *out, size_t capacity) {
     }
 }
 
+// The temporary file beside path: path, ".", the process id, ".tmp".
+bool TemporaryPath(const char *path, char *temp, size_t capacity) {
+    int n = snprintf(temp, capacity, "%s.%ld.tmp", path, static_cast<long>(getpid()));
+    return n > 0 && static_cast<size_t>(n) < capacity;
+}
+
+// Creates temp anew with the bytes, synced to the disk when asked; a failed
+// attempt leaves no file.
+bool WriteTemporary(const char *temp, const char *data, size_t size, bool sync) {
+    int fd = open(temp, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, data, size) && fchmod(fd, 0644) == 0 && (!sync || fsync(fd) == 0);
+    if (close(fd) != 0) ok = false;
+    if (!ok) unlink(temp);
+    return ok;
+}
+
+// Makes a rename in path's directory durable.
+void SyncDirectoryOf(const char *path) {
+    char dir[PATH_MAX];
+    DirectoryOf(path, dir, sizeof dir);
+    int dfd = open(dir, O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        fsync(dfd);
+        close(dfd);
+    }
+}
+
 } // namespace
 
 Clock &SystemClock() {
@@ -60,27 +89,57 @@ Clock &SystemClock() {
 
 int ReplaceFileDurably(const char *path, const char *data, size_t size) {
     char temp[PATH_MAX + 32];
-    if (snprintf(temp, sizeof temp, "%s.XXXXXX", path) >= static_cast<int>(sizeof temp)) return 0;
-    int fd = mkstemp(temp);
-    if (fd < 0) return 0;
-    int ok = WriteAll(fd, data, size) && fchmod(fd, 0644) == 0 && fsync(fd) == 0;
-    if (close(fd) != 0) ok = 0;
-    if (ok && rename(temp, path) != 0) ok = 0;
-    if (!ok) {
+    if (!TemporaryPath(path, temp, sizeof temp) || !WriteTemporary(temp, data, size, true)) return 0;
+    if (rename(temp, path) != 0) {
         unlink(temp);
         return 0;
     }
-    char dir[PATH_MAX];
-    DirectoryOf(path, dir, sizeof dir);
-    int dfd = open(dir, O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        fsync(dfd);
-        close(dfd);
-    }
+    SyncDirectoryOf(path);
     return 1;
 }
 
+int ReplaceOftenReadFile(const char *path, const char *data, size_t size) {
+    char temp[PATH_MAX + 32];
+    if (!TemporaryPath(path, temp, sizeof temp)) return 0;
+    if (WriteTemporary(temp, data, size, false)) {
+        if (rename(temp, path) == 0) return 1;
+        unlink(temp);
+    }
+    // Written into the file itself.
+    int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return 0;
+    int ok = WriteAll(fd, data, size);
+    if (close(fd) != 0) ok = 0;
+    return ok;
+}
+
+void RemoveLeftTemporaries(const char *path) {
+    char dir[PATH_MAX];
+    DirectoryOf(path, dir, sizeof dir);
+    const char *slash = strrchr(path, '/');
+    const char *base = slash ? slash + 1 : path;
+    size_t length = strlen(base);
+    if (length == 0) return;
+    DIR *listing = opendir(dir);
+    if (!listing) return;
+    while (struct dirent *entry = readdir(listing)) {
+        const char *name = entry->d_name;
+        if (strncmp(name, base, length) != 0 || name[length] != '.') continue;
+        const char *p = name + length + 1;
+        const char *digits = p;
+        while (*p >= '0' && *p <= '9') ++p;
+        if (p == digits || strcmp(p, ".tmp") != 0) continue;
+        char left[PATH_MAX * 2];
+        if (snprintf(left, sizeof left, "%s/%s", dir, name) < static_cast<int>(sizeof left))
+            unlink(left);
+    }
+    closedir(listing);
+}
+
 int SamePath(const char *a, const char *b) {
+    struct stat sa, sb;
+    if (stat(a, &sa) == 0 && stat(b, &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     // Resolve each path's directory (the file itself may not exist yet).
     char da[PATH_MAX], db[PATH_MAX], ra[PATH_MAX], rb[PATH_MAX];
     DirectoryOf(a, da, sizeof da);

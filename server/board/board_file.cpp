@@ -64,6 +64,12 @@ void FillRecord(UserRecord &record, const char *line, size_t length) {
     if (std::strcmp(record.name, " ") == 0) record.name[0] = '\0';
 }
 
+bool HasField(const char *line, size_t length) {
+    for (size_t i = 0; i < length; ++i)
+        if (line[i] != '-') return true;
+    return false;
+}
+
 // Splits bytes into lines (CR LF or bare LF) and loads line n into slot n,
 // whatever the bytes are; a line is cut at kLineMax characters.
 class BoardReader {
@@ -96,7 +102,10 @@ class BoardReader {
     void EndLine() {
         size_t length = length_;
         if (!cut_ && length > 0 && line_[length - 1] == '\r') --length;
-        if (!Full()) FillRecord(table_.slots[slot_++], line_, length);
+        // A line without a single field (empty, or dashes only) is no
+        // record: a hand edit's blank line must not push the next member
+        // into a slot of its own beyond the board's count.
+        if (!Full() && HasField(line_, length)) FillRecord(table_.slots[slot_++], line_, length);
         length_ = 0;
         cut_ = false;
     }

@@ -14,16 +14,17 @@ struct ServerSettings;
 constexpr size_t kBoardFileLineMax = 97;
 constexpr size_t kBoardFileCapacity = kMaxUsers * kBoardFileLineMax;
 
-// Reads the data file into the 150 slots (line n into slot n); count is not
-// touched. When the file cannot be opened (or not read at all) the table
-// stays as it was and 0 is returned; otherwise 1.
+// Reads the data file into the 150 slots (record line n into slot n);
+// count is not touched. When the file cannot be opened (or not read at
+// all) the table stays as it was and 0 is returned; otherwise 1.
 int LoadBoard(UserTable &table, const ServerSettings &settings);
 
 // Reads data file bytes already in memory into the table (what LoadBoard
 // does after opening the file). Any bytes are safe: lines end in CR LF or a
 // bare LF, a last line without a line end is loaded, a line is cut after
 // 254 characters (its fields to their capacities) and its rest skipped,
-// lines after the 150th are ignored, missing fields load empty, the flag
+// lines after the 150th are ignored, a line without any field (empty, or
+// dashes only) takes no slot, missing fields load empty, the flag
 // keeps the low eight bits of its number, a name of one space loads as a
 // free slot. All 150 slots are cleared first; count is not touched.
 void LoadBoardFromBytes(UserTable &table, const char *bytes, size_t size);

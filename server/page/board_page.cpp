@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr int kAttempts = 5;
-constexpr int kPauseMs = 50;
-
 // Appends to a fixed buffer, cutting at its capacity.
 class PageText {
   public:
@@ -123,9 +120,5 @@ int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock
         return 0;
     std::vector<char> bytes(kBoardPageCapacity);
     size_t size = FormatBoardPage(table, settings, clock.Now(), bytes.data(), bytes.size());
-    for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (attempt > 0) PauseMilliseconds(kPauseMs);
-        if (ReplaceFileDurably(path, bytes.data(), size)) return 1;
-    }
-    return 0;
+    return ReplaceOftenReadFile(path, bytes.data(), size);
 }

@@ -8,9 +8,10 @@ struct ServerSettings;
 class Clock;
 struct ClockTime;
 
-// Writes the page to HTMLFile, replacing it durably; tries at most 5 times,
-// 50 ms apart. Returns 1 when written, 0 when it was not (an empty HTMLFile,
-// a path naming the data file itself, or the writes failing). An empty
+// Writes the page to HTMLFile, replaced whole, or written in place while a
+// reader holds it (ReplaceOftenReadFile). Returns 1 when written, 0 when it
+// was not (an empty HTMLFile, a path naming the data file itself, however
+// spelt, or the writes failing). An empty
 // HTMLFile writes nothing and creates no file: no page is configured then,
 // which callers tell apart from a failure with BoardPageConfigured.
 int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock);

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "common/settings_store.h"
-#include "server/board/board_file.h"
+#include "server/board/board_start_up.h"
 #include "server/board/user_table.h"
 #include "server/service/listener.h"
 #include "server/shell/load_settings.h"
@@ -24,8 +24,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         if (IsWindow(window)) DestroyWindow(window);
         return 0;
     }
-    LoadBoard(g_table, g_settings);
-    SortAndCompact(g_table);
+    RemoveLeftSaves(g_settings);
+    if (!LoadBoardAtStartUp(g_table, g_settings)) {
+        BoardWrites writes;
+        writes.saved = false;
+        ReportBoardWrites(writes);
+    }
 
     WSADATA data;
     int error = WSAStartup(MAKEWORD(1, 1), &data);

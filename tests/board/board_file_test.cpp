@@ -159,15 +159,14 @@ TEST(BoardReading, SplitsAtRunsOfDashesAndLoadsMissingFieldsEmpty) {
     EXPECT_STREQ("Far away", table.slots[0].destination);
     EXPECT_STREQ("9:00", table.slots[0].time);
     EXPECT_STREQ("10:00", table.slots[0].return_time);
-    EXPECT_STREQ("", table.slots[1].name); // an empty line is a free slot
-    EXPECT_STREQ("", table.slots[2].name); // and so is a line of dashes
-    EXPECT_STREQ("Dee", table.slots[3].name);
-    EXPECT_EQ(0, table.slots[3].in_out);
-    EXPECT_STREQ("", table.slots[3].destination);
-    EXPECT_STREQ("", table.slots[3].return_time);
-    EXPECT_STREQ("", table.slots[4].name); // a name of one space: a free slot
-    EXPECT_STREQ(" Eve ", table.slots[5].name); // spaces are kept
-    EXPECT_STREQ("  ", table.slots[5].destination);
+    // An empty line and a line of dashes take no slot.
+    EXPECT_STREQ("Dee", table.slots[1].name);
+    EXPECT_EQ(0, table.slots[1].in_out);
+    EXPECT_STREQ("", table.slots[1].destination);
+    EXPECT_STREQ("", table.slots[1].return_time);
+    EXPECT_STREQ("", table.slots[2].name); // a name of one space: a free slot
+    EXPECT_STREQ(" Eve ", table.slots[3].name); // spaces are kept
+    EXPECT_STREQ("  ", table.slots[3].destination);
 }
 
 TEST(BoardReading, KeepsTheLowEightBitsOfTheFlagWithoutOverflow) {

@@ -52,6 +52,20 @@ class FailedSave : public ServingTest {
         return entries;
     }
 
+    // Opens path as a reader that lets others read and write it but not
+    // delete or rename it (a browser, a backup, a virus scanner), and
+    // checks that such a hold does refuse a rename over the file.
+    HANDLE Hold(const std::string &path) {
+        HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        std::string other = board_dir + "\\other";
+        WriteFile(other, "x");
+        EXPECT_FALSE(MoveFileExA(other.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+            << "the hold does not refuse a rename";
+        DeleteFileA(other.c_str());
+        return reader;
+    }
+
     static constexpr const char *kBoard = "Ann-1- -09:00- -\r\nBob-1- -09:10- -\r\n";
     std::string board_dir, data_file;
 };
@@ -75,6 +89,35 @@ TEST_F(FailedSave, IsShownOnTheStatusLineAndNeverAnsweredDone) {
     ASSERT_TRUE(MoveFileA(kept.c_str(), data_file.c_str()));
     EXPECT_EQ(Request("#oBob-12:05-Bank-12:30\n\r"), "0\n\r");
     EXPECT_EQ(ReadFile(data_file), "Ann-1- -09:00- -\r\nBob-0-Bank-12:05-12:30-\r\n");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(FailedSave, AHeldDataFileIsNotAnsweredDoneAndIsLeftWhole) {
+    HANDLE reader = Hold(data_file);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "");
+    CloseHandle(reader);
+    EXPECT_EQ(std::string(StatusText()), "Cannot save " + data_file);
+    EXPECT_EQ(ReadFile(data_file), kBoard);
+    EXPECT_EQ(CountFiles(board_dir + "\\*.tmp"), 0);
+}
+
+TEST_F(FailedSave, AHeldPageIsWrittenInPlace) {
+    std::string page = g_settings.HTMLFile;
+    WriteFile(page, "an older page, longer than nothing");
+    HANDLE reader = Hold(page);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "0\n\r");
+    CloseHandle(reader);
+    EXPECT_EQ(std::string(StatusText()), "");
+    std::string written = ReadFile(page);
+    EXPECT_EQ(written.rfind("<HTML>", 0), 0u) << written;
+    EXPECT_NE(written.find("Lunch"), std::string::npos) << written;
+    EXPECT_EQ(written.substr(written.size() - 9), "</HTML>\r\n");
+    EXPECT_EQ(CountFiles(board_dir + "\\*.tmp"), 0);
 }
 
 } // namespace
