@@ -1,0 +1,44 @@
+#include "server/page/board_json.h"
+
+#include "server/board/user_table.h"
+#include "tests/board/board_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const BoardStamp kMade{2026, 12, 8, 9, 5, 7};
+
+std::string Json(const UserTable &table, unsigned code_page = 1252) {
+    std::string out;
+    AppendBoardJson(out, table, kMade, code_page);
+    return out;
+}
+
+} // namespace
+
+TEST(BoardJson, EmptyBoard) {
+    UserTable table;
+    ClearTable(table);
+    EXPECT_EQ("{\"made\": \"2026-12-08T09:05:07\", \"members\": []}\n", Json(table));
+}
+
+TEST(BoardJson, MembersInBoardOrderConvertedAndEscaped) {
+    UserTable table;
+    ClearTable(table);
+    Put(table, 0, "\xc9mile \"E\"", 0, "Caf\xe9 \\ 2\t\x01", "10:00", " ");
+    Put(table, 1, "Joan", 1, "Lunch", "9:15am", "13:00");
+    Put(table, 2, "Zed", 0, " ", " ", "Monday");
+    table.count = 3;
+    EXPECT_EQ("{\"made\": \"2026-12-08T09:05:07\", \"members\": [\n"
+              "{\"name\": \"\xc3\x89mile \\\"E\\\"\", \"in\": false, \"time\": \"10:00\", "
+              "\"destination\": \"Caf\xc3\xa9 \\\\ 2\\u0009\\u0001\", \"return\": \"\"},\n"
+              "{\"name\": \"Joan\", \"in\": true, \"time\": \"9:15am\", "
+              "\"destination\": \"\", \"return\": \"\"},\n"
+              "{\"name\": \"Zed\", \"in\": false, \"time\": \"\", "
+              "\"destination\": \"\", \"return\": \"Monday\"}\n"
+              "]}\n",
+              Json(table));
+}
