@@ -5,7 +5,7 @@
 #include "client/wenlo_ids.h"
 #include "common/alerts.h"
 #include "common/fixed_text.h"
-#include "common/settings_store.h"
+#include "common/settings_store_win32.h"
 
 HINSTANCE g_instance;
 HWND g_dialog;

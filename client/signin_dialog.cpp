@@ -10,7 +10,7 @@
 #include "client/wenlo_ids.h"
 #include "common/alerts.h"
 #include "common/fixed_text.h"
-#include "common/settings_store.h"
+#include "common/settings_store_win32.h"
 #include "common/user_name_dialog.h"
 
 TrayRecord g_tray;

@@ -1,21 +1,25 @@
-// The settings store: string values under one registry key per program,
-// below HKEY_LOCAL_MACHINE. Windows only.
+// The settings store: named string values of one program. The programs keep
+// them in the registry (settings_store_win32.h); tests keep them in memory.
 #pragma once
 #include <cstddef>
 
-struct SettingsStore {
-    const char *key_path; // also the marker text that reads as a missing value
+class SettingsStore {
+  public:
+    virtual ~SettingsStore() = default;
+    // Reads value name into dest (capacity bytes, NUL included). Returns 0
+    // and leaves dest alone when the store cannot be opened; otherwise
+    // returns 1 with dest holding the value cut to capacity - 1 characters,
+    // or "" when the value is missing.
+    virtual int Read(const char *name, char *dest, size_t capacity) = 0;
+    // Creates the store when needed and stores text. Returns 1 when the
+    // value was stored, 0 otherwise.
+    virtual int Write(const char *name, const char *text) = 0;
 };
 
-extern const SettingsStore kServerStore; // "SOFTWARE\\KVT\\Tesmar"
-extern const SettingsStore kClientStore; // "SOFTWARE\\KVT\\Wenlo"
+inline int ReadSetting(SettingsStore &store, const char *name, char *dest, size_t capacity) {
+    return store.Read(name, dest, capacity);
+}
 
-// Reads value name into dest (capacity bytes, NUL included). Returns 0 and
-// leaves dest alone when the key cannot be opened; otherwise returns 1 with
-// dest holding the value cut to capacity - 1 characters, or "" when the
-// value is missing, not a string, or holds exactly the key path.
-int ReadSetting(const SettingsStore &store, const char *name, char *dest, size_t capacity);
-
-// Creates or opens the key and stores text as REG_SZ (NUL counted).
-// Returns 1 when the value was stored, 0 otherwise.
-int WriteSetting(const SettingsStore &store, const char *name, const char *text);
+inline int WriteSetting(SettingsStore &store, const char *name, const char *text) {
+    return store.Write(name, text);
+}

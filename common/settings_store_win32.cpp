@@ -1,15 +1,13 @@
-// The settings store on the registry: string values under one key per
-// program below HKEY_LOCAL_MACHINE.
-#include "common/settings_store.h"
-
-#include <windows.h>
+// The settings store on the registry: string values under one key below a
+// root key.
+#include "common/settings_store_win32.h"
 
 #include <cstring>
 
 #include "common/fixed_text.h"
 
-const SettingsStore kServerStore = {"SOFTWARE\\KVT\\Tesmar"};
-const SettingsStore kClientStore = {"SOFTWARE\\KVT\\Wenlo"};
+RegistrySettingsStore kServerStore(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\Tesmar");
+RegistrySettingsStore kClientStore(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\Wenlo");
 
 namespace {
 // What one query may return: the longest value the programs store (1019
@@ -18,14 +16,14 @@ namespace {
 constexpr DWORD kQueryBytes = 1020;
 } // namespace
 
-int ReadSetting(const SettingsStore &store, const char *name, char *dest, size_t capacity) {
+int RegistrySettingsStore::Read(const char *name, char *dest, size_t capacity) {
     HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, store.key_path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root_, key_path_, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return 0;
 
     // One byte more than the query may fill, so that the text always ends.
     char buffer[kQueryBytes + 1];
-    CopyCut(buffer, sizeof buffer, store.key_path);
+    CopyCut(buffer, sizeof buffer, key_path_);
     DWORD type = REG_NONE;
     DWORD size = kQueryBytes;
     LONG result = RegQueryValueExA(key, name, nullptr, &type,
@@ -40,17 +38,17 @@ int ReadSetting(const SettingsStore &store, const char *name, char *dest, size_t
     // A value stored without its NUL ends where its bytes end.
     buffer[size <= kQueryBytes ? size : kQueryBytes] = '\0';
     // The key path itself, left in place, also marks a missing value.
-    if (std::strcmp(buffer, store.key_path) == 0)
+    if (std::strcmp(buffer, key_path_) == 0)
         CopyCut(dest, capacity, "");
     else
         CopyCut(dest, capacity, buffer);
     return 1;
 }
 
-int WriteSetting(const SettingsStore &store, const char *name, const char *text) {
+int RegistrySettingsStore::Write(const char *name, const char *text) {
     HKEY key;
     char no_class[] = "";
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, store.key_path, 0, no_class, REG_OPTION_NON_VOLATILE,
+    if (RegCreateKeyExA(root_, key_path_, 0, no_class, REG_OPTION_NON_VOLATILE,
                         KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return 0;
     LONG result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),

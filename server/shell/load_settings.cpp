@@ -105,7 +105,7 @@ int ChooseDataDirectory(char *dir, size_t capacity) {
     return DirectoryOfChosenFile(file, dir, capacity);
 }
 
-int LoadSettings(const SettingsStore &store, ServerSettings &settings, const UserTable &table,
+int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
                  Alerts &alerts, DirectoryChooser chooser) {
     CopyCut(settings.WorkingDir, "");
     CopyCut(settings.Port, "");

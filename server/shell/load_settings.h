@@ -5,7 +5,7 @@
 #include <cstddef>
 
 class Alerts;
-struct SettingsStore;
+class SettingsStore;
 struct ServerSettings;
 struct UserTable;
 
@@ -35,7 +35,7 @@ int DirectoryOfChosenFile(const char *chosen, char *dir, size_t capacity);
 // are asked the main window (when there is one) is disabled; if it is
 // closed meanwhile, no further question is asked and 0 is returned: the
 // program is ending. Otherwise returns 1 with WorkingDir set.
-int LoadSettings(const SettingsStore &store, ServerSettings &settings, const UserTable &table,
+int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
                  Alerts &alerts, DirectoryChooser chooser);
 
 extern const char kFirstRunText[];

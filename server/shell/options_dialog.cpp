@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "common/fixed_text.h"
-#include "common/settings_store.h"
+#include "common/settings_store_win32.h"
 #include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/dialog_ids.h"

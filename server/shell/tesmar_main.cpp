@@ -3,7 +3,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include "common/settings_store.h"
+#include "common/settings_store_win32.h"
 #include "server/board/board_start_up.h"
 #include "server/board/user_table.h"
 #include "server/service/listener.h"

@@ -11,7 +11,7 @@
 #include "client/connection.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
-#include "common/settings_store.h"
+#include "common/settings_store_win32.h"
 #include "common/user_name_dialog_ids.h"
 #include "tests/client_win/client_harness.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "client/client_state.h"
-#include "common/settings_store.h"
+#include "common/settings_store_win32.h"
 #include "tests/client_win/client_harness.h"
 
 namespace {

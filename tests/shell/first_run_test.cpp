@@ -3,7 +3,7 @@
 #include <string>
 
 #include "common/fixed_text.h"
-#include "common/settings_store.h"
+#include "common/settings_store_win32.h"
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/shell/load_settings.h"
@@ -12,7 +12,7 @@
 
 namespace {
 
-const SettingsStore kStore = {"SOFTWARE\\KVT\\ShellTests\\FirstRun"};
+RegistrySettingsStore kStore(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\ShellTests\\FirstRun");
 
 // What the directory chooser answers next ("" = cancelled).
 std::string chooser_answer;
@@ -33,14 +33,14 @@ class FirstRunTest : public ShellTest {
   protected:
     void SetUp() override {
         ShellTest::SetUp();
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kStore.key_path);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kStore.key_path());
         chooser_answer.clear();
         chooser_calls = 0;
         old_directory = CurrentDirectory();
     }
     void TearDown() override {
         SetCurrentDirectoryA(old_directory.c_str());
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kStore.key_path);
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kStore.key_path());
         ShellTest::TearDown();
     }
     int Load() { return LoadSettings(kStore, g_settings, g_table, alerts, ScriptedChooser); }

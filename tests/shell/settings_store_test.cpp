@@ -8,21 +8,21 @@
 #include <cstring>
 #include <string>
 
-#include "common/settings_store.h"
+#include "common/settings_store_win32.h"
 
 namespace {
 
-const SettingsStore kTestStore = {"SOFTWARE\\KVT\\ShellTests\\Store"};
+RegistrySettingsStore kTestStore(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\ShellTests\\Store");
 
 class SettingsStoreTest : public ::testing::Test {
   protected:
-    void SetUp() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestStore.key_path); }
-    void TearDown() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestStore.key_path); }
+    void SetUp() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestStore.key_path()); }
+    void TearDown() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestStore.key_path()); }
 
     // Stores a value of any type and size directly.
     void SetRaw(const char *name, DWORD type, const void *bytes, DWORD size) {
         HKEY key;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestStore.key_path, 0, nullptr, 0,
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kTestStore.key_path(), 0, nullptr, 0,
                                   KEY_WRITE, nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(bytes), size),
@@ -52,7 +52,7 @@ TEST_F(SettingsStoreTest, WrittenValuesReadBackAndMissingOnesReadEmpty) {
 
     // Stored as REG_SZ with the NUL counted.
     HKEY key;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTestStore.key_path, 0, KEY_READ, &key),
+    ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, kTestStore.key_path(), 0, KEY_READ, &key),
               ERROR_SUCCESS);
     DWORD type = 0, size = 0;
     EXPECT_EQ(RegQueryValueExA(key, "Port", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
@@ -62,12 +62,12 @@ TEST_F(SettingsStoreTest, WrittenValuesReadBackAndMissingOnesReadEmpty) {
 }
 
 TEST_F(SettingsStoreTest, TheKeyPathTextReadsAsMissing) {
-    WriteSetting(kTestStore, "History", kTestStore.key_path);
+    WriteSetting(kTestStore, "History", kTestStore.key_path());
     char value[400] = "x";
     EXPECT_EQ(ReadSetting(kTestStore, "History", value, sizeof value), 1);
     EXPECT_STREQ(value, "");
     // Only the exact text: one more character is an ordinary value.
-    std::string longer = std::string(kTestStore.key_path) + "x";
+    std::string longer = std::string(kTestStore.key_path()) + "x";
     WriteSetting(kTestStore, "History", longer.c_str());
     ReadSetting(kTestStore, "History", value, sizeof value);
     EXPECT_EQ(std::string(value), longer);
