@@ -1,0 +1,24 @@
+# The layers of the programs, each a library that sees only itself and the
+# layers below it: common <- board <- page <- service <- the server shell,
+# and common <- client_core <- the client.
+#
+# Sources include headers by their path from the checkout's top
+# ("server/board/user_table.h"). A layer is not given the top as include
+# path but a tree of its own in the build directory that links only the
+# folders (or single headers) it may use, so that an include of a higher
+# layer's header does not compile.
+#
+# layer_include_tree(TARGET path...): makes the tree of TARGET from the
+# given paths (folders or files, relative to the top) and gives it to
+# TARGET and to everything that links it.
+function(layer_include_tree target)
+    set(root ${CMAKE_BINARY_DIR}/layers/${target})
+    foreach(path ${ARGN})
+        get_filename_component(parent ${root}/${path} DIRECTORY)
+        file(MAKE_DIRECTORY ${parent})
+        if(NOT EXISTS ${root}/${path})
+            file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${path} ${root}/${path} SYMBOLIC)
+        endif()
+    endforeach()
+    target_include_directories(${target} PUBLIC ${root})
+endfunction()
