@@ -23,6 +23,7 @@
 #include "server/service/connection.h"
 #include "server/service/request_framer.h"
 #include "server/service/request_handlers.h"
+#include "tests/doubles/null_alerts.h"
 
 namespace {
 
@@ -35,14 +36,6 @@ class SocketConnection : public Connection {
 
   private:
     SOCKET socket_;
-};
-
-// The request path shows no message boxes; anything asked is answered OK.
-class SilentAlerts : public Alerts {
-  public:
-    AlertAnswer Ask(const char *, const char *, AlertIcon, AlertButtons) override {
-        return AlertAnswer::Ok;
-    }
 };
 
 ServerSettings g_settings;
@@ -91,7 +84,7 @@ int main(int argc, char **argv) {
     LoadBoard(g_table, g_settings);
     SortAndCompact(g_table);
 
-    SilentAlerts alerts;
+    NullAlerts alerts; // the request path shows no message boxes
     BoardContext board{g_table, g_settings, alerts, SystemClock()};
 
     WSADATA data;

@@ -1,8 +1,8 @@
 // Recorders for the board's seams, and a scratch directory for its files.
 #pragma once
 
-#include "tests/common/alerts_recorder.h"
-#include "common/clock.h"
+#include "tests/doubles/alerts_recorder.h"
+#include "tests/doubles/fixed_clock.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 
@@ -15,13 +15,6 @@
 #include <string>
 #include <system_error>
 #include <vector>
-
-class FixedClock : public Clock {
-  public:
-    explicit FixedClock(ClockTime time = ClockTime{12, 0, 0}) : time(time) {}
-    ClockTime Now() override { return time; }
-    ClockTime time;
-};
 
 // A fresh directory under the system's temporary directory, removed with
 // everything in it when the object goes.

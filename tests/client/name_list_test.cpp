@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/common/alerts_recorder.h"
+#include "tests/doubles/alerts_recorder.h"
 
 namespace {
 

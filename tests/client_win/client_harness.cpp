@@ -13,7 +13,7 @@
 #include "client/wenlo_ids.h"
 
 AlertsRecorder g_recorder;
-FixedClock g_fixed_clock;
+FixedClock g_fixed_clock{ClockTime{9, 7, 0}};
 
 void ResetClient() {
     g_recorder.asked.clear();

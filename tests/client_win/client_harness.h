@@ -8,14 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "common/clock.h"
-#include "tests/common/alerts_recorder.h"
-
-class FixedClock : public Clock {
-  public:
-    ClockTime Now() override { return time; }
-    ClockTime time{9, 7, 0};
-};
+#include "tests/doubles/alerts_recorder.h"
+#include "tests/doubles/fixed_clock.h"
 
 extern AlertsRecorder g_recorder;
 extern FixedClock g_fixed_clock;

@@ -2,18 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "common/clock.h"
+#include "tests/doubles/fixed_clock.h"
 
 namespace {
-
-class FixedClock : public Clock {
-  public:
-    FixedClock(int hour, int minute) : time_{hour, minute, 0} {}
-    ClockTime Now() override { return time_; }
-
-  private:
-    ClockTime time_;
-};
 
 std::string At(int hour, int minute) {
     FixedClock clock(hour, minute);

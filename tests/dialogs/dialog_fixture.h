@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/common/alerts_recorder.h"
+#include "tests/doubles/alerts_recorder.h"
 
 class DialogTest : public ::testing::Test {
   protected:

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "server/board/user_table.h"
-#include "server/service/connection.h"
+#include "tests/doubles/recording_connection.h"
 #include "server/service/request_handlers.h"
 #include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
@@ -219,12 +219,6 @@ TEST_F(UserManagerTest, EscAndTheCloseBoxDoNotLeaveOnlyOkDoes) {
     EXPECT_TRUE(open_after);
 }
 
-class RecordingConnection : public Connection {
-  public:
-    void Send(const char *bytes, size_t size) override { sent.append(bytes, size); }
-    std::string sent;
-};
-
 TEST_F(UserManagerTest, RequestServedWhileOpenIsKeptByTheNextAdd) {
     SeedBoard({"Ann", "Bob"});
     RecordingConnection connection;
@@ -237,7 +231,7 @@ TEST_F(UserManagerTest, RequestServedWhileOpenIsKeptByTheNextAdd) {
     Add(script, "Cy");
     Play(script);
 
-    EXPECT_EQ(connection.sent, "0\n\r");
+    EXPECT_EQ(connection.Sent(), "0\n\r");
     EXPECT_EQ(BoardNames(), (Names{"Ann", "Bob", "Cy"}));
     std::string file = DataFile();
     EXPECT_NE(file.find("Lunch"), std::string::npos) << file;

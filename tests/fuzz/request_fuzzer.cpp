@@ -6,13 +6,13 @@
 // Input: the first byte sets the size of each receive (1 to 256 bytes);
 // the rest is what arrives. When it ends without a line end the peer is
 // taken to have closed.
-#include "common/alerts.h"
-#include "common/clock.h"
 #include "common/protocol.h"
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
-#include "server/service/connection.h"
+#include "tests/doubles/fixed_clock.h"
+#include "tests/doubles/null_alerts.h"
+#include "tests/doubles/recording_connection.h"
 #include "server/service/request_framer.h"
 #include "server/service/request_handlers.h"
 #include "tests/fuzz/fuzz_board_dir.h"
@@ -33,28 +33,6 @@ const char kBoard[] = "Ann-1- -8:00- -\r\n"
                       "Zed-1- -6:00- -\r\n"
                       "Past count-0-Hidden-1-2-\r\n";
 constexpr uint32_t kCount = 8; // the last line lies beyond count
-
-class QuietAlerts : public Alerts {
-  public:
-    AlertAnswer Ask(const char *, const char *, AlertIcon, AlertButtons buttons) override {
-        return buttons == AlertButtons::YesNo ? AlertAnswer::No : AlertAnswer::Ok;
-    }
-};
-
-class StillClock : public Clock {
-  public:
-    ClockTime Now() override { return ClockTime{9, 30, 0}; }
-};
-
-class CountingConnection : public Connection {
-  public:
-    void Send(const char *bytes, size_t size) override {
-        ++sends;
-        reply.assign(bytes, size);
-    }
-    int sends = 0;
-    std::string reply;
-};
 
 bool SameOrSpaceForEmpty(const char *stored, const char *reloaded) {
     if (stored[0] == '\0') return std::strcmp(reloaded, " ") == 0;
@@ -102,21 +80,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FUZZ_CHECK(framer.Total() <= kMaxRequestBytes);
     FUZZ_CHECK(std::strlen(framer.Line()) > 0 && std::strlen(framer.Line()) < 256);
 
-    QuietAlerts alerts;
-    StillClock clock;
+    NullAlerts alerts;
+    FixedClock clock{ClockTime{9, 30, 0}};
     BoardContext board{table, settings, alerts, clock};
-    CountingConnection connection;
+    RecordingConnection connection;
     RequestOutcome outcome = DispatchRequest(board, framer.Line(), connection);
 
     // At most one reply, the one the outcome names.
     FUZZ_CHECK(!outcome.save_failed && !outcome.page_failed);
     switch (outcome.kind) {
-    case RequestOutcome::Silent: FUZZ_CHECK(connection.sends == 0); break;
-    case RequestOutcome::NotRequest: FUZZ_CHECK(connection.reply == kReplyNotRequest); break;
-    case RequestOutcome::NoMatch: FUZZ_CHECK(connection.reply == kReplyInvalidName); break;
-    case RequestOutcome::Matched: FUZZ_CHECK(connection.reply == kReplyDone); break;
+    case RequestOutcome::Silent: FUZZ_CHECK(connection.sends.empty()); break;
+    case RequestOutcome::NotRequest: FUZZ_CHECK(connection.Sent() == kReplyNotRequest); break;
+    case RequestOutcome::NoMatch: FUZZ_CHECK(connection.Sent() == kReplyInvalidName); break;
+    case RequestOutcome::Matched: FUZZ_CHECK(connection.Sent() == kReplyDone); break;
     }
-    FUZZ_CHECK(connection.sends <= 1);
+    FUZZ_CHECK(connection.sends.size() <= 1);
 
     // No request renames, recounts or touches more than one record.
     FUZZ_CHECK(table.count == kCount);

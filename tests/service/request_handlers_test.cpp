@@ -3,7 +3,7 @@
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
-#include "server/service/connection.h"
+#include "tests/doubles/recording_connection.h"
 #include "tests/board/board_test_support.h"
 
 #include <gtest/gtest.h>
@@ -17,16 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class RecordingConnection : public Connection {
-  public:
-    void Send(const char *bytes, size_t size) override {
-        if (on_send) on_send();
-        sends.emplace_back(bytes, size);
-    }
-    std::vector<std::string> sends;
-    std::function<void()> on_send;
-};
 
 std::string ReadFile(const fs::path &path) { return ReadBytes(path.string()); }
 void WriteFile(const fs::path &path, const std::string &bytes) { WriteBytes(path.string(), bytes); }

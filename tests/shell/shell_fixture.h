@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "tests/common/alerts_recorder.h"
+#include "tests/doubles/alerts_recorder.h"
 
 class ShellTest : public ::testing::Test {
   protected:
