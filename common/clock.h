@@ -6,6 +6,10 @@ struct ClockTime {
     int hour;   // 0-23
     int minute; // 0-59
     int second; // 0-59
+    // The date; clocks that keep none (some test clocks) leave it 0.
+    int year = 0;  // e.g. 2026
+    int month = 0; // 1-12
+    int day = 0;   // 1-31
 };
 
 class Clock {

@@ -31,6 +31,14 @@ int ReplaceOftenReadFile(const char *path, const char *data, size_t size);
 // touched.
 void RemoveLeftTemporaries(const char *path);
 
+// Appends data to the file at path, creating the file when it is missing;
+// a file that is new or empty gets head first. The bytes are flushed to
+// the disk before it returns. Other programs may read the file meanwhile.
+// Returns 1 when everything was written, 0 otherwise (the file may then
+// end in part of the bytes).
+int AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
+                 size_t size);
+
 // 1 when both paths name the same file. When both exist their identities
 // are compared (volume and file index on Windows, device and inode
 // natively), so that no spelling of a path (a short name, a "\\?\" prefix,

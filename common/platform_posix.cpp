@@ -23,7 +23,8 @@ class LocalClock : public Clock {
         time_t now = time(nullptr);
         struct tm local;
         localtime_r(&now, &local);
-        return ClockTime{local.tm_hour, local.tm_min, local.tm_sec};
+        return ClockTime{local.tm_hour, local.tm_min, local.tm_sec,
+                         local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
     }
 };
 
@@ -134,6 +135,18 @@ void RemoveLeftTemporaries(const char *path) {
             unlink(left);
     }
     closedir(listing);
+}
+
+int AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
+                 size_t size) {
+    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT, 0644);
+    if (fd < 0) return 0;
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0;
+    if (ok && info.st_size == 0) ok = WriteAll(fd, head, head_size);
+    ok = ok && WriteAll(fd, data, size) && fsync(fd) == 0;
+    if (close(fd) != 0) ok = false;
+    return ok ? 1 : 0;
 }
 
 int SamePath(const char *a, const char *b) {

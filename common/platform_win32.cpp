@@ -16,7 +16,7 @@ class LocalClock : public Clock {
     ClockTime Now() override {
         SYSTEMTIME t;
         GetLocalTime(&t);
-        return ClockTime{t.wHour, t.wMinute, t.wSecond};
+        return ClockTime{t.wHour, t.wMinute, t.wSecond, t.wYear, t.wMonth, t.wDay};
     }
 };
 
@@ -145,6 +145,21 @@ void RemoveLeftTemporaries(const char *path) {
             DeleteFileA(left);
     } while (FindNextFileA(search, &found));
     FindClose(search);
+}
+
+int AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
+                 size_t size) {
+    // Write access (not append only), which flushing asks for; the server
+    // is the file's one writer, so writing at the end is appending.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
+                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    LARGE_INTEGER zero = {}, length = {};
+    bool ok = SetFilePointerEx(file, zero, &length, FILE_END) != 0;
+    if (ok && length.QuadPart == 0) ok = WriteAll(file, head, head_size);
+    ok = ok && WriteAll(file, data, size) && FlushFileBuffers(file);
+    if (!CloseHandle(file)) ok = false;
+    return ok ? 1 : 0;
 }
 
 int SamePath(const char *a, const char *b) {

@@ -11,6 +11,7 @@ struct ServerSettings {
     char Footer[1000];
     char History[8];
     bool history_flag;
+    char ResetTime[6]; // "HH:MM": the daily reset; empty: never
 };
 
 // The header and footer the page gets while none is stored.
