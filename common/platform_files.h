@@ -46,4 +46,7 @@ int AppendToFile(const char *path, const char *head, size_t head_size, const cha
 // otherwise their full paths' texts (without regard to case on Windows).
 int SamePath(const char *a, const char *b);
 
+// 1 when path names an existing file that is not a directory.
+int IsFile(const char *path);
+
 void PauseMilliseconds(int ms);

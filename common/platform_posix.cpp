@@ -165,6 +165,11 @@ int SamePath(const char *a, const char *b) {
     return strcmp(ra, rb) == 0 && strcmp(na, nb) == 0;
 }
 
+int IsFile(const char *path) {
+    struct stat info;
+    return stat(path, &info) == 0 && !S_ISDIR(info.st_mode) ? 1 : 0;
+}
+
 void PauseMilliseconds(int ms) {
     struct timespec t{ms / 1000, (ms % 1000) * 1000000L};
     while (nanosleep(&t, &t) != 0 && errno == EINTR) {

@@ -174,4 +174,10 @@ int SamePath(const char *a, const char *b) {
     return lstrcmpiA(fa, fb) == 0;
 }
 
+int IsFile(const char *path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1
+                                                                                           : 0;
+}
+
 void PauseMilliseconds(int ms) { Sleep(static_cast<DWORD>(ms)); }

@@ -1,13 +1,10 @@
-// The settings step of start-up: ServerSettings from the settings store,
-// with the first-run questions where the port or the working directory is
-// missing. Windows only.
+// The Windows side of the settings step of start-up: the main window held
+// while the first-run questions are asked, the current directory offered,
+// and the save-file dialog as the directory chooser.
 #pragma once
 #include <cstddef>
 
-class Alerts;
-class SettingsStore;
-struct ServerSettings;
-struct UserTable;
+#include "server/board/load_settings.h"
 
 // Asks for the data file's directory. Returns 1 with the directory in dir
 // (capacity bytes), 0 when nothing was chosen.
@@ -17,26 +14,7 @@ using DirectoryChooser = int (*)(char *dir, size_t capacity);
 // directory's TESMAR.DAT; the chosen file's directory is the answer.
 int ChooseDataDirectory(char *dir, size_t capacity);
 
-// The directory part of a chosen file's path, in place: everything from the
-// last backslash on is removed, the first character never is
-// (C:\Data\tesmar.dat gives C:\Data, C:\tesmar.dat gives C:, a path without
-// a backslash keeps its first character).
-void CutChosenPath(char *path);
-
-// The directory of the chosen file path into dir (capacity bytes). Returns
-// 0, with dir empty, when the directory does not fit whole: a cut path
-// would put the data file somewhere else.
-int DirectoryOfChosenFile(const char *chosen, char *dir, size_t capacity);
-
-// Fills settings from store (defaults where values are missing) and runs
-// the first-run setup: the port message, then the directory question until
-// a directory is given. A new data file is created for the empty table
-// unless the directory already holds one, which is kept. While questions
-// are asked the main window (when there is one) is disabled; if it is
-// closed meanwhile, no further question is asked and 0 is returned: the
-// program is ending. Otherwise returns 1 with WorkingDir set.
+// LoadSettings with the program's main window (g_main_window, when there
+// is one), the process's current directory and chooser.
 int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
                  Alerts &alerts, DirectoryChooser chooser);
-
-extern const char kFirstRunText[];
-extern const char kDataFileQuestion[];

@@ -1,5 +1,6 @@
-// The settings step of start-up and the first-run questions, answered by
-// the recorder, against a registry key of the tests' own.
+// The settings step of start-up with the program's main window and current
+// directory, answered by the recorder, against a registry key of the tests'
+// own. (Its rules are tested natively, in tests/board.)
 #include <string>
 
 #include "common/fixed_text.h"
@@ -88,40 +89,6 @@ TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBo
     EXPECT_STREQ(g_settings.Footer, kDefaultFooter);
 }
 
-TEST_F(FirstRunTest, NoAndACancelledChooserAskAgainThenTheChosenDirectoryIsTaken) {
-    WriteSetting(kStore, "Port", "4000");
-    std::string chosen = MakeDirectory("chosen");
-    alerts.answers = {AlertAnswer::No, AlertAnswer::No};
-    alerts.while_asking = [&] { chooser_answer = alerts.asked.size() == 2 ? chosen : ""; };
-
-    ASSERT_EQ(Load(), 1);
-
-    EXPECT_EQ(alerts.asked.size(), 2u); // no port message: the port is stored
-    EXPECT_EQ(chooser_calls, 2);
-    EXPECT_STREQ(g_settings.WorkingDir, chosen.c_str());
-    EXPECT_STREQ(g_settings.Port, "4000");
-    EXPECT_EQ(Stored("WorkingDir"), chosen);
-    EXPECT_TRUE(Exists(chosen + "\\tesmar.dat"));
-}
-
-TEST_F(FirstRunTest, AnExistingDataFileInTheChosenDirectoryIsKeptAndLoaded) {
-    WriteSetting(kStore, "Port", "4000");
-    std::string dir = MakeDirectory("kept");
-    const std::string board = "Zed-1- -09:00- -\r\nAnn-0-Home-17:00-08:00-\r\n";
-    WriteFile(dir + "\\tesmar.dat", board);
-    SetCurrentDirectoryA(dir.c_str());
-    alerts.answers = {AlertAnswer::Yes};
-
-    ASSERT_EQ(Load(), 1);
-    EXPECT_EQ(ReadFile(dir + "\\tesmar.dat"), board);
-
-    LoadBoard(g_table, g_settings);
-    SortAndCompact(g_table);
-    ASSERT_EQ(g_table.count, 2u);
-    EXPECT_STREQ(g_table.slots[0].name, "Ann");
-    EXPECT_STREQ(g_table.slots[0].destination, "Home");
-}
-
 TEST_F(FirstRunTest, ClosingTheWindowDuringTheQuestionsEndsStartUp) {
     WriteSetting(kStore, "Port", "4000");
     alerts.answers = {AlertAnswer::No, AlertAnswer::No, AlertAnswer::No};
@@ -132,50 +99,6 @@ TEST_F(FirstRunTest, ClosingTheWindowDuringTheQuestionsEndsStartUp) {
     EXPECT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(chooser_calls, 0);
     EXPECT_EQ(Stored("WorkingDir"), "");
-}
-
-TEST_F(FirstRunTest, StoredSettingsAreReadWithoutAQuestion) {
-    std::string dir = MakeDirectory("stored");
-    WriteSetting(kStore, "WorkingDir", dir.c_str());
-    WriteSetting(kStore, "Port", "70000");
-    WriteSetting(kStore, "History", "true");
-    WriteSetting(kStore, "HTMLFile", "C:\\web\\in.html");
-    WriteSetting(kStore, "Header", "<h1>");
-
-    ASSERT_EQ(Load(), 1);
-    EXPECT_TRUE(alerts.asked.empty());
-    EXPECT_STREQ(g_settings.Port, "70000");
-    EXPECT_STREQ(g_settings.HTMLFile, "C:\\web\\in.html");
-    EXPECT_STREQ(g_settings.Header, "<h1>");
-    EXPECT_STREQ(g_settings.Footer, kDefaultFooter);
-    EXPECT_FALSE(g_settings.history_flag); // only "TRUE" counts
-    EXPECT_FALSE(Exists(dir + "\\tesmar.dat"));
-}
-
-TEST(ChosenPath, IsCutAtItsLastBackslashButNeverToNothing) {
-    char path[64];
-    CopyCut(path, "C:\\Data\\tesmar.dat");
-    CutChosenPath(path);
-    EXPECT_STREQ(path, "C:\\Data");
-    CopyCut(path, "C:\\tesmar.dat");
-    CutChosenPath(path);
-    EXPECT_STREQ(path, "C:");
-    CopyCut(path, "tesmar.dat");
-    CutChosenPath(path);
-    EXPECT_STREQ(path, "t");
-    CopyCut(path, "D:\\Board\\anything.txt");
-    CutChosenPath(path);
-    EXPECT_STREQ(path, "D:\\Board");
-}
-
-TEST(ChosenPath, ADirectoryLongerThanTheFieldCountsAsNoChoice) {
-    char dir[300] = "x";
-    std::string fits = "C:\\" + std::string(296, 'd'); // 299 characters
-    EXPECT_EQ(DirectoryOfChosenFile((fits + "\\TESMAR.DAT").c_str(), dir, sizeof dir), 1);
-    EXPECT_EQ(std::string(dir), fits);
-    std::string too_long = fits + "d";
-    EXPECT_EQ(DirectoryOfChosenFile((too_long + "\\TESMAR.DAT").c_str(), dir, sizeof dir), 0);
-    EXPECT_STREQ(dir, "");
 }
 
 } // namespace

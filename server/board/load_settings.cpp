@@ -1,0 +1,107 @@
+#include "server/board/load_settings.h"
+
+#include <cstring>
+
+#include "common/alerts.h"
+#include "common/fixed_text.h"
+#include "common/platform_files.h"
+#include "common/settings_store.h"
+#include "server/board/board_file.h"
+#include "server/board/server_settings.h"
+#include "server/board/user_table.h"
+
+const char kFirstRunText[] = "You MUST set your Options!\n\rWhen the Tesmar dialog box appears, "
+                             "\n\rchoose Edit, Options.\n\r\n\rCreate Users\n\rYou also need to "
+                             "set\n\rup your users.  Do that\n\runder Edit, Users.";
+const char kDataFileQuestion[] = "The KVT In/Out Daemon needs to create a file called "
+                                 "TESMAR.DAT\n\rIs it ok to create this file in:\n\r";
+
+namespace {
+
+// Asks until a directory is given; false when the window closed meanwhile.
+bool AskForWorkingDir(ServerSettings &settings, Alerts &alerts, StartUpHost &host) {
+    while (settings.WorkingDir[0] == '\0') {
+        if (!host.StillRunning()) return false;
+        char current[300];
+        host.CurrentDirectory(current, sizeof current);
+        char question[sizeof kDataFileQuestion + sizeof current];
+        CopyCut(question, kDataFileQuestion);
+        AppendCut(question, current);
+        AlertAnswer answer =
+            alerts.Ask(question, "Tesmar TESMAR.DAT", AlertIcon::Question, AlertButtons::YesNo);
+        if (!host.StillRunning()) return false;
+        if (answer == AlertAnswer::Yes) {
+            CopyCut(settings.WorkingDir, current);
+        } else if (!host.ChooseDirectory(settings.WorkingDir, sizeof settings.WorkingDir)) {
+            settings.WorkingDir[0] = '\0';
+        }
+    }
+    return host.StillRunning();
+}
+
+} // namespace
+
+void CutChosenPath(char *path) {
+    size_t length = std::strlen(path);
+    while (length > 1) {
+        --length;
+        char removed = path[length];
+        path[length] = '\0';
+        if (removed == '\\') break;
+    }
+}
+
+int DirectoryOfChosenFile(const char *chosen, char *dir, size_t capacity) {
+    char path[400];
+    CopyCut(path, chosen);
+    CutChosenPath(path);
+    if (std::strlen(path) + 1 > capacity) {
+        if (capacity) dir[0] = '\0';
+        return 0;
+    }
+    CopyCut(dir, capacity, path);
+    return 1;
+}
+
+int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
+                 Alerts &alerts, StartUpHost &host) {
+    CopyCut(settings.WorkingDir, "");
+    CopyCut(settings.Port, "");
+    CopyCut(settings.HTMLFile, "");
+    CopyCut(settings.Header, "");
+    CopyCut(settings.Footer, "");
+    CopyCut(settings.History, "TRUE");
+    ReadSetting(store, "WorkingDir", settings.WorkingDir, sizeof settings.WorkingDir);
+    ReadSetting(store, "Port", settings.Port, sizeof settings.Port);
+
+    // The questions are asked with the main window held, so that no menu
+    // command runs before the settings are there.
+    bool asking = settings.Port[0] == '\0' || settings.WorkingDir[0] == '\0';
+    if (asking) host.HoldWindow(true);
+
+    if (settings.Port[0] == '\0') {
+        alerts.Ask(kFirstRunText, "Tesmar First Time Setup", AlertIcon::Warning, AlertButtons::Ok);
+        CopyCut(settings.Port, "223");
+    }
+    if (settings.WorkingDir[0] == '\0') {
+        if (!AskForWorkingDir(settings, alerts, host)) return 0;
+        // A data file already in the chosen directory is the board: keep it.
+        char path[400];
+        if (BuildDataFilePath(settings, path, sizeof path) && !IsFile(path))
+            SaveBoard(table, settings);
+        WriteSetting(store, "WorkingDir", settings.WorkingDir);
+    }
+    if (asking) {
+        if (!host.StillRunning()) return 0;
+        host.HoldWindow(false);
+    }
+
+    ReadSetting(store, "History", settings.History, sizeof settings.History);
+    ReadSetting(store, "HTMLFile", settings.HTMLFile, sizeof settings.HTMLFile);
+    ReadSetting(store, "Header", settings.Header, sizeof settings.Header);
+    ReadSetting(store, "Footer", settings.Footer, sizeof settings.Footer);
+    if (settings.Header[0] == '\0') CopyCut(settings.Header, kDefaultHeader);
+    if (settings.Footer[0] == '\0') CopyCut(settings.Footer, kDefaultFooter);
+    settings.history_flag = std::strcmp(settings.History, "TRUE") == 0;
+    return 1;
+}
