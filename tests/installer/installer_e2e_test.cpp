@@ -191,14 +191,17 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     EXPECT_EQ("Bob", Value("HKCU\\SOFTWARE\\KVT\\Wenlo", "Names"));
 }
 
-TEST_F(Packages, ServerWithoutPropertiesGetsABoardFolderThePortAndNoAutostart) {
+TEST_F(Packages, WithoutPropertiesTheServerGetsABoardFolderAndBothTheClassicPort) {
     ASSERT_EQ(0, Msiexec({"/i", Package("tesmar", kVersion)}));
+    ASSERT_EQ(0, Msiexec({"/i", Package("wenlo", kVersion)}));
     const std::string folder = "C:\\ProgramData\\KVT\\Tesmar\\";
     EXPECT_EQ(folder, Value(kTesmarKey, "WorkingDir"));
     EXPECT_EQ("223", Value(kTesmarKey, "Port"));
     EXPECT_EQ(folder + "inout.htm", Value(kTesmarKey, "HTMLFile"));
     EXPECT_TRUE(std::filesystem::is_directory(prefix_->Path() + "/drive_c/ProgramData/KVT/Tesmar"));
     EXPECT_EQ("<none>", Value(kRunKey, "Tesmar"));
+    EXPECT_EQ("223", Value(kWenloKey, "Port"));
+    EXPECT_EQ("\"C:\\Program Files\\KVT\\wenlo.exe\"", Value(kRunKey, "Wenlo"));
 }
 
 } // namespace
