@@ -71,6 +71,7 @@ int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable
     CopyCut(settings.Header, "");
     CopyCut(settings.Footer, "");
     CopyCut(settings.History, "TRUE");
+    CopyCut(settings.ResetTime, "");
     ReadSetting(store, "WorkingDir", settings.WorkingDir, sizeof settings.WorkingDir);
     ReadSetting(store, "Port", settings.Port, sizeof settings.Port);
 
@@ -100,6 +101,7 @@ int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable
     ReadSetting(store, "HTMLFile", settings.HTMLFile, sizeof settings.HTMLFile);
     ReadSetting(store, "Header", settings.Header, sizeof settings.Header);
     ReadSetting(store, "Footer", settings.Footer, sizeof settings.Footer);
+    ReadSetting(store, "ResetTime", settings.ResetTime, sizeof settings.ResetTime);
     if (settings.Header[0] == '\0') CopyCut(settings.Header, kDefaultHeader);
     if (settings.Footer[0] == '\0') CopyCut(settings.Footer, kDefaultFooter);
     settings.history_flag = std::strcmp(settings.History, "TRUE") == 0;

@@ -128,9 +128,9 @@ bool ResetSchedule::Rearm(const ClockTime &now, const char *reset_time, Calendar
 
 std::vector<int> SignEveryoneOut(UserTable &table, const char *time_text) {
     std::vector<int> changed;
-    int used = table.count < static_cast<uint32_t>(kMaxUsers) ? static_cast<int>(table.count)
-                                                              : kMaxUsers;
-    for (int i = 0; i < used; ++i) {
+    // Every slot, as requests search them: a reload fills slots without
+    // setting the count.
+    for (int i = 0; i < kMaxUsers; ++i) {
         UserRecord &record = table.slots[i];
         if (record.name[0] == '\0' || record.in_out == 0) continue;
         record.in_out = 0;

@@ -56,7 +56,7 @@ class ResetSchedule {
     CalendarDate settled_;
 };
 
-// Signs out every member who is in (slots 0 to count - 1): the time text
+// Signs out every member who is in (any slot holding a name): the time text
 // becomes time_text, destination and return time empty. Members who are
 // out keep their records. Returns the slots changed, in table order.
 std::vector<int> SignEveryoneOut(UserTable &table, const char *time_text);

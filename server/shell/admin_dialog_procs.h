@@ -11,6 +11,7 @@ extern char g_user_name_buffer[30];
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
 // What the HTML editor dialog edits: Header or Footer of the settings.
 enum class HtmlPart { Header, Footer };
@@ -26,3 +27,8 @@ int StoreServerSetting(const char *name, const char *text);
 // The text and caption said when a confirmed setting could not be stored.
 extern const char kStoreFailedText[];
 extern const char kStoreFailedCaption[];
+
+// What the Board Options dialog says of a reset time it refuses, and its
+// caption.
+extern const char kResetTimeRefusedText[];
+extern const char kBoardOptionsCaption[];

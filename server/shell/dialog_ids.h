@@ -5,6 +5,7 @@
 #define IDD_USER_MANAGER 108
 #define IDD_ABOUT 111
 #define IDD_HTML_EDITOR 114
+#define IDD_BOARD_OPTIONS 115
 
 // Options dialog
 #define IDC_OPTIONS_HTML_FILE 1002
@@ -22,3 +23,6 @@
 
 // HTML editor dialog
 #define IDC_HTML_TEXT 1006
+
+// Board Options dialog
+#define IDC_BOARD_RESET_TIME 1020

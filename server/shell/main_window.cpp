@@ -3,6 +3,7 @@
 #include "server/service/listener.h"
 #include "server/service/status_line.h"
 #include "server/shell/admin_dialogs.h"
+#include "server/shell/daily_reset_timer.h"
 #include "server/shell/dialogs_on_close.h"
 #include "server/shell/resource.h"
 #include "server/shell/server_state.h"
@@ -84,8 +85,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         case IDM_USERS:
             RunMenuDialogs(window, RunUsersCommand);
             return 0;
+        case IDM_BOARD_OPTIONS:
+            RunBoardOptionsDialog(window);
+            return 0;
         case IDM_ABOUT:
             RunMenuDialogs(window, RunAboutBox);
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        if (wparam == kDailyResetTimer) {
+            CheckDailyReset();
             return 0;
         }
         break;

@@ -7,6 +7,7 @@
 #include "server/board/board_start_up.h"
 #include "server/board/user_table.h"
 #include "server/service/listener.h"
+#include "server/shell/daily_reset_timer.h"
 #include "server/shell/load_settings.h"
 #include "server/shell/main_window.h"
 #include "server/shell/server_state.h"
@@ -30,6 +31,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         writes.saved = false;
         ReportBoardWrites(writes);
     }
+    StartDailyReset(window);
 
     WSADATA data;
     int error = WSAStartup(MAKEWORD(1, 1), &data);

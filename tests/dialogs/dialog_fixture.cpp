@@ -86,6 +86,7 @@ void DialogTest::TearDown() {
     DeleteFileA(path);
     DeleteFileA((dir + "\\board.html").c_str());
     DeleteFileA((dir + "\\chosen.html").c_str());
+    DeleteFileA((dir + "\\lastreset.txt").c_str());
     RemoveDirectoryA(dir.c_str());
 }
 

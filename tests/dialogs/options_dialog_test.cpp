@@ -40,7 +40,7 @@ TEST_F(OptionsDialogTest, ShowsTheSettingsAndStoresAllThreeOnOkWithoutPortMessag
             shown_port = GetText(dialog, IDC_OPTIONS_PORT);
             shown_file = GetText(dialog, IDC_OPTIONS_HTML_FILE);
             history = IsDlgButtonChecked(dialog, IDC_OPTIONS_HISTORY);
-            EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, IDC_OPTIONS_HISTORY)));
+            EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_OPTIONS_HISTORY)));
             SetText(dialog, IDC_OPTIONS_HTML_FILE, "C:\\Inetpub\\board.htm");
         },
         IDOK);

@@ -1,0 +1,20 @@
+// The daily reset on the main window's timer: every member who is in is
+// signed out at ResetTime, and a reset missed while the server was not
+// running is made at its start. Windows only.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+// The main window's timer that looks whether the reset is due.
+constexpr UINT_PTR kDailyResetTimer = 1;
+constexpr UINT kDailyResetCheckMs = 5000;
+
+// At start-up, once the board is loaded: the reset that was missed (from
+// lastreset.txt), then the timer on window.
+void StartDailyReset(HWND window);
+
+// The timer's tick: makes the reset when it is due.
+void CheckDailyReset();
+
+// ResetTime was changed: its first reset is the next time it comes round.
+void RearmDailyReset();

@@ -1,0 +1,79 @@
+#include <winsock2.h>
+
+#include <string>
+
+#include "common/clock.h"
+#include "common/fixed_text.h"
+#include "server/history/daily_reset.h"
+#include "server/shell/admin_dialog_procs.h"
+#include "server/shell/admin_dialogs.h"
+#include "server/shell/dialog_ids.h"
+#include "server/shell/server_state.h"
+#include "tests/dialogs/dialog_fixture.h"
+#include "tests/dialogs/dialog_script.h"
+
+namespace {
+
+const char kBoardOptions[] = "Tesmar Board Options";
+
+TEST_F(DialogTest, BoardOptionsStoresAResetTimeRefusesWhatIsNoTimeAndArmsTheNextReset) {
+    CopyCut(g_settings.ResetTime, "18:00");
+    std::string shown;
+    bool open_after_refusal = false;
+    DialogScript script;
+    script
+        .Then(kBoardOptions,
+              [&](HWND dialog) {
+                  shown = GetText(dialog, IDC_BOARD_RESET_TIME);
+                  SetText(dialog, IDC_BOARD_RESET_TIME, "24:00");
+                  Press(dialog, IDOK);
+              })
+        .Then(kBoardOptions, [&](HWND dialog) {
+            open_after_refusal = true;
+            SetText(dialog, IDC_BOARD_RESET_TIME, "7:30");
+            Press(dialog, IDOK);
+        });
+    EXPECT_EQ(script.Run([] { RunBoardOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(shown, "18:00");
+    EXPECT_TRUE(open_after_refusal);
+    ASSERT_EQ(alerts.asked.size(), 1u);
+    EXPECT_EQ(alerts.asked[0].text, kResetTimeRefusedText);
+    EXPECT_STREQ(g_settings.ResetTime, "7:30");
+    EXPECT_EQ(Stored("ResetTime"), "7:30");
+    // The new time's first reset is the next 7:30, not one already past.
+    char today[16];
+    FormatDate(LatestResetDate(SystemClock().Now(), 7, 30), today, sizeof today);
+    EXPECT_EQ(ReadWholeFile(dir + "\\lastreset.txt"), std::string(today) + "\r\n");
+
+    // Emptied: never. Cancel keeps what is there.
+    DialogScript never;
+    never.Then(kBoardOptions, [](HWND dialog) {
+        SetText(dialog, IDC_BOARD_RESET_TIME, "");
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(never.Run([] { RunBoardOptionsDialog(nullptr); }), never.size());
+    EXPECT_EQ(Stored("ResetTime"), "");
+    DialogScript cancel;
+    cancel.Then(kBoardOptions, [](HWND dialog) {
+        SetText(dialog, IDC_BOARD_RESET_TIME, "9:00");
+        Press(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(cancel.Run([] { RunBoardOptionsDialog(nullptr); }), cancel.size());
+    EXPECT_STREQ(g_settings.ResetTime, "");
+}
+
+TEST_F(DialogTest, BoardOptionsSaysWhenTheStoreRefusesAndTheTimeHoldsInMemory) {
+    MakeStoreReadOnly();
+    DialogScript script;
+    script.Then(kBoardOptions, [](HWND dialog) {
+        SetText(dialog, IDC_BOARD_RESET_TIME, "17:45");
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(script.Run([] { RunBoardOptionsDialog(nullptr); }), script.size());
+    ASSERT_EQ(alerts.asked.size(), 1u);
+    EXPECT_EQ(alerts.asked[0].text, kStoreFailedText);
+    EXPECT_STREQ(g_settings.ResetTime, "17:45");
+    EXPECT_EQ(Stored("ResetTime"), "<missing>");
+}
+
+} // namespace
