@@ -3,13 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "client/client_state.h"
+#include "client/client_program.h"
 #include "common/alerts.h"
 #include "common/protocol.h"
-
-ConnectionState g_connection = {INVALID_SOCKET, false, 0, {}, false, false, false, false,
-                                 nullptr, {}, 0};
-UINT g_connection_wait_ms = 10000;
 
 namespace {
 
@@ -19,200 +15,210 @@ const char kInvalidName[] = "That User Name is not valid.\n\r If you are sure yo
 
 bool g_sockets_started = false;
 
-// Ends the current request: its timer, its socket. Done before any message
-// is shown, so that the events and the timer that arrive while the message
-// box runs its own loop find nothing left to act on.
-void EndRequest() {
-    if (g_connection.dialog) KillTimer(g_connection.dialog, kConnectionTimer);
-    CloseConnection();
-    g_connection.open = false;
+ClientConnection &Connection() { return g_program.connection; }
+
+void CloseSocket() {
+    ClientConnection &c = Connection();
+    if (c.socket != INVALID_SOCKET) {
+        shutdown(c.socket, SD_BOTH);
+        closesocket(c.socket);
+    }
+    c.socket = INVALID_SOCKET;
+    // Notifications of the closed socket still queued would name a handle
+    // that the next socket may reuse: drop them.
+    MSG stale;
+    if (c.window)
+        while (PeekMessageA(&stale, c.window, MSG_SOCKET_EVENT, MSG_SOCKET_EVENT, PM_REMOVE)) {
+        }
 }
 
-void FailRequest() {
-    EndRequest();
-    g_alerts->Ask(kCannotConnect, "ERROR", AlertIcon::None, AlertButtons::Ok);
+// Ends the request's timer, look-up and socket. Done before any message is
+// shown, so that the events and the timer that arrive while the message box
+// runs its own loop find nothing left to act on.
+void Release() {
+    ClientConnection &c = Connection();
+    if (c.window) KillTimer(c.window, kConnectionTimer);
+    if (c.lookup) WSACancelAsyncRequest(c.lookup);
+    c.lookup = nullptr;
+    CloseSocket();
 }
 
-void SendRequest() {
-    char line[kRequestLineCapacity];
-    size_t length = BuildRequestLine(g_request, line, sizeof line);
-    g_connection.sent = true;
-    if (send(g_connection.socket, line, static_cast<int>(length), 0) == SOCKET_ERROR) {
-        int error = WSAGetLastError();
-        EndRequest();
+void Tell(RequestStep verdict) {
+    // The verdict may come seconds after the dialog hid, with the program
+    // in the background: its box comes to the front.
+    Alerts &alerts = *g_program.alerts;
+    alerts.SetToFront(!g_program.dialog || !IsWindowVisible(g_program.dialog));
+    switch (verdict) {
+    case RequestStep::UnknownName:
+        g_program.alerts->Ask(kInvalidName, "Invalid Name", AlertIcon::None, AlertButtons::Ok);
+        break;
+    case RequestStep::CannotConnect:
+        g_program.alerts->Ask(kCannotConnect, "ERROR", AlertIcon::None, AlertButtons::Ok);
+        break;
+    case RequestStep::SendFailed: {
         char text[64];
-        std::snprintf(text, sizeof text, "Error Sending: %d ", error);
-        g_alerts->Ask(text, "PCommandOut1", AlertIcon::None, AlertButtons::Ok);
+        std::snprintf(text, sizeof text, "Error Sending: %d ", Connection().send_error);
+        g_program.alerts->Ask(text, "PCommandOut1", AlertIcon::None, AlertButtons::Ok);
+        break;
+    }
+    default:
+        break;
+    }
+    alerts.SetToFront(false);
+}
+
+void Carry(RequestStep step);
+
+void Connect() {
+    ClientConnection &c = Connection();
+    c.socket = socket(AF_INET, SOCK_STREAM, 0);
+    if (c.socket == INVALID_SOCKET ||
+        WSAAsyncSelect(c.socket, c.window, MSG_SOCKET_EVENT,
+                       FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0 ||
+        (connect(c.socket, reinterpret_cast<sockaddr *>(&c.server_address),
+                 sizeof c.server_address) == SOCKET_ERROR &&
+         WSAGetLastError() != WSAEWOULDBLOCK)) {
+        Carry(c.machine.ConnectEnded(false));
+        return;
+    }
+    linger off = {0, 0};
+    if (setsockopt(c.socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char *>(&off),
+                   sizeof off) == SOCKET_ERROR)
+        g_program.alerts->Ask("setsockopt LINGER failed!", "Winsock Error", AlertIcon::None,
+                              AlertButtons::Ok);
+    int keep_alive = 1;
+    if (setsockopt(c.socket, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char *>(&keep_alive),
+                   sizeof keep_alive) == SOCKET_ERROR)
+        g_program.alerts->Ask("setsockopt KEEPALIVEfailed!", "Winsock Error", AlertIcon::None,
+                              AlertButtons::Ok);
+}
+
+void SendLine() {
+    ClientConnection &c = Connection();
+    char line[kRequestLineCapacity];
+    size_t length = BuildRequestLine(g_program.request, line, sizeof line);
+    bool ok = send(c.socket, line, static_cast<int>(length), 0) != SOCKET_ERROR;
+    c.send_error = ok ? 0 : WSAGetLastError();
+    Carry(c.machine.SendEnded(ok));
+}
+
+// Carries out what the machine answered to an event.
+void Carry(RequestStep step) {
+    switch (step) {
+    case RequestStep::Wait:
+        return;
+    case RequestStep::Connect:
+        Connect();
+        return;
+    case RequestStep::Send:
+        SendLine();
+        return;
+    default:
+        Release();
+        Tell(step);
+        return;
     }
 }
 
-// The reply decides the request once it is long enough to be whole, or
-// when the server has closed: "0" is done, "1" is a name the server does
-// not know, anything else (or nothing) is a request that did not get
-// through.
-void Conclude() {
-    char first = g_connection.reply_length > 0 ? g_connection.reply[0] : '\0';
-    if (first == '0') {
-        EndRequest();
-    } else if (first == '1') {
-        EndRequest();
-        g_alerts->Ask(kInvalidName, "Invalid Name", AlertIcon::None, AlertButtons::Ok);
-    } else {
-        FailRequest();
-    }
-}
-
-// Reads what is waiting into the reply; false when the peer has closed or
-// the socket failed.
-bool ReceiveWaiting() {
+// Reads what is waiting and feeds it to the machine; at the close, the
+// close follows the last bytes.
+RequestStep ReceiveWaiting(bool closing) {
+    ClientConnection &c = Connection();
     for (;;) {
-        int room = static_cast<int>(kReplyCapacity) - g_connection.reply_length;
-        if (room <= 0) return true;
-        u_long waiting = 0;
-        if (ioctlsocket(g_connection.socket, FIONREAD, &waiting) != 0) return false;
-        if (waiting == 0) return true;
-        int got = recv(g_connection.socket, g_connection.reply + g_connection.reply_length,
-                       room, 0);
-        if (got == SOCKET_ERROR) return WSAGetLastError() == WSAEWOULDBLOCK;
-        if (got == 0) return false;
-        g_connection.reply_length += got;
+        char buffer[kReplyCapacity];
+        int got = recv(c.socket, buffer, sizeof buffer, 0);
+        if (got > 0) {
+            RequestStep step = c.machine.Received(buffer, static_cast<size_t>(got));
+            if (step != RequestStep::Wait) return step;
+            continue;
+        }
+        if (got == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK && !closing)
+            return RequestStep::Wait;
+        return c.machine.Closed();
     }
+}
+
+void SetAddress(const void *address, size_t length) {
+    sockaddr_in &a = Connection().server_address;
+    std::memset(&a, 0, sizeof a);
+    a.sin_family = AF_INET;
+    a.sin_port = htons(ParsePort(g_program.settings.port));
+    if (length > sizeof a.sin_addr) length = sizeof a.sin_addr;
+    std::memcpy(&a.sin_addr, address, length);
 }
 
 } // namespace
 
-void StartConnection(HWND dialog) {
+void StartConnection(HWND window) {
+    ClientConnection &c = Connection();
     // One request at a time: an earlier one still open is given up quietly.
-    if (g_connection.open) EndRequest();
+    Release();
+    c.machine.Start();
     if (!g_sockets_started) {
         WSADATA data;
         g_sockets_started = WSAStartup(0x0101, &data) == 0;
     }
-    g_connection.dialog = dialog;
-    g_connection.connected = false;
-    g_connection.failed = false;
-    g_connection.send_wanted = false;
-    g_connection.sent = false;
-    g_connection.reply_length = 0;
-    g_connection.open = true;
-    g_connection.socket = socket(AF_INET, SOCK_STREAM, 0);
-    SetTimer(dialog, kConnectionTimer, g_connection_wait_ms, nullptr);
-    if (g_connection.socket == INVALID_SOCKET ||
-        WSAAsyncSelect(g_connection.socket, dialog, MSG_SOCKET_EVENT,
-                       FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE) != 0) {
-        CloseConnection();
-        g_connection.failed = true;
+    c.window = window;
+    SetTimer(window, kConnectionTimer, g_program.connection_wait_ms, nullptr);
+    const char *server = g_program.settings.server;
+    // A dotted address needs no look-up.
+    unsigned long dotted = inet_addr(server);
+    if (server[0] && dotted != INADDR_NONE) {
+        SetAddress(&dotted, sizeof dotted);
+        Carry(c.machine.LookupEnded(true));
         return;
     }
-    hostent *host = gethostbyname(g_client.server);
-    if (!host || host->h_addrtype != AF_INET || !host->h_addr_list[0]) {
-        CloseConnection();
-        g_connection.failed = true;
-        return;
-    }
-    std::memset(&g_connection.server_address, 0, sizeof g_connection.server_address);
-    g_connection.server_address.sin_family = AF_INET;
-    g_connection.server_address.sin_port = htons(ParsePort(g_client.port));
-    size_t length = static_cast<size_t>(host->h_length);
-    if (length > sizeof g_connection.server_address.sin_addr)
-        length = sizeof g_connection.server_address.sin_addr;
-    std::memcpy(&g_connection.server_address.sin_addr, host->h_addr_list[0], length);
-    if (connect(g_connection.socket, reinterpret_cast<sockaddr *>(&g_connection.server_address),
-                sizeof g_connection.server_address) == SOCKET_ERROR &&
-        WSAGetLastError() != WSAEWOULDBLOCK) {
-        CloseConnection();
-        g_connection.failed = true;
-        return;
-    }
-    SOCKET s = g_connection.socket;
-    linger off = {0, 0};
-    if (setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char *>(&off),
-                   sizeof off) == SOCKET_ERROR)
-        g_alerts->Ask("setsockopt LINGER failed!", "Winsock Error", AlertIcon::None,
-                      AlertButtons::Ok);
-    int keep_alive = 1;
-    if (setsockopt(s, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char *>(&keep_alive),
-                   sizeof keep_alive) == SOCKET_ERROR)
-        g_alerts->Ask("setsockopt KEEPALIVEfailed!", "Winsock Error", AlertIcon::None,
-                      AlertButtons::Ok);
+    c.lookup =
+        WSAAsyncGetHostByName(window, MSG_LOOKUP_DONE, server, c.host_buffer, sizeof c.host_buffer);
+    if (!c.lookup) Carry(c.machine.LookupEnded(false));
+}
+
+void OnLookupDone(WPARAM wparam, LPARAM lparam) {
+    ClientConnection &c = Connection();
+    // The completion of a look-up given up or replaced is not this one's.
+    if (!c.lookup || reinterpret_cast<HANDLE>(wparam) != c.lookup) return;
+    c.lookup = nullptr;
+    const hostent *host = reinterpret_cast<const hostent *>(c.host_buffer);
+    bool found = WSAGETASYNCERROR(lparam) == 0 && host->h_addrtype == AF_INET &&
+                 host->h_addr_list && host->h_addr_list[0];
+    if (found) SetAddress(host->h_addr_list[0], static_cast<size_t>(host->h_length));
+    Carry(c.machine.LookupEnded(found));
 }
 
 void OnSocketEvent(WPARAM wparam, LPARAM lparam) {
+    ClientConnection &c = Connection();
     // Events of an earlier socket, or arriving after the request ended,
     // are not this request's.
-    if (!g_connection.open || g_connection.socket == INVALID_SOCKET ||
-        static_cast<SOCKET>(wparam) != g_connection.socket)
+    if (!c.machine.Open() || c.socket == INVALID_SOCKET || static_cast<SOCKET>(wparam) != c.socket)
         return;
-    WORD event = WSAGETSELECTEVENT(lparam);
-    WORD error = WSAGETSELECTERROR(lparam);
-    switch (event) {
+    switch (WSAGETSELECTEVENT(lparam)) {
     case FD_CONNECT:
-        if (error != 0) {
-            FailRequest();
-            return;
-        }
-        g_connection.connected = true;
-        if (g_connection.send_wanted && !g_connection.sent) SendRequest();
+        Carry(c.machine.ConnectEnded(WSAGETSELECTERROR(lparam) == 0));
         break;
     case FD_READ:
-        ReadReply();
+        Carry(ReceiveWaiting(false));
         break;
     case FD_CLOSE:
-        // Whatever arrived with the close is read before the reply is
-        // judged.
-        ReceiveWaiting();
-        Conclude();
+        Carry(ReceiveWaiting(true));
         break;
     default:
         break;
     }
 }
 
-void OnSendAttempt(HWND dialog) {
-    ++g_connection.attempts;
-    if (!g_connection.open) return;
-    if (g_connection.failed) {
-        FailRequest();
-        return;
-    }
-    g_connection.send_wanted = true;
-    // Not yet connected: the completion of the connection sends the line,
-    // and the request's timer bounds the wait.
-    if (g_connection.connected && !g_connection.sent) SendRequest();
-}
-
 void OnConnectionTimer() {
-    if (g_connection.dialog) KillTimer(g_connection.dialog, kConnectionTimer);
-    if (g_connection.open) FailRequest();
+    ClientConnection &c = Connection();
+    if (c.window) KillTimer(c.window, kConnectionTimer);
+    Carry(c.machine.TimedOut());
 }
 
-void ReadReply() {
-    if (!ReceiveWaiting()) {
-        Conclude();
-        return;
-    }
-    if (g_connection.reply_length >= 3) Conclude();
+void EndConnection() {
+    Release();
+    Connection().machine.Cancel();
 }
 
-void CloseConnection() {
-    if (g_connection.socket != INVALID_SOCKET) {
-        shutdown(g_connection.socket, SD_BOTH);
-        closesocket(g_connection.socket);
-    }
-    g_connection.socket = INVALID_SOCKET;
-    g_connection.connected = false;
-    // Notifications of the closed socket still queued would name a handle
-    // that the next socket may reuse: drop them.
-    MSG stale;
-    if (g_connection.dialog)
-        while (PeekMessageA(&stale, g_connection.dialog, MSG_SOCKET_EVENT, MSG_SOCKET_EVENT,
-                            PM_REMOVE)) {
-        }
-}
-
-// Windows Sockets clean-up at Exit.
 void EndSockets() {
-    if (g_connection.open) EndRequest();
+    EndConnection();
     if (g_sockets_started) WSACleanup();
     g_sockets_started = false;
 }

@@ -1,6 +1,8 @@
-// The client's one request at a time: a fresh socket per OK, in
-// asynchronous-select mode on the sign-in dialog, one request line sent once
-// the connection completes, the reply read, the socket closed. Windows only.
+// The client's one request at a time, on Windows Sockets: the server's name
+// looked up asynchronously, a fresh socket per OK in asynchronous-select
+// mode, the request line sent once the connection completes, the reply read
+// and judged, the socket closed. The steps are the request machine's; this
+// layer feeds it the events. Windows only.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -8,36 +10,19 @@
 // Socket notifications (wParam the socket, low word of lParam the event,
 // high word the error code).
 constexpr UINT MSG_SOCKET_EVENT = WM_USER + 100;
-// Posted by the dialog once the request fields have been read.
-constexpr UINT MSG_SEND_ATTEMPT = WM_USER + 200;
-// The dialog's timer that bounds one request.
+// The asynchronous look-up's completion (wParam its task handle, high word
+// of lParam the error code).
+constexpr UINT MSG_LOOKUP_DONE = WM_USER + 101;
+// The window's timer that bounds one request.
 constexpr UINT_PTR kConnectionTimer = 100;
 
-constexpr size_t kReplyCapacity = 500;
-
-struct ConnectionState {
-    SOCKET socket;        // of the current request; INVALID_SOCKET when none
-    bool connected;       // the connection completed without error
-    int attempts;         // MSG_SEND_ATTEMPT messages handled for this request
-    sockaddr_in server_address;
-    bool open;            // a request is under way and has not been concluded
-    bool failed;          // it cannot complete (no socket, no host)
-    bool send_wanted;     // the request fields are ready to go
-    bool sent;
-    HWND dialog;
-    char reply[kReplyCapacity];
-    int reply_length;
-};
-
-extern ConnectionState g_connection;
-// How long a request may take from OK to its reply; 10 seconds.
-extern UINT g_connection_wait_ms;
-
-void StartConnection(HWND dialog);
+// Starts the request of the program's request fields against its server
+// and port; the verdict comes through window's messages.
+void StartConnection(HWND window);
 void OnSocketEvent(WPARAM wparam, LPARAM lparam);
-void OnSendAttempt(HWND dialog);
+void OnLookupDone(WPARAM wparam, LPARAM lparam);
 void OnConnectionTimer();
-void ReadReply();
-void CloseConnection();
+// Ends the request under way, if any, quietly (its timer, look-up, socket).
+void EndConnection();
 // Windows Sockets clean-up, once, at Exit.
 void EndSockets();

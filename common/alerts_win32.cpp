@@ -14,6 +14,9 @@ AlertAnswer MessageBoxAlerts::Ask(const char *text, const char *caption, AlertIc
     case AlertIcon::None: break;
     }
     style |= buttons == AlertButtons::YesNo ? MB_YESNO : MB_OK;
+    // The foreground lock lets a box of a program in the background open
+    // behind other windows unless it is also topmost.
+    if (ToFront()) style |= MB_TOPMOST | MB_SETFOREGROUND;
     switch (MessageBoxA(nullptr, text, caption, style)) {
     case IDYES: return AlertAnswer::Yes;
     case IDNO: return AlertAnswer::No;

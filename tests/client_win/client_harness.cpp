@@ -7,12 +7,14 @@
 #include <utility>
 #include <vector>
 
-#include "client/client_state.h"
+#include "client/client_program.h"
 #include "client/connection.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 
 AlertsRecorder g_recorder;
+ScriptedTray g_tray_shell;
+RecordedReason g_reason;
 FixedClock g_fixed_clock{ClockTime{9, 7, 0}};
 
 void ResetClient() {
@@ -20,26 +22,27 @@ void ResetClient() {
     g_recorder.answers.clear();
     g_recorder.while_asking = nullptr;
     g_fixed_clock.time = {9, 7, 0};
-    g_alerts = &g_recorder;
-    g_clock = &g_fixed_clock;
-    g_instance = GetModuleHandleA(nullptr);
-    std::memset(&g_client, 0, sizeof g_client);
-    std::memset(&g_names, 0, sizeof g_names);
-    std::memset(&g_request, 0, sizeof g_request);
-    g_exit_confirmed = false;
-    g_connection_wait_ms = 10000;
+    g_program.alerts = &g_recorder;
+    g_program.clock = &g_fixed_clock;
+    g_tray_shell.calls.clear();
+    g_tray_shell.answers.clear();
+    g_program.tray_shell = &g_tray_shell;
+    g_reason.calls.clear();
+    g_reason.text.clear();
+    g_program.end_session_reason = &g_reason;
+    g_program.instance = GetModuleHandleA(nullptr);
+    ResetClientProgram();
 }
 
 HWND OpenSignInDialog() {
-    return CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_SIGN_IN), nullptr,
+    return CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_SIGN_IN), nullptr,
                               SignInDialogProc, 0);
 }
 
 void CloseSignInDialog() {
-    if (g_connection.open) CloseConnection();
-    g_connection.open = false;
-    if (g_dialog) DestroyWindow(g_dialog);
-    g_dialog = nullptr;
+    EndConnection();
+    if (g_program.dialog) DestroyWindow(g_program.dialog);
+    g_program.dialog = nullptr;
     PumpFor(20);
 }
 

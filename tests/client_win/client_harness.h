@@ -5,17 +5,60 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <deque>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "client/hidden_window.h"
+#include "client/tray_icon.h"
 
 #include "tests/doubles/alerts_recorder.h"
 #include "tests/doubles/fixed_clock.h"
 
+// The notification area as a test scripts it: every message is kept and
+// answered from the script, true once the script is used up.
+class ScriptedTray : public TrayShell {
+  public:
+    struct Call {
+        DWORD message;
+        std::string tip;
+        bool icon; // an icon handle came with it
+    };
+    std::vector<Call> calls;
+    std::deque<bool> answers;
+    bool Notify(DWORD message, NOTIFYICONDATAA &data) override {
+        calls.push_back({message, data.szTip, data.hIcon != nullptr});
+        if (answers.empty()) return true;
+        bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+// The end-session reason as a test sees it: "create" and "destroy" in order.
+class RecordedReason : public EndSessionReason {
+  public:
+    std::vector<std::string> calls;
+    std::wstring text;
+    bool Create(HWND, const wchar_t *reason) override {
+        calls.push_back("create");
+        text = reason;
+        return true;
+    }
+    bool Destroy(HWND) override {
+        calls.push_back("destroy");
+        return true;
+    }
+};
+
 extern AlertsRecorder g_recorder;
+extern RecordedReason g_reason;
+extern ScriptedTray g_tray_shell;
 extern FixedClock g_fixed_clock;
 
-// Puts the recorder and the clock in place, empties the client's state and
-// settings in memory (not in the registry).
+// Puts the recorder, the clock, the scripted tray and the reason in place, empties the client's
+// state and settings in memory (not in the registry).
 void ResetClient();
 
 // Creates the sign-in dialog (modeless) with the program's procedure.

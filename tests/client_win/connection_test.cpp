@@ -8,8 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "client/client_state.h"
+#include "client/client_program.h"
 #include "client/connection.h"
+#include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 #include "tests/client_win/client_harness.h"
 
@@ -98,15 +99,17 @@ class ConnectionTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetClient();
-        std::strcpy(g_client.user_name, "Ann");
-        std::strcpy(g_client.current_name, "Ann");
-        std::strcpy(g_client.server, "127.0.0.1");
+        std::strcpy(g_program.settings.user_name, "Ann");
+        std::strcpy(g_program.settings.current_name, "Ann");
+        std::strcpy(g_program.settings.server, "127.0.0.1");
         dialog = OpenSignInDialog();
         ASSERT_NE(nullptr, dialog);
     }
     void TearDown() override { CloseSignInDialog(); }
 
-    void UsePort(unsigned short port) { std::snprintf(g_client.port, sizeof g_client.port, "%u", port); }
+    void UsePort(unsigned short port) {
+        std::snprintf(g_program.settings.port, sizeof g_program.settings.port, "%u", port);
+    }
 
     void SignOut(const char *name, const char *time, const char *destination, const char *back) {
         CheckDlgButton(dialog, IDC_SIGN_IN, BST_UNCHECKED);
@@ -125,12 +128,13 @@ class ConnectionTest : public ::testing::Test {
     // Waits until the request has ended and a little longer, so that a
     // second message, were there one, would show.
     void WaitForEnd(int timeout_ms = 15000) {
-        ASSERT_TRUE(PumpUntil([] { return !g_connection.open; }, timeout_ms));
+        ASSERT_TRUE(PumpUntil([] { return !g_program.connection.machine.Open(); }, timeout_ms));
         PumpFor(300);
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (auto &shown : g_recorder.asked) texts.push_back(shown.text);
+        for (auto &shown : g_recorder.asked)
+            texts.push_back(shown.text);
         return texts;
     }
 
@@ -147,9 +151,8 @@ TEST_F(ConnectionTest, ZeroIsDoneSilentlyAndTheLineCarriesEveryField) {
     WaitForEnd();
     EXPECT_EQ("#oAnn-12:00-Lunch-13:00\n\r", server.line());
     EXPECT_TRUE(g_recorder.asked.empty());
-    EXPECT_EQ(INVALID_SOCKET, g_connection.socket);
-    EXPECT_FALSE(g_connection.connected);
-    EXPECT_STREQ("Ann", g_client.current_name);
+    EXPECT_EQ(INVALID_SOCKET, g_program.connection.socket);
+    EXPECT_STREQ("Ann", g_program.settings.current_name);
 }
 
 TEST_F(ConnectionTest, EmptyFieldsGoAsSpacesAndDashesNeverSplitAField) {
@@ -179,7 +182,7 @@ TEST_F(ConnectionTest, ANameHoldingADashIsRefusedAndNothingIsSent) {
     EXPECT_EQ("A name cannot contain \"-\".", g_recorder.asked[0].text);
     EXPECT_EQ("Invalid Name", g_recorder.asked[0].caption);
     EXPECT_FALSE(server.accepted());
-    EXPECT_FALSE(g_connection.open);
+    EXPECT_FALSE(g_program.connection.machine.Open());
     EXPECT_TRUE(IsWindowVisible(dialog));
 }
 
@@ -204,12 +207,12 @@ TEST_F(ConnectionTest, OneIsTheInvalidNameMessageOnceWholeInPiecesOrWithTheClose
 TEST_F(ConnectionTest, TwoBytesDecideNothingAndAnEndWithoutReplyIsAFailureShownOnce) {
     {
         // Two bytes while the connection stays open: nothing yet.
-        g_connection_wait_ms = 1500;
+        g_program.connection_wait_ms = 1500;
         FakeServer server({"\n\r"}, /*hold=*/true);
         UsePort(server.port());
         SignIn("Ann", "9:00am");
         PumpFor(700);
-        EXPECT_TRUE(g_connection.open);
+        EXPECT_TRUE(g_program.connection.machine.Open());
         EXPECT_TRUE(g_recorder.asked.empty());
         WaitForEnd();
         EXPECT_EQ(Lines({kCannotConnect}), Texts());
@@ -247,10 +250,12 @@ TEST_F(ConnectionTest, ARefusedConnectionIsAFailedConnectionNotASendError) {
     SignIn("Ann", "9:00am");
     WaitForEnd();
     EXPECT_EQ(Lines({kCannotConnect}), Texts());
+    // Shown while the dialog is hidden: it comes to the front.
+    EXPECT_TRUE(g_recorder.asked[0].to_front);
 }
 
 TEST_F(ConnectionTest, AnUnknownHostFailsOnce) {
-    std::strcpy(g_client.server, "no-such-host.invalid");
+    std::strcpy(g_program.settings.server, "no-such-host.invalid");
     UsePort(223);
     SignIn("Ann", "9:00am");
     WaitForEnd();
@@ -258,7 +263,7 @@ TEST_F(ConnectionTest, AnUnknownHostFailsOnce) {
 }
 
 TEST_F(ConnectionTest, AServerThatNeverAnswersFailsOnceWhenTheWaitRunsOut) {
-    g_connection_wait_ms = 700;
+    g_program.connection_wait_ms = 700;
     FakeServer server({}, /*hold=*/true);
     UsePort(server.port());
     DWORD start = GetTickCount();
@@ -277,7 +282,9 @@ TEST_F(ConnectionTest, ASecondOkGivesUpTheEarlierRequestQuietly) {
     FakeServer quick({"0\n\r"});
     UsePort(slow.port());
     SignIn("Ann", "9:00am");
-    ASSERT_TRUE(PumpUntil([&] { return g_connection.sent; }, 10000));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return g_program.connection.machine.State() == RequestState::AwaitingReply; },
+        10000));
     UsePort(quick.port());
     SignIn("Ann", "9:05am");
     WaitForEnd();
@@ -286,6 +293,28 @@ TEST_F(ConnectionTest, ASecondOkGivesUpTheEarlierRequestQuietly) {
     EXPECT_EQ("#iAnn-9:00am\n\r", slow.line());
     EXPECT_EQ("#iAnn-9:05am\n\r", quick.line());
     EXPECT_TRUE(g_recorder.asked.empty());
+}
+
+TEST_F(ConnectionTest, OptionsOkThenOkSendsTheNewName) {
+    FakeServer server({"0\n\r"});
+    UsePort(server.port());
+    HWND options = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
+                                      OptionsDialogProc, 0);
+    ASSERT_NE(nullptr, options);
+    SetDlgItemTextA(options, IDC_OPT_USER_NAME, "Beth");
+    SendMessageA(options, WM_COMMAND, IDOK, 0);
+    DestroyWindow(options);
+    EXPECT_EQ("Beth", DialogText(dialog, IDC_NAME_BOX));
+    auto listed = [&](const char *name) {
+        return SendDlgItemMessageA(dialog, IDC_NAME_BOX, CB_FINDSTRINGEXACT,
+                                   static_cast<WPARAM>(-1),
+                                   reinterpret_cast<LPARAM>(name)) != CB_ERR;
+    };
+    EXPECT_TRUE(listed("Beth"));
+    EXPECT_FALSE(listed("Ann"));
+    SendMessageA(dialog, WM_COMMAND, IDOK, 0);
+    WaitForEnd();
+    EXPECT_EQ("#iBeth-9:07am\n\r", server.line());
 }
 
 } // namespace

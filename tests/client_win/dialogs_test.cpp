@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "client/client_state.h"
+#include "client/client_program.h"
+#include "client/client_start.h"
 #include "client/connection.h"
+#include "client/hidden_window.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 #include "common/settings_store_win32.h"
@@ -43,11 +45,11 @@ class DialogTest : public ::testing::Test {
     void SetUp() override {
         ResetClient();
         DeleteClientKey();
-        std::strcpy(g_client.user_name, "Ann");
-        std::strcpy(g_client.current_name, "Ann");
-        std::strcpy(g_client.server, "127.0.0.1");
-        std::strcpy(g_client.port, "223");
-        std::strcpy(g_client.names, "carl%bob%");
+        std::strcpy(g_program.settings.user_name, "Ann");
+        std::strcpy(g_program.settings.current_name, "Ann");
+        std::strcpy(g_program.settings.server, "127.0.0.1");
+        std::strcpy(g_program.settings.port, "223");
+        std::strcpy(g_program.settings.names, "carl%bob%");
     }
     void TearDown() override {
         CloseSignInDialog();
@@ -70,36 +72,36 @@ class DialogTest : public ::testing::Test {
 TEST_F(DialogTest, OpeningFillsTheNameBoxTheTimesAndTheSignInTip) {
     Open();
     EXPECT_EQ(Lines({"Ann", "bob", "carl"}), BoxLines(dialog, IDC_NAME_BOX, true));
-    EXPECT_EQ(2u, g_names.count);
-    EXPECT_STREQ("carl", g_names.slots[0]); // the stored order, not sorted
+    EXPECT_EQ(2u, g_program.names.count);
+    EXPECT_STREQ("carl", g_program.names.slots[0]); // the stored order, not sorted
     EXPECT_EQ("Ann", DialogText(dialog, IDC_NAME_BOX));
     EXPECT_EQ("9:07am", DialogText(dialog, IDC_IN_TIME));
     EXPECT_EQ("9:07am", DialogText(dialog, IDC_OUT_TIME));
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_SIGN_IN));
-    EXPECT_TRUE(g_tray.added);
-    EXPECT_EQ(IDI_SIGNED_IN, g_tray.icon_id);
-    EXPECT_STREQ("9:07am", g_tray.tip);
-    EXPECT_TRUE(g_request.signed_in);
+    EXPECT_TRUE(g_program.tray.added);
+    EXPECT_EQ(IDI_SIGNED_IN, g_program.tray.icon_id);
+    EXPECT_STREQ("9:07am", g_program.tray.tip);
+    EXPECT_TRUE(g_program.request.signed_in);
 }
 
 TEST_F(DialogTest, TheTipFollowsTheChosenStateAndFallsBackToItsString) {
     Open();
     SetDlgItemTextA(dialog, IDC_OUT_TIME, "");
     ChooseSignOut();
-    EXPECT_EQ(IDI_SIGNED_OUT, g_tray.icon_id);
-    EXPECT_STREQ("State12", g_tray.tip);
+    EXPECT_EQ(IDI_SIGNED_OUT, g_program.tray.icon_id);
+    EXPECT_STREQ("State12", g_program.tray.tip);
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, IDC_SIGN_IN));
     SetDlgItemTextA(dialog, IDC_OUT_TIME, "12:30pm and a very long text that goes past the end");
     Click(3); // Cancel keeps the state and hides the dialog
     EXPECT_FALSE(IsWindowVisible(dialog));
-    EXPECT_EQ(IDI_SIGNED_OUT, g_tray.icon_id);
-    EXPECT_STREQ("12:30pm and a very long text that goes past the end", g_tray.tip);
+    EXPECT_EQ(IDI_SIGNED_OUT, g_program.tray.icon_id);
+    EXPECT_STREQ("12:30pm and a very long text that goes past the end", g_program.tray.tip);
     SetDlgItemTextA(dialog, IDC_IN_TIME, "");
     CheckDlgButton(dialog, IDC_SIGN_OUT, BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_SIGN_IN, BST_CHECKED);
     Click(IDC_SIGN_IN);
-    EXPECT_EQ(IDI_SIGNED_IN, g_tray.icon_id);
-    EXPECT_STREQ("State11", g_tray.tip);
+    EXPECT_EQ(IDI_SIGNED_IN, g_program.tray.icon_id);
+    EXPECT_STREQ("State11", g_program.tray.tip);
     EXPECT_TRUE(g_recorder.asked.empty());
 }
 
@@ -130,6 +132,45 @@ TEST_F(DialogTest, ShowingFromTheTrayRefreshesButRepaintingKeepsWhatWasPicked) {
     EXPECT_EQ("9:07am", DialogText(dialog, IDC_IN_TIME));
 }
 
+TEST_F(DialogTest, ATrayClickOnAVisibleDialogKeepsThePickAndRestoresAMinimisedOne) {
+    Open();
+    ASSERT_TRUE(IsWindowVisible(dialog));
+    SetDlgItemTextA(dialog, IDC_NAME_BOX, "bob");
+    SendMessageA(dialog, MSG_TRAY_ICON, 0, WM_LBUTTONDOWN);
+    EXPECT_EQ("bob", DialogText(dialog, IDC_NAME_BOX));
+    ShowWindow(dialog, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(dialog));
+    SendMessageA(dialog, MSG_TRAY_ICON, 0, WM_LBUTTONDOWN);
+    EXPECT_FALSE(IsIconic(dialog));
+    EXPECT_EQ("bob", DialogText(dialog, IDC_NAME_BOX));
+}
+
+TEST_F(DialogTest, AFailedAddIsRetriedAndANewTaskbarGetsTheIconWithItsState) {
+    g_tray_shell.answers = {false}; // the shell is not ready at logon
+    Open();
+    EXPECT_FALSE(g_program.tray.added);
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray_shell.calls.back().message);
+    SendMessageA(dialog, WM_TIMER, kTrayRetryTimer, 0);
+    EXPECT_TRUE(g_program.tray.added);
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray_shell.calls.back().message);
+
+    SetDlgItemTextA(dialog, IDC_OUT_TIME, "12:30pm");
+    ChooseSignOut();
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), g_tray_shell.calls.back().message);
+    // Explorer restarted: the new taskbar is told of the icon afresh.
+    size_t before = g_tray_shell.calls.size();
+    SendMessageA(dialog, TaskbarCreatedMessage(), 0, 0);
+    ASSERT_EQ(before + 1, g_tray_shell.calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray_shell.calls.back().message);
+    EXPECT_EQ("12:30pm", g_tray_shell.calls.back().tip);
+    EXPECT_TRUE(g_tray_shell.calls.back().icon);
+    // A modify the shell refuses (it lost the icon) becomes an add.
+    g_tray_shell.answers = {false, true};
+    Click(IDC_SIGN_OUT);
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray_shell.calls.back().message);
+    EXPECT_TRUE(g_program.tray.added);
+}
+
 TEST_F(DialogTest, ExitAsksAndOnlyYesEndsTheProgram) {
     Open();
     g_recorder.answers = {AlertAnswer::No};
@@ -139,48 +180,68 @@ TEST_F(DialogTest, ExitAsksAndOnlyYesEndsTheProgram) {
     EXPECT_EQ("EXIT Program", g_recorder.asked[0].caption);
     EXPECT_EQ(AlertIcon::Question, g_recorder.asked[0].icon);
     EXPECT_EQ(AlertButtons::YesNo, g_recorder.asked[0].buttons);
-    EXPECT_FALSE(g_exit_confirmed);
+    EXPECT_FALSE(g_program.exit_confirmed);
     EXPECT_TRUE(IsWindowVisible(dialog));
     g_recorder.answers = {AlertAnswer::Yes};
     Click(IDCANCEL);
     EXPECT_EQ(2u, g_recorder.asked.size());
-    EXPECT_TRUE(g_exit_confirmed);
+    EXPECT_TRUE(g_program.exit_confirmed);
     EXPECT_FALSE(IsWindowVisible(dialog));
 }
 
-TEST_F(DialogTest, LogOffWithSignInSelectedAsksAndYesHoldsItUp) {
-    ASSERT_TRUE(CreateHiddenWindow(g_instance));
+BOOL QueryEnd(LPARAM flags) {
+    DWORD_PTR answer = 99;
+    EXPECT_TRUE(SendMessageTimeoutA(g_program.hidden_window, WM_QUERYENDSESSION, 0, flags,
+                                    SMTO_NORMAL, 5000, &answer));
+    return static_cast<BOOL>(answer);
+}
+
+TEST_F(DialogTest, LogOffWithSignInSelectedIsHeldUpAtOnceWithTheQuestionAsItsReason) {
+    ASSERT_TRUE(CreateHiddenWindow(g_program.instance));
     Open();
     Click(3);
-    DWORD_PTR answer = 99;
-    g_recorder.answers = {AlertAnswer::Yes};
-    ASSERT_TRUE(SendMessageTimeoutA(g_hidden_window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000,
-                                    &answer));
-    EXPECT_EQ(FALSE, static_cast<BOOL>(answer));
-    ASSERT_EQ(1u, g_recorder.asked.size());
-    EXPECT_EQ("Do you want to sign out first?", g_recorder.asked[0].text);
-    EXPECT_EQ("KVT Sign Out", g_recorder.asked[0].caption);
-    EXPECT_EQ(AlertIcon::Stop, g_recorder.asked[0].icon);
+    EXPECT_EQ(FALSE, QueryEnd(ENDSESSION_LOGOFF));
+    EXPECT_TRUE(g_recorder.asked.empty()); // no box inside the query
+    EXPECT_EQ(Lines({"create"}), g_reason.calls);
+    EXPECT_EQ(std::wstring(L"Do you want to sign out first?"), g_reason.text);
     EXPECT_TRUE(IsWindowVisible(dialog));
-
-    g_recorder.answers = {AlertAnswer::No};
-    ASSERT_TRUE(SendMessageTimeoutA(g_hidden_window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000,
-                                    &answer));
-    EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
-    EXPECT_EQ(2u, g_recorder.asked.size());
-
+    // A critical end goes ahead and takes the reason away; so does a
+    // Restart Manager close.
+    EXPECT_EQ(TRUE, QueryEnd(ENDSESSION_CRITICAL));
+    EXPECT_EQ(Lines({"create", "destroy"}), g_reason.calls);
+    EXPECT_EQ(TRUE, QueryEnd(ENDSESSION_CLOSEAPP));
+    // Choosing Sign Out ends the hold.
+    EXPECT_EQ(FALSE, QueryEnd(0));
     ChooseSignOut();
-    ASSERT_TRUE(SendMessageTimeoutA(g_hidden_window, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000,
-                                    &answer));
-    EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
-    EXPECT_EQ(2u, g_recorder.asked.size());
-    DestroyWindow(g_hidden_window);
-    g_hidden_window = nullptr;
+    EXPECT_EQ(Lines({"create", "destroy", "create", "destroy"}), g_reason.calls);
+    EXPECT_EQ(TRUE, QueryEnd(0));
+    EXPECT_TRUE(g_recorder.asked.empty());
+    // The Restart Manager's end closes the program without a question.
+    SendMessageA(g_program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_TRUE(g_program.exit_confirmed);
+    EXPECT_TRUE(g_recorder.asked.empty());
+    DestroyWindow(g_program.hidden_window);
+    g_program.hidden_window = nullptr;
+}
+
+TEST_F(DialogTest, ASecondStartInTheSessionBringsTheFirstForwardAndEnds) {
+    HANDLE first = CreateMutexA(nullptr, FALSE, kSessionMutexName);
+    ASSERT_NE(nullptr, first);
+    ASSERT_TRUE(CreateHiddenWindow(g_program.instance));
+    Open();
+    Click(3);
+    ASSERT_FALSE(IsWindowVisible(dialog));
+    EXPECT_EQ(0, RunClient(g_program.instance));
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(dialog) != FALSE; }, 5000));
+    EXPECT_TRUE(g_recorder.asked.empty()); // it asked nothing, started nothing
+    DestroyWindow(g_program.hidden_window);
+    g_program.hidden_window = nullptr;
+    CloseHandle(first);
 }
 
 TEST_F(DialogTest, OptionsOkStoresTheThreeValuesAndCancelNothing) {
     Open();
-    HWND options = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
+    HWND options = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
                                       OptionsDialogProc, 0);
     ASSERT_NE(nullptr, options);
     EXPECT_EQ("Ann", DialogText(options, IDC_OPT_USER_NAME));
@@ -191,10 +252,10 @@ TEST_F(DialogTest, OptionsOkStoresTheThreeValuesAndCancelNothing) {
     SetDlgItemTextA(options, IDC_OPT_PORT, "2230");
     SendMessageA(options, WM_COMMAND, IDOK, 0);
     DestroyWindow(options);
-    EXPECT_STREQ("Beatrice_with_a_lon", g_client.user_name);
-    EXPECT_STREQ("Beatrice_with_a_lon", g_client.current_name);
-    EXPECT_STREQ("board", g_client.server);
-    EXPECT_STREQ("2230", g_client.port);
+    EXPECT_STREQ("Beatrice_with_a_lon", g_program.settings.user_name);
+    EXPECT_STREQ("Beatrice_with_a_lon", g_program.settings.current_name);
+    EXPECT_STREQ("board", g_program.settings.server);
+    EXPECT_STREQ("2230", g_program.settings.port);
     char stored[80];
     ASSERT_EQ(1, ReadSetting(kClientStore, "UserName", stored, sizeof stored));
     EXPECT_STREQ("Beatrice_with_a_lon", stored);
@@ -203,12 +264,12 @@ TEST_F(DialogTest, OptionsOkStoresTheThreeValuesAndCancelNothing) {
     ReadSetting(kClientStore, "Port", stored, sizeof stored);
     EXPECT_STREQ("2230", stored);
 
-    options = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
+    options = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
                                  OptionsDialogProc, 0);
     SetDlgItemTextA(options, IDC_OPT_PORT, "1");
     SendMessageA(options, WM_COMMAND, IDCANCEL, 0);
     DestroyWindow(options);
-    EXPECT_STREQ("2230", g_client.port);
+    EXPECT_STREQ("2230", g_program.settings.port);
 }
 
 // Answers the next name dialog of this thread with a text (OK) or Cancel.
@@ -254,7 +315,7 @@ void Select(HWND list_dialog, const char *name) {
 TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
     Open();
     SetDlgItemTextA(dialog, IDC_NAME_BOX, "bob");
-    HWND list = CreateDialogParamA(g_instance, MAKEINTRESOURCEA(IDD_NAME_LIST), dialog,
+    HWND list = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_NAME_LIST), dialog,
                                    NameListDialogProc, 0);
     ASSERT_NE(nullptr, list);
     EXPECT_EQ(Lines({"carl", "bob"}), BoxLines(list, IDC_NAMES, false));
@@ -262,7 +323,7 @@ TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
     PressWithNameDialog(list, IDC_ADD, "dave");
     EXPECT_EQ(1, g_name_dialogs_seen);
     EXPECT_EQ("bob%carl%dave%", StoredNames());
-    EXPECT_STREQ("bob%carl%dave%", g_client.names);
+    EXPECT_STREQ("bob%carl%dave%", g_program.settings.names);
     Lines lines = BoxLines(list, IDC_NAMES, false);
     EXPECT_EQ(3u, lines.size());
     EXPECT_EQ(Lines({"Ann", "bob", "carl", "dave"}), BoxLines(dialog, IDC_NAME_BOX, true));

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "client/client_state.h"
+#include "client/client_program.h"
 #include "common/settings_store_win32.h"
 #include "tests/client_win/client_harness.h"
 
@@ -32,11 +32,11 @@ TEST_F(ClientSettingsTest, AFirstRunAsksForOptionsAndTakesTheLogonName) {
     EXPECT_EQ("In/Out Setup", g_recorder.asked[0].caption);
     EXPECT_EQ(AlertIcon::Warning, g_recorder.asked[0].icon);
     EXPECT_FALSE(LogonName().empty());
-    EXPECT_EQ(LogonName(), g_client.user_name);
-    EXPECT_EQ(LogonName(), g_client.current_name);
-    EXPECT_STREQ("", g_client.server);
-    EXPECT_STREQ("223", g_client.port);
-    EXPECT_STREQ("", g_client.names);
+    EXPECT_EQ(LogonName(), g_program.settings.user_name);
+    EXPECT_EQ(LogonName(), g_program.settings.current_name);
+    EXPECT_STREQ("", g_program.settings.server);
+    EXPECT_STREQ("223", g_program.settings.port);
+    EXPECT_STREQ("", g_program.settings.names);
     // Nothing is written until the options are confirmed.
     HKEY key;
     EXPECT_NE(ERROR_SUCCESS,
@@ -49,11 +49,11 @@ TEST_F(ClientSettingsTest, WithTheKeyPresentAMissingPortReadsEmpty) {
     WriteSetting(kClientStore, "Names", "bob%carl%");
     LoadClientSettings();
     EXPECT_TRUE(g_recorder.asked.empty());
-    EXPECT_STREQ("Ann", g_client.user_name);
-    EXPECT_STREQ("Ann", g_client.current_name);
-    EXPECT_STREQ("board.example", g_client.server);
-    EXPECT_STREQ("", g_client.port);
-    EXPECT_STREQ("bob%carl%", g_client.names);
+    EXPECT_STREQ("Ann", g_program.settings.user_name);
+    EXPECT_STREQ("Ann", g_program.settings.current_name);
+    EXPECT_STREQ("board.example", g_program.settings.server);
+    EXPECT_STREQ("", g_program.settings.port);
+    EXPECT_STREQ("bob%carl%", g_program.settings.names);
 }
 
 TEST_F(ClientSettingsTest, LongValuesSetByHandAreCut) {
@@ -63,10 +63,10 @@ TEST_F(ClientSettingsTest, LongValuesSetByHandAreCut) {
     WriteSetting(kClientStore, "Port", long_text.c_str());
     WriteSetting(kClientStore, "Names", long_text.c_str());
     LoadClientSettings();
-    EXPECT_EQ(std::string(19, 'x'), g_client.user_name);
-    EXPECT_EQ(std::string(79, 'x'), g_client.server);
-    EXPECT_EQ(std::string(11, 'x'), g_client.port);
-    EXPECT_EQ(std::string(639, 'x'), g_client.names);
+    EXPECT_EQ(std::string(19, 'x'), g_program.settings.user_name);
+    EXPECT_EQ(std::string(79, 'x'), g_program.settings.server);
+    EXPECT_EQ(std::string(11, 'x'), g_program.settings.port);
+    EXPECT_EQ(std::string(639, 'x'), g_program.settings.names);
 }
 
 } // namespace

@@ -13,6 +13,7 @@ struct AskedAlert {
     std::string caption; // "(none)" when no caption was given
     AlertIcon icon;
     AlertButtons buttons;
+    bool to_front = false; // asked to come to the front
 };
 
 // An OK box is answered Ok and takes nothing from the script; a Yes/No
@@ -26,7 +27,8 @@ class AlertsRecorder : public Alerts {
 
     AlertAnswer Ask(const char *text, const char *caption, AlertIcon icon,
                     AlertButtons buttons) override {
-        asked.push_back({text ? text : "", caption ? caption : "(none)", icon, buttons});
+        asked.push_back(
+            {text ? text : "", caption ? caption : "(none)", icon, buttons, ToFront()});
         if (while_asking) while_asking();
         if (buttons == AlertButtons::Ok) return AlertAnswer::Ok;
         if (answers.empty()) return AlertAnswer::No;

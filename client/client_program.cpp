@@ -1,0 +1,20 @@
+#include "client/client_program.h"
+
+#include "client/connection.h"
+
+ClientProgram g_program;
+
+void ResetClientProgram() {
+    EndConnection();
+    Alerts *alerts = g_program.alerts;
+    Clock *clock = g_program.clock;
+    TrayShell *tray_shell = g_program.tray_shell;
+    EndSessionReason *reason = g_program.end_session_reason;
+    HINSTANCE instance = g_program.instance;
+    g_program = ClientProgram();
+    g_program.tray_shell = tray_shell;
+    g_program.end_session_reason = reason;
+    g_program.alerts = alerts;
+    g_program.clock = clock;
+    g_program.instance = instance;
+}

@@ -1,0 +1,78 @@
+// The client program's one object: its settings, its name list, the request
+// under way, its windows, its tray icon and the platform seams. Windows only.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+#include "client/name_list.h"
+#include "client/request_machine.h"
+#include "common/protocol.h"
+
+class Alerts;
+class Clock;
+class TrayShell;
+class EndSessionReason;
+
+struct ClientSettings {
+    char user_name[20]; // the member's own name
+    char server[80];    // host name or dotted address
+    char port[12];      // decimal text
+    char names[kNamesTextCapacity];
+    char current_name[20]; // the name the next request is sent for
+};
+
+// The request under way: its steps, its look-up and its socket.
+struct ClientConnection {
+    RequestMachine machine;
+    SOCKET socket = INVALID_SOCKET;
+    HWND window = nullptr;   // receives the socket, look-up and timer messages
+    HANDLE lookup = nullptr; // the asynchronous look-up's task, while it runs
+    // The look-up's result; it must outlive the look-up.
+    char host_buffer[MAXGETHOSTSTRUCT] = {};
+    sockaddr_in server_address = {};
+    int send_error = 0; // of a failed send
+};
+
+// What the notification icon was last given.
+struct TrayRecord {
+    bool added = false;
+    int icon_id = 0; // 1018 (in), 1031 (out), 0 before the first state
+    char tip[64] = "";
+    int retries_left = 0; // adds still to try after a failed one
+};
+
+struct ClientProgram {
+    HINSTANCE instance = nullptr;
+    HWND dialog = nullptr;        // the sign-in dialog
+    HWND hidden_window = nullptr; // answers the log-off query
+    ClientSettings settings = {};
+    NameList names = {};
+    RequestFields request = {};
+    ClientConnection connection;
+    TrayRecord tray;
+    bool exit_confirmed = false; // set by Exit (Yes) when the dialog is ended
+    // How long a request may take from OK to its reply.
+    UINT connection_wait_ms = 10000;
+    // Every message box of the client goes through here (tests put a
+    // recorder in its place), and every time text comes from this clock.
+    Alerts *alerts = nullptr;
+    Clock *clock = nullptr;
+    TrayShell *tray_shell = nullptr; // the notification area
+    EndSessionReason *end_session_reason = nullptr;
+    bool end_session_reason_set = false; // a log-off is being held up
+};
+
+// The one client of this process; tests reset it through ResetClientProgram.
+extern ClientProgram g_program;
+
+// Puts the client back to its state before start-up: no windows, no
+// request, empty settings; the seams (alerts, clock, tray shell, end-session reason) are kept.
+void ResetClientProgram();
+
+// Start-up: the logon name, then the settings from the client's key; a
+// first run (no key) shows "Please set your options!".
+void LoadClientSettings();
+
+// The name list as it works on the sign-in dialog's name box and the
+// client's settings key.
+NamePlace ClientNamePlace();

@@ -1,0 +1,110 @@
+#include "client/hidden_window.h"
+
+#include <cstring>
+
+#include "client/client_program.h"
+#include "client/connection.h"
+#include "client/signin_dialog.h"
+#include "client/tray_icon.h"
+
+const wchar_t kSignOutFirst[] = L"Do you want to sign out first?";
+
+namespace {
+
+// Looked up at run time; a system without them holds up nothing.
+class ShutdownBlockReason : public EndSessionReason {
+  public:
+    bool Create(HWND window, const wchar_t *reason) override {
+        using Fn = BOOL(WINAPI *)(HWND, LPCWSTR);
+        auto create = reinterpret_cast<Fn>(Function("ShutdownBlockReasonCreate"));
+        return create && create(window, reason);
+    }
+    bool Destroy(HWND window) override {
+        using Fn = BOOL(WINAPI *)(HWND);
+        auto destroy = reinterpret_cast<Fn>(Function("ShutdownBlockReasonDestroy"));
+        return destroy && destroy(window);
+    }
+
+  private:
+    static void *Function(const char *name) {
+        HMODULE user32 = GetModuleHandleA("user32.dll");
+        return user32 ? reinterpret_cast<void *>(GetProcAddress(user32, name)) : nullptr;
+    }
+};
+
+// Whether the session may end now. While Sign In is selected (the member
+// may still be signed in) and the end can wait, the answer is no, at once,
+// with the question as the reason Windows shows in its own list of the
+// programs that hold up the log-off (with its own button to go
+// regardless); the dialog comes forward for the sign-out.
+BOOL AnswerEndQuery(LPARAM flags) {
+    if (flags & ENDSESSION_CLOSEAPP) return TRUE; // the Restart Manager: end quietly
+    if (!g_program.dialog || !SignInSelected() || (flags & ENDSESSION_CRITICAL)) {
+        DropEndSessionReason();
+        return TRUE;
+    }
+    if (!g_program.end_session_reason_set && g_program.end_session_reason)
+        g_program.end_session_reason_set =
+            g_program.end_session_reason->Create(g_program.hidden_window, kSignOutFirst);
+    ShowSignInDialog();
+    return FALSE;
+}
+
+void OnEndSession(bool ending, LPARAM flags) {
+    if (!ending) {
+        // The log-off was cancelled.
+        DropEndSessionReason();
+        return;
+    }
+    DropEndSessionReason();
+    DeleteTrayIcon();
+    EndSockets();
+    if ((flags & ENDSESSION_CLOSEAPP) && g_program.dialog) {
+        g_program.exit_confirmed = true;
+        EndDialog(g_program.dialog, 1);
+    }
+}
+
+} // namespace
+
+EndSessionReason &SystemEndSessionReason() {
+    static ShutdownBlockReason reason;
+    return reason;
+}
+
+void DropEndSessionReason() {
+    if (!g_program.end_session_reason_set) return;
+    g_program.end_session_reason_set = false;
+    if (g_program.end_session_reason)
+        g_program.end_session_reason->Destroy(g_program.hidden_window);
+}
+
+LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_QUERYENDSESSION:
+        return AnswerEndQuery(lparam);
+    case WM_ENDSESSION:
+        OnEndSession(wparam != FALSE, lparam);
+        return 0;
+    case MSG_BRING_FORWARD:
+        ShowSignInDialog();
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wparam, lparam);
+    }
+}
+
+int CreateHiddenWindow(HINSTANCE instance) {
+    WNDCLASSA window_class;
+    std::memset(&window_class, 0, sizeof window_class);
+    window_class.style = CS_OWNDC;
+    window_class.lpfnWndProc = HiddenWindowProc;
+    window_class.hInstance = instance;
+    window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    window_class.lpszClassName = "SIGNIN";
+    if (!RegisterClassA(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return 0;
+    g_program.hidden_window =
+        CreateWindowA("SIGNIN", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+    return g_program.hidden_window != nullptr;
+}

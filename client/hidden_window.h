@@ -1,0 +1,30 @@
+// The client's hidden window: it answers the end of the session (log-off,
+// shut-down, a Restart Manager close) and the call of a second start in
+// the same session. Windows only.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+// Sent by a second wenlo.exe of the session: bring the dialog forward.
+constexpr UINT MSG_BRING_FORWARD = WM_APP + 101;
+
+// The reason that holds up a log-off, set on the hidden window.
+// ShutdownBlockReasonCreate and ShutdownBlockReasonDestroy, or a stand-in.
+class EndSessionReason {
+  public:
+    virtual ~EndSessionReason() = default;
+    virtual bool Create(HWND window, const wchar_t *reason) = 0;
+    virtual bool Destroy(HWND window) = 0;
+};
+EndSessionReason &SystemEndSessionReason();
+
+// The question the reason asks.
+extern const wchar_t kSignOutFirst[];
+
+LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+// Registers the "SIGNIN" class and creates the hidden window; 0 on failure.
+int CreateHiddenWindow(HINSTANCE instance);
+
+// Takes the reason away once it no longer holds.
+void DropEndSessionReason();

@@ -1,0 +1,37 @@
+// The notification-area icon of the sign-in dialog: added with its state
+// and tip, added again when the shell restarts ("TaskbarCreated"), a failed
+// add retried every few seconds for about two minutes. The shell is behind
+// a small interface so that tests script its answers. Windows only.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+#include <shellapi.h>
+
+// The icon's callback message.
+constexpr UINT MSG_TRAY_ICON = WM_APP + 100;
+// The dialog's timer that retries a failed add.
+constexpr UINT_PTR kTrayRetryTimer = 101;
+constexpr UINT kTrayRetryMs = 5000;
+constexpr int kTrayRetries = 24;
+
+// Shell_NotifyIconA, or a stand-in.
+class TrayShell {
+  public:
+    virtual ~TrayShell() = default;
+    // True when the shell took the message.
+    virtual bool Notify(DWORD message, NOTIFYICONDATAA &data) = 0;
+};
+TrayShell &SystemTrayShell();
+
+// Gives the icon this picture (a resource id) and tip, adding it when it
+// is not there.
+void ShowTrayIcon(int icon_id, const char *tip);
+// Shows the recorded state again (after a change of scale, say).
+void RenewTrayIcon();
+void DeleteTrayIcon();
+
+// The shell's "TaskbarCreated" message: sent to every top-level window
+// when the taskbar (re)appears.
+UINT TaskbarCreatedMessage();
+void OnTaskbarCreated();
+void OnTrayRetryTimer();
