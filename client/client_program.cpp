@@ -14,6 +14,7 @@ void ResetClientProgram() {
     g_program = ClientProgram();
     g_program.tray_shell = tray_shell;
     g_program.end_session_reason = reason;
+    RearmSettingsFailureMessage();
     g_program.alerts = alerts;
     g_program.clock = clock;
     g_program.instance = instance;

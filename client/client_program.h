@@ -69,8 +69,17 @@ extern ClientProgram g_program;
 // request, empty settings; the seams (alerts, clock, tray shell, end-session reason) are kept.
 void ResetClientProgram();
 
-// Start-up: the logon name, then the settings from the client's key; a
-// first run (no key) shows "Please set your options!".
+class SettingsStore;
+
+// The client's settings: the member's values (HKEY_CURRENT_USER) over the
+// machine's (HKEY_LOCAL_MACHINE), written for the member.
+SettingsStore &ClientStore();
+// A failed write of the settings is told again (once).
+void RearmSettingsFailureMessage();
+
+// Start-up: the logon name, then the settings. Until Server is found in
+// either place, "Please set your options!" is shown, the port is 223
+// unless one is set, and the logon name is proposed unless a name is set.
 void LoadClientSettings();
 
 // The name list as it works on the sign-in dialog's name box and the

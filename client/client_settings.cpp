@@ -1,11 +1,34 @@
-// The client's settings under HKEY_LOCAL_MACHINE\SOFTWARE\KVT\Wenlo and the
-// name list's ties to the name box and the store.
+// The client's settings, the member's under HKEY_CURRENT_USER over the
+// machine's under HKEY_LOCAL_MACHINE (both SOFTWARE\KVT\Wenlo), and the name
+// list's ties to the name box and the store.
 #include "client/client_program.h"
 
+#include "client/layered_settings_store.h"
 #include "client/wenlo_ids.h"
 #include "common/alerts.h"
 #include "common/fixed_text.h"
 #include "common/settings_store_win32.h"
+
+namespace {
+
+// The boxes of the settings go wherever the program's go at the moment.
+class ProgramAlerts : public Alerts {
+  public:
+    AlertAnswer Ask(const char *text, const char *caption, AlertIcon icon,
+                    AlertButtons buttons) override {
+        return g_program.alerts->Ask(text, caption, icon, buttons);
+    }
+};
+
+ProgramAlerts g_settings_alerts;
+RegistrySettingsStore g_member_store(HKEY_CURRENT_USER, "SOFTWARE\\KVT\\Wenlo");
+LayeredSettingsStore g_layered_store(g_member_store, kClientStore, g_settings_alerts);
+
+} // namespace
+
+SettingsStore &ClientStore() { return g_layered_store; }
+
+void RearmSettingsFailureMessage() { g_layered_store.RearmFailureMessage(); }
 
 void LoadClientSettings() {
     char logon[20] = "";
@@ -15,19 +38,26 @@ void LoadClientSettings() {
     CopyCut(g_program.settings.user_name, "");
     CopyCut(g_program.settings.server, "");
     CopyCut(g_program.settings.port, "223");
-    if (ReadSetting(kClientStore, "UserName", g_program.settings.user_name,
-                    sizeof g_program.settings.user_name)) {
-        ReadSetting(kClientStore, "Server", g_program.settings.server,
-                    sizeof g_program.settings.server);
-        ReadSetting(kClientStore, "Port", g_program.settings.port, sizeof g_program.settings.port);
+    SettingsStore &store = ClientStore();
+    // Set up once Server is found in either place.
+    char server[sizeof g_program.settings.server] = "";
+    if (store.Read("Server", server, sizeof server) && server[0] != '\0') {
+        CopyCut(g_program.settings.server, server);
+        store.Read("UserName", g_program.settings.user_name, sizeof g_program.settings.user_name);
+        store.Read("Port", g_program.settings.port, sizeof g_program.settings.port);
     } else {
         g_program.alerts->Ask("Please set your options!", "In/Out Setup", AlertIcon::Warning,
                               AlertButtons::Ok);
-        CopyCut(g_program.settings.user_name, g_program.settings.current_name);
+        if (!store.Read("UserName", g_program.settings.user_name,
+                        sizeof g_program.settings.user_name) ||
+            g_program.settings.user_name[0] == '\0')
+            CopyCut(g_program.settings.user_name, g_program.settings.current_name);
+        store.Read("Port", g_program.settings.port, sizeof g_program.settings.port);
+        if (g_program.settings.port[0] == '\0') CopyCut(g_program.settings.port, "223");
     }
     CopyCut(g_program.settings.names, "");
     CopyCut(g_program.settings.current_name, g_program.settings.user_name);
-    ReadSetting(kClientStore, "Names", g_program.settings.names, sizeof g_program.settings.names);
+    store.Read("Names", g_program.settings.names, sizeof g_program.settings.names);
 }
 
 namespace {
@@ -59,7 +89,7 @@ class RegistryNameStore : public NameStore {
   public:
     void WriteNames(const char *text) override {
         CopyCut(g_program.settings.names, text);
-        WriteSetting(kClientStore, "Names", text);
+        ClientStore().Write("Names", text);
     }
 };
 

@@ -274,9 +274,9 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPA
             GetDlgItemTextA(dialog, IDC_OPT_PORT, g_program.settings.port,
                             sizeof g_program.settings.port);
             CopyCut(g_program.settings.current_name, g_program.settings.user_name);
-            WriteSetting(kClientStore, "UserName", g_program.settings.user_name);
-            WriteSetting(kClientStore, "Server", g_program.settings.server);
-            WriteSetting(kClientStore, "Port", g_program.settings.port);
+            ClientStore().Write("UserName", g_program.settings.user_name);
+            ClientStore().Write("Server", g_program.settings.server);
+            ClientStore().Write("Port", g_program.settings.port);
             RefreshNameBox();
             EndDialog(dialog, 1);
             return TRUE;

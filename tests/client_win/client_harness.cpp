@@ -11,6 +11,7 @@
 #include "client/connection.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
+#include "common/settings_store_win32.h"
 
 AlertsRecorder g_recorder;
 ScriptedTray g_tray_shell;
@@ -74,43 +75,60 @@ std::string DialogText(HWND dialog, int control) {
 namespace {
 
 const char kKeyPath[] = "SOFTWARE\\KVT\\Wenlo";
-bool g_key_existed;
-std::vector<std::pair<std::string, std::string>> g_kept_values;
+
+// One root's client key as it was found.
+struct KeptKey {
+    HKEY root;
+    bool existed = false;
+    std::vector<std::pair<std::string, std::string>> values;
+};
+KeptKey g_kept[] = {{HKEY_LOCAL_MACHINE}, {HKEY_CURRENT_USER}};
 
 } // namespace
 
-void SaveClientKey() {
-    g_kept_values.clear();
-    HKEY key;
-    g_key_existed = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
-    if (!g_key_existed) return;
-    for (DWORD i = 0;; ++i) {
-        char name[256];
-        BYTE data[2048];
-        DWORD name_size = sizeof name, data_size = sizeof data - 1, type = 0;
-        if (RegEnumValueA(key, i, name, &name_size, nullptr, &type, data, &data_size) !=
-            ERROR_SUCCESS)
-            break;
-        data[data_size] = 0;
-        if (type == REG_SZ) g_kept_values.push_back({name, reinterpret_cast<char *>(data)});
-    }
-    RegCloseKey(key);
+SettingsStore &MemberKey() {
+    static RegistrySettingsStore member(HKEY_CURRENT_USER, kKeyPath);
+    return member;
 }
 
-void DeleteClientKey() { RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath); }
+void SaveClientKey() {
+    for (KeptKey &kept : g_kept) {
+        kept.values.clear();
+        HKEY key;
+        kept.existed = RegOpenKeyExA(kept.root, kKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
+        if (!kept.existed) continue;
+        for (DWORD i = 0;; ++i) {
+            char name[256];
+            BYTE data[2048];
+            DWORD name_size = sizeof name, data_size = sizeof data - 1, type = 0;
+            if (RegEnumValueA(key, i, name, &name_size, nullptr, &type, data, &data_size) !=
+                ERROR_SUCCESS)
+                break;
+            data[data_size] = 0;
+            if (type == REG_SZ) kept.values.push_back({name, reinterpret_cast<char *>(data)});
+        }
+        RegCloseKey(key);
+    }
+}
+
+void DeleteClientKey() {
+    for (KeptKey &kept : g_kept)
+        RegDeleteKeyA(kept.root, kKeyPath);
+}
 
 void RestoreClientKey() {
     DeleteClientKey();
-    if (!g_key_existed) return;
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    for (auto &value : g_kept_values)
-        RegSetValueExA(key, value.first.c_str(), 0, REG_SZ,
-                       reinterpret_cast<const BYTE *>(value.second.c_str()),
-                       static_cast<DWORD>(value.second.size() + 1));
-    RegCloseKey(key);
+    for (KeptKey &kept : g_kept) {
+        HKEY key;
+        if (!kept.existed || RegCreateKeyExA(kept.root, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr,
+                                             &key, nullptr) != ERROR_SUCCESS)
+            continue;
+        for (auto &value : kept.values)
+            RegSetValueExA(key, value.first.c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE *>(value.second.c_str()),
+                           static_cast<DWORD>(value.second.size() + 1));
+        RegCloseKey(key);
+    }
 }
 
 namespace {

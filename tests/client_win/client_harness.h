@@ -13,6 +13,7 @@
 #include "client/hidden_window.h"
 #include "client/tray_icon.h"
 
+#include "common/settings_store.h"
 #include "tests/doubles/alerts_recorder.h"
 #include "tests/doubles/fixed_clock.h"
 
@@ -72,8 +73,10 @@ void PumpFor(int ms);
 
 std::string DialogText(HWND dialog, int control);
 
-// The client's registry key in the shared prefix: kept before the tests
-// and put back after them.
+// The client's registry keys (machine's and member's) in the shared prefix:
+// kept before the tests and put back after them.
 void SaveClientKey();
+// The member's values as they are in the registry (HKEY_CURRENT_USER).
+SettingsStore &MemberKey();
 void RestoreClientKey();
 void DeleteClientKey();

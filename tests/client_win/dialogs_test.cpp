@@ -34,7 +34,7 @@ std::vector<std::string> BoxLines(HWND dialog, int control, bool combo) {
 
 std::string StoredNames() {
     char text[kNamesTextCapacity] = "<no key>";
-    ReadSetting(kClientStore, "Names", text, sizeof text);
+    ReadSetting(MemberKey(), "Names", text, sizeof text);
     return text;
 }
 
@@ -257,11 +257,13 @@ TEST_F(DialogTest, OptionsOkStoresTheThreeValuesAndCancelNothing) {
     EXPECT_STREQ("board", g_program.settings.server);
     EXPECT_STREQ("2230", g_program.settings.port);
     char stored[80];
-    ASSERT_EQ(1, ReadSetting(kClientStore, "UserName", stored, sizeof stored));
+    // They are the member's own: the machine's key stays as it was.
+    EXPECT_EQ(0, ReadSetting(kClientStore, "UserName", stored, sizeof stored));
+    ASSERT_EQ(1, ReadSetting(MemberKey(), "UserName", stored, sizeof stored));
     EXPECT_STREQ("Beatrice_with_a_lon", stored);
-    ReadSetting(kClientStore, "Server", stored, sizeof stored);
+    ReadSetting(MemberKey(), "Server", stored, sizeof stored);
     EXPECT_STREQ("board", stored);
-    ReadSetting(kClientStore, "Port", stored, sizeof stored);
+    ReadSetting(MemberKey(), "Port", stored, sizeof stored);
     EXPECT_STREQ("2230", stored);
 
     options = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,

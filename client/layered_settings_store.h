@@ -1,0 +1,38 @@
+// The client's settings in two layers: the member's own values over the
+// machine-wide ones that an administrator or an installer deployed. A value
+// is read from the member's layer first and from the machine's second; an
+// empty value counts as missing. A write goes to the member's layer only
+// when it differs from the machine's value (a value set back to the
+// machine's takes the member's own away), so that a member who changes
+// nothing follows a redeployment. A write that fails is told once.
+// Portable: the two layers and the alerts are handed in.
+#pragma once
+#include <cstddef>
+
+#include "common/settings_store.h"
+
+class Alerts;
+
+extern const char kSettingsNotSaved[];
+
+class LayeredSettingsStore : public SettingsStore {
+  public:
+    LayeredSettingsStore(SettingsStore &member, SettingsStore &machine, Alerts &alerts)
+        : member_(member), machine_(machine), alerts_(alerts) {}
+
+    // Returns 0 and leaves dest alone when neither layer can be opened;
+    // otherwise 1, with dest "" when neither holds a non-empty value.
+    int Read(const char *name, char *dest, size_t capacity) override;
+    // Returns 1 when the member's layer holds what was asked (written, or
+    // taken away because the machine's value is the same), 0 otherwise.
+    int Write(const char *name, const char *text) override;
+
+    // The next failed write is told again (a fresh start of the program).
+    void RearmFailureMessage() { failure_told_ = false; }
+
+  private:
+    SettingsStore &member_;
+    SettingsStore &machine_;
+    Alerts &alerts_;
+    bool failure_told_ = false;
+};
