@@ -82,7 +82,7 @@ struct KeptKey {
     bool existed = false;
     std::vector<std::pair<std::string, std::string>> values;
 };
-KeptKey g_kept[] = {{HKEY_LOCAL_MACHINE}, {HKEY_CURRENT_USER}};
+KeptKey g_kept[] = {{HKEY_LOCAL_MACHINE, false, {}}, {HKEY_CURRENT_USER, false, {}}};
 
 } // namespace
 
