@@ -7,28 +7,18 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <memory>
-#include <functional>
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include "tests/support/tesmar_server.h"
 #include "tests/support/wine_session.h"
 
 namespace {
 
-bool PollUntil(const std::function<bool()> &done, int seconds) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return done();
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return true;
-}
+using e2e::PollUntil;
 
 std::string Exe(const std::string &relative) { return e2e::WindowsBuildDir() + "/" + relative; }
 
@@ -46,12 +36,7 @@ class ClientEndToEnd : public ::testing::Test {
 
     // Runs the driver in the prefix; its exit status, its words in said.
     int Drive(const std::vector<std::string> &args, std::string *said) {
-        std::string output = dir_ + "/driver.txt";
-        pid_t pid = server_->prefix().Start(Exe("tests/client_win/wenlo_e2e_driver.exe"), args,
-                                            output);
-        int status = e2e::WinePrefix::WaitExit(pid, 120000);
-        *said = e2e::ReadFile(output);
-        return status;
+        return e2e::DriveWenlo(server_->prefix(), args, dir_ + "/driver.txt", said);
     }
 
     std::string dir_;

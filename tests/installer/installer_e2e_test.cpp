@@ -101,13 +101,7 @@ class Packages : public ::testing::Test {
     }
 
     int Drive(const std::vector<std::string> &args, std::string *said) {
-        std::string output = dir_ + "/driver.txt";
-        e2e::RemoveTree(output);
-        pid_t pid = prefix_->Start(
-            e2e::WindowsBuildDir() + "/tests/client_win/wenlo_e2e_driver.exe", args, output);
-        int status = e2e::WinePrefix::WaitExit(pid, 120000);
-        *said = e2e::ReadFile(output);
-        return status;
+        return e2e::DriveWenlo(*prefix_, args, dir_ + "/driver.txt", said);
     }
 
     std::string dir_;
@@ -144,20 +138,16 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
 
     // No first-run question holds the installed server before it listens.
     pid_t server = e2e::StartProgram(*prefix_, Installed("tesmar.exe"), board);
-    bool listening = false;
-    for (long long until = e2e::NowMs() + 60000; !listening && e2e::NowMs() < until;
-         usleep(50000))
-        listening = e2e::Listening(port);
-    ASSERT_TRUE(listening) << "the installed tesmar.exe does not listen on " << port;
+    ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(port); }, 60))
+        << "the installed tesmar.exe does not listen on " << port;
     pid_t client = prefix_->Start(Installed("wenlo.exe"), {}, dir_ + "/wenlo.txt", dir_);
     std::string said;
     ASSERT_EQ(0, Drive({"ready"}, &said)) << said;
     ASSERT_EQ(0, Drive({"signout", "Ann", "12:00", "Lunch", "13:00"}, &said)) << said;
-    bool signed_out = false;
-    for (long long until = e2e::NowMs() + 30000; !signed_out && e2e::NowMs() < until;
-         usleep(100000))
-        signed_out = e2e::ReadFile(data).find("Ann-0-Lunch-12:00-13:00-") != std::string::npos;
-    EXPECT_TRUE(signed_out) << e2e::ReadFile(data);
+    EXPECT_TRUE(e2e::PollUntil(
+        [&] { return e2e::ReadFile(data).find("Ann-0-Lunch-12:00-13:00-") != std::string::npos; },
+        30))
+        << e2e::ReadFile(data);
     EXPECT_NE(std::string::npos, e2e::ReadFile(page).find("Lunch"));
     ASSERT_EQ(0, Drive({"exit"}, &said)) << said;
     e2e::WinePrefix::WaitExit(client, 30000);

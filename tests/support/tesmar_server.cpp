@@ -39,6 +39,16 @@ bool Listening(int port) {
     return ReadFile("/proc/net/tcp").find(local) != std::string::npos;
 }
 
+int DriveWenlo(WinePrefix &prefix, const std::vector<std::string> &args,
+               const std::string &output_file, std::string *said) {
+    RemoveTree(output_file);
+    pid_t pid = prefix.Start(WindowsBuildDir() + "/tests/client_win/wenlo_e2e_driver.exe", args,
+                             output_file);
+    int status = WinePrefix::WaitExit(pid, 120000);
+    *said = ReadFile(output_file);
+    return status;
+}
+
 std::string TesmarExe() { return WindowsBuildDir() + "/server/shell/tesmar.exe"; }
 std::string WenloExe() { return WindowsBuildDir() + "/client/wenlo.exe"; }
 

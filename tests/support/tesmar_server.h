@@ -34,6 +34,12 @@ void KillProcess(pid_t pid);
 // Whether the process runs (and is not a zombie).
 bool ProcessRunning(pid_t pid);
 
+// Runs wenlo_e2e_driver.exe of the Windows build in the prefix with the
+// arguments (one action on a running wenlo.exe), at most 120 s: its exit
+// status; what it printed goes to output_file and into said.
+int DriveWenlo(WinePrefix &prefix, const std::vector<std::string> &args,
+               const std::string &output_file, std::string *said);
+
 // tesmar.exe in a prefix of its own: a working directory with a data file
 // of numbered users, a page path, a port.
 class TesmarServer {

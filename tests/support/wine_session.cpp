@@ -143,6 +143,15 @@ long long NowMs() {
         .count();
 }
 
+bool PollUntil(const std::function<bool()> &done, int seconds) {
+    long long deadline = NowMs() + seconds * 1000LL;
+    while (!done()) {
+        if (NowMs() > deadline) return done();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return true;
+}
+
 WinePrefix::WinePrefix(const std::string &path) : path_(path) {
     RemoveTree(path_);
     std::string command = SourceDir() + "/scripts/wine-prefix clone '" + path_ + "' >/dev/null";

@@ -4,6 +4,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,10 @@ int FreePort();
 
 // Milliseconds on a monotonic clock.
 long long NowMs();
+
+// Asks done every 100 ms until it holds or the seconds have passed; its
+// last answer.
+bool PollUntil(const std::function<bool()> &done, int seconds);
 
 using RegistryValues = std::vector<std::pair<std::string, std::string>>;
 
