@@ -40,6 +40,7 @@ class SocketConnection : public Connection {
 
 ServerSettings g_settings;
 UserTable g_table;
+Publisher g_publisher;
 
 // Reads one request line from the connection and answers it.
 void ServeConnection(BoardContext &board, SOCKET client) {
@@ -59,7 +60,7 @@ void ServeConnection(BoardContext &board, SOCKET client) {
             return;
         }
         if (state == FrameState::Complete) {
-            DispatchRequest(board, framer.Line(), connection);
+            DispatchRequest(board, g_publisher, framer.Line(), connection);
             return;
         }
     }

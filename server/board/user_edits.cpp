@@ -1,10 +1,8 @@
 // The administrator's edits of the board: add, rename and delete.
 #include "common/alerts.h"
 #include "common/fixed_text.h"
-#include "server/board/board_file.h"
-#include "server/board/server_settings.h"
+#include "server/board/board_change.h"
 #include "server/board/user_table.h"
-#include "server/page/board_page.h"
 
 #include <cstring>
 
@@ -26,20 +24,9 @@ size_t Used(const UserTable &table) {
     return table.count < static_cast<uint32_t>(kMaxUsers) ? table.count : kMaxUsers;
 }
 
-// Sorts, saves the data file, then rewrites the page.
-void Publish(BoardContext &board, BoardWrites *writes) {
-    SortAndCompact(board.table);
-    bool saved = SaveBoard(board.table, board.settings) != 0;
-    bool page = WriteBoardPage(board.table, board.settings, board.clock) != 0;
-    if (writes) {
-        writes->saved = saved;
-        writes->page_written = page || !BoardPageConfigured(board.settings);
-    }
-}
-
 } // namespace
 
-int AddUser(BoardContext &board, const char *name, BoardWrites *writes) {
+int AddUser(BoardContext &board, const char *name, BoardChange *change) {
     char cut[sizeof(UserRecord::name)];
     CopyCut(cut, name);
     if (!FileCanHold(cut)) {
@@ -71,12 +58,17 @@ int AddUser(BoardContext &board, const char *name, BoardWrites *writes) {
     CopyCut(record.name, cut);
     record.in_out = 1;
     CopyCut(record.time, "12:00");
-    Publish(board, writes);
+    SortAndCompact(table);
+    if (change) {
+        change->kind = BoardChange::Added;
+        change->name = cut;
+        change->old_name.clear();
+    }
     return 1;
 }
 
 int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
-               BoardWrites *writes) {
+               BoardChange *change) {
     char cut[sizeof(UserRecord::name)];
     CopyCut(cut, new_name);
     if (!FileCanHold(cut)) {
@@ -91,6 +83,11 @@ int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
             break;
         }
     }
-    Publish(board, writes);
+    SortAndCompact(table);
+    if (change) {
+        change->kind = cut[0] == '\0' ? BoardChange::Deleted : BoardChange::Renamed;
+        change->name = cut[0] == '\0' ? (old_name ? old_name : "") : cut;
+        change->old_name = cut[0] == '\0' ? "" : (old_name ? old_name : "");
+    }
     return 1;
 }

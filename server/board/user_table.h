@@ -4,6 +4,7 @@
 #include <cstdint>
 
 class Alerts;
+struct BoardChange;
 class Clock;
 struct ServerSettings;
 
@@ -31,17 +32,6 @@ struct BoardContext {
     Clock &clock;
 };
 
-// What became of the two files after a change of the board; left as it
-// was when the change was refused (nothing was written then).
-struct BoardWrites {
-    bool saved = true;        // the data file was replaced
-    // The board page was replaced, or no page is configured (an empty
-    // HTMLFile is the administrator's choice, not a failure: it is not
-    // reported). False only when a page is configured and was not written
-    // (its writes failed, or HTMLFile names the data file).
-    bool page_written = true;
-};
-
 void ClearRecord(UserRecord &record);
 void ClearTable(UserTable &table);
 
@@ -58,16 +48,18 @@ void SortAndCompact(UserTable &table);
 // with a warning and in this order, a name the data file cannot hold (one
 // holding "-", or a single space), a duplicate (exact comparison with slots
 // 0 to count - 1) and a full board (count 150, or no free slot from count
-// on). On success sorts, saves the data file and rewrites the page.
+// on). On success sorts and compacts the table; the caller publishes it.
 // Returns 1 when added (the empty name too, which the compaction then
-// drops), 0 when refused. writes (optional) gets the files' fate.
-int AddUser(BoardContext &board, const char *name, BoardWrites *writes = nullptr);
+// drops), 0 when refused. change (optional) gets what changed.
+int AddUser(BoardContext &board, const char *name, BoardChange *change = nullptr);
 
 // Renames the first record named old_name exactly among slots 0 to
 // count - 1 (an empty or null new_name deletes it; new_name is cut to 19
 // characters and not tested against the other names). Refuses a new name
 // the data file cannot hold (one holding "-", or a single space) with a
-// warning, changing nothing, and returns 0. Otherwise sorts, saves and
-// rewrites the page whether or not a record was found, and returns 1.
+// warning, changing nothing, and returns 0. Otherwise sorts and compacts
+// the table whether or not a record was found (the caller publishes it),
+// and returns 1; change (optional) gets what changed (Deleted for the
+// empty new name).
 int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
-               BoardWrites *writes = nullptr);
+               BoardChange *change = nullptr);

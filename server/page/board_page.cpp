@@ -108,7 +108,7 @@ size_t FormatBoardPage(const UserTable &table, const ServerSettings &settings,
     return page.used();
 }
 
-int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock) {
+int WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_t size) {
     if (!BoardPageConfigured(settings)) return 0;
     char path[sizeof settings.HTMLFile];
     size_t length = strnlen(settings.HTMLFile, sizeof settings.HTMLFile - 1);
@@ -118,7 +118,12 @@ int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock
     char data_file[sizeof settings.WorkingDir + 16];
     if (BuildDataFilePath(settings, data_file, sizeof data_file) && SamePath(path, data_file))
         return 0;
+    return ReplaceOftenReadFile(path, bytes, size);
+}
+
+int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock) {
+    if (!BoardPageConfigured(settings)) return 0;
     std::vector<char> bytes(kBoardPageCapacity);
     size_t size = FormatBoardPage(table, settings, clock.Now(), bytes.data(), bytes.size());
-    return ReplaceOftenReadFile(path, bytes.data(), size);
+    return WriteBoardPageBytes(settings, bytes.data(), size);
 }

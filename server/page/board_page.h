@@ -16,6 +16,10 @@ struct ClockTime;
 // which callers tell apart from a failure with BoardPageConfigured.
 int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock);
 
+// Writes page bytes made already (FormatBoardPage) to HTMLFile as
+// WriteBoardPage does, with the same refusals and result.
+int WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_t size);
+
 // 1 when HTMLFile names a page to write, 0 when it is empty.
 int BoardPageConfigured(const ServerSettings &settings);
 

@@ -7,15 +7,10 @@
 #include "common/protocol.h"
 #include "server/service/connection.h"
 #include "server/service/request_framer.h"
+#include "server/service/request_handlers.h"
 #include "server/service/status_line.h"
 
 namespace {
-
-HWND notify_window = nullptr;
-SOCKET listening_socket = INVALID_SOCKET;
-SOCKET current_connection = INVALID_SOCKET;
-char chunk[1024 + 1];
-RequestFramer framer;
 
 // Receives after which a request is taken as it stands (with the deadline
 // this is only a last bound).
@@ -32,44 +27,10 @@ class SocketConnection : public Connection {
     SOCKET socket_;
 };
 
-void WatchListener() {
-    if (listening_socket != INVALID_SOCKET)
-        WSAAsyncSelect(listening_socket, notify_window, MSG_ACCEPT, FD_ACCEPT);
-}
+void StopWatching(HWND window, SOCKET socket) { WSAAsyncSelect(socket, window, 0, 0); }
 
-void StopWatching(SOCKET socket) { WSAAsyncSelect(socket, notify_window, 0, 0); }
-
-void CloseConnection() {
-    if (current_connection == INVALID_SOCKET) return;
-    shutdown(current_connection, SD_BOTH);
-    closesocket(current_connection);
-    current_connection = INVALID_SOCKET;
-}
-
-// The status line gets the stage label and the error's text; the current
-// connection, if any, is closed.
-void ReportSocketError(const char *label, int code) {
-    char text[128];
-    char error[64];
-    SocketErrorText(code, error, sizeof error);
-    CopyCut(text, label);
-    AppendCut(text, error);
-    SetStatusText(text);
-    CloseConnection();
-}
-
-void EndConnection() {
-    CloseConnection();
-    WatchListener();
-}
-
-void RejectRequest() {
-    SocketConnection(current_connection).Send(kReplyRejected, std::strlen(kReplyRejected));
-    EndConnection();
-}
-
-void SetBlockingMode(SOCKET socket) {
-    StopWatching(socket);
+void SetBlockingMode(HWND window, SOCKET socket) {
+    StopWatching(window, socket);
     u_long blocking = 0;
     ioctlsocket(socket, FIONBIO, &blocking);
 }
@@ -100,13 +61,41 @@ void SocketErrorText(int code, char *out, size_t capacity) {
                       static_cast<unsigned>(code));
 }
 
-void OpenListener(HWND window, const char *port) {
-    notify_window = window;
-    listening_socket = INVALID_SOCKET;
-    current_connection = INVALID_SOCKET;
+void Listener::WatchListener() {
+    if (listening_ != INVALID_SOCKET) WSAAsyncSelect(listening_, window_, MSG_ACCEPT, FD_ACCEPT);
+}
 
-    listening_socket = socket(AF_INET, SOCK_STREAM, 0);
-    if (listening_socket == INVALID_SOCKET) {
+void Listener::CloseConnection() {
+    if (current_ == INVALID_SOCKET) return;
+    shutdown(current_, SD_BOTH);
+    closesocket(current_);
+    current_ = INVALID_SOCKET;
+}
+
+// The status line gets the stage label and the error's text; the current
+// connection, if any, is closed.
+void Listener::ReportSocketError(const char *label, int code) {
+    char text[128];
+    char error[64];
+    SocketErrorText(code, error, sizeof error);
+    CopyCut(text, label);
+    AppendCut(text, error);
+    status_.SetStatusText(text);
+    CloseConnection();
+}
+
+void Listener::EndConnection() {
+    CloseConnection();
+    WatchListener();
+}
+
+void Listener::OpenListener(HWND window, const char *port) {
+    window_ = window;
+    listening_ = INVALID_SOCKET;
+    current_ = INVALID_SOCKET;
+
+    listening_ = socket(AF_INET, SOCK_STREAM, 0);
+    if (listening_ == INVALID_SOCKET) {
         ReportSocketError("Listen: ", WSAGetLastError());
         return;
     }
@@ -114,27 +103,27 @@ void OpenListener(HWND window, const char *port) {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     address.sin_port = htons(ParsePort(port));
-    if (bind(listening_socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+    if (bind(listening_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
         ReportSocketError("Listen: ", WSAGetLastError());
         return;
     }
     // The system's largest backlog, so that a crowd signing in at once
     // queues instead of being refused.
-    if (listen(listening_socket, SOMAXCONN) != 0) {
+    if (listen(listening_, SOMAXCONN) != 0) {
         ReportSocketError("Listen: ", WSAGetLastError());
         return;
     }
     WatchListener();
 }
 
-RequestOutcome AcceptConnection(BoardContext &board) {
-    RequestOutcome outcome;
-    if (listening_socket == INVALID_SOCKET) return outcome;
+PublishResult Listener::AcceptConnection(BoardContext &board, Publisher &publisher) {
+    PublishResult outcome;
+    if (listening_ == INVALID_SOCKET) return outcome;
 
-    current_connection = accept(listening_socket, nullptr, nullptr);
-    int accept_error = current_connection == INVALID_SOCKET ? WSAGetLastError() : 0;
-    StopWatching(listening_socket);
-    if (current_connection == INVALID_SOCKET) {
+    current_ = accept(listening_, nullptr, nullptr);
+    int accept_error = current_ == INVALID_SOCKET ? WSAGetLastError() : 0;
+    StopWatching(window_, listening_);
+    if (current_ == INVALID_SOCKET) {
         // A notice for a connection that has gone again (or was taken
         // already) is no failure.
         if (accept_error != WSAEWOULDBLOCK) ReportSocketError("DoConnection: ", accept_error);
@@ -142,18 +131,18 @@ RequestOutcome AcceptConnection(BoardContext &board) {
         return outcome;
     }
 
-    framer.Reset();
-    SetBlockingMode(current_connection);
+    framer_.Reset();
+    SetBlockingMode(window_, current_);
     ULONGLONG deadline = GetTickCount64() + kRequestDeadlineMs;
 
     for (unsigned receives = 1;; ++receives) {
         int code = 0;
-        if (!LimitReceive(current_connection, deadline, code)) {
+        if (!LimitReceive(current_, deadline, code)) {
             ReportSocketError("GetRequest: ", code);
             WatchListener();
             return outcome;
         }
-        int got = recv(current_connection, chunk, 1024, 0);
+        int got = recv(current_, chunk_, 1024, 0);
         if (got == SOCKET_ERROR) {
             ReportSocketError("GetRequest: ", WSAGetLastError());
             WatchListener();
@@ -161,42 +150,43 @@ RequestOutcome AcceptConnection(BoardContext &board) {
         }
         if (got == 0) {
             // The peer has closed its side: nothing more will come.
-            framer.Finish();
+            framer_.Finish();
             break;
         }
-        chunk[got] = '\0';
-        FrameState state = framer.Feed(chunk, static_cast<size_t>(got));
+        chunk_[got] = '\0';
+        FrameState state = framer_.Feed(chunk_, static_cast<size_t>(got));
         if (state == FrameState::Rejected) {
-            RejectRequest();
+            SocketConnection(current_).Send(kReplyRejected, std::strlen(kReplyRejected));
+            EndConnection();
             return outcome;
         }
         if (state == FrameState::Complete) break;
         if (receives > kMaxReceives) {
-            framer.Finish();
+            framer_.Finish();
             break;
         }
     }
 
-    SocketConnection connection(current_connection);
-    outcome = DispatchRequest(board, framer.Line(), connection);
+    SocketConnection connection(current_);
+    outcome = DispatchRequest(board, publisher, framer_.Line(), connection).published;
     EndConnection();
     return outcome;
 }
 
-void CloseSockets() {
-    if (listening_socket != INVALID_SOCKET) {
-        shutdown(listening_socket, SD_BOTH);
-        closesocket(listening_socket);
-        listening_socket = INVALID_SOCKET;
+void Listener::CloseSockets() {
+    if (listening_ != INVALID_SOCKET) {
+        shutdown(listening_, SD_BOTH);
+        closesocket(listening_);
+        listening_ = INVALID_SOCKET;
     }
     CloseConnection();
 }
 
-int ListeningPort() {
-    if (listening_socket == INVALID_SOCKET) return 0;
+int Listener::ListeningPort() const {
+    if (listening_ == INVALID_SOCKET) return 0;
     sockaddr_in address = {};
     int size = sizeof address;
-    if (getsockname(listening_socket, reinterpret_cast<sockaddr *>(&address), &size) != 0)
+    if (getsockname(listening_, reinterpret_cast<sockaddr *>(&address), &size) != 0)
         return 0;
     return ntohs(address.sin_port);
 }

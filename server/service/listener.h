@@ -7,8 +7,10 @@
 
 #include <cstddef>
 
-#include "server/service/request_handlers.h"
+#include "server/service/publisher.h"
+#include "server/service/request_framer.h"
 
+class StatusLine;
 struct BoardContext;
 
 constexpr UINT MSG_LISTEN = WM_USER + 1; // posted once at start-up
@@ -18,22 +20,40 @@ constexpr UINT MSG_ACCEPT = WM_USER + 2; // FD_ACCEPT on the listening socket
 // client is then let go as after a failed receive.
 constexpr DWORD kRequestDeadlineMs = 3000;
 
-// Opens the listening socket on the port text (all local addresses) and
-// watches it for MSG_ACCEPT to window. Failures go to the status line with
-// "Listen: " in front.
-void OpenListener(HWND window, const char *port);
-
-// Serves one whole connection: accept, read within the deadline, dispatch,
-// close, watch the listening socket again. Returns what the request did
-// (Silent when nothing was dispatched). Failures go to the status line with
-// "DoConnection: " (accept) or "GetRequest: " (receive) in front.
-RequestOutcome AcceptConnection(BoardContext &board);
-
-// Shuts down and closes the listening socket and the current connection.
-void CloseSockets();
-
 // "Windows Sockets reports error %04x" and the two named texts.
 void SocketErrorText(int code, char *out, size_t capacity);
 
-// The port the listening socket is bound to, 0 when there is none.
-int ListeningPort();
+class Listener {
+  public:
+    // Failures go to status with the stage's label in front.
+    explicit Listener(StatusLine &status) : status_(status) {}
+
+    // Opens the listening socket on the port text (all local addresses) and
+    // watches it for MSG_ACCEPT to window. Failures: "Listen: ".
+    void OpenListener(HWND window, const char *port);
+
+    // Serves one whole connection: accept, read within the deadline,
+    // dispatch, close, watch the listening socket again. Returns what the
+    // publication of its change did. Failures: "DoConnection: " (accept)
+    // or "GetRequest: " (receive).
+    PublishResult AcceptConnection(BoardContext &board, Publisher &publisher);
+
+    // Shuts down and closes the listening socket and the current connection.
+    void CloseSockets();
+
+    // The port the listening socket is bound to, 0 when there is none.
+    int ListeningPort() const;
+
+  private:
+    void WatchListener();
+    void CloseConnection();
+    void ReportSocketError(const char *label, int code);
+    void EndConnection();
+
+    StatusLine &status_;
+    HWND window_ = nullptr;
+    SOCKET listening_ = INVALID_SOCKET;
+    SOCKET current_ = INVALID_SOCKET;
+    char chunk_[1024 + 1];
+    RequestFramer framer_;
+};

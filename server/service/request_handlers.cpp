@@ -2,10 +2,9 @@
 
 #include "common/fixed_text.h"
 #include "common/protocol.h"
-#include "server/board/board_file.h"
+#include "server/board/board_change.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
-#include "server/page/board_page.h"
 #include "server/service/connection.h"
 
 #include <cstring>
@@ -96,65 +95,79 @@ int FindRequestedSlot(const UserTable &table, const char *given) {
     return first;
 }
 
-RequestOutcome HandleRequest(BoardContext &board, const char *line, bool sign_out,
-                             Connection &connection) {
-    RequestOutcome outcome;
-    // The data file is the source of the records; when it cannot be read
-    // the request goes on with the table as it is.
-    LoadBoard(board.table, board.settings);
-
+// Changes the named record of a sign-in or sign-out request.
+RequestOutcome::Kind ApplyChange(UserTable &table, const char *line, bool sign_out,
+                                 BoardChange &change) {
     RequestTokens tokens;
     int slot = -1;
-    if (SplitRequest(line, sign_out, tokens)) slot = FindRequestedSlot(board.table, tokens.name);
-    if (slot < 0) {
-        outcome.kind = RequestOutcome::NoMatch;
-        Send(connection, kReplyInvalidName);
-        return outcome;
-    }
+    if (SplitRequest(line, sign_out, tokens)) slot = FindRequestedSlot(table, tokens.name);
+    if (slot < 0) return RequestOutcome::NoMatch;
 
     // The record keeps its name: a request only says who is in or out.
-    UserRecord &record = board.table.slots[slot];
+    UserRecord &record = table.slots[slot];
     record.in_out = sign_out ? 0 : 1;
     CopyCut(record.time, tokens.time);
     CopyCut(record.destination, tokens.destination);
     CopyCut(record.return_time, tokens.return_time);
-    outcome.kind = RequestOutcome::Matched;
-
-    // The page first, then the data file, then the reply; a change that
-    // could not be saved is not reported as done.
-    if (BoardPageConfigured(board.settings) &&
-        !WriteBoardPage(board.table, board.settings, board.clock)) {
-        outcome.page_failed = true;
-    }
-    if (!SaveBoard(board.table, board.settings)) {
-        outcome.save_failed = true;
-        return outcome;
-    }
-    Send(connection, kReplyDone);
-    return outcome;
+    change.kind = sign_out ? BoardChange::SignedOut : BoardChange::SignedIn;
+    change.name = record.name;
+    change.old_name.clear();
+    return RequestOutcome::Matched;
 }
+
+// Whether the line is a sign-in or sign-out request by the dispatch rule.
+bool ChangesBoard(const char *line) { return line[0] == '#' && (line[1] == 'i' || line[1] == 'o'); }
 
 } // namespace
 
-RequestOutcome DispatchRequest(BoardContext &board, const char *line, Connection &connection) {
+RequestOutcome::Kind ApplyRequest(UserTable &table, const char *line, BoardChange &change) {
     // The first byte as a signed byte: 0x80 and above fall below "!".
     signed char first = static_cast<signed char>(line[0]);
-    if (first < '!') return RequestOutcome{};
+    if (first < '!') return RequestOutcome::Silent;
     if (first == '#') {
-        if (line[1] == 'i') return HandleSignIn(board, line, connection);
-        if (line[1] == 'o') return HandleSignOut(board, line, connection);
-        return RequestOutcome{};
+        if (line[1] == 'i') return ApplyChange(table, line, false, change);
+        if (line[1] == 'o') return ApplyChange(table, line, true, change);
+        return RequestOutcome::Silent;
     }
-    Send(connection, kReplyNotRequest);
+    return RequestOutcome::NotRequest;
+}
+
+PublishResult DispatchBatch(BoardContext &board, Publisher &publisher,
+                            const std::vector<PendingRequest> &requests,
+                            std::vector<RequestOutcome::Kind> *kinds) {
+    // The data file is the source of the records; when it cannot be read
+    // the requests go on with the table as it is.
+    for (const PendingRequest &request : requests) {
+        if (ChangesBoard(request.line.c_str())) {
+            publisher.Reload(board);
+            break;
+        }
+    }
+    std::vector<BoardChange> changes;
+    std::vector<Connection *> replies;
+    for (const PendingRequest &request : requests) {
+        BoardChange change;
+        RequestOutcome::Kind kind = ApplyRequest(board.table, request.line.c_str(), change);
+        if (kinds) kinds->push_back(kind);
+        if (kind == RequestOutcome::NotRequest) Send(*request.connection, kReplyNotRequest);
+        if (kind == RequestOutcome::NoMatch) Send(*request.connection, kReplyInvalidName);
+        if (kind != RequestOutcome::Matched) continue;
+        change.peer = request.peer;
+        changes.push_back(change);
+        replies.push_back(request.connection);
+    }
+    if (changes.empty()) return PublishResult{};
+    return publisher.Publish(board, changes, replies);
+}
+
+RequestOutcome DispatchRequest(BoardContext &board, Publisher &publisher, const char *line,
+                               Connection &connection) {
+    std::vector<PendingRequest> one(1);
+    one[0].line = line;
+    one[0].connection = &connection;
+    std::vector<RequestOutcome::Kind> kinds;
     RequestOutcome outcome;
-    outcome.kind = RequestOutcome::NotRequest;
+    outcome.published = DispatchBatch(board, publisher, one, &kinds);
+    outcome.kind = kinds[0];
     return outcome;
-}
-
-RequestOutcome HandleSignIn(BoardContext &board, const char *line, Connection &connection) {
-    return HandleRequest(board, line, false, connection);
-}
-
-RequestOutcome HandleSignOut(BoardContext &board, const char *line, Connection &connection) {
-    return HandleRequest(board, line, true, connection);
 }

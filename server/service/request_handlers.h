@@ -1,8 +1,13 @@
-// Turning one request line into a change of the board and a reply.
+// Turning request lines into changes of the board and replies.
 #pragma once
+#include <string>
+#include <vector>
+
+#include "server/service/publisher.h"
 
 class Connection;
 struct BoardContext;
+struct UserTable;
 
 struct RequestOutcome {
     enum Kind {
@@ -11,10 +16,35 @@ struct RequestOutcome {
         NoMatch,    // a request naming no user: "1\n\r"
         Matched,    // a user's record was changed
     } kind = Silent;
-    bool page_failed = false; // the board page could not be written
-    bool save_failed = false; // the data file could not be saved: no reply sent
+    // What the publish step did with a Matched request's change (nothing
+    // failed for the other kinds, which publish nothing).
+    PublishResult published;
 };
 
-RequestOutcome DispatchRequest(BoardContext &board, const char *line, Connection &connection);
-RequestOutcome HandleSignIn(BoardContext &board, const char *line, Connection &connection);
-RequestOutcome HandleSignOut(BoardContext &board, const char *line, Connection &connection);
+// One complete request line waiting to be applied, with the connection it
+// came on (which stays open until its reply is sent) and the peer's
+// address.
+struct PendingRequest {
+    std::string line;
+    Connection *connection = nullptr;
+    std::string peer;
+};
+
+// Applies requests that completed together: one reload of the data file
+// (when any of them is a sign-in or sign-out), each request applied in
+// order, then one publication of all their changes. "1\n\r" and "\n\r",
+// which change nothing, are sent as each request is applied; "0\n\r" only
+// once the data file holds the change. kinds (optional) gets each
+// request's kind, in order. Returns what the publication did (nothing
+// failed when nothing changed).
+PublishResult DispatchBatch(BoardContext &board, Publisher &publisher,
+                            const std::vector<PendingRequest> &requests,
+                            std::vector<RequestOutcome::Kind> *kinds = nullptr);
+
+// One request on its own: a batch of one.
+RequestOutcome DispatchRequest(BoardContext &board, Publisher &publisher, const char *line,
+                               Connection &connection);
+
+// The change a request line makes to the table, nothing read, written or
+// sent: Matched with change filled when a record was changed.
+RequestOutcome::Kind ApplyRequest(UserTable &table, const char *line, BoardChange &change);

@@ -4,12 +4,20 @@
 #include <winsock2.h>
 #include <windows.h>
 
-// The window whose client area shows the status line.
-void SetStatusWindow(HWND window);
+class StatusLine {
+  public:
+    // The window whose client area shows the status line.
+    void SetWindow(HWND window) { window_ = window; }
 
-// Copies text (cut to 1023 characters) and has the whole window repainted.
-void SetStatusText(const char *text);
+    // Copies text (cut to 1023 characters) and has the whole window
+    // repainted.
+    void SetStatusText(const char *text);
 
-// The text to paint and its length in characters.
-const char *StatusText();
-int StatusLength();
+    // The text to paint and its length in characters.
+    const char *Text() const { return text_; }
+    int Length() const;
+
+  private:
+    HWND window_ = nullptr;
+    char text_[1024] = "";
+};

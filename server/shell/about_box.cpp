@@ -16,5 +16,5 @@ INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) 
 }
 
 void RunAboutBox(HWND owner) {
-    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutBoxProc, 0);
+    DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_ABOUT), owner, AboutBoxProc, 0);
 }

@@ -10,7 +10,7 @@
 namespace {
 
 char *TargetText(HtmlPart part) {
-    return part == HtmlPart::Header ? g_settings.Header : g_settings.Footer;
+    return part == HtmlPart::Header ? TheServer().settings.Header : TheServer().settings.Footer;
 }
 
 const char *TargetName(HtmlPart part) {
@@ -32,7 +32,7 @@ INT_PTR CALLBACK HtmlEditorProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
         case IDOK: {
             HtmlPart part = static_cast<HtmlPart>(GetWindowLongPtrA(dialog, DWLP_USER));
             // Header and Footer have the same capacity.
-            GetDlgItemTextA(dialog, IDC_HTML_TEXT, TargetText(part), sizeof g_settings.Header);
+            GetDlgItemTextA(dialog, IDC_HTML_TEXT, TargetText(part), sizeof(ServerSettings::Header));
             StoreServerSetting(TargetName(part), TargetText(part));
             EndDialog(dialog, 1);
             break;
@@ -50,6 +50,6 @@ INT_PTR CALLBACK HtmlEditorProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 }
 
 void RunHtmlEditorDialog(HWND owner, HtmlPart part) {
-    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_HTML_EDITOR), owner, HtmlEditorProc,
+    DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_HTML_EDITOR), owner, HtmlEditorProc,
                     reinterpret_cast<LPARAM>(&part));
 }

@@ -45,7 +45,7 @@ int ChooseDataDirectory(char *dir, size_t capacity) {
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = nullptr;
-    dialog.hInstance = g_instance;
+    dialog.hInstance = TheServer().instance;
     dialog.lpstrFile = file;
     dialog.nMaxFile = sizeof file;
     dialog.lpstrTitle = "Directory for TESMAR.DAT";
@@ -58,6 +58,6 @@ int ChooseDataDirectory(char *dir, size_t capacity) {
 
 int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
                  Alerts &alerts, DirectoryChooser chooser) {
-    WindowStartUpHost host(g_main_window, chooser);
+    WindowStartUpHost host(TheServer().main_window, chooser);
     return LoadSettings(store, settings, table, alerts, host);
 }

@@ -14,7 +14,7 @@ using DirectoryChooser = int (*)(char *dir, size_t capacity);
 // directory's TESMAR.DAT; the chosen file's directory is the answer.
 int ChooseDataDirectory(char *dir, size_t capacity);
 
-// LoadSettings with the program's main window (g_main_window, when there
+// LoadSettings with the program's main window (TheServer().main_window, when there
 // is one), the process's current directory and chooser.
 int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
                  Alerts &alerts, DirectoryChooser chooser);

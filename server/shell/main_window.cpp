@@ -20,24 +20,21 @@ void PaintStatusLine(HWND window) {
     HDC dc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
-    DrawTextA(dc, StatusText(), StatusLength(), &client, DT_EXPANDTABS);
+    const StatusLine &status = TheServer().status;
+    DrawTextA(dc, status.Text(), status.Length(), &client, DT_EXPANDTABS);
     EndPaint(window, &paint);
 }
 
-void ServeConnection() {
-    BoardContext board = ServerBoard();
-    RequestOutcome outcome = AcceptConnection(board);
-    BoardWrites writes;
-    writes.saved = !outcome.save_failed;
-    writes.page_written = !outcome.page_failed;
-    ReportBoardWrites(writes);
+void ServeConnection(ServerState &server) {
+    BoardContext board = server.Board();
+    server.ReportPublish(server.listener.AcceptConnection(board, server.publisher));
 }
 
 void RunUsersCommand(HWND window) {
-    if (g_settings.HTMLFile[0] != '\0')
+    if (TheServer().settings.HTMLFile[0] != '\0')
         RunUserManager(window);
     else
-        g_alerts->Ask(kSetOptionsText, nullptr, AlertIcon::Warning, AlertButtons::Ok);
+        TheServer().alerts->Ask(kSetOptionsText, nullptr, AlertIcon::Warning, AlertButtons::Ok);
 }
 
 } // namespace
@@ -59,19 +56,21 @@ HWND CreateMainWindow(HINSTANCE instance) {
     HWND window = CreateWindowExA(0, kMainWindowClass, kMainWindowClass, WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 150, 150, nullptr, nullptr,
                                   instance, nullptr);
-    g_main_window = window;
-    SetStatusWindow(window);
+    ServerState &server = TheServer();
+    server.main_window = window;
+    server.status.SetWindow(window);
     return window;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    ServerState &server = TheServer();
     switch (message) {
     case WM_PAINT:
         PaintStatusLine(window);
         return 0;
     case WM_CLOSE:
         if (CloseAfterDialogs()) return 0;
-        CloseSockets();
+        server.listener.CloseSockets();
         DestroyWindow(window);
         return 0;
     case WM_DESTROY:
@@ -100,10 +99,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         }
         break;
     case MSG_LISTEN:
-        OpenListener(window, g_settings.Port);
+        server.listener.OpenListener(window, server.settings.Port);
         return 0;
     case MSG_ACCEPT:
-        ServeConnection();
+        ServeConnection(server);
         return 0;
     }
     return DefWindowProcA(window, message, wparam, lparam);

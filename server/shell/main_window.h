@@ -13,7 +13,7 @@ extern const char kSetOptionsText[];
 // Returns 0 on failure.
 int RegisterMainWindowClass(HINSTANCE instance);
 
-// Creates the 150 x 150 main window, keeps it in g_main_window and makes it
+// Creates the 150 x 150 main window, keeps it in TheServer().main_window and makes it
 // the status line's window. Returns null on failure.
 HWND CreateMainWindow(HINSTANCE instance);
 

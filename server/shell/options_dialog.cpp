@@ -27,7 +27,7 @@ const char kPortChangedCaption[] = "Options";
 const char kChooserTitle[] = "Name of the Wenlo HTML file";
 
 // Port as it was when the dialog opened, to tell whether OK changed it.
-char g_port_copy[sizeof g_settings.Port];
+char g_port_copy[sizeof(ServerSettings::Port)];
 
 // Lets the administrator pick the page file; the choice goes into the
 // field only, so that Cancel can still drop it.
@@ -40,7 +40,7 @@ void ChooseHtmlFile(HWND dialog) {
     // Owned by Options, which it disables while it runs: Options cannot
     // end, nor open a second chooser, under it.
     chooser.hwndOwner = dialog;
-    chooser.hInstance = g_instance;
+    chooser.hInstance = TheServer().instance;
     chooser.lpstrFile = path;
     chooser.nMaxFile = sizeof path;
     chooser.lpstrTitle = kChooserTitle;
@@ -49,23 +49,25 @@ void ChooseHtmlFile(HWND dialog) {
 }
 
 void ConfirmOptions(HWND dialog) {
-    GetDlgItemTextA(dialog, IDC_OPTIONS_PORT, g_settings.Port, sizeof g_settings.Port);
-    GetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, g_settings.HTMLFile,
-                    sizeof g_settings.HTMLFile);
+    ServerSettings &settings = TheServer().settings;
+    Alerts &alerts = *TheServer().alerts;
+    GetDlgItemTextA(dialog, IDC_OPTIONS_PORT, settings.Port, sizeof settings.Port);
+    GetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, settings.HTMLFile,
+                    sizeof settings.HTMLFile);
     if (IsDlgButtonChecked(dialog, IDC_OPTIONS_HISTORY) == BST_CHECKED) {
-        CopyCut(g_settings.History, "TRUE");
-        g_settings.history_flag = true;
+        CopyCut(settings.History, "TRUE");
+        settings.history_flag = true;
     } else {
-        CopyCut(g_settings.History, "FALSE");
-        g_settings.history_flag = false;
+        CopyCut(settings.History, "FALSE");
+        settings.history_flag = false;
     }
-    int stored = WriteSetting(kServerStore, "Port", g_settings.Port);
-    stored &= WriteSetting(kServerStore, "HTMLFile", g_settings.HTMLFile);
-    stored &= WriteSetting(kServerStore, "History", g_settings.History);
+    int stored = WriteSetting(kServerStore, "Port", settings.Port);
+    stored &= WriteSetting(kServerStore, "HTMLFile", settings.HTMLFile);
+    stored &= WriteSetting(kServerStore, "History", settings.History);
     if (!stored)
-        g_alerts->Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning, AlertButtons::Ok);
-    if (std::strcmp(g_settings.Port, g_port_copy) != 0)
-        g_alerts->Ask(kPortChangedText, kPortChangedCaption, AlertIcon::Warning, AlertButtons::Ok);
+        alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning, AlertButtons::Ok);
+    if (std::strcmp(settings.Port, g_port_copy) != 0)
+        alerts.Ask(kPortChangedText, kPortChangedCaption, AlertIcon::Warning, AlertButtons::Ok);
 }
 
 } // namespace
@@ -73,18 +75,19 @@ void ConfirmOptions(HWND dialog) {
 int StoreServerSetting(const char *name, const char *text) {
     int stored = WriteSetting(kServerStore, name, text);
     if (!stored)
-        g_alerts->Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning, AlertButtons::Ok);
+        TheServer().alerts->Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
+                                AlertButtons::Ok);
     return stored;
 }
 
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        CopyCut(g_port_copy, g_settings.Port);
-        SetDlgItemTextA(dialog, IDC_OPTIONS_PORT, g_settings.Port);
-        SetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, g_settings.HTMLFile);
+        CopyCut(g_port_copy, TheServer().settings.Port);
+        SetDlgItemTextA(dialog, IDC_OPTIONS_PORT, TheServer().settings.Port);
+        SetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, TheServer().settings.HTMLFile);
         CheckDlgButton(dialog, IDC_OPTIONS_HISTORY,
-                       g_settings.history_flag ? BST_CHECKED : BST_UNCHECKED);
+                       TheServer().settings.history_flag ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
@@ -114,5 +117,6 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPA
 }
 
 void RunOptionsDialog(HWND owner) {
-    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_OPTIONS), owner, OptionsDialogProc, 0);
+    DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_OPTIONS), owner, OptionsDialogProc,
+                    0);
 }

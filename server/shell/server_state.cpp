@@ -3,33 +3,39 @@
 #include "common/alerts_win32.h"
 #include "common/clock.h"
 #include "common/fixed_text.h"
-#include "server/service/status_line.h"
-
-HINSTANCE g_instance = nullptr;
-HWND g_main_window = nullptr;
-ServerSettings g_settings = {};
-UserTable g_table = {};
 
 namespace {
 MessageBoxAlerts message_boxes;
 }
 
-Alerts *g_alerts = &message_boxes;
+ServerState &TheServer() {
+    static ServerState server;
+    static bool ready = (server.alerts = &message_boxes, true);
+    (void)ready;
+    return server;
+}
 
-BoardContext ServerBoard() { return BoardContext{g_table, g_settings, *g_alerts, SystemClock()}; }
+BoardContext ServerState::Board() { return BoardContext{table, settings, *alerts, SystemClock()}; }
 
-void ReportBoardWrites(const BoardWrites &writes) {
+PublishResult ServerState::PublishEdit(const BoardChange &change) {
+    BoardContext board = Board();
+    PublishResult result = publisher.Publish(board, {change}, {});
+    ReportPublish(result);
+    return result;
+}
+
+void ServerState::ReportPublish(const PublishResult &result) {
     char text[1024] = "";
-    if (!writes.page_written) {
+    if (result.page_failed) {
         AppendCut(text, "Cannot write the page ");
-        AppendCut(text, g_settings.HTMLFile);
+        AppendCut(text, settings.HTMLFile);
     }
-    if (!writes.saved) {
+    if (result.save_failed) {
         char path[400];
-        BuildDataFilePath(g_settings, path, sizeof path);
+        BuildDataFilePath(settings, path, sizeof path);
         if (text[0]) AppendCut(text, "\r\n");
         AppendCut(text, "Cannot save ");
         AppendCut(text, path);
     }
-    if (text[0]) SetStatusText(text);
+    if (text[0]) status.SetStatusText(text);
 }

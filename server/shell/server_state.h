@@ -1,5 +1,7 @@
-// The server program's one instance of everything: its settings, its board,
-// its window. Windows only.
+// The server program's one instance of everything: its window, settings,
+// board, connections, status line, alerts and the publisher of the board.
+// The window and dialog procedures reach it through TheServer(). Windows
+// only.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -7,19 +9,38 @@
 #include "common/alerts.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
+#include "server/service/listener.h"
+#include "server/service/publisher.h"
+#include "server/service/status_line.h"
 
-extern HINSTANCE g_instance;
-extern HWND g_main_window;
-extern ServerSettings g_settings;
-extern UserTable g_table;
-// Every message box of the server goes through here (tests put a recorder
-// in its place).
-extern Alerts *g_alerts;
+struct ServerState {
+    ServerState() = default;
+    ServerState(const ServerState &) = delete;
+    ServerState &operator=(const ServerState &) = delete;
 
-// The board as the table operations and request handlers take it.
-BoardContext ServerBoard();
+    HINSTANCE instance = nullptr;
+    HWND main_window = nullptr;
+    ServerSettings settings = {};
+    UserTable table = {};
+    // Every message box of the server goes through here (tests put a
+    // recorder in its place).
+    Alerts *alerts = nullptr;
+    StatusLine status;
+    Publisher publisher;
+    Listener listener{status};
 
-// Tells the administrator on the status line that a change reached the data
-// file or the page only partly ("Cannot save <path>", "Cannot write the
-// page <path>").
-void ReportBoardWrites(const BoardWrites &writes);
+    // The board as the table operations and request handlers take it.
+    BoardContext Board();
+
+    // Publishes an edit of the administrator and says on the status line
+    // what failed of it.
+    PublishResult PublishEdit(const BoardChange &change);
+
+    // Tells the administrator on the status line that a change reached the
+    // data file or the page only partly ("Cannot save <path>", "Cannot
+    // write the page <path>"); says nothing when nothing failed.
+    void ReportPublish(const PublishResult &result);
+};
+
+// The one server the program runs.
+ServerState &TheServer();

@@ -13,23 +13,25 @@
 #include "server/shell/server_state.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    g_instance = instance;
+    ServerState &server = TheServer();
+    server.instance = instance;
     if (!RegisterMainWindowClass(instance)) return 0;
     HWND window = CreateMainWindow(instance);
     if (!window) return 0;
     ShowWindow(window, show);
     UpdateWindow(window);
 
-    if (!LoadSettings(kServerStore, g_settings, g_table, *g_alerts, ChooseDataDirectory)) {
+    if (!LoadSettings(kServerStore, server.settings, server.table, *server.alerts,
+                      ChooseDataDirectory)) {
         // The window was closed during the first-run questions.
         if (IsWindow(window)) DestroyWindow(window);
         return 0;
     }
-    RemoveLeftSaves(g_settings);
-    if (!LoadBoardAtStartUp(g_table, g_settings)) {
-        BoardWrites writes;
-        writes.saved = false;
-        ReportBoardWrites(writes);
+    RemoveLeftSaves(server.settings);
+    if (!LoadBoardAtStartUp(server.table, server.settings)) {
+        PublishResult result;
+        result.save_failed = true;
+        server.ReportPublish(result);
     }
     StartDailyReset(window);
 

@@ -1,7 +1,7 @@
 // The User Manager: the list of users on the board, with Add, Edit and
-// Delete. Every change goes to the board at once (AddUser, RenameUser save
-// the data file and rewrite the page); the list then shows the board's
-// names again. OK is the only way out.
+// Delete. Every change goes to the board at once (AddUser or RenameUser,
+// then the data file and the page are published); the list then shows the
+// board's names again. OK is the only way out.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -9,6 +9,7 @@
 
 #include "common/fixed_text.h"
 #include "common/user_name_dialog.h"
+#include "server/board/board_change.h"
 #include "server/board/board_file.h"
 #include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
@@ -24,8 +25,8 @@ constexpr size_t kBoardNameSize = sizeof(UserRecord::name);
 
 int BoardCount(const char *name) {
     int found = 0;
-    for (uint32_t i = 0; i < g_table.count && i < kMaxUsers; ++i)
-        if (CompareNamesExact(g_table.slots[i].name, name) == 0)
+    for (uint32_t i = 0; i < TheServer().table.count && i < kMaxUsers; ++i)
+        if (CompareNamesExact(TheServer().table.slots[i].name, name) == 0)
             ++found;
     return found;
 }
@@ -92,9 +93,11 @@ int SelectedName(HWND list, char *name, size_t size) {
 }
 
 void FillList(HWND list) {
-    LoadBoard(g_table, g_settings);
-    for (uint32_t i = 0; i < g_table.count && i < kMaxUsers; ++i) {
-        const char *name = g_table.slots[i].name;
+    ServerState &server = TheServer();
+    BoardContext board = server.Board();
+    server.publisher.Reload(board);
+    for (uint32_t i = 0; i < server.table.count && i < kMaxUsers; ++i) {
+        const char *name = server.table.slots[i].name;
         if (name[0] != '\0')
             SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
                          reinterpret_cast<LPARAM>(name));
@@ -103,14 +106,14 @@ void FillList(HWND list) {
 
 void AddEntry(HWND dialog, HWND list) {
     g_user_name_buffer[0] = '\0';
-    RunUserNameDialog(g_instance, dialog, g_user_name_buffer);
+    RunUserNameDialog(TheServer().instance, dialog, g_user_name_buffer);
     if (ClosingWithDialogs()) return;
     char name[kBoardNameSize];
     CopyCut(name, g_user_name_buffer);
-    BoardContext board = ServerBoard();
-    BoardWrites writes;
-    int added = AddUser(board, g_user_name_buffer, &writes);
-    ReportBoardWrites(writes);
+    BoardContext board = TheServer().Board();
+    BoardChange change;
+    int added = AddUser(board, g_user_name_buffer, &change);
+    if (added) TheServer().PublishEdit(change);
     if (added) {
         int index = MatchBoard(list, name);
         if (index >= 0)
@@ -123,14 +126,14 @@ void EditEntry(HWND dialog, HWND list) {
     if (!SelectedName(list, old_name, sizeof old_name))
         return;
     CopyCut(g_user_name_buffer, old_name);
-    RunUserNameDialog(g_instance, dialog, g_user_name_buffer);
+    RunUserNameDialog(TheServer().instance, dialog, g_user_name_buffer);
     if (ClosingWithDialogs()) return;
     char new_name[kBoardNameSize];
     CopyCut(new_name, g_user_name_buffer);
-    BoardContext board = ServerBoard();
-    BoardWrites writes;
-    int renamed = RenameUser(board, old_name, g_user_name_buffer, &writes);
-    ReportBoardWrites(writes);
+    BoardContext board = TheServer().Board();
+    BoardChange change;
+    int renamed = RenameUser(board, old_name, g_user_name_buffer, &change);
+    if (renamed) TheServer().PublishEdit(change);
     if (renamed) {
         MatchBoard(list, old_name);
         int index = MatchBoard(list, new_name);
@@ -146,14 +149,14 @@ void DeleteEntry(HWND list) {
     char question[sizeof "Delete user: " + kBoardNameSize];
     CopyCut(question, "Delete user: ");
     AppendCut(question, name);
-    if (g_alerts->Ask(question, "Tesmar Delete User", AlertIcon::Question, AlertButtons::YesNo) !=
+    if (TheServer().alerts->Ask(question, "Tesmar Delete User", AlertIcon::Question, AlertButtons::YesNo) !=
             AlertAnswer::Yes ||
         ClosingWithDialogs())
         return;
-    BoardContext board = ServerBoard();
-    BoardWrites writes;
-    int deleted = RenameUser(board, name, "", &writes);
-    ReportBoardWrites(writes);
+    BoardContext board = TheServer().Board();
+    BoardChange change;
+    int deleted = RenameUser(board, name, "", &change);
+    if (deleted) TheServer().PublishEdit(change);
     if (deleted)
         MatchBoard(list, name);
 }
@@ -194,5 +197,6 @@ INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARA
 }
 
 void RunUserManager(HWND owner) {
-    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_USER_MANAGER), owner, UserManagerProc, 0);
+    DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_USER_MANAGER), owner,
+                    UserManagerProc, 0);
 }

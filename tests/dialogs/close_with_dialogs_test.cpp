@@ -20,13 +20,13 @@ class CloseWithDialogs : public DialogTest {};
 
 TEST_F(CloseWithDialogs, TheOpenDialogsEndFirstAndNothingIsWrittenAfterwards) {
     SeedBoard({"Ann"});
-    ASSERT_TRUE(DeleteFileA(g_settings.HTMLFile));
+    ASSERT_TRUE(DeleteFileA(TheServer().settings.HTMLFile));
     const std::string board = DataFile();
     WNDCLASSA known;
-    if (!GetClassInfoA(g_instance, kMainWindowClass, &known)) {
-        ASSERT_TRUE(RegisterMainWindowClass(g_instance));
+    if (!GetClassInfoA(TheServer().instance, kMainWindowClass, &known)) {
+        ASSERT_TRUE(RegisterMainWindowClass(TheServer().instance));
     }
-    HWND window = CreateMainWindow(g_instance);
+    HWND window = CreateMainWindow(TheServer().instance);
     ASSERT_NE(window, nullptr);
 
     DialogScript script;
@@ -50,8 +50,8 @@ TEST_F(CloseWithDialogs, TheOpenDialogsEndFirstAndNothingIsWrittenAfterwards) {
     }
     EXPECT_TRUE(quit);
     EXPECT_FALSE(IsWindow(window));
-    g_main_window = nullptr;
-    SetStatusWindow(nullptr);
+    TheServer().main_window = nullptr;
+    TheServer().status.SetWindow(nullptr);
 
     EXPECT_EQ(Page(), "<missing>");
     EXPECT_EQ(DataFile(), board);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "server/board/board_change.h"
 #include "common/fixed_text.h"
 #include "server/board/board_file.h"
 #include "server/board/user_table.h"
@@ -26,19 +27,19 @@ void DialogTest::SetUp() {
           std::to_string(++g_test_number);
     CreateDirectoryA(dir.c_str(), nullptr);
 
-    std::memset(&g_settings, 0, sizeof g_settings);
-    CopyCut(g_settings.WorkingDir, dir.c_str());
-    CopyCut(g_settings.Port, "223");
-    CopyCut(g_settings.HTMLFile, (dir + "\\board.html").c_str());
-    CopyCut(g_settings.Header, kDefaultHeader);
-    CopyCut(g_settings.Footer, kDefaultFooter);
-    CopyCut(g_settings.History, "TRUE");
-    g_settings.history_flag = true;
-    ClearTable(g_table);
-    ASSERT_EQ(SaveBoard(g_table, g_settings), 1);
+    std::memset(&TheServer().settings, 0, sizeof TheServer().settings);
+    CopyCut(TheServer().settings.WorkingDir, dir.c_str());
+    CopyCut(TheServer().settings.Port, "223");
+    CopyCut(TheServer().settings.HTMLFile, (dir + "\\board.html").c_str());
+    CopyCut(TheServer().settings.Header, kDefaultHeader);
+    CopyCut(TheServer().settings.Footer, kDefaultFooter);
+    CopyCut(TheServer().settings.History, "TRUE");
+    TheServer().settings.history_flag = true;
+    ClearTable(TheServer().table);
+    ASSERT_EQ(SaveBoard(TheServer().table, TheServer().settings), 1);
 
-    saved_alerts_ = g_alerts;
-    g_alerts = &alerts;
+    saved_alerts_ = TheServer().alerts;
+    TheServer().alerts = &alerts;
 
     sandbox_ = "Software\\TesmarDialogTests\\" + std::to_string(GetCurrentProcessId());
     Redirect(KEY_ALL_ACCESS);
@@ -79,10 +80,10 @@ void DialogTest::MakeStoreReadOnly() {
 void DialogTest::TearDown() {
     Unredirect();
     RegDeleteTreeA(HKEY_CURRENT_USER, sandbox_.c_str());
-    g_alerts = saved_alerts_;
+    TheServer().alerts = saved_alerts_;
 
     char path[400];
-    BuildDataFilePath(g_settings, path, sizeof path);
+    BuildDataFilePath(TheServer().settings, path, sizeof path);
     DeleteFileA(path);
     DeleteFileA((dir + "\\board.html").c_str());
     DeleteFileA((dir + "\\chosen.html").c_str());
@@ -91,21 +92,24 @@ void DialogTest::TearDown() {
 }
 
 void DialogTest::SeedBoard(const std::vector<std::string> &names) {
-    BoardContext board = ServerBoard();
-    for (const std::string &name : names)
-        ASSERT_EQ(AddUser(board, name.c_str()), 1) << name;
+    BoardContext board = TheServer().Board();
+    for (const std::string &name : names) {
+        BoardChange change;
+        ASSERT_EQ(AddUser(board, name.c_str(), &change), 1) << name;
+        TheServer().PublishEdit(change);
+    }
 }
 
 std::vector<std::string> DialogTest::BoardNames() const {
     std::vector<std::string> names;
-    for (uint32_t i = 0; i < g_table.count; ++i)
-        names.push_back(g_table.slots[i].name);
+    for (uint32_t i = 0; i < TheServer().table.count; ++i)
+        names.push_back(TheServer().table.slots[i].name);
     return names;
 }
 
 std::string DialogTest::DataFile() const { return ReadWholeFile(dir + "\\tesmar.dat"); }
 
-std::string DialogTest::Page() const { return ReadWholeFile(g_settings.HTMLFile); }
+std::string DialogTest::Page() const { return ReadWholeFile(TheServer().settings.HTMLFile); }
 
 std::string DialogTest::Stored(const char *name) const {
     HKEY key;

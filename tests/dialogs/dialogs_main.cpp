@@ -7,7 +7,7 @@
 #include "server/shell/server_state.h"
 
 int main(int argc, char **argv) {
-    g_instance = GetModuleHandleA(nullptr);
+    TheServer().instance = GetModuleHandleA(nullptr);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

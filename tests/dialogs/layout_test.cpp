@@ -88,7 +88,7 @@ TEST(DialogLayout, TemplatesHaveTheirControlsTextsPlacesAndStyles) {
     for (const Layout &layout : Layouts()) {
         SCOPED_TRACE(layout.caption);
         HWND dialog =
-            CreateDialogParamA(g_instance, MAKEINTRESOURCEA(layout.resource), nullptr, Inert, 0);
+            CreateDialogParamA(TheServer().instance, MAKEINTRESOURCEA(layout.resource), nullptr, Inert, 0);
         ASSERT_NE(dialog, nullptr);
         char caption[64] = "";
         GetWindowTextA(dialog, caption, sizeof caption);

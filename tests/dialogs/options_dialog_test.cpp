@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "server/board/board_change.h"
 #include "common/fixed_text.h"
 #include "server/board/user_table.h"
 #include "server/shell/admin_dialog_procs.h"
@@ -48,18 +49,18 @@ TEST_F(OptionsDialogTest, ShowsTheSettingsAndStoresAllThreeOnOkWithoutPortMessag
     EXPECT_EQ(shown_file, dir + "\\board.html");
     EXPECT_EQ(history, static_cast<UINT>(BST_CHECKED));
 
-    EXPECT_STREQ(g_settings.HTMLFile, "C:\\Inetpub\\board.htm");
+    EXPECT_STREQ(TheServer().settings.HTMLFile, "C:\\Inetpub\\board.htm");
     EXPECT_EQ(Stored("Port"), "223");
     EXPECT_EQ(Stored("HTMLFile"), "C:\\Inetpub\\board.htm");
     // A server whose History was TRUE stores TRUE again.
     EXPECT_EQ(Stored("History"), "TRUE");
-    EXPECT_TRUE(g_settings.history_flag);
+    EXPECT_TRUE(TheServer().settings.history_flag);
     EXPECT_TRUE(alerts.asked.empty());
 }
 
 TEST_F(OptionsDialogTest, PortTextThatDiffersOnlyInFormBringsTheRestartMessage) {
     Confirm([](HWND dialog) { SetText(dialog, IDC_OPTIONS_PORT, "0223"); }, IDOK);
-    EXPECT_STREQ(g_settings.Port, "0223");
+    EXPECT_STREQ(TheServer().settings.Port, "0223");
     EXPECT_EQ(Stored("Port"), "0223");
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kPortMessage);
@@ -73,8 +74,8 @@ TEST_F(OptionsDialogTest, PortTextThatDiffersOnlyInFormBringsTheRestartMessage) 
 }
 
 TEST_F(OptionsDialogTest, OkStoresAsTypedCutToTheFieldsAndFalseWithoutHistory) {
-    CopyCut(g_settings.History, "");
-    g_settings.history_flag = false;
+    CopyCut(TheServer().settings.History, "");
+    TheServer().settings.history_flag = false;
     std::string long_path(400, 'p');
     Confirm(
         [&](HWND dialog) {
@@ -82,13 +83,13 @@ TEST_F(OptionsDialogTest, OkStoresAsTypedCutToTheFieldsAndFalseWithoutHistory) {
             SetText(dialog, IDC_OPTIONS_HTML_FILE, long_path.c_str());
         },
         IDOK);
-    EXPECT_STREQ(g_settings.Port, "not a port ");
+    EXPECT_STREQ(TheServer().settings.Port, "not a port ");
     EXPECT_EQ(Stored("Port"), "not a port ");
-    EXPECT_EQ(std::string(g_settings.HTMLFile), long_path.substr(0, 349));
+    EXPECT_EQ(std::string(TheServer().settings.HTMLFile), long_path.substr(0, 349));
     EXPECT_EQ(Stored("HTMLFile"), long_path.substr(0, 349));
     EXPECT_EQ(Stored("History"), "FALSE");
-    EXPECT_STREQ(g_settings.History, "FALSE");
-    EXPECT_FALSE(g_settings.history_flag);
+    EXPECT_STREQ(TheServer().settings.History, "FALSE");
+    EXPECT_FALSE(TheServer().settings.history_flag);
 }
 
 TEST_F(OptionsDialogTest, CancelStoresNothing) {
@@ -98,8 +99,8 @@ TEST_F(OptionsDialogTest, CancelStoresNothing) {
             SetText(dialog, IDC_OPTIONS_HTML_FILE, "C:\\elsewhere.htm");
         },
         IDCANCEL);
-    EXPECT_STREQ(g_settings.Port, "223");
-    EXPECT_EQ(std::string(g_settings.HTMLFile), dir + "\\board.html");
+    EXPECT_STREQ(TheServer().settings.Port, "223");
+    EXPECT_EQ(std::string(TheServer().settings.HTMLFile), dir + "\\board.html");
     EXPECT_EQ(Stored("Port"), "<missing>");
     EXPECT_EQ(Stored("HTMLFile"), "<missing>");
     EXPECT_EQ(Stored("History"), "<missing>");
@@ -109,7 +110,7 @@ TEST_F(OptionsDialogTest, CancelStoresNothing) {
 TEST_F(OptionsDialogTest, SettingsTheStoreRefusesAreSaidOnceAndHoldInMemory) {
     MakeStoreReadOnly();
     Confirm([](HWND dialog) { SetText(dialog, IDC_OPTIONS_PORT, "224"); }, IDOK);
-    EXPECT_STREQ(g_settings.Port, "224");
+    EXPECT_STREQ(TheServer().settings.Port, "224");
     EXPECT_EQ(Stored("Port"), "<missing>");
     ASSERT_EQ(alerts.asked.size(), 2u);
     EXPECT_EQ(alerts.asked[0].text, kStoreFailedText);
@@ -128,7 +129,7 @@ TEST_F(OptionsDialogTest, SettingsTheStoreRefusesAreSaidOnceAndHoldInMemory) {
               })
         .Then(kOptions, [](HWND dialog) { Press(dialog, IDCANCEL); });
     EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
-    EXPECT_STREQ(g_settings.Footer, "</body>");
+    EXPECT_STREQ(TheServer().settings.Footer, "</body>");
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kStoreFailedText);
 }
@@ -155,16 +156,18 @@ TEST_F(OptionsDialogTest, HeaderIsStoredAtOnceButReachesThePageWithTheNextBoardC
         .Then(kOptions, [](HWND dialog) { Press(dialog, IDCANCEL); });
     EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
 
-    EXPECT_STREQ(g_settings.Header, typed);
+    EXPECT_STREQ(TheServer().settings.Header, typed);
     EXPECT_EQ(Stored("Header"), typed);
-    EXPECT_STREQ(g_settings.Footer, kDefaultFooter);
+    EXPECT_STREQ(TheServer().settings.Footer, kDefaultFooter);
     EXPECT_EQ(Stored("Footer"), "<missing>");
     // Cancel in Options does not take back what the editor stored.
     EXPECT_EQ(Stored("Port"), "<missing>");
     EXPECT_EQ(Page(), page_before);
 
-    BoardContext board = ServerBoard();
-    ASSERT_EQ(AddUser(board, "Bob"), 1);
+    BoardContext board = TheServer().Board();
+    BoardChange change;
+    ASSERT_EQ(AddUser(board, "Bob", &change), 1);
+    TheServer().PublishEdit(change);
     EXPECT_NE(Page().find(typed), std::string::npos);
 }
 
@@ -179,7 +182,7 @@ TEST_F(OptionsDialogTest, FooterTextIsCutTo999Characters) {
               })
         .Then(kOptions, [](HWND dialog) { Press(dialog, IDOK); });
     EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
-    EXPECT_EQ(std::string(g_settings.Footer), typed.substr(0, 999));
+    EXPECT_EQ(std::string(TheServer().settings.Footer), typed.substr(0, 999));
     EXPECT_EQ(Stored("Footer"), typed.substr(0, 999));
 }
 
@@ -197,7 +200,7 @@ void ChooseInFileDialog(HWND chooser, const std::string &path) {
 
 TEST_F(OptionsDialogTest, ChosenPageFileGoesIntoTheFieldOnlyUntilOk) {
     const char kChooser[] = "Name of the Wenlo HTML file";
-    const std::string original = g_settings.HTMLFile;
+    const std::string original = TheServer().settings.HTMLFile;
     const std::string chosen = dir + "\\chosen.html";
     std::string field_after_cancel, field_after_choice, settings_during_choice;
     DialogScript script;
@@ -212,7 +215,7 @@ TEST_F(OptionsDialogTest, ChosenPageFileGoesIntoTheFieldOnlyUntilOk) {
         .Then(kOptions,
               [&](HWND dialog) {
                   field_after_choice = GetText(dialog, IDC_OPTIONS_HTML_FILE);
-                  settings_during_choice = g_settings.HTMLFile;
+                  settings_during_choice = TheServer().settings.HTMLFile;
                   Press(dialog, IDCANCEL);
               });
     EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
@@ -220,7 +223,7 @@ TEST_F(OptionsDialogTest, ChosenPageFileGoesIntoTheFieldOnlyUntilOk) {
     EXPECT_EQ(field_after_choice, chosen);
     EXPECT_EQ(settings_during_choice, original);
     // Cancel in Options drops the choice.
-    EXPECT_EQ(std::string(g_settings.HTMLFile), original);
+    EXPECT_EQ(std::string(TheServer().settings.HTMLFile), original);
     EXPECT_EQ(Stored("HTMLFile"), "<missing>");
 
     DialogScript keep;
@@ -228,7 +231,7 @@ TEST_F(OptionsDialogTest, ChosenPageFileGoesIntoTheFieldOnlyUntilOk) {
         .Then(kChooser, [&](HWND chooser) { ChooseInFileDialog(chooser, chosen); })
         .Then(kOptions, [](HWND dialog) { Press(dialog, IDOK); });
     EXPECT_EQ(keep.Run([] { RunOptionsDialog(nullptr); }), keep.size());
-    EXPECT_EQ(std::string(g_settings.HTMLFile), chosen);
+    EXPECT_EQ(std::string(TheServer().settings.HTMLFile), chosen);
     EXPECT_EQ(Stored("HTMLFile"), chosen);
 }
 

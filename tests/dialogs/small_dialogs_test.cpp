@@ -25,7 +25,7 @@ TEST(UserNameDialog, OkStoresTheTextCutTo29AndCancelKeepsTheBuffer) {
         Press(dialog, IDOK);
     });
     INT_PTR result = 0;
-    EXPECT_EQ(script.Run([&] { result = RunUserNameDialog(g_instance, nullptr, name); }), 1u);
+    EXPECT_EQ(script.Run([&] { result = RunUserNameDialog(TheServer().instance, nullptr, name); }), 1u);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(shown, "Ann");
     EXPECT_EQ(std::string(name), typed.substr(0, 29));
@@ -35,7 +35,7 @@ TEST(UserNameDialog, OkStoresTheTextCutTo29AndCancelKeepsTheBuffer) {
         SetText(dialog, IDC_USER_NAME_EDIT, "Bob");
         Press(dialog, IDCANCEL);
     });
-    EXPECT_EQ(cancel.Run([&] { result = RunUserNameDialog(g_instance, nullptr, name); }), 1u);
+    EXPECT_EQ(cancel.Run([&] { result = RunUserNameDialog(TheServer().instance, nullptr, name); }), 1u);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(std::string(name), typed.substr(0, 29));
 }
@@ -64,7 +64,7 @@ TEST(AboutBox, OnlyOkEndsItWithResultZero) {
               });
     INT_PTR result = -1;
     EXPECT_EQ(script.Run([&] {
-        result = DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0);
+        result = DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0);
     }),
               2u);
     EXPECT_EQ(result, 0);

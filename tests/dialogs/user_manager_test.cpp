@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "server/board/board_change.h"
 #include "server/board/user_table.h"
 #include "tests/doubles/recording_connection.h"
 #include "server/service/request_handlers.h"
@@ -69,10 +70,12 @@ TEST_F(UserManagerTest, OpensWithTheDataFileAndAddsEditsAndDeletes) {
     SeedBoard({"Carol", "Ann"});
     // A user added to the data file behind the server's back is listed:
     // the list is read from the file when the manager opens.
-    BoardContext board = ServerBoard();
-    ASSERT_EQ(AddUser(board, "Dave"), 1);
-    ClearTable(g_table);
-    g_table.count = 3;
+    BoardContext board = TheServer().Board();
+    BoardChange change;
+    ASSERT_EQ(AddUser(board, "Dave", &change), 1);
+    TheServer().PublishEdit(change);
+    ClearTable(TheServer().table);
+    TheServer().table.count = 3;
 
     Names opened, added, edited, kept, deleted;
     DialogScript script;
@@ -225,8 +228,8 @@ TEST_F(UserManagerTest, RequestServedWhileOpenIsKeptByTheNextAdd) {
     DialogScript script;
     // A sign-out arriving between two of the manager's messages.
     script.Then(kManager, [&](HWND) {
-        BoardContext board = ServerBoard();
-        DispatchRequest(board, "#oBob-10:15-Lunch-11:30\n\r", connection);
+        BoardContext board = TheServer().Board();
+        DispatchRequest(board, TheServer().publisher, "#oBob-10:15-Lunch-11:30\n\r", connection);
     });
     Add(script, "Cy");
     Play(script);

@@ -18,13 +18,13 @@ class FailedSave : public ServingTest {
         ServingTest::SetUp();
         board_dir = MakeDirectory("board");
         data_file = board_dir + "\\tesmar.dat";
-        CopyCut(g_settings.WorkingDir, board_dir.c_str());
-        CopyCut(g_settings.HTMLFile, (board_dir + "\\board.htm").c_str());
+        CopyCut(TheServer().settings.WorkingDir, board_dir.c_str());
+        CopyCut(TheServer().settings.HTMLFile, (board_dir + "\\board.htm").c_str());
         WriteFile(data_file, kBoard);
-        LoadBoard(g_table, g_settings);
-        SortAndCompact(g_table);
-        OpenListener(g_main_window, "0");
-        ASSERT_NE(ListeningPort(), 0) << StatusText();
+        LoadBoard(TheServer().table, TheServer().settings);
+        SortAndCompact(TheServer().table);
+        TheServer().listener.OpenListener(TheServer().main_window, "0");
+        ASSERT_NE(TheServer().listener.ListeningPort(), 0) << TheServer().status.Text();
     }
 
     // Sends one request, serves it as the main window does on MSG_ACCEPT,
@@ -77,7 +77,7 @@ TEST_F(FailedSave, IsShownOnTheStatusLineAndNeverAnsweredDone) {
     ASSERT_TRUE(CreateDirectoryA(data_file.c_str(), nullptr));
 
     EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "");
-    EXPECT_EQ(std::string(StatusText()), "Cannot save " + data_file);
+    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot save " + data_file);
     // Nothing on disk was touched: the directory is still empty and no
     // temporary file was left.
     EXPECT_EQ(ReadFile(kept), kBoard);
@@ -100,19 +100,19 @@ TEST_F(FailedSave, AHeldDataFileIsNotAnsweredDoneAndIsLeftWhole) {
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "");
     CloseHandle(reader);
-    EXPECT_EQ(std::string(StatusText()), "Cannot save " + data_file);
+    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot save " + data_file);
     EXPECT_EQ(ReadFile(data_file), kBoard);
     EXPECT_EQ(CountFiles(board_dir + "\\*.tmp"), 0);
 }
 
 TEST_F(FailedSave, AHeldPageIsWrittenInPlace) {
-    std::string page = g_settings.HTMLFile;
+    std::string page = TheServer().settings.HTMLFile;
     WriteFile(page, "an older page, longer than nothing");
     HANDLE reader = Hold(page);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "0\n\r");
     CloseHandle(reader);
-    EXPECT_EQ(std::string(StatusText()), "");
+    EXPECT_EQ(std::string(TheServer().status.Text()), "");
     std::string written = ReadFile(page);
     EXPECT_EQ(written.rfind("<HTML>", 0), 0u) << written;
     EXPECT_NE(written.find("Lunch"), std::string::npos) << written;

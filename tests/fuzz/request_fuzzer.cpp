@@ -84,10 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FixedClock clock{ClockTime{9, 30, 0}};
     BoardContext board{table, settings, alerts, clock};
     RecordingConnection connection;
-    RequestOutcome outcome = DispatchRequest(board, framer.Line(), connection);
+    Publisher publisher;
+    RequestOutcome outcome = DispatchRequest(board, publisher, framer.Line(), connection);
 
     // At most one reply, the one the outcome names.
-    FUZZ_CHECK(!outcome.save_failed && !outcome.page_failed);
+    FUZZ_CHECK(!outcome.published.Failed());
     switch (outcome.kind) {
     case RequestOutcome::Silent: FUZZ_CHECK(connection.sends.empty()); break;
     case RequestOutcome::NotRequest: FUZZ_CHECK(connection.Sent() == kReplyNotRequest); break;

@@ -48,7 +48,7 @@ class RequestTest : public ::testing::Test {
 
     RequestOutcome Dispatch(const std::string &line) {
         connection_.sends.clear();
-        return DispatchRequest(context_, line.c_str(), connection_);
+        return DispatchRequest(context_, publisher_, line.c_str(), connection_);
     }
     std::string Reply() const {
         std::string all;
@@ -64,6 +64,7 @@ class RequestTest : public ::testing::Test {
     AlertsRecorder alerts_;
     FixedClock clock_;
     BoardContext context_{table_, settings_, alerts_, clock_};
+    Publisher publisher_;
     RecordingConnection connection_;
 };
 
@@ -225,32 +226,69 @@ TEST_F(RequestTest, TheReplyComesAfterThePageAndTheDataFile) {
 
 TEST_F(RequestTest, AFailedSaveGetsNoReplyAndAFailedPageIsReported) {
     Board("Ann-1- -8:00- -\r\n");
-    // The data file's folder is gone: the change is kept in memory and on
-    // the page, but not reported as done.
+    ASSERT_EQ(RequestOutcome::Matched, Dispatch("#iAnn-8:30").kind);
+    const std::string page = ReadFile(dir_ / "board.htm");
+    // The data file's folder is gone: the change is kept in memory only,
+    // neither on the page nor reported as done.
     SetDir(dir_ / "gone");
     RequestOutcome outcome = Dispatch("#oAnn-9-Zanzibar-10");
     EXPECT_EQ(RequestOutcome::Matched, outcome.kind);
-    EXPECT_TRUE(outcome.save_failed);
-    EXPECT_FALSE(outcome.page_failed);
+    EXPECT_TRUE(outcome.published.save_failed);
+    EXPECT_FALSE(outcome.published.page_failed);
     EXPECT_TRUE(connection_.sends.empty());
     EXPECT_EQ(0, Slot(0).in_out);
-    EXPECT_NE(std::string::npos, ReadFile(dir_ / "board.htm").find("Zanzibar"));
-    EXPECT_EQ("Ann-1- -8:00- -\r\n", ReadFile(DataFile()));
+    EXPECT_EQ(page, ReadFile(dir_ / "board.htm"));
+    EXPECT_EQ("Ann-1- -8:30- -\r\n", ReadFile(DataFile()));
 
     // A page that cannot be written does not hold the reply back.
     SetDir(dir_);
     SetPage(dir_ / "gone" / "board.htm");
     outcome = Dispatch("#iAnn-11");
-    EXPECT_TRUE(outcome.page_failed);
-    EXPECT_FALSE(outcome.save_failed);
+    EXPECT_TRUE(outcome.published.page_failed);
+    EXPECT_FALSE(outcome.published.save_failed);
     EXPECT_EQ("0\n\r", Reply());
     EXPECT_EQ("Ann-1- -11- -\r\n", ReadFile(DataFile()));
 
     // No page configured is not a failure.
     settings_.HTMLFile[0] = '\0';
     outcome = Dispatch("#iAnn-12");
-    EXPECT_FALSE(outcome.page_failed);
+    EXPECT_FALSE(outcome.published.Failed());
     EXPECT_EQ("0\n\r", Reply());
+}
+
+TEST_F(RequestTest, ABatchIsAppliedInOrderAndRepliedOnceSaved) {
+    Board("Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\n");
+    RecordingConnection ann, nobody, again, web;
+    std::string file_at_reply;
+    ann.on_send = [&] { file_at_reply = ReadFile(DataFile()); };
+    std::vector<PendingRequest> batch = {{"#oAnn-9-Bank-10", &ann, "10.0.0.1"},
+                                         {"#iNobody-9", &nobody, "10.0.0.2"},
+                                         {"#iAnn-9:30", &again, "10.0.0.3"},
+                                         {"GET / HTTP/1.1", &web, "10.0.0.4"}};
+    std::vector<RequestOutcome::Kind> kinds;
+    PublishResult published = DispatchBatch(context_, publisher_, batch, &kinds);
+    EXPECT_FALSE(published.Failed());
+    EXPECT_EQ((std::vector<RequestOutcome::Kind>{RequestOutcome::Matched, RequestOutcome::NoMatch,
+                                                 RequestOutcome::Matched,
+                                                 RequestOutcome::NotRequest}),
+              kinds);
+    // The later request of the batch wins; both are answered after the
+    // one save that holds them.
+    EXPECT_EQ("Ann-1- -9:30- -\r\nBea-1- -8:00- -\r\n", file_at_reply);
+    EXPECT_EQ(std::vector<std::string>{"0\n\r"}, ann.sends);
+    EXPECT_EQ(std::vector<std::string>{"0\n\r"}, again.sends);
+    EXPECT_EQ(std::vector<std::string>{"1\n\r"}, nobody.sends);
+    EXPECT_EQ(std::vector<std::string>{"\n\r"}, web.sends);
+
+    // A failed save answers no member whose change it held; the others
+    // still get their replies.
+    RecordingConnection bea, stranger;
+    SetDir(dir_ / "gone");
+    published = DispatchBatch(context_, publisher_,
+                              {{"#oBea-9-Out-10", &bea, ""}, {"#oZed-1", &stranger, ""}});
+    EXPECT_TRUE(published.save_failed);
+    EXPECT_TRUE(bea.sends.empty());
+    EXPECT_EQ(std::vector<std::string>{"1\n\r"}, stranger.sends);
 }
 
 } // namespace

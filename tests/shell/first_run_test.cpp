@@ -44,7 +44,7 @@ class FirstRunTest : public ShellTest {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kStore.key_path());
         ShellTest::TearDown();
     }
-    int Load() { return LoadSettings(kStore, g_settings, g_table, alerts, ScriptedChooser); }
+    int Load() { return LoadSettings(kStore, TheServer().settings, TheServer().table, alerts, ScriptedChooser); }
     std::string Stored(const char *name) {
         char value[1000] = "(unread)";
         if (!ReadSetting(kStore, name, value, sizeof value)) return "(no key)";
@@ -62,7 +62,7 @@ TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBo
     SetCurrentDirectoryA(board_dir.c_str());
     alerts.answers = {AlertAnswer::Yes};
     bool disabled_while_asking = true;
-    alerts.while_asking = [&] { disabled_while_asking &= !IsWindowEnabled(g_main_window); };
+    alerts.while_asking = [&] { disabled_while_asking &= !IsWindowEnabled(TheServer().main_window); };
 
     ASSERT_EQ(Load(), 1);
 
@@ -74,26 +74,26 @@ TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBo
     EXPECT_EQ(alerts.asked[1].caption, "Tesmar TESMAR.DAT");
     EXPECT_EQ(alerts.asked[1].buttons, AlertButtons::YesNo);
     EXPECT_TRUE(disabled_while_asking);
-    EXPECT_TRUE(IsWindowEnabled(g_main_window));
+    EXPECT_TRUE(IsWindowEnabled(TheServer().main_window));
 
-    EXPECT_STREQ(g_settings.WorkingDir, board_dir.c_str());
-    EXPECT_STREQ(g_settings.Port, "223");
+    EXPECT_STREQ(TheServer().settings.WorkingDir, board_dir.c_str());
+    EXPECT_STREQ(TheServer().settings.Port, "223");
     EXPECT_TRUE(Exists(board_dir + "\\tesmar.dat"));
     EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "");
     // Only the directory is stored; the rest stays default in memory.
     EXPECT_EQ(Stored("WorkingDir"), board_dir);
     EXPECT_EQ(Stored("Port"), "");
-    EXPECT_STREQ(g_settings.History, "");
-    EXPECT_FALSE(g_settings.history_flag);
-    EXPECT_STREQ(g_settings.Header, kDefaultHeader);
-    EXPECT_STREQ(g_settings.Footer, kDefaultFooter);
+    EXPECT_STREQ(TheServer().settings.History, "");
+    EXPECT_FALSE(TheServer().settings.history_flag);
+    EXPECT_STREQ(TheServer().settings.Header, kDefaultHeader);
+    EXPECT_STREQ(TheServer().settings.Footer, kDefaultFooter);
 }
 
 TEST_F(FirstRunTest, ClosingTheWindowDuringTheQuestionsEndsStartUp) {
     WriteSetting(kStore, "Port", "4000");
     alerts.answers = {AlertAnswer::No, AlertAnswer::No, AlertAnswer::No};
     // The administrator closes the window while the question is open.
-    alerts.while_asking = [&] { SendMessageA(g_main_window, WM_CLOSE, 0, 0); };
+    alerts.while_asking = [&] { SendMessageA(TheServer().main_window, WM_CLOSE, 0, 0); };
 
     EXPECT_EQ(Load(), 0);
     EXPECT_EQ(alerts.asked.size(), 1u);

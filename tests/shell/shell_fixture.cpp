@@ -35,17 +35,17 @@ void RemoveTree(const std::string &path) {
 } // namespace
 
 void ShellTest::SetUp() {
-    g_instance = GetModuleHandleA(nullptr);
+    TheServer().instance = GetModuleHandleA(nullptr);
     if (!class_registered) {
-        ASSERT_TRUE(RegisterMainWindowClass(g_instance));
+        ASSERT_TRUE(RegisterMainWindowClass(TheServer().instance));
         class_registered = true;
     }
-    ASSERT_NE(CreateMainWindow(g_instance), nullptr);
-    g_settings = ServerSettings{};
-    ClearTable(g_table);
-    g_table.count = 0;
-    g_alerts = &alerts;
-    SetStatusText("");
+    ASSERT_NE(CreateMainWindow(TheServer().instance), nullptr);
+    TheServer().settings = ServerSettings{};
+    ClearTable(TheServer().table);
+    TheServer().table.count = 0;
+    TheServer().alerts = &alerts;
+    TheServer().status.SetStatusText("");
 
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
@@ -57,10 +57,10 @@ void ShellTest::SetUp() {
 }
 
 void ShellTest::TearDown() {
-    CloseSockets();
-    if (g_main_window && IsWindow(g_main_window)) DestroyWindow(g_main_window);
-    g_main_window = nullptr;
-    SetStatusWindow(nullptr);
+    TheServer().listener.CloseSockets();
+    if (TheServer().main_window && IsWindow(TheServer().main_window)) DestroyWindow(TheServer().main_window);
+    TheServer().main_window = nullptr;
+    TheServer().status.SetWindow(nullptr);
     PumpMessages();
     RemoveTree(scratch);
 }
@@ -112,7 +112,7 @@ SOCKET ServingTest::ConnectToListener() {
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(ListeningPort()));
+    address.sin_port = htons(static_cast<u_short>(TheServer().listener.ListeningPort()));
     EXPECT_EQ(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
     return client;
 }
@@ -125,4 +125,4 @@ std::string ServingTest::ReplyOn(SOCKET client) {
     return reply;
 }
 
-void ServingTest::Serve() { SendMessageA(g_main_window, MSG_ACCEPT, 0, 0); }
+void ServingTest::Serve() { SendMessageA(TheServer().main_window, MSG_ACCEPT, 0, 0); }

@@ -18,12 +18,12 @@ class ListenerTest : public ServingTest {
     void SetUp() override {
         ServingTest::SetUp();
         board_dir = MakeDirectory("board");
-        CopyCut(g_settings.WorkingDir, board_dir.c_str());
-        CopyCut(g_settings.Header, "<h>");
-        CopyCut(g_settings.Footer, "<f>");
+        CopyCut(TheServer().settings.WorkingDir, board_dir.c_str());
+        CopyCut(TheServer().settings.Header, "<h>");
+        CopyCut(TheServer().settings.Footer, "<f>");
         WriteFile(board_dir + "\\tesmar.dat", "Ann-1- -09:00- -\r\n");
-        LoadBoard(g_table, g_settings);
-        SortAndCompact(g_table);
+        LoadBoard(TheServer().table, TheServer().settings);
+        SortAndCompact(TheServer().table);
     }
     void TearDown() override {
         if (client != INVALID_SOCKET) closesocket(client);
@@ -32,8 +32,8 @@ class ListenerTest : public ServingTest {
 
     // Opens the listener on a port the system picks and connects to it.
     void ListenAndConnect() {
-        OpenListener(g_main_window, "0");
-        ASSERT_NE(ListeningPort(), 0) << StatusText();
+        TheServer().listener.OpenListener(TheServer().main_window, "0");
+        ASSERT_NE(TheServer().listener.ListeningPort(), 0) << TheServer().status.Text();
         client = ConnectToListener();
     }
 
@@ -55,21 +55,21 @@ TEST_F(ListenerTest, ASecondListenerOnAPortInUseShowsTheErrorWithItsStage) {
     getsockname(first, reinterpret_cast<sockaddr *>(&address), &size);
     std::string port = std::to_string(ntohs(address.sin_port));
 
-    OpenListener(g_main_window, port.c_str());
-    EXPECT_STREQ(StatusText(), "Listen: Windows Sockets reports error 2740");
-    EXPECT_EQ(StatusLength(), 42);
+    TheServer().listener.OpenListener(TheServer().main_window, port.c_str());
+    EXPECT_STREQ(TheServer().status.Text(), "Listen: Windows Sockets reports error 2740");
+    EXPECT_EQ(TheServer().status.Length(), 42);
     closesocket(first);
 }
 
 TEST_F(ListenerTest, AFailedPageWriteIsToldWithThePath) {
     std::string page = board_dir + "\\missing\\board.html";
-    CopyCut(g_settings.HTMLFile, page.c_str());
+    CopyCut(TheServer().settings.HTMLFile, page.c_str());
     ListenAndConnect();
     const char request[] = "#oAnn-12:00-Lunch-13:00\n\r";
     send(client, request, sizeof request - 1, 0);
     Serve();
     EXPECT_EQ(Reply(), "0\n\r");
-    EXPECT_EQ(std::string(StatusText()), "Cannot write the page " + page);
+    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot write the page " + page);
     EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
 }
 
@@ -82,7 +82,7 @@ TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
     DWORD took = GetTickCount() - start;
     EXPECT_EQ(Reply(), "0\n\r");
     EXPECT_LT(took, static_cast<DWORD>(kRequestDeadlineMs)) << "waited instead of dispatching";
-    EXPECT_STREQ(StatusText(), "");
+    EXPECT_STREQ(TheServer().status.Text(), "");
     EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-1- -10:00- -\r\n");
 
     // The listener is watched again: the next client is announced and served.
@@ -93,7 +93,7 @@ TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
     MSG message;
     bool served = false;
     while (!served && GetTickCount() - wait_start < 10000) {
-        if (PeekMessageA(&message, g_main_window, MSG_ACCEPT, MSG_ACCEPT, PM_REMOVE)) {
+        if (PeekMessageA(&message, TheServer().main_window, MSG_ACCEPT, MSG_ACCEPT, PM_REMOVE)) {
             DispatchMessageA(&message);
             served = true;
         } else {
@@ -105,10 +105,10 @@ TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
 }
 
 TEST_F(ListenerTest, AStaleAcceptNoticeLeavesTheStatusLineAlone) {
-    OpenListener(g_main_window, "0");
-    SetStatusText("earlier");
+    TheServer().listener.OpenListener(TheServer().main_window, "0");
+    TheServer().status.SetStatusText("earlier");
     Serve(); // nobody is waiting: accept answers WSAEWOULDBLOCK
-    EXPECT_STREQ(StatusText(), "earlier");
+    EXPECT_STREQ(TheServer().status.Text(), "earlier");
 }
 
 TEST_F(ListenerTest, ASilentClientIsLetGoAfterTheDeadline) {
@@ -117,7 +117,7 @@ TEST_F(ListenerTest, ASilentClientIsLetGoAfterTheDeadline) {
     Serve();
     DWORD took = GetTickCount() - start;
     EXPECT_LT(took, 15000u);
-    EXPECT_STREQ(StatusText(), "GetRequest: Windows Sockets reports error 274c");
+    EXPECT_STREQ(TheServer().status.Text(), "GetRequest: Windows Sockets reports error 274c");
     EXPECT_EQ(Reply(), ""); // closed without a reply
 }
 
@@ -134,7 +134,7 @@ TEST(SocketErrorTexts, NameTwoErrorsAndShowTheRestInHex) {
 }
 
 TEST_F(ShellTest, UsersWithoutAPageFileWarnsAndOpensNothing) {
-    SendMessageA(g_main_window, WM_COMMAND, IDM_USERS, 0);
+    SendMessageA(TheServer().main_window, WM_COMMAND, IDM_USERS, 0);
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kSetOptionsText);
     EXPECT_EQ(alerts.asked[0].caption, "(none)");
@@ -143,12 +143,12 @@ TEST_F(ShellTest, UsersWithoutAPageFileWarnsAndOpensNothing) {
 }
 
 TEST_F(ShellTest, TheStatusLineKeepsTheLatestTextCutTo1023Characters) {
-    SetStatusText("first");
-    SetStatusText("second");
-    EXPECT_STREQ(StatusText(), "second");
-    EXPECT_EQ(StatusLength(), 6);
-    SetStatusText(std::string(1500, 's').c_str());
-    EXPECT_EQ(StatusLength(), 1023);
+    TheServer().status.SetStatusText("first");
+    TheServer().status.SetStatusText("second");
+    EXPECT_STREQ(TheServer().status.Text(), "second");
+    EXPECT_EQ(TheServer().status.Length(), 6);
+    TheServer().status.SetStatusText(std::string(1500, 's').c_str());
+    EXPECT_EQ(TheServer().status.Length(), 1023);
 }
 
 } // namespace

@@ -1,0 +1,17 @@
+// One change of the board, as the request handlers and the administrator's
+// edits report it to whatever publishes the board (and keeps its history).
+#pragma once
+#include <string>
+
+struct BoardChange {
+    enum Kind {
+        SignedIn,  // a member's sign-in request
+        SignedOut, // a member's sign-out request
+        Added,     // the administrator added a user
+        Renamed,   // the administrator renamed a user
+        Deleted,   // the administrator deleted a user
+    } kind = SignedIn;
+    std::string name;     // the record's name after the change (the deleted name)
+    std::string old_name; // the name before a rename; empty otherwise
+    std::string peer;     // the address a request came from; empty for edits
+};

@@ -1,0 +1,44 @@
+#include "server/service/publisher.h"
+
+#include "common/clock.h"
+#include "common/protocol.h"
+#include "server/board/board_file.h"
+#include "server/board/user_table.h"
+#include "server/page/board_page.h"
+#include "server/service/connection.h"
+
+#include <cstring>
+
+void Publisher::Reload(BoardContext &board) { LoadBoard(board.table, board.settings); }
+
+bool Publisher::WritePage(BoardContext &board) {
+    page_.resize(kBoardPageCapacity);
+    size_t size =
+        FormatBoardPage(board.table, board.settings, board.clock.Now(), &page_[0], page_.size());
+    page_.resize(size);
+    if (!BoardPageConfigured(board.settings)) return true;
+    return WriteBoardPageBytes(board.settings, page_.data(), page_.size()) != 0;
+}
+
+PublishResult Publisher::Publish(BoardContext &board, const std::vector<BoardChange> &changes,
+                                 const std::vector<Connection *> &replies) {
+    PublishResult result;
+    if (!SaveBoard(board.table, board.settings)) {
+        result.save_failed = true;
+        return result;
+    }
+    result.page_failed = !WritePage(board);
+    if (journal_) {
+        for (const BoardChange &change : changes) journal_->Record(change);
+    }
+    for (Connection *connection : replies) {
+        connection->Send(kReplyDone, std::strlen(kReplyDone));
+    }
+    return result;
+}
+
+PublishResult Publisher::PublishPage(BoardContext &board) {
+    PublishResult result;
+    result.page_failed = !WritePage(board);
+    return result;
+}

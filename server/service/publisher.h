@@ -1,0 +1,62 @@
+// Publishing a change of the board, in one order for the members' requests
+// and the administrator's edits alike: the data file first, then the page,
+// then the change's journal lines, then the replies. A change that could
+// not be saved reaches neither the page nor anyone's reply.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "server/board/board_change.h"
+
+class Connection;
+struct BoardContext;
+
+// What became of one publication. Nothing failed by default.
+struct PublishResult {
+    // The data file could not be replaced: the page was left as it was and
+    // no reply was sent.
+    bool save_failed = false;
+    // A page is configured and could not be written (the data file was
+    // saved and the replies were sent). No page configured is no failure.
+    bool page_failed = false;
+    bool Failed() const { return save_failed || page_failed; }
+};
+
+// Told of every published change once the data file holds it, before any
+// reply is sent.
+class ChangeJournal {
+  public:
+    virtual ~ChangeJournal() = default;
+    virtual void Record(const BoardChange &change) = 0;
+};
+
+class Publisher {
+  public:
+    // Brings the table up to date with the data file before changes are
+    // applied to it. When the file cannot be read the table stays as it is.
+    void Reload(BoardContext &board);
+
+    // Saves the table to the data file; once saved, makes the page and
+    // writes it, tells the journal of each change in order and sends
+    // "0\n\r" to each connection in replies. On a failed save nothing
+    // follows, and the next Reload reads the file again.
+    PublishResult Publish(BoardContext &board, const std::vector<BoardChange> &changes,
+                          const std::vector<Connection *> &replies);
+
+    // Makes the page from the table as it stands and writes it when a page
+    // is configured, without saving (start-up).
+    PublishResult PublishPage(BoardContext &board);
+
+    // The bytes of the last page made, also when no page file is set.
+    const std::string &PageBytes() const { return page_; }
+
+    // The journal told of published changes (none by default).
+    void SetJournal(ChangeJournal *journal) { journal_ = journal; }
+
+  private:
+    bool WritePage(BoardContext &board);
+
+    std::string page_;
+    ChangeJournal *journal_ = nullptr;
+};
