@@ -25,16 +25,16 @@ bool ConfirmBoardOptions(HWND dialog) {
     char typed[16] = "";
     GetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, typed, sizeof typed);
     int hour, minute;
-    if (typed[0] != '\0' && (std::strlen(typed) >= sizeof g_settings.ResetTime ||
+    if (typed[0] != '\0' && (std::strlen(typed) >= sizeof TheServer().settings.ResetTime ||
                              !ParseResetTime(typed, hour, minute))) {
-        g_alerts->Ask(kResetTimeRefusedText, kBoardOptionsCaption, AlertIcon::Warning,
+        TheServer().alerts->Ask(kResetTimeRefusedText, kBoardOptionsCaption, AlertIcon::Warning,
                       AlertButtons::Ok);
         SetFocus(GetDlgItem(dialog, IDC_BOARD_RESET_TIME));
         return false;
     }
-    bool changed = std::strcmp(typed, g_settings.ResetTime) != 0;
-    CopyCut(g_settings.ResetTime, typed);
-    StoreServerSetting("ResetTime", g_settings.ResetTime);
+    bool changed = std::strcmp(typed, TheServer().settings.ResetTime) != 0;
+    CopyCut(TheServer().settings.ResetTime, typed);
+    StoreServerSetting("ResetTime", TheServer().settings.ResetTime);
     if (changed) RearmDailyReset();
     return true;
 }
@@ -44,7 +44,7 @@ bool ConfirmBoardOptions(HWND dialog) {
 INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        SetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, g_settings.ResetTime);
+        SetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, TheServer().settings.ResetTime);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
@@ -64,6 +64,6 @@ INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam
 }
 
 void RunBoardOptionsDialog(HWND owner) {
-    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(IDD_BOARD_OPTIONS), owner,
+    DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_BOARD_OPTIONS), owner,
                     BoardOptionsDialogProc, 0);
 }

@@ -17,7 +17,7 @@ namespace {
 const char kBoardOptions[] = "Tesmar Board Options";
 
 TEST_F(DialogTest, BoardOptionsStoresAResetTimeRefusesWhatIsNoTimeAndArmsTheNextReset) {
-    CopyCut(g_settings.ResetTime, "18:00");
+    CopyCut(TheServer().settings.ResetTime, "18:00");
     std::string shown;
     bool open_after_refusal = false;
     DialogScript script;
@@ -38,7 +38,7 @@ TEST_F(DialogTest, BoardOptionsStoresAResetTimeRefusesWhatIsNoTimeAndArmsTheNext
     EXPECT_TRUE(open_after_refusal);
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kResetTimeRefusedText);
-    EXPECT_STREQ(g_settings.ResetTime, "7:30");
+    EXPECT_STREQ(TheServer().settings.ResetTime, "7:30");
     EXPECT_EQ(Stored("ResetTime"), "7:30");
     // The new time's first reset is the next 7:30, not one already past.
     char today[16];
@@ -59,7 +59,7 @@ TEST_F(DialogTest, BoardOptionsStoresAResetTimeRefusesWhatIsNoTimeAndArmsTheNext
         Press(dialog, IDCANCEL);
     });
     EXPECT_EQ(cancel.Run([] { RunBoardOptionsDialog(nullptr); }), cancel.size());
-    EXPECT_STREQ(g_settings.ResetTime, "");
+    EXPECT_STREQ(TheServer().settings.ResetTime, "");
 }
 
 TEST_F(DialogTest, BoardOptionsSaysWhenTheStoreRefusesAndTheTimeHoldsInMemory) {
@@ -72,7 +72,7 @@ TEST_F(DialogTest, BoardOptionsSaysWhenTheStoreRefusesAndTheTimeHoldsInMemory) {
     EXPECT_EQ(script.Run([] { RunBoardOptionsDialog(nullptr); }), script.size());
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kStoreFailedText);
-    EXPECT_STREQ(g_settings.ResetTime, "17:45");
+    EXPECT_STREQ(TheServer().settings.ResetTime, "17:45");
     EXPECT_EQ(Stored("ResetTime"), "<missing>");
 }
 
