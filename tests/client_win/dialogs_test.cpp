@@ -11,6 +11,7 @@
 #include "client/client_start.h"
 #include "client/connection.h"
 #include "client/hidden_window.h"
+#include "client/icon_loader.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 #include "common/settings_store_win32.h"
@@ -384,6 +385,44 @@ TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
     EXPECT_EQ(Lines({"Ann", "Carla"}), BoxLines(dialog, IDC_NAME_BOX, true));
     EXPECT_EQ("bob", DialogText(dialog, IDC_NAME_BOX));
     DestroyWindow(list);
+}
+
+// The header of the image the icon resource id holds for size x size.
+const BITMAPINFOHEADER *IconImage(int id, int size) {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14)); // group icon
+    if (!group) return nullptr;
+    auto *directory = static_cast<BYTE *>(LockResource(LoadResource(module, group)));
+    int image_id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+    HRSRC image = FindResourceA(module, MAKEINTRESOURCEA(image_id), MAKEINTRESOURCEA(3)); // icon
+    if (!image) return nullptr;
+    return static_cast<const BITMAPINFOHEADER *>(LockResource(LoadResource(module, image)));
+}
+
+TEST(ClientIconTest, EverySizeIsDrawnAndTheSizeLoadedFollowsTheDpi) {
+    g_program.instance = GetModuleHandleA(nullptr);
+    for (int id : {IDI_SIGNED_IN, IDI_SIGNED_OUT, IDI_PROGRAM})
+        for (int size : {16, 20, 24, 32, 48}) {
+            const BITMAPINFOHEADER *header = IconImage(id, size);
+            ASSERT_NE(nullptr, header) << id << " " << size;
+            EXPECT_EQ(size, header->biWidth) << id; // its own image, not another's scaled
+            EXPECT_EQ(32, header->biBitCount) << id << " " << size;
+        }
+    const int scales[][2] = {{96, 16}, {144, 24}, {192, 32}};
+    for (const auto &scale : scales) {
+        int size = SmallIconSizeForDpi(static_cast<unsigned>(scale[0]));
+        EXPECT_EQ(scale[1], size) << scale[0] << " DPI";
+        HICON icon = LoadClientIcon(IDI_SIGNED_IN, size);
+        ASSERT_NE(nullptr, icon);
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bitmap{};
+        GetObjectA(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(size, bitmap.bmWidth) << scale[0] << " DPI";
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+        DestroyIcon(icon);
+    }
 }
 
 } // namespace
