@@ -2,7 +2,8 @@
 // installs them with properties, the installed programs run (the server
 // answers the installed client), a newer package replaces an older one
 // keeping its settings, and msiexec /x removes the programs and keeps the
-// board and the members' own values.
+// board and the members' own values. Programs and packages carry the one
+// version.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -192,6 +193,27 @@ TEST_F(Packages, WithoutPropertiesTheServerGetsABoardFolderAndBothTheClassicPort
     EXPECT_EQ("<none>", Value(kRunKey, "Tesmar"));
     EXPECT_EQ("223", Value(kWenloKey, "Port"));
     EXPECT_EQ("\"C:\\Program Files\\KVT\\wenlo.exe\"", Value(kRunKey, "Wenlo"));
+}
+
+// One version: the project's, in both programs' version resources
+// (UTF-16 text) and manifests, and in the packages built for it.
+TEST_F(Packages, ProgramsAndPackagesCarryTheProjectVersion) {
+    std::u16string wide(kVersion.begin(), kVersion.end());
+    std::string utf16(reinterpret_cast<const char *>(wide.data()), wide.size() * 2);
+    for (const std::string &exe : {e2e::TesmarExe(), e2e::WenloExe()}) {
+        std::string image = e2e::ReadFile(exe);
+        EXPECT_NE(std::string::npos, image.find(utf16)) << exe;
+        EXPECT_NE(std::string::npos, image.find("version=\"" + kVersion + ".0\"")) << exe;
+    }
+    for (const char *program : {"tesmar", "wenlo"}) {
+        std::string properties = dir_ + "/properties.txt";
+        std::string command = "msiinfo export '" + dir_ + "/packages/" + program + "-" + kVersion +
+                              ".msi' Property >'" + properties + "'";
+        ASSERT_EQ(0, std::system(command.c_str())) << command;
+        EXPECT_NE(std::string::npos,
+                  e2e::ReadFile(properties).find("ProductVersion\t" + kVersion + "\r\n"))
+            << program;
+    }
 }
 
 } // namespace
