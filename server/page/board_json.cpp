@@ -1,6 +1,7 @@
 #include "server/page/board_json.h"
 
 #include "common/ansi_text.h"
+#include "common/clock.h"
 #include "server/board/user_table.h"
 
 #include <cstdio>
@@ -41,7 +42,7 @@ void AppendString(std::string &out, const char *text, size_t capacity, unsigned 
 
 } // namespace
 
-void AppendBoardJson(std::string &out, const UserTable &table, const BoardStamp &made,
+void AppendBoardJson(std::string &out, const UserTable &table, const ClockTime &made,
                      unsigned code_page) {
     char stamp[64];
     std::snprintf(stamp, sizeof stamp, "{\"made\": \"%04d-%02d-%02dT%02d:%02d:%02d\", \"members\": [",

@@ -3,18 +3,10 @@
 #pragma once
 #include <string>
 
+struct ClockTime;
 struct UserTable;
 
-// A local date and time of the server's clock.
-struct BoardStamp {
-    int year;
-    int month;  // 1-12
-    int day;    // 1-31
-    int hour;   // 0-23
-    int minute;
-    int second;
-};
-
+// made: the server's local date and time when the board was published.
 // Appends {"made": "YYYY-MM-DDTHH:MM:SS", "members": [{"name": ..., "in":
 // true, "time": ..., "destination": ..., "return": ...}, ...]} for records
 // 0 to count - 1 to out. Texts are converted from the ANSI code page
@@ -22,5 +14,5 @@ struct BoardStamp {
 // data file's one-space stand-in for an empty field is "", and so are the
 // destination and return of a member who is in (the page leaves them blank
 // too).
-void AppendBoardJson(std::string &out, const UserTable &table, const BoardStamp &made,
+void AppendBoardJson(std::string &out, const UserTable &table, const ClockTime &made,
                      unsigned code_page);

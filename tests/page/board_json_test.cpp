@@ -1,5 +1,6 @@
 #include "server/page/board_json.h"
 
+#include "common/clock.h"
 #include "server/board/user_table.h"
 #include "tests/board/board_test_support.h"
 
@@ -9,7 +10,7 @@
 
 namespace {
 
-const BoardStamp kMade{2026, 12, 8, 9, 5, 7};
+const ClockTime kMade{9, 5, 7, 2026, 12, 8};
 
 std::string Json(const UserTable &table, unsigned code_page = 1252) {
     std::string out;
