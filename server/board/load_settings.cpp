@@ -67,6 +67,7 @@ int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable
                  Alerts &alerts, StartUpHost &host) {
     CopyCut(settings.WorkingDir, "");
     CopyCut(settings.Port, "");
+    CopyCut(settings.WebPort, "");
     CopyCut(settings.HTMLFile, "");
     CopyCut(settings.Header, "");
     CopyCut(settings.Footer, "");
@@ -102,6 +103,7 @@ int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable
     ReadSetting(store, "Header", settings.Header, sizeof settings.Header);
     ReadSetting(store, "Footer", settings.Footer, sizeof settings.Footer);
     ReadSetting(store, "ResetTime", settings.ResetTime, sizeof settings.ResetTime);
+    ReadSetting(store, "WebPort", settings.WebPort, sizeof settings.WebPort);
     if (settings.Header[0] == '\0') CopyCut(settings.Header, kDefaultHeader);
     if (settings.Footer[0] == '\0') CopyCut(settings.Footer, kDefaultFooter);
     settings.history_flag = std::strcmp(settings.History, "TRUE") == 0;

@@ -6,6 +6,7 @@
 struct ServerSettings {
     char WorkingDir[300];
     char Port[12];
+    char WebPort[12]; // the web port, decimal text; empty: none is served
     char HTMLFile[350];
     char Header[1000];
     char Footer[1000];

@@ -28,7 +28,14 @@ int StoreServerSetting(const char *name, const char *text);
 extern const char kStoreFailedText[];
 extern const char kStoreFailedCaption[];
 
+// What a changed port takes (the sign-in port in Options, the web port in
+// Board Options): a restart. Text and caption.
+extern const char kPortChangedText[];
+extern const char kPortChangedCaption[];
+
 // What the Board Options dialog says of a reset time it refuses, and its
 // caption.
 extern const char kResetTimeRefusedText[];
 extern const char kBoardOptionsCaption[];
+// What it says of a web port that is no port number.
+extern const char kWebPortRefusedText[];

@@ -1,12 +1,15 @@
 // The Board Options dialog: the time of the daily reset ("HH:MM", 24-hour;
-// empty for never). OK stores it as ResetTime; a text that is no such time
-// is refused and the dialog stays open.
+// empty for never) and the web port (empty for none). OK stores them as
+// ResetTime and WebPort; a text that is no such time or port is refused and
+// the dialog stays open. A changed web port takes effect at the next start,
+// which the dialog says.
 #include <winsock2.h>
 #include <windows.h>
 
 #include <cstring>
 
 #include "common/fixed_text.h"
+#include "common/settings_store_win32.h"
 #include "server/history/daily_reset.h"
 #include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
@@ -17,8 +20,25 @@
 const char kResetTimeRefusedText[] =
     "The time must be HH:MM (24-hour, 00:00 to 23:59), or empty for never.";
 const char kBoardOptionsCaption[] = "Tesmar Board Options";
+const char kWebPortRefusedText[] = "The web port must be a number from 1 to 65535, or empty for none.";
 
 namespace {
+
+// 1 to 65535 in decimal digits alone.
+bool IsPortNumber(const char *text) {
+    long value = 0;
+    for (const char *c = text; *c; ++c) {
+        if (*c < '0' || *c > '9' || c - text >= 5) return false;
+        value = value * 10 + (*c - '0');
+    }
+    return text[0] != '\0' && value >= 1 && value <= 65535;
+}
+
+bool Refuse(HWND dialog, int control, const char *text) {
+    TheServer().alerts->Ask(text, kBoardOptionsCaption, AlertIcon::Warning, AlertButtons::Ok);
+    SetFocus(GetDlgItem(dialog, control));
+    return false;
+}
 
 // Returns false, having said why, when the dialog must stay open.
 bool ConfirmBoardOptions(HWND dialog) {
@@ -26,16 +46,26 @@ bool ConfirmBoardOptions(HWND dialog) {
     GetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, typed, sizeof typed);
     int hour, minute;
     if (typed[0] != '\0' && (std::strlen(typed) >= sizeof TheServer().settings.ResetTime ||
-                             !ParseResetTime(typed, hour, minute))) {
-        TheServer().alerts->Ask(kResetTimeRefusedText, kBoardOptionsCaption, AlertIcon::Warning,
-                      AlertButtons::Ok);
-        SetFocus(GetDlgItem(dialog, IDC_BOARD_RESET_TIME));
-        return false;
-    }
+                             !ParseResetTime(typed, hour, minute)))
+        return Refuse(dialog, IDC_BOARD_RESET_TIME, kResetTimeRefusedText);
+    char web_port[16] = "";
+    GetDlgItemTextA(dialog, IDC_BOARD_WEB_PORT, web_port, sizeof web_port);
+    if (web_port[0] != '\0' && !IsPortNumber(web_port))
+        return Refuse(dialog, IDC_BOARD_WEB_PORT, kWebPortRefusedText);
+
     bool changed = std::strcmp(typed, TheServer().settings.ResetTime) != 0;
+    bool web_port_changed = std::strcmp(web_port, TheServer().settings.WebPort) != 0;
     CopyCut(TheServer().settings.ResetTime, typed);
-    StoreServerSetting("ResetTime", TheServer().settings.ResetTime);
+    CopyCut(TheServer().settings.WebPort, web_port);
+    int stored = WriteSetting(kServerStore, "ResetTime", TheServer().settings.ResetTime);
+    stored &= WriteSetting(kServerStore, "WebPort", TheServer().settings.WebPort);
+    if (!stored)
+        TheServer().alerts->Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
+                                AlertButtons::Ok);
     if (changed) RearmDailyReset();
+    if (web_port_changed)
+        TheServer().alerts->Ask(kPortChangedText, kPortChangedCaption, AlertIcon::Warning,
+                                AlertButtons::Ok);
     return true;
 }
 
@@ -45,6 +75,7 @@ INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam
     switch (message) {
     case WM_INITDIALOG:
         SetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, TheServer().settings.ResetTime);
+        SetDlgItemTextA(dialog, IDC_BOARD_WEB_PORT, TheServer().settings.WebPort);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {

@@ -17,13 +17,13 @@
 const char kStoreFailedText[] =
     "The settings could not be saved in the registry. They hold until the program ends.";
 const char kStoreFailedCaption[] = "Tesmar Options";
-
-namespace {
-
 const char kPortChangedText[] = "You have changed the port. You will\n\r"
                                 "have to restart this program for it\n\r"
                                 " to take effect.";
 const char kPortChangedCaption[] = "Options";
+
+namespace {
+
 const char kChooserTitle[] = "Name of the Wenlo HTML file";
 
 // Port as it was when the dialog opened, to tell whether OK changed it.

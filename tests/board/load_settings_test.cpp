@@ -126,6 +126,7 @@ TEST_F(LoadSettingsTest, StoredSettingsAreReadWithoutAQuestion) {
     WriteSetting(store, "History", "true");
     WriteSetting(store, "HTMLFile", "C:\\web\\in.html");
     WriteSetting(store, "Header", "<h1>");
+    WriteSetting(store, "WebPort", "8080");
 
     ASSERT_EQ(Load(), 1);
     EXPECT_TRUE(alerts.asked.empty());
@@ -134,6 +135,7 @@ TEST_F(LoadSettingsTest, StoredSettingsAreReadWithoutAQuestion) {
     EXPECT_STREQ(settings.HTMLFile, "C:\\web\\in.html");
     EXPECT_STREQ(settings.Header, "<h1>");
     EXPECT_STREQ(settings.Footer, kDefaultFooter);
+    EXPECT_STREQ(settings.WebPort, "8080");
     EXPECT_FALSE(settings.history_flag); // only "TRUE" counts
     EXPECT_FALSE(IsFile(DataFileIn(dir).c_str()));
 }

@@ -62,6 +62,36 @@ TEST_F(DialogTest, BoardOptionsStoresAResetTimeRefusesWhatIsNoTimeAndArmsTheNext
     EXPECT_STREQ(TheServer().settings.ResetTime, "");
 }
 
+TEST_F(DialogTest, BoardOptionsStoresAWebPortRefusesWhatIsNoPortAndSaysToRestart) {
+    CopyCut(TheServer().settings.WebPort, "8080");
+    std::string shown;
+    DialogScript script;
+    script
+        .Then(kBoardOptions,
+              [&](HWND dialog) {
+                  shown = GetText(dialog, IDC_BOARD_WEB_PORT);
+                  SetText(dialog, IDC_BOARD_WEB_PORT, "70000");
+                  Press(dialog, IDOK);
+              })
+        .Then(kBoardOptions, [](HWND dialog) {
+            SetText(dialog, IDC_BOARD_WEB_PORT, "8081");
+            Press(dialog, IDOK);
+        });
+    EXPECT_EQ(script.Run([] { RunBoardOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(shown, "8080");
+    ASSERT_EQ(alerts.asked.size(), 2u);
+    EXPECT_EQ(alerts.asked[0].text, kWebPortRefusedText);
+    EXPECT_EQ(alerts.asked[1].text, kPortChangedText);
+    EXPECT_STREQ(TheServer().settings.WebPort, "8081");
+    EXPECT_EQ(Stored("WebPort"), "8081");
+
+    // Unchanged: no restart to tell of.
+    DialogScript same;
+    same.Then(kBoardOptions, [](HWND dialog) { Press(dialog, IDOK); });
+    EXPECT_EQ(same.Run([] { RunBoardOptionsDialog(nullptr); }), same.size());
+    EXPECT_EQ(alerts.asked.size(), 2u);
+}
+
 TEST_F(DialogTest, BoardOptionsSaysWhenTheStoreRefusesAndTheTimeHoldsInMemory) {
     MakeStoreReadOnly();
     DialogScript script;
