@@ -10,6 +10,7 @@ struct BoardChange {
         Added,     // the administrator added a user
         Renamed,   // the administrator renamed a user
         Deleted,   // the administrator deleted a user
+        Reset,     // the daily reset signed a member out
     } kind = SignedIn;
     std::string name;     // the record's name after the change (the deleted name)
     std::string old_name; // the name before a rename; empty otherwise

@@ -120,7 +120,9 @@ PublishResult Listener::AcceptConnection(BoardContext &board, Publisher &publish
     PublishResult outcome;
     if (listening_ == INVALID_SOCKET) return outcome;
 
-    current_ = accept(listening_, nullptr, nullptr);
+    sockaddr_in peer = {};
+    int peer_size = sizeof peer;
+    current_ = accept(listening_, reinterpret_cast<sockaddr *>(&peer), &peer_size);
     int accept_error = current_ == INVALID_SOCKET ? WSAGetLastError() : 0;
     StopWatching(window_, listening_);
     if (current_ == INVALID_SOCKET) {
@@ -168,7 +170,14 @@ PublishResult Listener::AcceptConnection(BoardContext &board, Publisher &publish
     }
 
     SocketConnection connection(current_);
-    outcome = DispatchRequest(board, publisher, framer_.Line(), connection).published;
+    // The client's address, for the history journal.
+    char address[16] = "";
+    if (peer_size >= static_cast<int>(sizeof peer) && peer.sin_family == AF_INET) {
+        const unsigned char *bytes = reinterpret_cast<const unsigned char *>(&peer.sin_addr);
+        std::snprintf(address, sizeof address, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2],
+                      bytes[3]);
+    }
+    outcome = DispatchRequest(board, publisher, framer_.Line(), connection, address).published;
     EndConnection();
     return outcome;
 }

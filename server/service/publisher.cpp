@@ -30,6 +30,7 @@ PublishResult Publisher::Publish(BoardContext &board, const std::vector<BoardCha
     result.page_failed = !WritePage(board);
     if (journal_) {
         for (const BoardChange &change : changes) journal_->Record(change);
+        result.journal_failed = !journal_->Flush();
     }
     for (Connection *connection : replies) {
         connection->Send(kReplyDone, std::strlen(kReplyDone));

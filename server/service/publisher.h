@@ -20,7 +20,10 @@ struct PublishResult {
     // A page is configured and could not be written (the data file was
     // saved and the replies were sent). No page configured is no failure.
     bool page_failed = false;
-    bool Failed() const { return save_failed || page_failed; }
+    // The journal could not write the changes down (the data file was
+    // saved and the replies were sent all the same).
+    bool journal_failed = false;
+    bool Failed() const { return save_failed || page_failed || journal_failed; }
 };
 
 // Told of every published change once the data file holds it, before any
@@ -29,6 +32,9 @@ class ChangeJournal {
   public:
     virtual ~ChangeJournal() = default;
     virtual void Record(const BoardChange &change) = 0;
+    // Once a publication, after its changes were recorded and before the
+    // replies: writes them down. False when that failed.
+    virtual bool Flush() { return true; }
 };
 
 class Publisher {

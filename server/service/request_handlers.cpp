@@ -161,10 +161,11 @@ PublishResult DispatchBatch(BoardContext &board, Publisher &publisher,
 }
 
 RequestOutcome DispatchRequest(BoardContext &board, Publisher &publisher, const char *line,
-                               Connection &connection) {
+                               Connection &connection, const char *peer) {
     std::vector<PendingRequest> one(1);
     one[0].line = line;
     one[0].connection = &connection;
+    one[0].peer = peer ? peer : "";
     std::vector<RequestOutcome::Kind> kinds;
     RequestOutcome outcome;
     outcome.published = DispatchBatch(board, publisher, one, &kinds);

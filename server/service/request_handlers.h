@@ -43,7 +43,7 @@ PublishResult DispatchBatch(BoardContext &board, Publisher &publisher,
 
 // One request on its own: a batch of one.
 RequestOutcome DispatchRequest(BoardContext &board, Publisher &publisher, const char *line,
-                               Connection &connection);
+                               Connection &connection, const char *peer = "");
 
 // The change a request line makes to the table, nothing read, written or
 // sent: Matched with change filled when a record was changed.

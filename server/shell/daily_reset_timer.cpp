@@ -11,7 +11,8 @@ namespace {
 
 ResetSchedule g_schedule;
 
-// One reload, the members who are in signed out, one save, one page write.
+// One reload, the members who are in signed out, one save, one page write
+// and a journal line for each member signed out.
 void MakeReset(const CalendarDate &date) {
     int hour = 0, minute = 0;
     ParseResetTime(TheServer().settings.ResetTime, hour, minute);
@@ -21,8 +22,14 @@ void MakeReset(const CalendarDate &date) {
     ServerState &server = TheServer();
     BoardContext board = server.Board();
     server.publisher.Reload(board);
-    SignEveryoneOut(board.table, time_text);
-    PublishResult published = server.publisher.Publish(board, {}, {});
+    std::vector<BoardChange> changes;
+    for (int slot : SignEveryoneOut(board.table, time_text)) {
+        BoardChange change;
+        change.kind = BoardChange::Reset;
+        change.name = board.table.slots[slot].name;
+        changes.push_back(change);
+    }
+    PublishResult published = server.publisher.Publish(board, changes, {});
     server.ReportPublish(published);
     // A reset that could not be saved is tried again at the next tick.
     if (published.save_failed) return;

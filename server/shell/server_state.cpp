@@ -2,6 +2,7 @@
 
 #include "common/alerts_win32.h"
 #include "common/clock.h"
+#include "common/code_page.h"
 #include "common/fixed_text.h"
 
 namespace {
@@ -13,6 +14,11 @@ ServerState &TheServer() {
     static bool ready = (server.alerts = &message_boxes, true);
     (void)ready;
     return server;
+}
+
+ServerState::ServerState()
+    : history(settings, ActiveCodePage()), history_recorder(history, table, SystemClock()) {
+    publisher.SetJournal(&history_recorder);
 }
 
 BoardContext ServerState::Board() { return BoardContext{table, settings, *alerts, SystemClock()}; }
@@ -36,6 +42,11 @@ void ServerState::ReportPublish(const PublishResult &result) {
         if (text[0]) AppendCut(text, "\r\n");
         AppendCut(text, "Cannot save ");
         AppendCut(text, path);
+    }
+    if (result.journal_failed) {
+        if (text[0]) AppendCut(text, "\r\n");
+        AppendCut(text, "Cannot write the history ");
+        AppendCut(text, history.FailedPath());
     }
     if (text[0]) status.SetStatusText(text);
 }

@@ -9,12 +9,14 @@
 #include "common/alerts.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
+#include "server/history/history_journal.h"
+#include "server/history/history_recorder.h"
 #include "server/service/listener.h"
 #include "server/service/publisher.h"
 #include "server/service/status_line.h"
 
 struct ServerState {
-    ServerState() = default;
+    ServerState();
     ServerState(const ServerState &) = delete;
     ServerState &operator=(const ServerState &) = delete;
 
@@ -28,6 +30,10 @@ struct ServerState {
     StatusLine status;
     Publisher publisher;
     Listener listener{status};
+    // The history journal (written while the history flag is on), told of
+    // every publication's changes.
+    HistoryJournal history;
+    HistoryRecorder history_recorder;
 
     // The board as the table operations and request handlers take it.
     BoardContext Board();
@@ -38,7 +44,8 @@ struct ServerState {
 
     // Tells the administrator on the status line that a change reached the
     // data file or the page only partly ("Cannot save <path>", "Cannot
-    // write the page <path>"); says nothing when nothing failed.
+    // write the page <path>", "Cannot write the history <path>"); says
+    // nothing when nothing failed.
     void ReportPublish(const PublishResult &result);
 };
 

@@ -88,6 +88,13 @@ void DialogTest::TearDown() {
     DeleteFileA((dir + "\\board.html").c_str());
     DeleteFileA((dir + "\\chosen.html").c_str());
     DeleteFileA((dir + "\\lastreset.txt").c_str());
+    WIN32_FIND_DATAA found;
+    HANDLE journals = FindFirstFileA((dir + "\\history-*.csv").c_str(), &found);
+    if (journals != INVALID_HANDLE_VALUE) {
+        do DeleteFileA((dir + "\\" + found.cFileName).c_str());
+        while (FindNextFileA(journals, &found));
+        FindClose(journals);
+    }
     RemoveDirectoryA(dir.c_str());
 }
 

@@ -228,6 +228,12 @@ int main(int argc, char **argv) {
     Check(TextOf(GetDlgItem(options, 1003)) == "223", "Options shows the default port 223");
     SetField(options, 1003, std::to_string(port).c_str());
     SetField(options, 1002, page.c_str());
+    // The history journal: off on a first start, ticked here.
+    HWND history = GetDlgItem(options, 1014);
+    Check(IsWindowVisible(history) &&
+              SendMessageA(history, BM_GETCHECK, 0, 0) == BST_UNCHECKED,
+          "Options shows History, unticked on a first start");
+    SendMessageA(history, BM_SETCHECK, BST_CHECKED, 0);
     Shot("options");
     Press(options, 1015);
     HWND editor = WaitForDialog("KVT Tesmar HTML");
@@ -275,11 +281,19 @@ int main(int argc, char **argv) {
     WaitFor("the User Manager again", [manager] { return manager; });
     Check(SendMessageA(GetDlgItem(manager, 1004), LB_GETCOUNT, 0, 0) == 3,
           "No keeps all three users listed");
+    // Carol (the third in the list) renamed to Cara.
+    SendMessageA(GetDlgItem(manager, 1004), LB_SETCURSEL, 2, 0);
+    Press(manager, 1006);
+    HWND rename = WaitForDialog("Tesmar User");
+    Check(TextOf(GetDlgItem(rename, 1006)) == "Carol", "Edit offers Carol");
+    SetField(rename, 1006, "Cara");
+    Press(rename, IDOK);
+    WaitUntilGone(rename, "the user name dialog");
     Press(manager, IDOK);
     WaitUntilGone(manager, "the User Manager");
     std::string data = ReadBytes(dir + "\\tesmar.dat");
-    Check(data.find("Ann-") < data.find("Bob-") && data.find("Bob-") < data.find("Carol-") &&
-              data.find("Carol-") != std::string::npos,
+    Check(data.find("Ann-") < data.find("Bob-") && data.find("Bob-") < data.find("Cara-") &&
+              data.find("Cara-") != std::string::npos,
           "the data file holds the three users in board order");
     Check(data.find("Ann-0-Dentist-10:15-11:45-") != std::string::npos,
           "the add after the sign-out kept Ann out at the dentist");
@@ -295,8 +309,27 @@ int main(int argc, char **argv) {
     Check(row != std::string::npos && html.find("08:47", row) < row_end,
           "the page shows Bob's row with the time he signed in");
     Check(html.find("<TH ALIGN=LEFT>Ann</TH>") != std::string::npos &&
-              html.find("<TH ALIGN=LEFT>Carol</TH>") != std::string::npos,
+              html.find("<TH ALIGN=LEFT>Cara</TH>") != std::string::npos,
           "the page lists the other two users");
+
+    // Every change left its line in this month's journal, in order.
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char month[32];
+    std::snprintf(month, sizeof month, "\\history-%04d-%02d.csv", today.wYear, today.wMonth);
+    std::string journal = ReadBytes(dir + month);
+    Check(journal.find("\xEF\xBB\xBF" "date,time,event,name,") == 0,
+          "the journal starts with its byte-order mark and header");
+    size_t at = 0;
+    for (const char *line : {",added,Carol,12:00,,,\r\n", ",added,Ann,12:00,,,\r\n",
+                             ",out,Ann,10:15,Dentist,11:45,127.0.0.1\r\n",
+                             ",added,Bob,12:00,,,\r\n", ",renamed,Cara,12:00,,,Carol\r\n",
+                             ",in,Bob,08:47,,,127.0.0.1\r\n"}) {
+        size_t found = journal.find(line, at);
+        Check(found != std::string::npos, std::string("the journal then holds ") + line);
+        if (found != std::string::npos) at = found;
+    }
+    std::printf("journal:\n%s", journal.c_str());
 
     Stop(process);
     WSACleanup();

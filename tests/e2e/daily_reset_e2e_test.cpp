@@ -54,6 +54,13 @@ bool BoardComesToHold(ServerTest &test, const std::string &file, const std::stri
 class DailyResetTest : public ServerTest {
   protected:
     std::string LastReset() const { return work + "/board/lastreset.txt"; }
+    // This month's journal (the tests do not run across a month's end).
+    std::string Journal() const {
+        ClockTime now = LocalNow();
+        char name[32];
+        std::snprintf(name, sizeof name, "/board/history-%04d-%02d.csv", now.year, now.month);
+        return e2e::ReadFile(work + name);
+    }
     void SetResetTime(const std::string &text) {
         prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"ResetTime", text}});
     }
@@ -90,6 +97,13 @@ TEST_F(DailyResetTest, AResetTimeAMinuteAheadSignsTheInMembersOutAndLeavesTheOth
               std::string::npos);
     EXPECT_EQ(e2e::ReadFile(LastReset()),
               DateText(LatestResetDate(LocalNow(), at.hour, at.minute)) + "\r\n");
+    // One journal line for each member reset.
+    std::string journal = Journal();
+    for (const char *name : {"Ann", "Carol"})
+        EXPECT_NE(journal.find(std::string(",reset,") + name + "," + time_text + ",,,\r\n"),
+                  std::string::npos)
+            << journal;
+    EXPECT_EQ(journal.find(",Bob,"), std::string::npos) << journal;
 }
 
 TEST_F(DailyResetTest, ARestartAfterAMissedResetMakesItOnce) {
@@ -106,6 +120,10 @@ TEST_F(DailyResetTest, ARestartAfterAMissedResetMakesItOnce) {
     StartServer(Board());
     EXPECT_EQ(Exchange(port, "#oNobody-1-2-3\n\r"), "1\n\r"); // the start is over
     EXPECT_EQ(Board(), "Ann-1- -09:05- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
+    std::string journal = Journal();
+    size_t first = journal.find(",reset,Ann,0:00am,,,\r\n");
+    EXPECT_NE(first, std::string::npos) << journal;
+    EXPECT_EQ(journal.find(",reset,", first + 1), std::string::npos) << journal;
 }
 
 } // namespace

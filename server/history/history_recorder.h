@@ -1,0 +1,28 @@
+// The history journal as the publisher tells it of changes: each published
+// change becomes its journal line, with the member's record as the change
+// left it, and the lines of one publication are appended at its end.
+#pragma once
+#include "server/board/board_change.h"
+#include "server/history/history_journal.h"
+#include "server/service/publisher.h"
+
+class Clock;
+struct UserTable;
+
+class HistoryRecorder : public ChangeJournal {
+  public:
+    HistoryRecorder(HistoryJournal &journal, const UserTable &table, Clock &clock)
+        : journal_(journal), table_(table), clock_(clock) {}
+
+    void Record(const BoardChange &change) override;
+    bool Flush() override { return journal_.Flush() != 0; }
+
+  private:
+    HistoryJournal &journal_;
+    const UserTable &table_;
+    Clock &clock_;
+};
+
+// The journal's word for a kind of change: "in", "out", "added",
+// "renamed", "deleted", "reset".
+const char *JournalEvent(BoardChange::Kind kind);

@@ -1,0 +1,73 @@
+#include "server/history/history_recorder.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/board/board_test_support.h"
+#include "tests/doubles/null_alerts.h"
+#include "tests/doubles/recording_connection.h"
+
+namespace {
+
+BoardChange Change(BoardChange::Kind kind, const char *name, const char *old_name = "",
+                   const char *peer = "") {
+    BoardChange change;
+    change.kind = kind;
+    change.name = name;
+    change.old_name = old_name;
+    change.peer = peer;
+    return change;
+}
+
+TEST(HistoryRecorder, EachPublishedChangeLeavesItsLineAndAFailedJournalHoldsNoReplyBack) {
+    ScratchDir dir;
+    ServerSettings settings = SettingsIn(dir);
+    UserTable table{};
+    Put(table, 0, "Ann", 0, "Smith, Jones", "12:00", "1:30pm");
+    Put(table, 1, "Cy", 1, "Old place", "9:15am", "never");
+    Put(table, 2, "Eve", 1, " ", "12:00", " ");
+    table.count = 3;
+    ClockTime now{17, 45, 9};
+    now.year = 2026;
+    now.month = 12;
+    now.day = 8;
+    FixedClock clock(now);
+    NullAlerts alerts;
+    BoardContext board{table, settings, alerts, clock};
+    HistoryJournal journal(settings, 1252);
+    HistoryRecorder recorder(journal, table, clock);
+    Publisher publisher;
+    publisher.SetJournal(&recorder);
+
+    RecordingConnection reply;
+    PublishResult result = publisher.Publish(
+        board,
+        {Change(BoardChange::SignedOut, "Ann", "", "10.0.0.7"),
+         Change(BoardChange::SignedIn, "Cy", "", "10.0.0.8"),
+         Change(BoardChange::Renamed, "Cy", "Carl"), Change(BoardChange::Deleted, "Dan"),
+         Change(BoardChange::Added, "Eve"), Change(BoardChange::Reset, "Ann")},
+        {&reply});
+    EXPECT_FALSE(result.journal_failed);
+    EXPECT_EQ(reply.Sent(), "0\n\r");
+    EXPECT_EQ(ReadBytes(dir.File("history-2026-12.csv")),
+              std::string(kJournalHead) +
+                  "2026-12-08,17:45:09,out,Ann,12:00,\"Smith, Jones\",1:30pm,10.0.0.7\r\n"
+                  "2026-12-08,17:45:09,in,Cy,9:15am,,,10.0.0.8\r\n"
+                  "2026-12-08,17:45:09,renamed,Cy,9:15am,,,Carl\r\n"
+                  "2026-12-08,17:45:09,deleted,Dan,,,,\r\n"
+                  "2026-12-08,17:45:09,added,Eve,12:00,,,\r\n"
+                  "2026-12-08,17:45:09,reset,Ann,12:00,\"Smith, Jones\",1:30pm,\r\n");
+
+    // The next month's file cannot be made: the board is saved and the
+    // member answered all the same, and the publication says so.
+    clock.time.month = 1;
+    clock.time.year = 2027;
+    std::filesystem::create_directory(dir.path() / "history-2027-01.csv");
+    RecordingConnection second;
+    result = publisher.Publish(board, {Change(BoardChange::SignedIn, "Eve")}, {&second});
+    EXPECT_TRUE(result.journal_failed);
+    EXPECT_FALSE(result.save_failed);
+    EXPECT_EQ(second.Sent(), "0\n\r");
+    EXPECT_EQ(std::string(journal.FailedPath()), dir.File("history-2027-01.csv"));
+}
+
+} // namespace
