@@ -117,8 +117,9 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     e2e::MakeDirectories(dir_ + "/page");
     e2e::WriteFile(data, "Ann-1- -9:00am- -\r\nBob-1- -9:10am- -\r\n");
     // A member's own values, which no package may touch.
-    prefix_->SetMachineValues("SOFTWARE\\KVT\\Wenlo", {{"UserName", "Ann"}});
-    Reg({"add", "HKCU\\SOFTWARE\\KVT\\Wenlo", "/v", "Names", "/d", "Bob", "/f"});
+    const char kMemberKey[] = "HKCU\\SOFTWARE\\KVT\\Wenlo";
+    Reg({"add", kMemberKey, "/v", "UserName", "/d", "Ann", "/f"});
+    Reg({"add", kMemberKey, "/v", "Names", "/d", "Bob", "/f"});
 
     ASSERT_EQ(0, Msiexec({"/i", Package("tesmar", kLowerVersion),
                           "WORKINGDIR=" + e2e::WindowsPath(board), "PORT=" + std::to_string(port),
@@ -178,8 +179,8 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     EXPECT_EQ(0, Products("Tesmar") + Products("Wenlo"));
     EXPECT_NE(std::string::npos, e2e::ReadFile(data).find("Ann-0-Lunch-12:00-13:00-"));
     EXPECT_TRUE(e2e::FileExists(page));
-    EXPECT_EQ("Ann", Value(kWenloKey, "UserName"));
-    EXPECT_EQ("Bob", Value("HKCU\\SOFTWARE\\KVT\\Wenlo", "Names"));
+    EXPECT_EQ("Ann", Value(kMemberKey, "UserName"));
+    EXPECT_EQ("Bob", Value(kMemberKey, "Names"));
 }
 
 TEST_F(Packages, WithoutPropertiesTheServerGetsABoardFolderAndBothTheClassicPort) {
