@@ -3,16 +3,18 @@
 #include <cstring>
 
 #include "common/alerts.h"
+#include "common/ascii_case.h"
 #include "common/fixed_text.h"
+#include "common/protocol.h"
 
 namespace {
 
-unsigned char Fold(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
+unsigned char Fold(unsigned char c) { return FoldAscii(c); }
 
 // "%" separates names in the stored text and "-" separates fields on the
 // wire: neither can be part of a name.
 bool HoldsSeparator(const char *name) {
-    return std::strchr(name, '%') != nullptr || std::strchr(name, '-') != nullptr;
+    return std::strchr(name, '%') != nullptr || HoldsFieldSeparator(name);
 }
 
 bool RefuseSeparator(NamePlace &place, const char *name) {

@@ -13,6 +13,7 @@
 #include "client/wenlo_ids.h"
 #include "common/alerts.h"
 #include "common/fixed_text.h"
+#include "common/protocol.h"
 #include "common/settings_store_win32.h"
 #include "common/user_name_dialog.h"
 
@@ -51,7 +52,7 @@ void PressOk(HWND dialog) {
     GetDlgItemTextA(dialog, IDC_NAME_BOX, name, sizeof name);
     // The wire separates fields with "-": such a name would reach the
     // server as another name.
-    if (std::strchr(name, '-')) {
+    if (HoldsFieldSeparator(name)) {
         g_program.alerts->Ask("A name cannot contain \"-\".", "Invalid Name", AlertIcon::Warning,
                               AlertButtons::Ok);
         return;

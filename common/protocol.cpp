@@ -63,18 +63,20 @@ unsigned short ParsePort(const char *text) {
     if (!text) return 0;
     const char *p = text;
     while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
+    return static_cast<unsigned short>(ParseDecimalLowBits(p, std::strlen(p), 0xFFFFu));
+}
+
+unsigned ParseDecimalLowBits(const char *text, size_t length, unsigned mask) {
+    size_t i = 0;
     bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
-    // Only the low 16 bits are kept, so the digits are summed modulo 65536:
+    if (i < length && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    // Only the low bits are kept, so the digits are summed modulo mask + 1:
     // the result is that of the whole number, however long.
     unsigned value = 0;
-    while (*p >= '0' && *p <= '9') {
-        value = (value * 10u + static_cast<unsigned>(*p - '0')) & 0xFFFFu;
-        ++p;
-    }
-    if (negative) value = (0x10000u - value) & 0xFFFFu;
-    return static_cast<unsigned short>(value);
+    for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i)
+        value = (value * 10u + static_cast<unsigned>(text[i] - '0')) & mask;
+    if (negative) value = (mask + 1u - value) & mask;
+    return value;
 }
+
+bool HoldsFieldSeparator(const char *name) { return std::strchr(name, '-') != nullptr; }

@@ -46,3 +46,13 @@ size_t BuildRequestLine(const RequestFields &fields, char *out, size_t capacity)
 // sign, decimal digits up to the first other character (none: 0), the low
 // 16 bits kept. Never overflows, however long the digits run.
 unsigned short ParsePort(const char *text);
+
+// The decimal number at text's beginning, at most length characters: an
+// optional sign, then digits up to the first other character (none: 0),
+// kept to the bits of mask (a power of two less one) whatever its size, a
+// negative number as its two's complement there. Never overflows.
+unsigned ParseDecimalLowBits(const char *text, size_t length, unsigned mask);
+
+// "-" separates the fields of a request (and of the data file's lines): a
+// name holding one would be read as another name. True for such a name.
+bool HoldsFieldSeparator(const char *name);

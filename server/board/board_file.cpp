@@ -1,6 +1,7 @@
 #include "server/board/board_file.h"
 
 #include "common/platform_files.h"
+#include "common/protocol.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 
@@ -30,13 +31,7 @@ bool IsBlank(char c) {
 signed char ParseFlag(const char *token, size_t length) {
     size_t i = 0;
     while (i < length && IsBlank(token[i])) ++i;
-    bool negative = false;
-    if (i < length && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
-    unsigned value = 0;
-    for (; i < length && token[i] >= '0' && token[i] <= '9'; ++i) {
-        value = (value * 10 + static_cast<unsigned>(token[i] - '0')) & 0xFFu;
-    }
-    if (negative) value = (0x100u - value) & 0xFFu;
+    unsigned value = ParseDecimalLowBits(token + i, length - i, 0xFFu);
     return static_cast<signed char>(value >= 0x80u ? static_cast<int>(value) - 0x100
                                                    : static_cast<int>(value));
 }
@@ -167,7 +162,7 @@ int LoadBoard(UserTable &table, const ServerSettings &settings) {
 }
 
 size_t FormatBoardFile(const UserTable &table, char *out, size_t capacity) {
-    size_t count = table.count < static_cast<uint32_t>(kMaxUsers) ? table.count : kMaxUsers;
+    size_t count = UsedSlots(table);
     std::string line;
     size_t used = 0;
     for (size_t i = 0; i < count; ++i) {

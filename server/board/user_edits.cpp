@@ -1,6 +1,7 @@
 // The administrator's edits of the board: add, rename and delete.
 #include "common/alerts.h"
 #include "common/fixed_text.h"
+#include "common/protocol.h"
 #include "server/board/board_change.h"
 #include "server/board/user_table.h"
 
@@ -13,7 +14,7 @@ const char kNameRefused[] = "A user name cannot contain \"-\" or be a single spa
 // The data file splits fields at "-" and reads a name of one space back as
 // a free slot, so neither can be stored.
 bool FileCanHold(const char *name) {
-    return std::strchr(name, '-') == nullptr && std::strcmp(name, " ") != 0;
+    return !HoldsFieldSeparator(name) && std::strcmp(name, " ") != 0;
 }
 
 void Warn(BoardContext &board, const char *text, const char *caption) {
@@ -21,7 +22,7 @@ void Warn(BoardContext &board, const char *text, const char *caption) {
 }
 
 size_t Used(const UserTable &table) {
-    return table.count < static_cast<uint32_t>(kMaxUsers) ? table.count : kMaxUsers;
+    return UsedSlots(table);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "server/board/user_table.h"
 
+#include "common/ascii_case.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -13,10 +15,7 @@ void ClearTable(UserTable &table) {
 
 namespace {
 
-unsigned char Fold(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
+unsigned char Fold(char c) { return FoldAscii(static_cast<unsigned char>(c)); }
 
 } // namespace
 

@@ -23,6 +23,12 @@ struct UserTable {
     uint32_t count;
 };
 
+// The slots in use: count, but never more than there are slots (a count
+// read from elsewhere may be larger).
+inline uint32_t UsedSlots(const UserTable &table) {
+    return table.count < static_cast<uint32_t>(kMaxUsers) ? table.count : kMaxUsers;
+}
+
 // What the table operations work on: the table, the settings that name the
 // data file and the page, and the platform seams.
 struct BoardContext {

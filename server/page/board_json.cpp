@@ -48,7 +48,7 @@ void AppendBoardJson(std::string &out, const UserTable &table, const ClockTime &
     std::snprintf(stamp, sizeof stamp, "{\"made\": \"%04d-%02d-%02dT%02d:%02d:%02d\", \"members\": [",
                   made.year, made.month, made.day, made.hour, made.minute, made.second);
     out += stamp;
-    uint32_t count = table.count < kMaxUsers ? table.count : kMaxUsers;
+    uint32_t count = UsedSlots(table);
     for (uint32_t i = 0; i < count; ++i) {
         const UserRecord &record = table.slots[i];
         bool in = record.in_out != 0;

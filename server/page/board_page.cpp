@@ -83,7 +83,7 @@ size_t FormatBoardPage(const UserTable &table, const ServerSettings &settings,
              "<TH>Destination</TH>\r\n"
              "<TH>Return time</TH>\r\n"
              "</TR>\r\n\r\n");
-    size_t count = table.count < static_cast<uint32_t>(kMaxUsers) ? table.count : kMaxUsers;
+    size_t count = UsedSlots(table);
     for (size_t i = 0; i < count; ++i) {
         const UserRecord &record = table.slots[i];
         page.Raw("<TR>\r\n<TH ALIGN=LEFT>");

@@ -1,5 +1,7 @@
 #include "server/service/http_request.h"
 
+#include "common/ascii_case.h"
+
 #include <cstring>
 
 namespace {
@@ -17,8 +19,7 @@ bool StartsWith(const char *text, size_t length, const char *prefix, bool fold_c
     size_t n = std::strlen(prefix);
     if (length < n) return false;
     for (size_t i = 0; i < n; ++i) {
-        char c = text[i];
-        if (fold_case && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        char c = fold_case ? FoldAscii(text[i]) : text[i];
         if (c != prefix[i]) return false;
     }
     return true;

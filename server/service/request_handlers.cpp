@@ -1,5 +1,6 @@
 #include "server/service/request_handlers.h"
 
+#include "common/ascii_case.h"
 #include "common/fixed_text.h"
 #include "common/protocol.h"
 #include "server/board/board_change.h"
@@ -73,10 +74,7 @@ bool BeginsWith(const char *board_name, const char *given) {
     size_t n = std::strlen(given);
     if (strnlen(board_name, n) < n) return false;
     for (size_t i = 0; i < n; ++i) {
-        char a = board_name[i], b = given[i];
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-        if (a != b) return false;
+        if (FoldAscii(board_name[i]) != FoldAscii(given[i])) return false;
     }
     return true;
 }
