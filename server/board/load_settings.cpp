@@ -89,9 +89,17 @@ int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable
         if (!AskForWorkingDir(settings, alerts, host)) return 0;
         // A data file already in the chosen directory is the board: keep it.
         char path[400];
-        if (BuildDataFilePath(settings, path, sizeof path) && !IsFile(path))
-            SaveBoard(table, settings);
-        WriteSetting(store, "WorkingDir", settings.WorkingDir);
+        if (BuildDataFilePath(settings, path, sizeof path) && !IsFile(path) &&
+            !SaveBoard(table, settings)) {
+            char text[sizeof "Cannot save " + sizeof path];
+            CopyCut(text, "Cannot save ");
+            AppendCut(text, path);
+            host.ShowStatus(text);
+        }
+        // Unstored, the question comes back at the next start: say why.
+        if (!WriteSetting(store, "WorkingDir", settings.WorkingDir))
+            alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
+                       AlertButtons::Ok);
     }
     if (asking) {
         if (!host.StillRunning()) return 0;

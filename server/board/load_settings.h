@@ -24,12 +24,16 @@ class StartUpHost {
     // Disables the main window, when there is one, while questions are
     // asked (held), and enables it again after them.
     virtual void HoldWindow(bool held) = 0;
+    // Puts text on the status line.
+    virtual void ShowStatus(const char *text) = 0;
 };
 
 // Fills settings from store (defaults where values are missing) and runs
 // the first-run setup: the port message, then the directory question until
 // a directory is given. A new data file is created for the empty table
-// unless the directory already holds one, which is kept. While questions
+// unless the directory already holds one, which is kept; a creation that
+// fails puts "Cannot save " and the path on the status line, and a
+// directory the store refuses brings kStoreFailedText. While questions
 // are asked the main window is held; if it is closed meanwhile, no further
 // question is asked and 0 is returned: the program is ending. Otherwise
 // returns 1 with WorkingDir set.

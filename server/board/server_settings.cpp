@@ -12,6 +12,10 @@ const char kDefaultHeader[] =
 
 const char kDefaultFooter[] = "</center></div></font>";
 
+const char kStoreFailedText[] =
+    "The settings could not be saved in the registry. They hold until the program ends.";
+const char kStoreFailedCaption[] = "Tesmar Options";
+
 int BuildDataFilePath(const ServerSettings &settings, char *out, size_t capacity) {
     static const char kFileName[] = "tesmar.dat";
     size_t dir = strnlen(settings.WorkingDir, sizeof settings.WorkingDir);

@@ -19,6 +19,10 @@ struct ServerSettings {
 extern const char kDefaultHeader[];
 extern const char kDefaultFooter[];
 
+// The warning (text and caption) when the settings store refuses a setting.
+extern const char kStoreFailedText[];
+extern const char kStoreFailedCaption[];
+
 // The data file's path: WorkingDir, the platform's separator, "tesmar.dat".
 // Returns 0 when it does not fit in capacity bytes.
 int BuildDataFilePath(const ServerSettings &settings, char *out, size_t capacity);

@@ -5,6 +5,10 @@
 #include <winsock2.h>
 #include <windows.h>
 
+// kStoreFailedText and kStoreFailedCaption, said when the store refuses a
+// confirmed setting.
+#include "server/board/server_settings.h"
+
 // The name buffer the User Manager shares with the user name dialog.
 extern char g_user_name_buffer[30];
 
@@ -23,10 +27,6 @@ void RunHtmlEditorDialog(HWND owner, HtmlPart part);
 // Stores one setting; when the store refuses it, says so once per
 // confirmation (see StoreFailureNotice). Returns what WriteSetting returned.
 int StoreServerSetting(const char *name, const char *text);
-
-// The text and caption said when a confirmed setting could not be stored.
-extern const char kStoreFailedText[];
-extern const char kStoreFailedCaption[];
 
 // What a changed port takes (the sign-in port in Options, the web port in
 // Board Options): a restart. Text and caption.

@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include "common/fixed_text.h"
+#include "server/service/status_line.h"
 #include "server/shell/server_state.h"
 
 namespace {
@@ -27,6 +28,7 @@ class WindowStartUpHost : public StartUpHost {
     void HoldWindow(bool held) override {
         if (window_) EnableWindow(window_, held ? FALSE : TRUE);
     }
+    void ShowStatus(const char *text) override { SetStatusText(text); }
 
   private:
     HWND window_;

@@ -14,9 +14,6 @@
 #include "server/shell/dialog_ids.h"
 #include "server/shell/server_state.h"
 
-const char kStoreFailedText[] =
-    "The settings could not be saved in the registry. They hold until the program ends.";
-const char kStoreFailedCaption[] = "Tesmar Options";
 const char kPortChangedText[] = "You have changed the port. You will\n\r"
                                 "have to restart this program for it\n\r"
                                 " to take effect.";

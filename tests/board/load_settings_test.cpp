@@ -30,8 +30,9 @@ class ScriptedHost : public StartUpHost {
     }
     bool StillRunning() override { return running; }
     void HoldWindow(bool held) override { this->held = held; }
+    void ShowStatus(const char *text) override { status = text; }
 
-    std::string current, chooser_answer;
+    std::string current, chooser_answer, status;
     int chooser_calls = 0;
     bool running = true, held = false;
 };
@@ -95,6 +96,21 @@ TEST_F(LoadSettingsTest, NoAndACancelledChooserAskAgainThenTheChosenDirectoryIsT
     EXPECT_STREQ(settings.Port, "4000");
     EXPECT_EQ(store.values["WorkingDir"], chosen);
     EXPECT_TRUE(IsFile(DataFileIn(chosen).c_str()));
+}
+
+TEST_F(LoadSettingsTest, ADirectoryThatCannotBeStoredOrWrittenIsSaidSo) {
+    store.writes_fail = true; // as the registry is for a standard account
+    std::string missing = scratch.File("missing");
+    host.chooser_answer = missing;
+    alerts.answers = {AlertAnswer::No};
+
+    ASSERT_EQ(Load(), 1);
+
+    ASSERT_EQ(alerts.asked.size(), 3u);
+    EXPECT_EQ(alerts.asked[2].text, kStoreFailedText);
+    EXPECT_EQ(alerts.asked[2].caption, kStoreFailedCaption);
+    EXPECT_EQ(alerts.asked[2].icon, AlertIcon::Warning);
+    EXPECT_EQ(host.status, "Cannot save " + DataFileIn(missing));
 }
 
 TEST_F(LoadSettingsTest, AnExistingDataFileInTheChosenDirectoryIsKept) {
