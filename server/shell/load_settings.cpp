@@ -6,7 +6,6 @@
 #include <commdlg.h>
 
 #include "common/fixed_text.h"
-#include "server/service/status_line.h"
 #include "server/shell/server_state.h"
 
 namespace {
@@ -28,7 +27,7 @@ class WindowStartUpHost : public StartUpHost {
     void HoldWindow(bool held) override {
         if (window_) EnableWindow(window_, held ? FALSE : TRUE);
     }
-    void ShowStatus(const char *text) override { SetStatusText(text); }
+    void ShowStatus(const char *text) override { TheServer().status.SetStatusText(text); }
 
   private:
     HWND window_;

@@ -85,7 +85,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
             RunMenuDialogs(window, RunUsersCommand);
             return 0;
         case IDM_BOARD_OPTIONS:
-            RunBoardOptionsDialog(window);
+            RunMenuDialogs(window, RunBoardOptionsDialog);
             return 0;
         case IDM_ABOUT:
             RunMenuDialogs(window, RunAboutBox);
