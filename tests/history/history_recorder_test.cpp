@@ -39,6 +39,8 @@ TEST(HistoryRecorder, EachPublishedChangeLeavesItsLineAndAFailedJournalHoldsNoRe
     publisher.SetJournal(&recorder);
 
     RecordingConnection reply;
+    std::string journal_at_reply;
+    reply.on_send = [&] { journal_at_reply = ReadBytes(dir.File("history-2026-12.csv")); };
     PublishResult result = publisher.Publish(
         board,
         {Change(BoardChange::SignedOut, "Ann", "", "10.0.0.7"),
@@ -56,6 +58,8 @@ TEST(HistoryRecorder, EachPublishedChangeLeavesItsLineAndAFailedJournalHoldsNoRe
                   "2026-12-08,17:45:09,deleted,Dan,,,,\r\n"
                   "2026-12-08,17:45:09,added,Eve,12:00,,,\r\n"
                   "2026-12-08,17:45:09,reset,Ann,12:00,\"Smith, Jones\",1:30pm,\r\n");
+    // Written before the member was answered.
+    EXPECT_EQ(journal_at_reply, ReadBytes(dir.File("history-2026-12.csv")));
 
     // The next month's file cannot be made: the board is saved and the
     // member answered all the same, and the publication says so.
