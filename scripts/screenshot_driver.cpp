@@ -19,7 +19,9 @@
 namespace {
 
 // The programs' own identifiers.
-constexpr int kMenuOptions = 40001, kMenuAbout = 40003, kMenuUsers = 40004;
+constexpr int kMenuOptions = 40001, kMenuAbout = 40003, kMenuUsers = 40004,
+              kMenuBoardOptions = 40005;
+constexpr int kBoardResetTime = 1020;
 constexpr int kOptionsHtmlFile = 1002, kOptionsPort = 1003, kOptionsHeader = 1015;
 constexpr int kHtmlText = 1006;
 constexpr int kUsersList = 1004, kUsersEdit = 1006;
@@ -171,6 +173,14 @@ void ServerPictures() {
     WaitUntilHidden(name, "the user name dialog");
     Command(users, IDOK);
     WaitUntilHidden(users, "the User Manager");
+
+    Command(main, kMenuBoardOptions);
+    HWND board = WaitForWindow("#32770", "Tesmar Board Options");
+    SetField(board, kBoardResetTime, "20:00"); // Cancel below stores nothing
+    Activate(board);
+    Shot("server_board_options", board);
+    Command(board, IDCANCEL);
+    WaitUntilHidden(board, "the Board Options dialog");
 
     Command(main, kMenuAbout);
     HWND about = WaitForWindow("#32770", "About Tesmar");
