@@ -4,6 +4,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "client/auto_sign.h"
 #include "client/name_list.h"
 #include "client/request_machine.h"
 #include "common/protocol.h"
@@ -31,6 +32,8 @@ struct ClientConnection {
     char host_buffer[MAXGETHOSTSTRUCT] = {};
     sockaddr_in server_address = {};
     int send_error = 0; // of a failed send
+    // The kind of an automatic request under way (None for the member's own).
+    AutoRequest automatic = AutoRequest::None;
 };
 
 // What the notification icon was last given.
@@ -60,6 +63,15 @@ struct ClientProgram {
     TrayShell *tray_shell = nullptr; // the notification area
     EndSessionReason *end_session_reason = nullptr;
     bool end_session_reason_set = false; // a log-off is being held up
+    // Signing in and out by itself: the member's options and where they
+    // stand, the destination of an automatic sign-out.
+    AutoSigner auto_signer;
+    char auto_destination[30] = "";
+    bool session_watched = false; // registered for the session's notifications
+    int session_register_tries = 0;
+    bool keep_hidden = false; // the dialog stays hidden until it is asked for
+    UINT logon_retry_ms = 60000;
+    UINT end_session_wait_ms = 3000;
 };
 
 // The one client of this process; tests reset it through ResetClientProgram.

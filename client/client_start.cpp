@@ -2,6 +2,7 @@
 
 #include "client/client_program.h"
 #include "client/hidden_window.h"
+#include "client/session_watch.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 
@@ -27,6 +28,7 @@ int RunSignInClient(HINSTANCE instance) {
     g_program.instance = instance;
     if (!CreateHiddenWindow(instance)) return -1;
     LoadClientSettings();
+    StartSessionWatch();
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SIGN_IN), nullptr, SignInDialogProc, 0);
     DestroyWindow(g_program.hidden_window);
     g_program.hidden_window = nullptr;

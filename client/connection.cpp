@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "client/client_program.h"
+#include "client/session_watch.h"
 #include "common/alerts.h"
 #include "common/protocol.h"
 
@@ -113,10 +114,18 @@ void Carry(RequestStep step) {
     case RequestStep::Send:
         SendLine();
         return;
-    default:
+    default: {
+        AutoRequest automatic = Connection().automatic;
+        Connection().automatic = AutoRequest::None;
         Release();
-        Tell(step);
+        // An automatic request's verdict shows in the tray, never in a box:
+        // nobody may be there to press OK.
+        if (automatic != AutoRequest::None)
+            OnAutoVerdict(automatic, step);
+        else
+            Tell(step);
         return;
+    }
     }
 }
 
@@ -148,6 +157,85 @@ void SetAddress(const void *address, size_t length) {
 }
 
 } // namespace
+
+namespace {
+
+// Waits until the socket is ready for reading (or writing) or the deadline
+// passes.
+bool WaitFor(SOCKET s, bool for_write, DWORD deadline) {
+    DWORD now = GetTickCount();
+    if (static_cast<int>(deadline - now) <= 0) return false;
+    DWORD left = deadline - now;
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(s, &ready);
+    FD_SET(s, &failed);
+    timeval wait = {static_cast<long>(left / 1000), static_cast<long>(left % 1000) * 1000};
+    int n = select(0, for_write ? nullptr : &ready, for_write ? &ready : nullptr, &failed, &wait);
+    return n > 0 && FD_ISSET(s, &ready);
+}
+
+// Looks the server up for the bounded exchange: a dotted address at once,
+// else the address of the last look-up for the same settings, else the
+// system's own (blocking) look-up.
+bool AddressNow() {
+    const char *server = g_program.settings.server;
+    unsigned long dotted = inet_addr(server);
+    if (server[0] && dotted != INADDR_NONE) {
+        SetAddress(&dotted, sizeof dotted);
+        return true;
+    }
+    hostent *host = server[0] ? gethostbyname(server) : nullptr;
+    if (!host || host->h_addrtype != AF_INET || !host->h_addr_list[0]) return false;
+    SetAddress(host->h_addr_list[0], static_cast<size_t>(host->h_length));
+    return true;
+}
+
+} // namespace
+
+RequestStep ExchangeWithin(UINT wait_ms) {
+    EndConnection();
+    if (!g_sockets_started) {
+        WSADATA data;
+        g_sockets_started = WSAStartup(0x0101, &data) == 0;
+    }
+    DWORD deadline = GetTickCount() + wait_ms;
+    RequestMachine machine;
+    machine.Start();
+    RequestStep step = machine.LookupEnded(AddressNow());
+    if (step != RequestStep::Connect) return step;
+    ClientConnection &c = Connection();
+    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
+    u_long non_blocking = 1;
+    bool ok = s != INVALID_SOCKET && ioctlsocket(s, FIONBIO, &non_blocking) == 0;
+    if (ok && connect(s, reinterpret_cast<sockaddr *>(&c.server_address),
+                      sizeof c.server_address) == SOCKET_ERROR)
+        ok = WSAGetLastError() == WSAEWOULDBLOCK && WaitFor(s, true, deadline);
+    step = machine.ConnectEnded(ok);
+    if (step == RequestStep::Send) {
+        char line[kRequestLineCapacity];
+        size_t length = BuildRequestLine(g_program.request, line, sizeof line);
+        step = machine.SendEnded(send(s, line, static_cast<int>(length), 0) != SOCKET_ERROR);
+        while (step == RequestStep::Wait) {
+            if (!WaitFor(s, false, deadline)) {
+                step = machine.TimedOut();
+                break;
+            }
+            char buffer[kReplyCapacity];
+            int got = recv(s, buffer, sizeof buffer, 0);
+            if (got > 0)
+                step = machine.Received(buffer, static_cast<size_t>(got));
+            else if (got == 0 || WSAGetLastError() != WSAEWOULDBLOCK)
+                step = machine.Closed();
+        }
+    }
+    if (s != INVALID_SOCKET) {
+        shutdown(s, SD_BOTH);
+        closesocket(s);
+    }
+    return step;
+}
 
 void StartConnection(HWND window) {
     ClientConnection &c = Connection();

@@ -7,6 +7,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "client/request_machine.h"
+
 // Socket notifications (wParam the socket, low word of lParam the event,
 // high word the error code).
 constexpr UINT MSG_SOCKET_EVENT = WM_USER + 100;
@@ -22,6 +24,10 @@ void StartConnection(HWND window);
 void OnSocketEvent(WPARAM wparam, LPARAM lparam);
 void OnLookupDone(WPARAM wparam, LPARAM lparam);
 void OnConnectionTimer();
+// The request of the program's request fields as one bounded exchange on
+// a blocking wait (no messages are handled meanwhile): for the end of the
+// session. Returns its verdict; CannotConnect also when wait_ms ran out.
+RequestStep ExchangeWithin(UINT wait_ms);
 // Ends the request under way, if any, quietly (its timer, look-up, socket).
 void EndConnection();
 // Windows Sockets clean-up, once, at Exit.

@@ -4,6 +4,7 @@
 
 #include "client/client_program.h"
 #include "client/connection.h"
+#include "client/session_watch.h"
 #include "client/signin_dialog.h"
 #include "client/tray_icon.h"
 
@@ -39,6 +40,11 @@ class ShutdownBlockReason : public EndSessionReason {
 // regardless); the dialog comes forward for the sign-out.
 BOOL AnswerEndQuery(LPARAM flags) {
     if (flags & ENDSESSION_CLOSEAPP) return TRUE; // the Restart Manager: end quietly
+    // Signing out by itself wins over the question.
+    if (SignsOutAtEnd()) {
+        DropEndSessionReason();
+        return TRUE;
+    }
     if (!g_program.dialog || !SignInSelected() || (flags & ENDSESSION_CRITICAL)) {
         DropEndSessionReason();
         return TRUE;
@@ -57,6 +63,8 @@ void OnEndSession(bool ending, LPARAM flags) {
         return;
     }
     DropEndSessionReason();
+    // A log-off or shut-down, not a Restart Manager close (the member stays).
+    if (!(flags & ENDSESSION_CLOSEAPP) && SignsOutAtEnd()) SignOutAtEnd();
     DeleteTrayIcon();
     EndSockets();
     if ((flags & ENDSESSION_CLOSEAPP) && g_program.dialog) {
@@ -88,6 +96,15 @@ LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         return 0;
     case MSG_BRING_FORWARD:
         ShowSignInDialog();
+        return 0;
+    case WM_WTSSESSION_CHANGE:
+        OnSessionChange(wparam);
+        return 0;
+    case WM_TIMER:
+        OnSessionTimer(wparam);
+        return 0;
+    case WM_DESTROY:
+        StopSessionWatch();
         return 0;
     default:
         return DefWindowProcA(window, message, wparam, lparam);

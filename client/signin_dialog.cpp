@@ -9,6 +9,7 @@
 #include "client/hidden_window.h"
 #include "client/icon_loader.h"
 #include "client/name_list.h"
+#include "client/session_watch.h"
 #include "client/tray_icon.h"
 #include "client/wenlo_ids.h"
 #include "common/alerts.h"
@@ -184,6 +185,7 @@ void SetTrayState(TrayChoice choice) {
 void ShowSignInDialog() {
     HWND dialog = g_program.dialog;
     if (!dialog) return;
+    g_program.keep_hidden = false;
     // Only a hidden dialog is refreshed: a visible one keeps what the
     // member has picked in it.
     if (!IsWindowVisible(dialog)) {
@@ -220,8 +222,14 @@ INT_PTR CALLBACK SignInDialogProc(HWND dialog, UINT message, WPARAM wparam, LPAR
         SetClockText(IDC_IN_TIME);
         RefreshShownFields();
         SetTrayState(TrayChoice::SignIn);
+        AutoSignInAtStart();
         return TRUE;
     }
+    case WM_WINDOWPOSCHANGING:
+        // Signed in by itself at start-up: shown only when asked for.
+        if (g_program.keep_hidden)
+            reinterpret_cast<WINDOWPOS *>(lparam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+        return FALSE;
     case WM_DRAWITEM:
         return DrawIconButton(dialog, reinterpret_cast<const DRAWITEMSTRUCT *>(lparam)) ? TRUE
                                                                                         : FALSE;
@@ -267,9 +275,14 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPA
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
-        case IDOK:
+        case IDOK: {
+            char before[sizeof g_program.settings.user_name];
+            CopyCut(before, g_program.settings.user_name);
             GetDlgItemTextA(dialog, IDC_OPT_USER_NAME, g_program.settings.user_name,
                             sizeof g_program.settings.user_name);
+            if (std::strcmp(before, g_program.settings.user_name) != 0)
+                g_program.auto_signer.NameChanged();
+        }
             GetDlgItemTextA(dialog, IDC_OPT_SERVER, g_program.settings.server,
                             sizeof g_program.settings.server);
             GetDlgItemTextA(dialog, IDC_OPT_PORT, g_program.settings.port,
@@ -283,6 +296,44 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPA
             return TRUE;
         case IDCANCEL:
             EndDialog(dialog, 1);
+            return TRUE;
+        case IDC_OPT_AUTO:
+            DialogBoxParamA(g_program.instance, MAKEINTRESOURCEA(IDD_AUTO_SIGN), dialog,
+                            AutoSignDialogProc, 0);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+INT_PTR CALLBACK AutoSignDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        const AutoOptions &options = g_program.auto_signer.Options();
+        CheckDlgButton(dialog, IDC_AUTO_SIGN_IN, options.sign_in ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(dialog, IDC_AUTO_SIGN_OUT, options.sign_out ? BST_CHECKED : BST_UNCHECKED);
+        SendDlgItemMessageA(dialog, IDC_AUTO_DESTINATION, EM_LIMITTEXT,
+                            sizeof g_program.auto_destination - 1, 0);
+        SetDlgItemTextA(dialog, IDC_AUTO_DESTINATION, g_program.auto_destination);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wparam)) {
+        case IDOK: {
+            AutoOptions options;
+            options.sign_in = IsDlgButtonChecked(dialog, IDC_AUTO_SIGN_IN) == BST_CHECKED;
+            options.sign_out = IsDlgButtonChecked(dialog, IDC_AUTO_SIGN_OUT) == BST_CHECKED;
+            char destination[sizeof g_program.auto_destination] = "";
+            GetDlgItemTextA(dialog, IDC_AUTO_DESTINATION, destination, sizeof destination);
+            StoreAutoOptions(options, destination);
+            EndDialog(dialog, 1);
+            return TRUE;
+        }
+        case IDCANCEL:
+            EndDialog(dialog, 0);
             return TRUE;
         default:
             return FALSE;

@@ -10,6 +10,8 @@ enum class TrayChoice { Keep, SignIn, SignOut };
 
 INT_PTR CALLBACK SignInDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+// The automatic sign-in and sign-out options, opened from Options.
+INT_PTR CALLBACK AutoSignDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK NameListDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
 // Selects the state's radio button and shows its icon and tip.

@@ -31,6 +31,13 @@
 #define IDC_OPT_USER_NAME 1029
 #define IDC_OPT_SERVER 1030
 #define IDC_OPT_PORT 1031
+#define IDC_OPT_AUTO 1032
+
+// Automatic sign-in and sign-out dialog.
+#define IDD_AUTO_SIGN 112
+#define IDC_AUTO_SIGN_IN 1040
+#define IDC_AUTO_SIGN_OUT 1041
+#define IDC_AUTO_DESTINATION 1042
 
 // Name list dialog.
 #define IDC_NAMES 1004

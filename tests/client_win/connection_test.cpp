@@ -10,6 +10,7 @@
 
 #include "client/client_program.h"
 #include "client/connection.h"
+#include "client/hidden_window.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 #include "tests/client_win/client_harness.h"
@@ -315,6 +316,133 @@ TEST_F(ConnectionTest, OptionsOkThenOkSendsTheNewName) {
     SendMessageA(dialog, WM_COMMAND, IDOK, 0);
     WaitForEnd();
     EXPECT_EQ("#iBeth-9:07am\n\r", server.line());
+}
+
+class AutoSignTest : public ConnectionTest {
+  protected:
+    void SetUp() override {
+        ConnectionTest::SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_TRUE(CreateHiddenWindow(g_program.instance));
+        g_program.auto_signer.SetOptions({true, true});
+        std::strcpy(g_program.auto_destination, "Home");
+        g_program.tray_shell = &g_tray_shell;
+        SendMessageA(dialog, WM_COMMAND, 3, 0); // hidden, as after an OK
+    }
+    void TearDown() override {
+        DestroyWindow(g_program.hidden_window);
+        g_program.hidden_window = nullptr;
+        ConnectionTest::TearDown();
+    }
+    void Session(WPARAM change) {
+        SendMessageA(g_program.hidden_window, WM_WTSSESSION_CHANGE, change, 0);
+    }
+};
+
+TEST_F(AutoSignTest, LockSignsOutAndUnlockSignsInWithoutShowingAnything) {
+    {
+        FakeServer server({"0\n\r"});
+        UsePort(server.port());
+        Session(WTS_SESSION_LOCK);
+        WaitForEnd();
+        EXPECT_EQ("#oAnn-9:07am-Home- \n\r", server.line());
+        EXPECT_EQ(IDI_SIGNED_OUT, g_program.tray.icon_id);
+        EXPECT_STREQ("9:07am", g_program.tray.tip);
+    }
+    g_fixed_clock.time = {13, 30, 0};
+    FakeServer server({"0\n\r"});
+    UsePort(server.port());
+    Session(WTS_SESSION_UNLOCK);
+    WaitForEnd();
+    EXPECT_EQ("#iAnn-1:30pm\n\r", server.line());
+    EXPECT_EQ(IDI_SIGNED_IN, g_program.tray.icon_id);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_TRUE(g_recorder.asked.empty());
+}
+
+TEST_F(AutoSignTest, WithTheOptionsOffNothingIsSent) {
+    g_program.auto_signer.SetOptions({false, false});
+    FakeServer server({"0\n\r"});
+    UsePort(server.port());
+    Session(WTS_SESSION_LOCK);
+    Session(WTS_SESSION_UNLOCK);
+    PumpFor(500);
+    EXPECT_FALSE(server.accepted());
+    EXPECT_FALSE(g_program.connection.machine.Open());
+    // The end-session query asks as before: held up while Sign In is chosen.
+    DWORD_PTR answer = 99;
+    ASSERT_TRUE(SendMessageTimeoutA(g_program.hidden_window, WM_QUERYENDSESSION, 0,
+                                    ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+    EXPECT_EQ(FALSE, static_cast<BOOL>(answer));
+}
+
+TEST_F(AutoSignTest, TheEndOfTheSessionGoesAheadAndSignsOutWithinTheBound) {
+    {
+        FakeServer server({"0\n\r"});
+        UsePort(server.port());
+        DWORD_PTR answer = 99;
+        ASSERT_TRUE(SendMessageTimeoutA(g_program.hidden_window, WM_QUERYENDSESSION, 0,
+                                        ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+        EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
+        EXPECT_TRUE(g_reason.calls.empty()); // no reason, no question
+        SendMessageA(g_program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        // The reply was waited for before WM_ENDSESSION returned.
+        EXPECT_EQ("#oAnn-9:07am-Home- \n\r", server.line());
+    }
+    // A server that never answers holds the end for the bound only.
+    g_program.end_session_wait_ms = 700;
+    FakeServer silent({}, /*hold=*/true);
+    UsePort(silent.port());
+    DWORD start = GetTickCount();
+    SendMessageA(g_program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, 600u);
+    EXPECT_LT(took, 5000u);
+    EXPECT_TRUE(g_recorder.asked.empty());
+}
+
+TEST_F(AutoSignTest, ARefusedConnectionIsToldInTheTipAndNoBox) {
+    WSADATA data;
+    WSAStartup(0x0202, &data);
+    unsigned short port = 0;
+    closesocket(BindFreePort(&port));
+    WSACleanup();
+    UsePort(port);
+    Session(WTS_SESSION_UNLOCK);
+    WaitForEnd();
+    EXPECT_STREQ("Not signed in: server not reachable", g_program.tray.tip);
+    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_FALSE(IsWindowVisible(dialog));
+}
+
+TEST_F(AutoSignTest, ANameTheServerDoesNotKnowStopsTheNextAutomaticRequest) {
+    {
+        FakeServer server({"1\n\r"});
+        UsePort(server.port());
+        Session(WTS_SESSION_UNLOCK);
+        WaitForEnd();
+        EXPECT_STREQ("Not signed in: name not on the board", g_program.tray.tip);
+    }
+    FakeServer server({"0\n\r"});
+    UsePort(server.port());
+    Session(WTS_SESSION_LOCK);
+    PumpFor(500);
+    EXPECT_FALSE(server.accepted());
+    EXPECT_TRUE(g_recorder.asked.empty());
+}
+
+TEST_F(AutoSignTest, AtStartUpTheSignInGoesAndTheDialogStaysHidden) {
+    CloseSignInDialog();
+    FakeServer server({"0\n\r"});
+    UsePort(server.port());
+    dialog = OpenSignInDialog();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    WaitForEnd();
+    EXPECT_EQ("#iAnn-9:07am\n\r", server.line());
+    // A click on the icon still opens it.
+    SendMessageA(dialog, MSG_TRAY_ICON, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(dialog));
 }
 
 } // namespace

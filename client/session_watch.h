@@ -1,0 +1,47 @@
+// Signing the member in and out by itself: the session's notifications on
+// the hidden window (lock, unlock), the sign-in at start-up with its
+// retries, the sign-out at the end of the session, and the tray tip that
+// tells an automatic request's failure. Windows only.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+#include "client/auto_sign.h"
+#include "client/request_machine.h"
+
+// The hidden window's timers: registering for the session's notifications
+// again, and the logon sign-in's retry.
+constexpr UINT_PTR kSessionRegisterTimer = 201;
+constexpr UINT_PTR kLogonRetryTimer = 202;
+
+// The tips of a failed automatic request.
+extern const char kNotSignedInUnreachable[];
+extern const char kNotSignedInUnknownName[];
+extern const char kNotSignedOutUnreachable[];
+extern const char kNotSignedOutUnknownName[];
+
+// The options and the destination from the client's settings, and back.
+void LoadAutoOptions();
+void StoreAutoOptions(const AutoOptions &options, const char *destination);
+
+// Registers the hidden window for the session's notifications, retrying
+// every few seconds while the session service is not ready; and the
+// unregistering before the window goes.
+void StartSessionWatch();
+void StopSessionWatch();
+
+// At start-up, once the dialog is there: with AutoSignIn the sign-in goes
+// and the dialog stays hidden.
+void AutoSignInAtStart();
+// WM_WTSSESSION_CHANGE.
+void OnSessionChange(WPARAM change);
+void OnSessionTimer(UINT_PTR timer);
+
+// True when the end of the session signs the member out by itself (the
+// end-session query is then answered yes at once).
+bool SignsOutAtEnd();
+// WM_ENDSESSION: the sign-out, its reply waited for within the bound.
+void SignOutAtEnd();
+
+// The verdict of an automatic request (from the connection).
+void OnAutoVerdict(AutoRequest request, RequestStep verdict);
