@@ -27,7 +27,8 @@ constexpr int kHtmlText = 1006;
 constexpr int kUsersList = 1004, kUsersEdit = 1006;
 constexpr int kUserNameEdit = 1006;
 constexpr int kSignOut = 1030, kDestination = 1026, kReturnTime = 1017, kClientOptions = 1028;
-constexpr int kClientServer = 1030, kClientPort = 1031;
+constexpr int kClientServer = 1030, kClientPort = 1031, kClientAutomatic = 1032;
+constexpr int kAutoSignIn = 1040, kAutoSignOut = 1041, kAutoDestination = 1042;
 
 const char kServerTitle[] = "Tesmar 1.41";
 const char kClientTitle[] = "KVT Sign-In / Sign-Out  v1.42";
@@ -201,6 +202,15 @@ void ClientPictures() {
     SetField(options, kClientPort, "223");
     Activate(options);
     Shot("client_options", options);
+    Command(options, kClientAutomatic);
+    HWND automatic = WaitForWindow("#32770", "KVT In/Out Automatic");
+    SendDlgItemMessageA(automatic, kAutoSignIn, BM_SETCHECK, BST_CHECKED, 0);
+    SendDlgItemMessageA(automatic, kAutoSignOut, BM_SETCHECK, BST_CHECKED, 0);
+    SetField(automatic, kAutoDestination, "Home");
+    Activate(automatic);
+    Shot("client_automatic", automatic);
+    Command(automatic, IDCANCEL);
+    WaitUntilHidden(automatic, "the automatic options");
     Command(options, IDCANCEL);
     WaitUntilHidden(options, "the client's options");
 
