@@ -1,9 +1,11 @@
 #include "server/service/publisher.h"
 
 #include "common/clock.h"
+#include "common/code_page.h"
 #include "common/protocol.h"
 #include "server/board/board_file.h"
 #include "server/board/user_table.h"
+#include "server/page/board_json.h"
 #include "server/page/board_page.h"
 #include "server/service/connection.h"
 
@@ -12,10 +14,12 @@
 void Publisher::Reload(BoardContext &board) { LoadBoard(board.table, board.settings); }
 
 bool Publisher::WritePage(BoardContext &board) {
+    ClockTime now = board.clock.Now();
     page_.resize(kBoardPageCapacity);
-    size_t size =
-        FormatBoardPage(board.table, board.settings, board.clock.Now(), &page_[0], page_.size());
+    size_t size = FormatBoardPage(board.table, board.settings, now, &page_[0], page_.size());
     page_.resize(size);
+    feed_.clear();
+    AppendBoardJson(feed_, board.table, now, ActiveCodePage());
     if (!BoardPageConfigured(board.settings)) return true;
     return WriteBoardPageBytes(board.settings, page_.data(), page_.size()) != 0;
 }

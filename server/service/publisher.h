@@ -56,6 +56,8 @@ class Publisher {
 
     // The bytes of the last page made, also when no page file is set.
     const std::string &PageBytes() const { return page_; }
+    // The same board as JSON, made with the page (empty before the first).
+    const std::string &FeedBytes() const { return feed_; }
 
     // The journal told of published changes (none by default).
     void SetJournal(ChangeJournal *journal) { journal_ = journal; }
@@ -64,5 +66,6 @@ class Publisher {
     bool WritePage(BoardContext &board);
 
     std::string page_;
+    std::string feed_;
     ChangeJournal *journal_ = nullptr;
 };

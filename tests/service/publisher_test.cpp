@@ -85,13 +85,17 @@ TEST_F(PublishTest, TheDataFileThenThePageThenTheJournalThenTheReplies) {
                   "reply 0\n\r file Ann-1- -8:00- -\r\n page " + size,
                   "reply 0\n\r file Ann-1- -8:00- -\r\n page " + size}),
               steps.seen);
-    // The page made is kept in memory as written.
+    // The page made is kept in memory as written, and the feed with it.
     EXPECT_EQ(page, publisher.PageBytes());
+    EXPECT_EQ("{\"made\": \"0000-00-00T09:05:07\", \"members\": [\n{\"name\": \"Ann\", "
+              "\"in\": true, \"time\": \"8:00\", \"destination\": \"\", \"return\": \"\"}\n]}\n",
+              publisher.FeedBytes());
 }
 
 TEST_F(PublishTest, AFailedSaveStopsEverythingAfterIt) {
     ASSERT_FALSE(Publish().Failed());
     const std::string page = ReadBytes(dir.File("board.htm"));
+    const std::string feed = publisher.FeedBytes();
     Steps steps;
     StepJournal journal(steps, dir);
     StepConnection reply(steps, dir);
@@ -105,6 +109,8 @@ TEST_F(PublishTest, AFailedSaveStopsEverythingAfterIt) {
     EXPECT_FALSE(result.page_failed);
     EXPECT_TRUE(steps.seen.empty());
     EXPECT_EQ(page, ReadBytes(dir.File("board.htm")));
+    EXPECT_EQ(page, publisher.PageBytes());
+    EXPECT_EQ(feed, publisher.FeedBytes());
 }
 
 TEST_F(PublishTest, APageThatCannotBeWrittenIsAFailureOnlyWhenOneIsSet) {
