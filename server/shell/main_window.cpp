@@ -1,6 +1,6 @@
 #include "server/shell/main_window.h"
 
-#include "server/service/listener.h"
+#include "server/service/connection_table.h"
 #include "server/service/status_line.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/daily_reset_timer.h"
@@ -25,9 +25,9 @@ void PaintStatusLine(HWND window) {
     EndPaint(window, &paint);
 }
 
-void ServeConnection(ServerState &server) {
+void RunBatch(ServerState &server) {
     BoardContext board = server.Board();
-    server.ReportPublish(server.listener.AcceptConnection(board, server.publisher));
+    server.ReportPublish(server.connections.RunBatch(board, server.publisher));
 }
 
 void RunUsersCommand(HWND window) {
@@ -70,7 +70,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         return 0;
     case WM_CLOSE:
         if (CloseAfterDialogs()) return 0;
-        server.listener.CloseSockets();
+        server.connections.CloseSockets();
         DestroyWindow(window);
         return 0;
     case WM_DESTROY:
@@ -97,12 +97,22 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
             CheckDailyReset();
             return 0;
         }
+        if (wparam == kSweepTimer) {
+            server.connections.Sweep();
+            return 0;
+        }
         break;
     case MSG_LISTEN:
-        server.listener.OpenListener(window, server.settings.Port);
+        server.connections.OpenListener(window, server.settings.Port);
         return 0;
     case MSG_ACCEPT:
-        ServeConnection(server);
+        server.connections.Accept(wparam);
+        return 0;
+    case MSG_SOCKET:
+        server.connections.SocketEvent(wparam, lparam);
+        return 0;
+    case MSG_BATCH:
+        RunBatch(server);
         return 0;
     }
     return DefWindowProcA(window, message, wparam, lparam);

@@ -1,5 +1,5 @@
 // The server program's one instance of everything: its window, settings,
-// board, connections, status line, alerts and the publisher of the board.
+// board, connection table, status line, alerts and the publisher of the board.
 // The window and dialog procedures reach it through TheServer(). Windows
 // only.
 #pragma once
@@ -11,7 +11,7 @@
 #include "server/board/user_table.h"
 #include "server/history/history_journal.h"
 #include "server/history/history_recorder.h"
-#include "server/service/listener.h"
+#include "server/service/connection_table.h"
 #include "server/service/publisher.h"
 #include "server/service/status_line.h"
 
@@ -29,7 +29,7 @@ struct ServerState {
     Alerts *alerts = nullptr;
     StatusLine status;
     Publisher publisher;
-    Listener listener{status};
+    ConnectionTable connections{status};
     // The history journal (written while the history flag is on), told of
     // every publication's changes.
     HistoryJournal history;

@@ -6,7 +6,7 @@
 #include "common/settings_store_win32.h"
 #include "server/board/board_start_up.h"
 #include "server/board/user_table.h"
-#include "server/service/listener.h"
+#include "server/service/connection_table.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/load_settings.h"
 #include "server/shell/main_window.h"

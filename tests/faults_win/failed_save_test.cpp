@@ -5,7 +5,7 @@
 
 #include "common/fixed_text.h"
 #include "server/board/board_file.h"
-#include "server/service/listener.h"
+#include "server/service/connection_table.h"
 #include "server/service/status_line.h"
 #include "server/shell/server_state.h"
 #include "tests/shell/shell_fixture.h"
@@ -23,8 +23,8 @@ class FailedSave : public ServingTest {
         WriteFile(data_file, kBoard);
         LoadBoard(TheServer().table, TheServer().settings);
         SortAndCompact(TheServer().table);
-        TheServer().listener.OpenListener(TheServer().main_window, "0");
-        ASSERT_NE(TheServer().listener.ListeningPort(), 0) << TheServer().status.Text();
+        TheServer().connections.OpenListener(TheServer().main_window, "0");
+        ASSERT_NE(TheServer().connections.ListeningPort(), 0) << TheServer().status.Text();
     }
 
     // Sends one request, serves it as the main window does on MSG_ACCEPT,
@@ -32,7 +32,7 @@ class FailedSave : public ServingTest {
     std::string Request(const std::string &line) {
         SOCKET client = ConnectToListener();
         send(client, line.data(), static_cast<int>(line.size()), 0);
-        Serve();
+        EXPECT_TRUE(Serve());
         std::string reply = ReplyOn(client);
         closesocket(client);
         return reply;

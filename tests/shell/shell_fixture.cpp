@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "common/fixed_text.h"
-#include "server/service/listener.h"
+#include "server/service/connection_table.h"
 #include "server/service/status_line.h"
 #include "server/shell/main_window.h"
 #include "server/shell/server_state.h"
@@ -57,7 +57,7 @@ void ShellTest::SetUp() {
 }
 
 void ShellTest::TearDown() {
-    TheServer().listener.CloseSockets();
+    TheServer().connections.CloseSockets();
     if (TheServer().main_window && IsWindow(TheServer().main_window)) DestroyWindow(TheServer().main_window);
     TheServer().main_window = nullptr;
     TheServer().status.SetWindow(nullptr);
@@ -112,7 +112,7 @@ SOCKET ServingTest::ConnectToListener() {
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(TheServer().listener.ListeningPort()));
+    address.sin_port = htons(static_cast<u_short>(TheServer().connections.ListeningPort()));
     EXPECT_EQ(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
     return client;
 }
@@ -125,4 +125,17 @@ std::string ServingTest::ReplyOn(SOCKET client) {
     return reply;
 }
 
-void ServingTest::Serve() { SendMessageA(TheServer().main_window, MSG_ACCEPT, 0, 0); }
+bool ServingTest::Serve() {
+    // The window's messages are delivered until a connection has been
+    // accepted and every open one served or ended (at most 10 s, several
+    // times the deadline).
+    const ConnectionTable &table = TheServer().connections;
+    unsigned long accepted = table.AcceptedCount();
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        PumpMessages();
+        if (table.AcceptedCount() > accepted && table.OpenCount() == 0) return true;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return false;
+}

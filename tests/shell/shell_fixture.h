@@ -41,6 +41,8 @@ class ServingTest : public ShellTest {
     static SOCKET ConnectToListener();
     // What the server sent on the socket before closing it.
     static std::string ReplyOn(SOCKET client);
-    // Serves the waiting connection as the main window does on MSG_ACCEPT.
-    static void Serve();
+    // Serves the waiting connection as the main window does, its messages
+    // delivered until it is accepted and closed again. False when that did
+    // not happen within 10 s.
+    static bool Serve();
 };

@@ -4,7 +4,7 @@
 
 #include "common/fixed_text.h"
 #include "server/board/board_file.h"
-#include "server/service/listener.h"
+#include "server/service/connection_table.h"
 #include "server/service/status_line.h"
 #include "server/shell/main_window.h"
 #include "server/shell/resource.h"
@@ -32,8 +32,8 @@ class ListenerTest : public ServingTest {
 
     // Opens the listener on a port the system picks and connects to it.
     void ListenAndConnect() {
-        TheServer().listener.OpenListener(TheServer().main_window, "0");
-        ASSERT_NE(TheServer().listener.ListeningPort(), 0) << TheServer().status.Text();
+        TheServer().connections.OpenListener(TheServer().main_window, "0");
+        ASSERT_NE(TheServer().connections.ListeningPort(), 0) << TheServer().status.Text();
         client = ConnectToListener();
     }
 
@@ -55,7 +55,7 @@ TEST_F(ListenerTest, ASecondListenerOnAPortInUseShowsTheErrorWithItsStage) {
     getsockname(first, reinterpret_cast<sockaddr *>(&address), &size);
     std::string port = std::to_string(ntohs(address.sin_port));
 
-    TheServer().listener.OpenListener(TheServer().main_window, port.c_str());
+    TheServer().connections.OpenListener(TheServer().main_window, port.c_str());
     EXPECT_STREQ(TheServer().status.Text(), "Listen: Windows Sockets reports error 2740");
     EXPECT_EQ(TheServer().status.Length(), 42);
     closesocket(first);
@@ -67,7 +67,7 @@ TEST_F(ListenerTest, AFailedPageWriteIsToldWithThePath) {
     ListenAndConnect();
     const char request[] = "#oAnn-12:00-Lunch-13:00\n\r";
     send(client, request, sizeof request - 1, 0);
-    Serve();
+    ASSERT_TRUE(Serve());
     EXPECT_EQ(Reply(), "0\n\r");
     EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot write the page " + page);
     EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
@@ -78,7 +78,7 @@ TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
     send(client, "#iAnn-10:00", 11, 0);
     shutdown(client, SD_SEND); // no line end will come
     DWORD start = GetTickCount();
-    Serve();
+    ASSERT_TRUE(Serve());
     DWORD took = GetTickCount() - start;
     EXPECT_EQ(Reply(), "0\n\r");
     EXPECT_LT(took, static_cast<DWORD>(kRequestDeadlineMs)) << "waited instead of dispatching";
@@ -89,32 +89,23 @@ TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
     closesocket(client);
     client = ConnectToListener();
     send(client, "#oAnn-11:00-Out-12:00\n\r", 23, 0);
-    DWORD wait_start = GetTickCount();
-    MSG message;
-    bool served = false;
-    while (!served && GetTickCount() - wait_start < 10000) {
-        if (PeekMessageA(&message, TheServer().main_window, MSG_ACCEPT, MSG_ACCEPT, PM_REMOVE)) {
-            DispatchMessageA(&message);
-            served = true;
-        } else {
-            Sleep(10);
-        }
-    }
-    ASSERT_TRUE(served) << "no MSG_ACCEPT for the next connection";
+    ASSERT_TRUE(Serve()) << "the next connection was not served";
     EXPECT_EQ(Reply(), "0\n\r");
 }
 
 TEST_F(ListenerTest, AStaleAcceptNoticeLeavesTheStatusLineAlone) {
-    TheServer().listener.OpenListener(TheServer().main_window, "0");
+    TheServer().connections.OpenListener(TheServer().main_window, "0");
     TheServer().status.SetStatusText("earlier");
-    Serve(); // nobody is waiting: accept answers WSAEWOULDBLOCK
+    // Nobody is waiting: accept answers WSAEWOULDBLOCK.
+    SendMessageA(TheServer().main_window, MSG_ACCEPT,
+                 static_cast<WPARAM>(TheServer().connections.ListeningSocket()), FD_ACCEPT);
     EXPECT_STREQ(TheServer().status.Text(), "earlier");
 }
 
 TEST_F(ListenerTest, ASilentClientIsLetGoAfterTheDeadline) {
     ListenAndConnect();
     DWORD start = GetTickCount();
-    Serve();
+    ASSERT_TRUE(Serve());
     DWORD took = GetTickCount() - start;
     EXPECT_LT(took, 15000u);
     EXPECT_STREQ(TheServer().status.Text(), "GetRequest: Windows Sockets reports error 274c");
