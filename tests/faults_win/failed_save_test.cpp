@@ -121,3 +121,28 @@ TEST_F(FailedSave, AHeldPageIsWrittenInPlace) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(FailedSave, AnswersNoMemberOfTheBatchAndLeavesThePageAsItWas) {
+    ASSERT_EQ(Request("#iAnn-08:00\n\r"), "0\n\r");
+    const std::string page = ReadFile(TheServer().settings.HTMLFile);
+    HANDLE reader = Hold(data_file);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    SOCKET ann = ConnectToListener(), bob = ConnectToListener();
+    send(ann, "#oAnn-12:00-Lunch-13:00\n\r", 25, 0);
+    send(bob, "#oBob-12:01-Bank-13:00\n\r", 24, 0);
+    // Served together or one after the other: each save fails.
+    unsigned long before = TheServer().connections.AcceptedCount();
+    for (int i = 0; i < 2 && TheServer().connections.AcceptedCount() < before + 2; ++i)
+        EXPECT_TRUE(Serve());
+    CloseHandle(reader);
+    EXPECT_EQ(ReplyOn(ann), "");
+    EXPECT_EQ(ReplyOn(bob), "");
+    closesocket(ann);
+    closesocket(bob);
+    EXPECT_EQ(ReadFile(TheServer().settings.HTMLFile), page);
+    EXPECT_EQ(ReadFile(data_file), "Ann-1- -08:00- -\r\nBob-1- -09:10- -\r\n");
+}
+
+} // namespace
