@@ -1,5 +1,6 @@
 // The listener in process: a real socket from the test, the server's
 // functions called directly, the status line read back.
+#include <cstdio>
 #include <string>
 
 #include "common/fixed_text.h"
@@ -71,6 +72,30 @@ TEST_F(ListenerTest, AFailedPageWriteIsToldWithThePath) {
     EXPECT_EQ(Reply(), "0\n\r");
     EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot write the page " + page);
     EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
+}
+
+TEST_F(ListenerTest, AJournalThatCannotBeWrittenIsToldWithThePathAndHoldsNoReplyBack) {
+    CopyCut(TheServer().settings.History, "TRUE");
+    TheServer().settings.history_flag = true;
+    SYSTEMTIME today;
+    GetLocalTime(&today);
+    char name[32];
+    std::snprintf(name, sizeof name, "\\history-%04d-%02d.csv", today.wYear, today.wMonth);
+    std::string journal = board_dir + name;
+    ASSERT_TRUE(CreateDirectoryA(journal.c_str(), nullptr)); // where the file should be
+    ListenAndConnect();
+    const char request[] = "#oAnn-12:00-Lunch-13:00\n\r";
+    send(client, request, sizeof request - 1, 0);
+    Serve();
+    EXPECT_EQ(Reply(), "0\n\r");
+    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot write the history " + journal);
+    EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
+    // The line was kept: it is written once the file can be made.
+    ASSERT_TRUE(RemoveDirectoryA(journal.c_str()));
+    EXPECT_EQ(TheServer().history.Flush(), 1);
+    EXPECT_NE(ReadFile(journal).find(",out,Ann,12:00,Lunch,13:00,127.0.0.1\r\n"),
+              std::string::npos);
+    TheServer().settings.history_flag = false;
 }
 
 TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
