@@ -12,6 +12,7 @@
 #include "client/connection.h"
 #include "client/hidden_window.h"
 #include "client/icon_loader.h"
+#include "client/session_watch.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 #include "common/settings_store_win32.h"
@@ -273,6 +274,40 @@ TEST_F(DialogTest, OptionsOkStoresTheThreeValuesAndCancelNothing) {
     SendMessageA(options, WM_COMMAND, IDCANCEL, 0);
     DestroyWindow(options);
     EXPECT_STREQ("2230", g_program.settings.port);
+}
+
+TEST_F(DialogTest, TheAutomaticOptionsAreTheMembersOwnAndANewNameLetsRequestsGoAgain) {
+    Open();
+    HWND automatic = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_AUTO_SIGN),
+                                        nullptr, AutoSignDialogProc, 0);
+    ASSERT_NE(nullptr, automatic);
+    EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(automatic, IDC_AUTO_SIGN_IN));
+    CheckDlgButton(automatic, IDC_AUTO_SIGN_OUT, BST_CHECKED);
+    SetDlgItemTextA(automatic, IDC_AUTO_DESTINATION, "Home");
+    SendMessageA(automatic, WM_COMMAND, IDOK, 0);
+    DestroyWindow(automatic);
+    char stored[16] = "";
+    ReadSetting(MemberKey(), "AutoSignOut", stored, sizeof stored);
+    EXPECT_STREQ("TRUE", stored);
+    EXPECT_EQ(0, ReadSetting(kClientStore, "AutoSignOut", stored, sizeof stored));
+    // Read back at the next start.
+    g_program.auto_signer.SetOptions({});
+    g_program.auto_destination[0] = '\0';
+    LoadAutoOptions();
+    EXPECT_FALSE(g_program.auto_signer.Options().sign_in);
+    EXPECT_TRUE(g_program.auto_signer.Options().sign_out);
+    EXPECT_STREQ("Home", g_program.auto_destination);
+
+    // Stopped by an unknown name: a new name in Options lets requests go.
+    g_program.auto_signer.At(SessionMoment::Lock);
+    g_program.auto_signer.Concluded(AutoVerdict::UnknownName);
+    ASSERT_TRUE(g_program.auto_signer.Stopped());
+    HWND options = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
+                                      OptionsDialogProc, 0);
+    SetDlgItemTextA(options, IDC_OPT_USER_NAME, "Anne");
+    SendMessageA(options, WM_COMMAND, IDOK, 0);
+    DestroyWindow(options);
+    EXPECT_FALSE(g_program.auto_signer.Stopped());
 }
 
 // Answers the next name dialog of this thread with a text (OK) or Cancel.
