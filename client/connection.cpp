@@ -177,8 +177,8 @@ bool WaitFor(SOCKET s, bool for_write, DWORD deadline) {
 }
 
 // Looks the server up for the bounded exchange: a dotted address at once,
-// else the address of the last look-up for the same settings, else the
-// system's own (blocking) look-up.
+// a host name with the system's own blocking look-up (which the exchange's
+// bound does not cover; the system's resolver cache usually answers it).
 bool AddressNow() {
     const char *server = g_program.settings.server;
     unsigned long dotted = inet_addr(server);
