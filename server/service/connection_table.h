@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "server/service/publisher.h"
+#include "server/service/request_deadline.h"
 #include "server/service/request_framer.h"
 
 class StatusLine;
@@ -25,10 +26,6 @@ constexpr UINT MSG_BATCH = WM_USER + 4;  // complete requests are waiting for th
 // The timer that sweeps the table for connections past their deadline.
 constexpr UINT_PTR kSweepTimer = 2;
 constexpr UINT kSweepMs = 250;
-
-// The whole request must arrive within this time of the accept; a
-// connection still incomplete then is ended as after a failed receive.
-constexpr DWORD kRequestDeadlineMs = 3000;
 
 // At most this many connections are open at once; a new one past it ends
 // the one open longest whose request is not complete yet.

@@ -6,11 +6,13 @@
 # a real graphics driver on an X server) and screenshots are taken.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
+. "$root/scripts/lib.sh"
 prefix=$1 driver=$2 tesmar=$3 shots=${4:-}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -z "$shots" ]; then
-    "$root/scripts/wine-prefix" clone "$prefix" >/dev/null
-    export WINEPREFIX=$prefix
+    clone_prefix "$prefix"
+    wine_env "$prefix"
+else
+    wine_env "$WINEPREFIX"
 fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/tesmar-e2e.XXXXXX")
 cleanup() {

@@ -8,6 +8,7 @@
 #include <random>
 #include <thread>
 
+#include "server/service/request_deadline.h"
 #include "tests/faults/fault_dirs.h"
 #include "tests/faults/wine_run.h"
 
@@ -18,7 +19,7 @@ constexpr int kUsers = 20;
 // The time the server gives a connection to deliver its request line
 // (taken from the server's source by the build); a client counts as ended
 // in time within several times that.
-constexpr int kDeadlineMs = FAULTS_REQUEST_DEADLINE_MS;
+constexpr int kDeadlineMs = kRequestDeadlineMs;
 constexpr int kBoundMs = 4 * kDeadlineMs;
 
 class HostileClients : public ::testing::Test {

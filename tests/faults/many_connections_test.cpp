@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "server/service/request_deadline.h"
 #include "tests/faults/fault_dirs.h"
 #include "tests/faults/wine_run.h"
 
@@ -15,7 +16,7 @@ namespace faults {
 namespace {
 
 constexpr int kUsers = 10;
-constexpr int kDeadlineMs = FAULTS_REQUEST_DEADLINE_MS;
+constexpr int kDeadlineMs = kRequestDeadlineMs;
 // An ordinary request is answered well within this, whatever else is open.
 constexpr double kPromptMs = 2000;
 
