@@ -4,6 +4,7 @@
 #include "common/code_page.h"
 #include "common/protocol.h"
 #include "server/board/board_file.h"
+#include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 #include "server/page/board_json.h"
 #include "server/page/board_page.h"
@@ -11,7 +12,29 @@
 
 #include <cstring>
 
-void Publisher::Reload(BoardContext &board) { LoadBoard(board.table, board.settings); }
+namespace {
+
+bool DataFileStamp(const ServerSettings &settings, FileStamp &stamp) {
+    char path[sizeof settings.WorkingDir + 16];
+    return BuildDataFilePath(settings, path, sizeof path) && ReadFileStamp(path, stamp);
+}
+
+} // namespace
+
+void Publisher::Reload(BoardContext &board) {
+    FileStamp now;
+    if (saved_known_ && DataFileStamp(board.settings, now) && now == saved_) {
+        // The file holds what the table held at that save: the table is
+        // read back from those bytes in memory, as from the file (an empty
+        // field comes back as its one space, slots past count free).
+        static char bytes[kBoardFileCapacity];
+        size_t size = FormatBoardFile(board.table, bytes, sizeof bytes);
+        LoadBoardFromBytes(board.table, bytes, size);
+        return;
+    }
+    saved_known_ = false;
+    LoadBoard(board.table, board.settings);
+}
 
 bool Publisher::WritePage(BoardContext &board) {
     ClockTime now = board.clock.Now();
@@ -27,10 +50,12 @@ bool Publisher::WritePage(BoardContext &board) {
 PublishResult Publisher::Publish(BoardContext &board, const std::vector<BoardChange> &changes,
                                  const std::vector<Connection *> &replies) {
     PublishResult result;
+    saved_known_ = false;
     if (!SaveBoard(board.table, board.settings)) {
         result.save_failed = true;
         return result;
     }
+    saved_known_ = DataFileStamp(board.settings, saved_);
     result.page_failed = !WritePage(board);
     if (journal_) {
         for (const BoardChange &change : changes) journal_->Record(change);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/platform_files.h"
 #include "server/board/board_change.h"
 
 class Connection;
@@ -41,6 +42,9 @@ class Publisher {
   public:
     // Brings the table up to date with the data file before changes are
     // applied to it. When the file cannot be read the table stays as it is.
+    // The read is skipped while the file's size and last-write time are
+    // still those this publisher's last save left (a hand edit changes
+    // them); after a failed save the file is always read.
     void Reload(BoardContext &board);
 
     // Saves the table to the data file; once saved, makes the page and
@@ -68,4 +72,8 @@ class Publisher {
     std::string page_;
     std::string feed_;
     ChangeJournal *journal_ = nullptr;
+    // The data file as the last save left it, while the table holds
+    // exactly what that save wrote.
+    FileStamp saved_;
+    bool saved_known_ = false;
 };

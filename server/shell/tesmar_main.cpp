@@ -6,6 +6,7 @@
 #include "common/settings_store_win32.h"
 #include "server/board/board_start_up.h"
 #include "server/board/user_table.h"
+#include "server/page/board_page.h"
 #include "server/service/connection_table.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/load_settings.h"
@@ -32,6 +33,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         PublishResult result;
         result.save_failed = true;
         server.ReportPublish(result);
+    }
+    // The page is made whole at once: one lost with the machine's power (it
+    // is replaced without a flush) or never written yet is there as soon as
+    // the server is.
+    if (BoardPageConfigured(server.settings)) {
+        BoardContext board = server.Board();
+        server.ReportPublish(server.publisher.PublishPage(board));
     }
     StartDailyReset(window);
 

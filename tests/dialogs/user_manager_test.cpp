@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "server/board/board_change.h"
+#include "server/board/board_file.h"
 #include "server/board/user_table.h"
+#include "tests/board/board_test_support.h"
 #include "tests/doubles/recording_connection.h"
 #include "server/service/request_handlers.h"
 #include "server/shell/admin_dialog_procs.h"
@@ -70,10 +72,9 @@ TEST_F(UserManagerTest, OpensWithTheDataFileAndAddsEditsAndDeletes) {
     SeedBoard({"Carol", "Ann"});
     // A user added to the data file behind the server's back is listed:
     // the list is read from the file when the manager opens.
-    BoardContext board = TheServer().Board();
-    BoardChange change;
-    ASSERT_EQ(AddUser(board, "Dave", &change), 1);
-    TheServer().PublishEdit(change);
+    char path[400];
+    BuildDataFilePath(TheServer().settings, path, sizeof path);
+    WriteBytes(path, DataFile() + "Dave-1- -12:00- -\r\n");
     ClearTable(TheServer().table);
     TheServer().table.count = 3;
 

@@ -136,3 +136,31 @@ TEST_F(PublishTest, APageThatCannotBeWrittenIsAFailureOnlyWhenOneIsSet) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PublishTest, AReloadIsSkippedOnlyWhileTheFileIsAsTheLastSaveLeftIt) {
+    ASSERT_FALSE(Publish().Failed());
+    // Nobody wrote the file since: the table is not read again (a mark
+    // only the table holds stays).
+    std::strcpy(table.slots[0].time, "mark");
+    publisher.Reload(board);
+    EXPECT_STREQ("mark", table.slots[0].time);
+
+    // A hand edit is seen by the next reload.
+    WriteBytes(dir.File("tesmar.dat"), "Ann-0-Home-7:00- -\r\nBea-1- -8:00- -\r\n");
+    publisher.Reload(board);
+    EXPECT_STREQ("Home", table.slots[0].destination);
+    EXPECT_STREQ("Bea", table.slots[1].name);
+
+    // After a failed save the file is read again, whatever its stamp.
+    ASSERT_FALSE(Publish().Failed());
+    std::strcpy(settings.WorkingDir, dir.File("gone").c_str());
+    ASSERT_TRUE(Publish().save_failed);
+    settings = SettingsIn(dir, dir.File("board.htm"));
+    std::strcpy(table.slots[0].time, "mark");
+    publisher.Reload(board);
+    EXPECT_STREQ("7:00", table.slots[0].time);
+}
+
+} // namespace
