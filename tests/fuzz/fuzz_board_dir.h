@@ -41,17 +41,6 @@ inline void PutFile(const std::string &path, const void *bytes, size_t size) {
     }
 }
 
-inline std::string GetFile(const std::string &path) {
-    std::string bytes;
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file) return bytes;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
-    std::fclose(file);
-    return bytes;
-}
-
 // Stops the run with a message: libFuzzer reports the input as a crash.
 #define FUZZ_CHECK(condition)                                                                 \
     do {                                                                                      \

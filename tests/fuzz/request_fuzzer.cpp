@@ -15,6 +15,7 @@
 #include "tests/doubles/recording_connection.h"
 #include "server/service/request_framer.h"
 #include "server/service/request_handlers.h"
+#include "tests/board/board_test_support.h"
 #include "tests/fuzz/fuzz_board_dir.h"
 
 #include <cstdint>
@@ -114,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // The saved file reads back as the same count records: no field broke
     // a line.
     if (outcome.kind == RequestOutcome::Matched) {
-        std::string saved = GetFile(data_file);
+        std::string saved = ReadBytes(data_file);
         static UserTable reloaded;
         LoadBoardFromBytes(reloaded, saved.data(), saved.size());
         size_t lines = 0;

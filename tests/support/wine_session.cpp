@@ -17,9 +17,10 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
+
+#include "tests/board/board_test_support.h"
 
 extern char **environ;
 
@@ -102,17 +103,9 @@ std::string WindowsPath(const std::string &unix_path) {
     return path;
 }
 
-std::string ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+std::string ReadFile(const std::string &path) { return ReadBytes(path); }
 
-void WriteFile(const std::string &path, const std::string &bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
+void WriteFile(const std::string &path, const std::string &bytes) { WriteBytes(path, bytes); }
 
 bool FileExists(const std::string &path) {
     struct stat info;
