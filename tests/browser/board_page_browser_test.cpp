@@ -4,7 +4,8 @@
 // server then writes is opened in headless Chromium. The checks read the
 // document Chromium built (--dump-dom): every user in a row of the right
 // cells, the mark-up shown as text with nothing run, the default header
-// and footer around the table. A screenshot is left in the build folder.
+// and footer around the table. The same page over the server's web port
+// must give the same document. A screenshot is left in the build folder.
 #include <gtest/gtest.h>
 
 #include "tests/browser/chromium.h"
@@ -76,6 +77,7 @@ class BoardPageInChromium : public ::testing::Test {
                                             "Dan <i>D</i>-1- -9:02am- -\r\n"
                                             "Eve-0-Home-8:00am- -\r\n"
                                             "zed-0- - - -\r\n");
+        server_->EnableWebPort();
         setup_error_ = new std::string;
         if (!e2e::FileExists(e2e::TesmarExe()))
             *setup_error_ = "no " + e2e::TesmarExe() + " (build the windows preset first)";
@@ -102,11 +104,15 @@ class BoardPageInChromium : public ::testing::Test {
         std::string error;
         document_ = browser::ParseDumpedDom(dump_->out, error).release();
         parse_error_ = error;
+        web_dump_ = new browser::ChromiumRun(browser::DumpUrl(
+            *chromium_, "http://127.0.0.1:" + std::to_string(server_->web_port()) + "/",
+            kChromiumMs));
     }
 
     static void TearDownTestSuite() {
         delete document_;
         delete dump_;
+        delete web_dump_;
         delete page_;
         delete server_; // ends the server with its prefix
         e2e::RemoveTree(std::string(BROWSER_RUN_DIR) + "/browser-page");
@@ -114,6 +120,7 @@ class BoardPageInChromium : public ::testing::Test {
         delete chromium_;
         document_ = nullptr;
         dump_ = nullptr;
+        web_dump_ = nullptr;
         page_ = nullptr;
         server_ = nullptr;
         setup_error_ = nullptr;
@@ -139,9 +146,9 @@ class BoardPageInChromium : public ::testing::Test {
     static const Node &Document() { return *document_; }
 
     // The rows of the page's one table, each as the texts of its cells.
-    static std::vector<std::vector<std::string>> TableRows() {
+    static std::vector<std::vector<std::string>> TableRows(const Node &document = Document()) {
         std::vector<std::vector<std::string>> rows;
-        auto tables = Document().All("table");
+        auto tables = document.All("table");
         if (tables.size() != 1) return rows;
         for (const Node *tr : tables[0]->All("tr")) {
             std::vector<std::string> cells;
@@ -156,6 +163,7 @@ class BoardPageInChromium : public ::testing::Test {
     static std::string *setup_error_;
     static std::string *page_;
     static browser::ChromiumRun *dump_;
+    static browser::ChromiumRun *web_dump_; // the page from the web port
     static Node *document_;
     static std::string parse_error_;
 };
@@ -165,6 +173,7 @@ e2e::TesmarServer *BoardPageInChromium::server_ = nullptr;
 std::string *BoardPageInChromium::setup_error_ = nullptr;
 std::string *BoardPageInChromium::page_ = nullptr;
 browser::ChromiumRun *BoardPageInChromium::dump_ = nullptr;
+browser::ChromiumRun *BoardPageInChromium::web_dump_ = nullptr;
 Node *BoardPageInChromium::document_ = nullptr;
 std::string BoardPageInChromium::parse_error_;
 
@@ -191,6 +200,18 @@ TEST_F(BoardPageInChromium, TableShowsEveryUserInBoardOrderWithTheirColumns) {
         for (size_t c = 1; c < cells.size(); ++c) EXPECT_EQ(cells[c]->Attr("align"), "");
     }
     EXPECT_EQ(tables[0]->attrs.count("border"), 1u);
+}
+
+TEST_F(BoardPageInChromium, TheWebPortServesThePageThatGivesTheSameDocument) {
+    ASSERT_TRUE(web_dump_->finished) << web_dump_->err;
+    ASSERT_EQ(web_dump_->status, 0) << web_dump_->err;
+    // Every check of this suite on the file's document holds for it.
+    EXPECT_EQ(dump_->out, web_dump_->out);
+    std::string error;
+    std::unique_ptr<Node> document = browser::ParseDumpedDom(web_dump_->out, error);
+    ASSERT_TRUE(document) << error << "\n" << web_dump_->out;
+    EXPECT_EQ(TableRows(*document), TableRows());
+    EXPECT_EQ(TableRows(*document).size(), ExpectedRows().size() + 1);
 }
 
 TEST_F(BoardPageInChromium, MarkupTypedIntoFieldsShowsAsTextAndRunsNothing) {

@@ -152,7 +152,11 @@ ChromiumRun RunChromium(const std::string &chromium, const std::vector<std::stri
 }
 
 ChromiumRun DumpDom(const std::string &chromium, const std::string &file, int timeout_ms) {
-    return RunChromium(chromium, {"--dump-dom", "file://" + file}, timeout_ms);
+    return DumpUrl(chromium, "file://" + file, timeout_ms);
+}
+
+ChromiumRun DumpUrl(const std::string &chromium, const std::string &url, int timeout_ms) {
+    return RunChromium(chromium, {"--dump-dom", url}, timeout_ms);
 }
 
 ChromiumRun Screenshot(const std::string &chromium, const std::string &file,

@@ -26,6 +26,8 @@ ChromiumRun RunChromium(const std::string &chromium, const std::vector<std::stri
 
 // The document as Chromium holds it after loading the file (--dump-dom).
 ChromiumRun DumpDom(const std::string &chromium, const std::string &file, int timeout_ms);
+// The same for a URL (http://...).
+ChromiumRun DumpUrl(const std::string &chromium, const std::string &url, int timeout_ms);
 
 // A screenshot of the file at the window size, written to png.
 ChromiumRun Screenshot(const std::string &chromium, const std::string &file,

@@ -91,11 +91,17 @@ TesmarServer::TesmarServer(const std::string &dir, int users, const std::string 
                                                        {"HTMLFile", WindowsPath(page_)}});
 }
 
+int TesmarServer::EnableWebPort() {
+    web_port_ = FreePort();
+    prefix_.SetMachineValues("SOFTWARE\\KVT\\Tesmar", {{"WebPort", std::to_string(web_port_)}});
+    return web_port_;
+}
+
 bool TesmarServer::Start() {
     pid_ = StartProgram(prefix_, TesmarExe(), work_);
     if (pid_ <= 0) return false;
     for (double until = NowMs() + 30000; NowMs() < until; Pause(20)) {
-        if (Listening(port_)) return true;
+        if (Listening(port_) && (web_port_ == 0 || Listening(web_port_))) return true;
         if (!Running()) return false;
     }
     return false;

@@ -48,13 +48,17 @@ class TesmarServer {
     // (Linux), empty for work/board.htm.
     TesmarServer(const std::string &dir, int users, const std::string &page = "");
 
-    // Starts the server and waits until it listens (at most 30 s).
+    // Gives the server a free web port (before Start); returns it.
+    int EnableWebPort();
+    // Starts the server and waits until it listens (at most 30 s), on the
+    // web port too when it has one.
     bool Start();
     // SIGKILL to its Wine process; returns once the port is free again.
     void Kill();
     bool Running() const { return pid_ > 0 && ProcessRunning(pid_); }
 
     int port() const { return port_; }
+    int web_port() const { return web_port_; }
     const std::string &work() const { return work_; }
     const std::string &page() const { return page_; }
     std::string DataFile() const { return work_ + "/tesmar.dat"; }
@@ -63,6 +67,7 @@ class TesmarServer {
   private:
     std::string dir_, work_, page_;
     int port_ = 0;
+    int web_port_ = 0;
     WinePrefix prefix_;
     pid_t pid_ = -1;
 };

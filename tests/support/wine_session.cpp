@@ -230,9 +230,11 @@ void WinePrefix::Kill() {
 
 TcpClient::~TcpClient() { Close(); }
 
-bool TcpClient::Connect(int port) {
+bool TcpClient::Connect(int port, int receive_buffer) {
     Close();
     fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    if (receive_buffer > 0)
+        setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
     sockaddr_in address = Loopback(port);
     if (connect(fd_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
         Close();

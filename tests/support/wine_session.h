@@ -91,7 +91,9 @@ class TcpClient {
     TcpClient(const TcpClient &) = delete;
     TcpClient &operator=(const TcpClient &) = delete;
 
-    bool Connect(int port);
+    // receive_buffer: the socket's receive buffer in bytes (0: the
+    // system's), set before connecting so that the peer sees a small window.
+    bool Connect(int port, int receive_buffer = 0);
     bool Send(const std::string &bytes);
     // Everything the peer sends until it closes (or resets), at most
     // timeout_ms. closed tells whether the peer did close in time.

@@ -1,0 +1,190 @@
+// The web port of tesmar.exe under Wine: the page and the JSON feed over
+// HTTP, checked against the page file and the data file, the refusals, and
+// web clients that must cost the sign-in port nothing.
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/e2e/server_fixture.h"
+
+namespace {
+
+using e2e::Exchange;
+using e2e::TcpClient;
+
+const std::string kBoard = "Ann-1- -09:00- -\r\n"
+                           "Bob-0-Lunch-12:00-13:00-\r\n"
+                           "\xc9mile-1- -08:30- -\r\n";
+
+struct HttpReply {
+    std::string head; // up to and with the blank line
+    std::string body;
+    bool closed = false; // the server closed the connection in time
+};
+
+HttpReply Http(int port, const std::string &request, int receive_buffer = 0) {
+    HttpReply reply;
+    TcpClient client;
+    if (!client.Connect(port, receive_buffer)) return reply;
+    client.Send(request);
+    std::string bytes = client.ReadUntilClosed(20000, &reply.closed);
+    size_t end = bytes.find("\r\n\r\n");
+    reply.head = bytes.substr(0, end == std::string::npos ? bytes.size() : end + 4);
+    if (end != std::string::npos) reply.body = bytes.substr(end + 4);
+    return reply;
+}
+
+std::string Head(int status, const char *reason, const char *type, size_t length) {
+    return "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\nContent-Type: " + type +
+           "\r\nCache-Control: no-cache\r\nContent-Length: " + std::to_string(length) +
+           (status == 405 ? "\r\nAllow: GET, HEAD" : "") + "\r\nConnection: close\r\n\r\n";
+}
+
+// The feed after its "made" stamp, which only has to be a local date and
+// time.
+std::string Members(const std::string &feed) {
+    const std::string start = "{\"made\": \"";
+    const std::string shape = "dddd-dd-ddTdd:dd:dd\", ";
+    bool shaped = feed.compare(0, start.size(), start) == 0 &&
+                  feed.size() >= start.size() + shape.size();
+    for (size_t i = 0; shaped && i < shape.size(); ++i) {
+        char c = feed[start.size() + i];
+        shaped = shape[i] == 'd' ? c >= '0' && c <= '9' : c == shape[i];
+    }
+    return shaped ? feed.substr(start.size() + shape.size()) : "bad stamp: " + feed;
+}
+
+// A listening socket of this side on a free port, so that the server
+// cannot have it.
+class PortHolder {
+  public:
+    PortHolder() {
+        fd_ = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_ANY);
+        if (bind(fd_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+            listen(fd_, 1) != 0)
+            return;
+        socklen_t size = sizeof address;
+        getsockname(fd_, reinterpret_cast<sockaddr *>(&address), &size);
+        port_ = ntohs(address.sin_port);
+    }
+    ~PortHolder() { close(fd_); }
+    int port() const { return port_; }
+
+  private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
+class WebPortTest : public ServerTest {
+  protected:
+    void StartWithWebPort(const std::string &board) {
+        web = e2e::FreePort();
+        prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebPort", std::to_string(web)}});
+        StartServer(board);
+        ASSERT_TRUE(e2e::WaitForPort(web, 30000)) << "nothing listens on the web port " << web;
+    }
+    int web = 0;
+};
+
+TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
+    StartWithWebPort(kBoard);
+    std::string page = e2e::ReadFile(PageFile());
+    ASSERT_FALSE(page.empty()) << "no page was written at start-up";
+    HttpReply got = Http(web, "GET / HTTP/1.1\r\nHost: board\r\nAccept: text/html\r\n\r\n");
+    EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), got.head);
+    EXPECT_EQ(page, got.body);
+    EXPECT_TRUE(got.closed);
+    got = Http(web, "GET /board.json HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(0u, got.head.find("HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\n"))
+        << got.head;
+    EXPECT_EQ("\"members\": [\n"
+              "{\"name\": \"Ann\", \"in\": true, \"time\": \"09:00\", \"destination\": \"\", \"return\": \"\"},\n"
+              "{\"name\": \"Bob\", \"in\": false, \"time\": \"12:00\", \"destination\": \"Lunch\", \"return\": \"13:00\"},\n"
+              "{\"name\": \"\xc3\x89mile\", \"in\": true, \"time\": \"08:30\", \"destination\": \"\", \"return\": \"\"}\n"
+              "]}\n",
+              Members(got.body));
+
+    // After a sign-out both show the change.
+    ASSERT_EQ("0\n\r", Exchange(port, "#oAnn-12:00-Dentist \"3\"-14:30\n\r"));
+    got = Http(web, "GET /board.json HTTP/1.1\r\n\r\n");
+    EXPECT_NE(std::string::npos,
+              got.body.find("{\"name\": \"Ann\", \"in\": false, \"time\": \"12:00\", "
+                            "\"destination\": \"Dentist \\\"3\\\"\", \"return\": \"14:30\"}"))
+        << got.body;
+    page = e2e::ReadFile(PageFile());
+    EXPECT_NE(std::string::npos, page.find("Dentist"));
+    got = Http(web, "GET /index.html HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(page, got.body);
+
+    got = Http(web, "HEAD / HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), got.head);
+    EXPECT_EQ("", got.body);
+    EXPECT_TRUE(got.closed);
+
+    const char *plain = "text/plain; charset=us-ascii";
+    got = Http(web, "POST /board.json HTTP/1.1\r\nContent-Length: 2\r\n\r\n{}");
+    EXPECT_EQ(Head(405, "Method Not Allowed", plain, 24), got.head);
+    got = Http(web, "GET /tesmar.dat HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(Head(404, "Not Found", plain, 15), got.head);
+    EXPECT_EQ("404 Not Found\r\n", got.body);
+    got = Http(web, "#iBob-13:00\n\r");
+    EXPECT_EQ(Head(400, "Bad Request", plain, 17), got.head);
+    got = Http(web, "GET / HTTP/1.1\r\nCookie: " + std::string(9000, 'c') + "\r\n\r\n");
+    EXPECT_EQ(Head(431, "Request Header Fields Too Large", plain, 37), got.head);
+    EXPECT_TRUE(got.closed);
+
+    // The web port only reads.
+    EXPECT_EQ("Ann-0-Dentist \"3\"-12:00-14:30-\r\nBob-0-Lunch-12:00-13:00-\r\n\xc9mile-1- -08:30- -\r\n",
+              Board());
+}
+
+TEST_F(WebPortTest, SilentWebClientsCostASignInNothingAndASlowReaderGetsTheWholePage) {
+    std::string board;
+    for (int i = 0; i < 150; ++i)
+        board += "member" + std::to_string(100 + i) + "-0-" + std::string(29, 'd') + "-9:00am-" +
+                 std::string(29, 'r') + "-\r\n";
+    StartWithWebPort(board);
+
+    std::vector<TcpClient> silent(20);
+    for (TcpClient &client : silent) ASSERT_TRUE(client.Connect(web));
+    TcpClient half;
+    ASSERT_TRUE(half.Connect(web));
+    half.Send("GET / HT");
+
+    long long start = e2e::NowMs();
+    EXPECT_EQ("0\n\r", Exchange(port, "#imember100-9:05am\n\r"));
+    // Far below what 21 connections served one after another, each given
+    // the 3-second deadline, would cost.
+    EXPECT_LT(e2e::NowMs() - start, 9000);
+
+    // A page larger than a small receive window goes out whole.
+    std::string page = e2e::ReadFile(PageFile());
+    ASSERT_GT(page.size(), 30000u);
+    HttpReply got = Http(web, "GET / HTTP/1.1\r\n\r\n", 2048);
+    EXPECT_EQ(page.size(), got.body.size());
+    EXPECT_EQ(page, got.body);
+
+    // The deadline ends the silent ones.
+    bool closed = false;
+    silent[0].ReadUntilClosed(20000, &closed);
+    EXPECT_TRUE(closed);
+    half.ReadUntilClosed(20000, &closed);
+    EXPECT_TRUE(closed);
+}
+
+TEST_F(WebPortTest, AWebPortInUseLeavesTheSignInPortWorking) {
+    PortHolder holder;
+    ASSERT_NE(0, holder.port());
+    prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebPort", std::to_string(holder.port())}});
+    StartServer(kBoard);
+    EXPECT_EQ("0\n\r", Exchange(port, "#oBob-13:00-Out-14:00\n\r"));
+    EXPECT_EQ("Ann-1- -09:00- -\r\nBob-0-Out-13:00-14:00-\r\n\xc9mile-1- -08:30- -\r\n", Board());
+}
+
+} // namespace
