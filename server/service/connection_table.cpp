@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/ansi_text.h"
+#include "common/code_page.h"
 #include "common/fixed_text.h"
 #include "common/protocol.h"
 #include "server/service/connection.h"
@@ -46,9 +48,14 @@ void ConnectionTable::Report(const char *label, int code) {
 
 void ConnectionTable::OpenListener(HWND window, const char *port, PortKind kind) {
     window_ = window;
-    listening_kind_ = kind;
-    listening_ = socket(AF_INET, SOCK_STREAM, 0);
-    if (listening_ == INVALID_SOCKET) {
+    SOCKET &listening = listening_[static_cast<int>(kind)];
+    // Port 0 would let the system choose one that nobody knows.
+    if (kind == PortKind::Web && ParsePort(port) == 0) {
+        Report("Listen: ", WSAEINVAL);
+        return;
+    }
+    listening = socket(AF_INET, SOCK_STREAM, 0);
+    if (listening == INVALID_SOCKET) {
         Report("Listen: ", WSAGetLastError());
         return;
     }
@@ -56,17 +63,17 @@ void ConnectionTable::OpenListener(HWND window, const char *port, PortKind kind)
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     address.sin_port = htons(ParsePort(port));
-    if (bind(listening_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+    if (bind(listening, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
         Report("Listen: ", WSAGetLastError());
         return;
     }
     // The system's largest backlog, so that a crowd signing in at once
     // queues instead of being refused.
-    if (listen(listening_, SOMAXCONN) != 0) {
+    if (listen(listening, SOMAXCONN) != 0) {
         Report("Listen: ", WSAGetLastError());
         return;
     }
-    WSAAsyncSelect(listening_, window_, MSG_ACCEPT, FD_ACCEPT);
+    WSAAsyncSelect(listening, window_, MSG_ACCEPT, FD_ACCEPT);
     SetTimer(window_, kSweepTimer, kSweepMs, nullptr);
 }
 
@@ -105,11 +112,19 @@ void ConnectionTable::MakeRoom() {
     if (oldest) EndWithError(oldest->socket, "GetRequest: ", WSAECONNABORTED);
 }
 
-void ConnectionTable::Accept(WPARAM listening) {
-    if (listening_ == INVALID_SOCKET || static_cast<SOCKET>(listening) != listening_) return;
+void ConnectionTable::Accept(WPARAM listening_param) {
+    SOCKET listening = static_cast<SOCKET>(listening_param);
+    if (listening == INVALID_SOCKET) return;
+    PortKind kind;
+    if (listening == listening_[static_cast<int>(PortKind::Requests)])
+        kind = PortKind::Requests;
+    else if (listening == listening_[static_cast<int>(PortKind::Web)])
+        kind = PortKind::Web;
+    else
+        return;
     sockaddr_in peer = {};
     int peer_size = sizeof peer;
-    SOCKET socket = accept(listening_, reinterpret_cast<sockaddr *>(&peer), &peer_size);
+    SOCKET socket = accept(listening, reinterpret_cast<sockaddr *>(&peer), &peer_size);
     if (socket == INVALID_SOCKET) {
         // A notice for a connection that has gone again (or was taken
         // already) is no failure.
@@ -127,13 +142,77 @@ void ConnectionTable::Accept(WPARAM listening) {
     ++accepted_;
     Open open;
     open.socket = socket;
-    open.kind = listening_kind_;
+    open.kind = kind;
     open.accepted_at = GetTickCount64();
     open.peer = inet_ntoa(peer.sin_addr);
-    open_.push_back(open);
+    if (kind == PortKind::Web) open.web = std::make_unique<WebExchange>();
+    open_.push_back(std::move(open));
     // The accepted socket inherited the listening socket's watch; its own
-    // events come as messages keyed by the socket.
-    WSAAsyncSelect(socket, window_, MSG_SOCKET, FD_READ | FD_CLOSE);
+    // events come as messages keyed by the socket. A web reply longer than
+    // one send goes on when the socket takes more (FD_WRITE).
+    long events = FD_READ | FD_CLOSE | (kind == PortKind::Web ? FD_WRITE : 0);
+    WSAAsyncSelect(socket, window_, MSG_SOCKET, events);
+}
+
+WebContent ConnectionTable::Content() const {
+    static const std::string none;
+    const std::string &page = source_ ? source_->PageBytes() : none;
+    const std::string &feed = source_ ? source_->FeedBytes() : none;
+    return WebContent{page.data(), page.size(), IanaCharsetName(ActiveCodePage()), feed.data(),
+                      feed.size()};
+}
+
+void ConnectionTable::WebEvent(Open &open, int event, int error) {
+    SOCKET socket = open.socket;
+    WebExchange &web = *open.web;
+    if (error != 0) {
+        // A peer that goes away after its reply is no failure of the server.
+        if (web.phase() == WebExchange::Phase::Reading)
+            EndWithError(socket, "GetRequest: ", error);
+        else
+            Close(socket);
+        return;
+    }
+    bool closing = event == FD_CLOSE;
+    if (event == FD_READ || closing) {
+        // One receive for a read notice; at a close, everything left.
+        char chunk[1024];
+        for (;;) {
+            int got = recv(socket, chunk, sizeof chunk, 0);
+            if (got == SOCKET_ERROR) {
+                int code = WSAGetLastError();
+                if (code == WSAEWOULDBLOCK) break;
+                if (web.phase() == WebExchange::Phase::Reading)
+                    EndWithError(socket, "GetRequest: ", code);
+                else
+                    Close(socket);
+                return;
+            }
+            if (got == 0) {
+                if (closing) web.PeerClosed(Content());
+                break;
+            }
+            web.Received(chunk, static_cast<size_t>(got), Content());
+            if (!closing) break;
+        }
+    }
+    SendWeb(open);
+}
+
+void ConnectionTable::SendWeb(Open &open) {
+    WebExchange &web = *open.web;
+    while (web.phase() == WebExchange::Phase::Sending) {
+        int n = send(open.socket, web.Unsent(), static_cast<int>(web.UnsentSize()), 0);
+        if (n == SOCKET_ERROR) {
+            // Full: the rest goes when FD_WRITE says there is room.
+            if (WSAGetLastError() == WSAEWOULDBLOCK) return;
+            Close(open.socket);
+            return;
+        }
+        web.Sent(static_cast<size_t>(n));
+        if (web.phase() == WebExchange::Phase::Draining) shutdown(open.socket, SD_SEND);
+    }
+    if (web.phase() == WebExchange::Phase::Done) Close(open.socket);
 }
 
 void ConnectionTable::Feed(Open &open, const char *bytes, size_t size) {
@@ -160,6 +239,10 @@ void ConnectionTable::SocketEvent(WPARAM socket_param, LPARAM event) {
     SOCKET socket = static_cast<SOCKET>(socket_param);
     Open *open = Find(socket);
     if (!open || open->completed != 0) return;
+    if (open->web) {
+        WebEvent(*open, WSAGETSELECTEVENT(event), WSAGETSELECTERROR(event));
+        return;
+    }
     bool closing = WSAGETSELECTEVENT(event) == FD_CLOSE;
     char chunk[1024 + 1];
     int error = WSAGETSELECTERROR(event);
@@ -226,29 +309,33 @@ PublishResult ConnectionTable::RunBatch(BoardContext &board, Publisher &publishe
 
 void ConnectionTable::Sweep() {
     ULONGLONG now = GetTickCount64();
-    std::vector<SOCKET> late;
+    std::vector<SOCKET> late, done;
     for (const Open &open : open_) {
-        if (open.completed == 0 && now - open.accepted_at >= kRequestDeadlineMs)
-            late.push_back(open.socket);
+        if (open.completed != 0 || now - open.accepted_at < kRequestDeadlineMs) continue;
+        bool delivered = open.web && open.web->phase() == WebExchange::Phase::Draining;
+        (delivered ? done : late).push_back(open.socket);
     }
     for (SOCKET socket : late) EndWithError(socket, "GetRequest: ", WSAETIMEDOUT);
+    for (SOCKET socket : done) Close(socket);
 }
 
 void ConnectionTable::CloseSockets() {
     if (window_) KillTimer(window_, kSweepTimer);
-    if (listening_ != INVALID_SOCKET) {
-        shutdown(listening_, SD_BOTH);
-        closesocket(listening_);
-        listening_ = INVALID_SOCKET;
+    for (SOCKET &listening : listening_) {
+        if (listening == INVALID_SOCKET) continue;
+        shutdown(listening, SD_BOTH);
+        closesocket(listening);
+        listening = INVALID_SOCKET;
     }
     while (!open_.empty()) Close(open_.front().socket);
     accepted_ = 0;
 }
 
-int ConnectionTable::ListeningPort() const {
-    if (listening_ == INVALID_SOCKET) return 0;
+int ConnectionTable::ListeningPort(PortKind kind) const {
+    SOCKET listening = ListeningSocket(kind);
+    if (listening == INVALID_SOCKET) return 0;
     sockaddr_in address = {};
     int size = sizeof address;
-    if (getsockname(listening_, reinterpret_cast<sockaddr *>(&address), &size) != 0) return 0;
+    if (getsockname(listening, reinterpret_cast<sockaddr *>(&address), &size) != 0) return 0;
     return ntohs(address.sin_port);
 }

@@ -104,6 +104,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         break;
     case MSG_LISTEN:
         server.connections.OpenListener(window, server.settings.Port);
+        if (server.settings.WebPort[0] != '\0') {
+            server.connections.ServeFrom(server.publisher);
+            server.connections.OpenListener(window, server.settings.WebPort, PortKind::Web);
+        }
         return 0;
     case MSG_ACCEPT:
         server.connections.Accept(wparam);

@@ -36,11 +36,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     }
     // The page is made whole at once: one lost with the machine's power (it
     // is replaced without a flush) or never written yet is there as soon as
-    // the server is.
-    if (BoardPageConfigured(server.settings)) {
-        BoardContext board = server.Board();
-        server.ReportPublish(server.publisher.PublishPage(board));
-    }
+    // the server is. It is made with no page file set too, for the web port.
+    BoardContext board = server.Board();
+    server.ReportPublish(server.publisher.PublishPage(board));
     StartDailyReset(window);
 
     WSADATA data;

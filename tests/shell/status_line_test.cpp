@@ -62,6 +62,30 @@ TEST_F(ListenerTest, ASecondListenerOnAPortInUseShowsTheErrorWithItsStage) {
     closesocket(first);
 }
 
+TEST_F(ListenerTest, AWebPortThatCannotBeOpenedIsToldAndTheSignInPortServesOn) {
+    TheServer().connections.OpenListener(TheServer().main_window, "x", PortKind::Web);
+    EXPECT_STREQ(TheServer().status.Text(), "Listen: Windows Sockets reports error 2726");
+    SOCKET holder = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(holder, 5), 0);
+    int size = sizeof address;
+    getsockname(holder, reinterpret_cast<sockaddr *>(&address), &size);
+    std::string port = std::to_string(ntohs(address.sin_port));
+
+    ListenAndConnect();
+    TheServer().connections.OpenListener(TheServer().main_window, port.c_str(), PortKind::Web);
+    EXPECT_STREQ(TheServer().status.Text(), "Listen: Windows Sockets reports error 2740");
+    EXPECT_EQ(TheServer().connections.ListeningPort(PortKind::Web), 0);
+    const char request[] = "#oAnn-12:00-Lunch-13:00\n\r";
+    send(client, request, sizeof request - 1, 0);
+    ASSERT_TRUE(Serve());
+    EXPECT_EQ(Reply(), "0\n\r");
+    closesocket(holder);
+}
+
 TEST_F(ListenerTest, AFailedPageWriteIsToldWithThePath) {
     std::string page = board_dir + "\\missing\\board.html";
     CopyCut(TheServer().settings.HTMLFile, page.c_str());
