@@ -2,6 +2,7 @@
 // the server was stopped is saved as the server's own saves would have
 // written it, so that no request can push a member beyond the board, and
 // what a killed save left is cleared away.
+#include <ctime>
 #include <string>
 
 #include "tests/e2e/server_fixture.h"
@@ -25,10 +26,12 @@ TEST_F(ServerTest, ABlankLineInAHandEditedFileLosesNoMember) {
 
 TEST_F(ServerTest, AtStartUpAnUnsortedFileIsSortedOnDiskAndLeftTemporariesGo) {
     e2e::WriteFile(DataFile() + ".4242.tmp", "a save cut short");
+    long long since = std::time(nullptr);
     StartServer("Zoe-1- -09:00- -\r\n"
                 " -0- - - -\r\n"
                 "ann-0-Home-17:00-09:00-\r\n");
     EXPECT_EQ(Board(), "ann-0-Home-17:00-09:00-\r\nZoe-1- -09:00- -\r\n");
+    EXPECT_TRUE(PageShows(Board(), since)); // the page is made at start-up
     EXPECT_FALSE(e2e::FileExists(DataFile() + ".4242.tmp"));
 }
 
