@@ -12,7 +12,11 @@
 # given paths (folders or files, relative to the top) and gives it to
 # TARGET and to everything that links it.
 function(layer_include_tree target)
-    set(root ${CMAKE_BINARY_DIR}/layers/${target})
+    # Named for its paths, so that a path taken off a layer's list is not
+    # left behind in a tree from an earlier configure.
+    string(MD5 paths_hash "${ARGN}")
+    string(SUBSTRING ${paths_hash} 0 12 paths_hash)
+    set(root ${CMAKE_BINARY_DIR}/layers/${target}-${paths_hash})
     foreach(path ${ARGN})
         get_filename_component(parent ${root}/${path} DIRECTORY)
         file(MAKE_DIRECTORY ${parent})
