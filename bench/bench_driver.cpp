@@ -12,6 +12,12 @@
 //       the same against two servers in turns of SLICE_MS, SECONDS each.
 //   bench_driver requests PORT USERS COUNT
 //       COUNT back-to-back sign-ins (the memory benchmark's load).
+//   bench_driver slow PORT USERS SILENT TRICKLING
+//       SILENT connections that send nothing and TRICKLING ones that send
+//       one byte a second are open; then one ordinary sign-out is timed.
+//   bench_driver hold PORT COUNT SECONDS
+//       keeps COUNT idle connections open for SECONDS, opening a new one
+//       for each the server ends (the memory benchmark's full table).
 //   bench_driver fsync DIR
 //       the time one fsync of a small file takes in DIR.
 //
@@ -27,6 +33,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <csignal>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -312,10 +319,73 @@ int FsyncTime(const char *dir) {
     return times.size() == 50 ? 0 : 1;
 }
 
+int Connected(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return -1;
+    sockaddr_in address = Loopback(port);
+    if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+int Slow(int port, int users, int silent, int trickling) {
+    std::vector<int> quiet, slow;
+    for (int i = 0; i < silent; ++i) quiet.push_back(Connected(port));
+    for (int i = 0; i < trickling; ++i) slow.push_back(Connected(port));
+    const std::string trickle = "#i" + UserName(0) + "-07:00\n\r";
+    // One byte a second on each slow connection, the ordinary request in
+    // the middle of the second second.
+    for (size_t byte = 0; byte < 2; ++byte) {
+        for (int fd : slow)
+            if (fd >= 0) send(fd, trickle.data() + byte, 1, MSG_NOSIGNAL);
+        if (byte == 0) usleep(1000 * 1000);
+    }
+    usleep(500 * 1000);
+    Clock::time_point start = Clock::now();
+    std::string reply = Exchange(port, "#o" + UserName(users - 1) + "-10:00-Bank-11:00\n\r");
+    double ms = MillisecondsSince(start);
+    int opened = 0;
+    for (int fd : quiet) opened += fd >= 0;
+    for (int fd : slow) opened += fd >= 0;
+    printf("slow_open=%d\nslow_ok=%d\nslow_ms=%.1f\n", opened, reply == "0\n\r" ? 1 : 0, ms);
+    for (int fd : quiet) if (fd >= 0) close(fd);
+    for (int fd : slow) if (fd >= 0) close(fd);
+    return 0;
+}
+
+volatile sig_atomic_t g_stop = 0;
+void Stop(int) { g_stop = 1; }
+
+int Hold(int port, int count, double seconds) {
+    signal(SIGTERM, Stop);
+    std::vector<pollfd> fds;
+    for (int i = 0; i < count; ++i) fds.push_back(pollfd{Connected(port), POLLIN, 0});
+    int reopened = 0;
+    Clock::time_point start = Clock::now();
+    while (!g_stop && MillisecondsSince(start) < seconds * 1000) {
+        poll(fds.data(), fds.size(), 100);
+        for (pollfd &p : fds) {
+            if (p.fd >= 0 && !(p.revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            char buffer[64];
+            if (p.fd >= 0 && recv(p.fd, buffer, sizeof buffer, MSG_DONTWAIT) > 0) continue;
+            if (p.fd >= 0) close(p.fd);
+            p.fd = Connected(port);
+            p.revents = 0;
+            ++reopened;
+        }
+    }
+    for (pollfd &p : fds) if (p.fd >= 0) close(p.fd);
+    printf("hold_reopened=%d\n", reopened);
+    return 0;
+}
+
 int Usage() {
     fprintf(stderr, "usage: bench_driver board DAT USERS | rush PORT USERS TAG DAT PAGE |\n"
                     "       throughput PORT USERS SECONDS |\n"
-                    "       compare PORT_A PORT_B USERS SECONDS SLICE_MS | requests PORT USERS COUNT | fsync DIR\n");
+                    "       compare PORT_A PORT_B USERS SECONDS SLICE_MS | requests PORT USERS COUNT |\n"
+                    "       slow PORT USERS SILENT TRICKLING | hold PORT COUNT SECONDS | fsync DIR\n");
     return 2;
 }
 
@@ -333,5 +403,8 @@ int main(int argc, char **argv) {
     if (mode == "compare" && argc == 7)
         return Compare(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atof(argv[5]), atoi(argv[6]));
     if (mode == "requests" && argc == 5) return Requests(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]));
+    if (mode == "slow" && argc == 6)
+        return Slow(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
+    if (mode == "hold" && argc == 5) return Hold(atoi(argv[2]), atoi(argv[3]), atof(argv[4]));
     return Usage();
 }
