@@ -122,41 +122,36 @@ void ConnectionTable::Accept(WPARAM listening_param) {
         kind = PortKind::Web;
     else
         return;
-    // Every connection waiting is taken at once: a crowd arriving together
-    // costs one notice, and its requests can join one batch.
-    for (bool first = true;; first = false) {
-        sockaddr_in peer = {};
-        int peer_size = sizeof peer;
-        SOCKET socket = accept(listening, reinterpret_cast<sockaddr *>(&peer), &peer_size);
-        if (socket == INVALID_SOCKET) {
-            // A notice for a connection that has gone again (or was taken
-            // already) is no failure, nor is the end of those waiting.
-            int error = WSAGetLastError();
-            if (error != WSAEWOULDBLOCK && first) Report("DoConnection: ", error);
-            return;
-        }
-        if (open_.size() >= kMaxConnections) MakeRoom();
-        if (open_.size() >= kMaxConnections) {
-            // Every open connection waits for its batch: this one cannot
-            // be served now.
-            EndWithError(socket, "DoConnection: ", WSAEMFILE);
-            continue;
-        }
-        ++accepted_;
-        Open open;
-        open.socket = socket;
-        open.kind = kind;
-        open.accepted_at = GetTickCount64();
-        open.peer = inet_ntoa(peer.sin_addr);
-        if (kind == PortKind::Web) open.web = std::make_unique<WebExchange>();
-        open_.push_back(std::move(open));
-        // The accepted socket inherited the listening socket's watch; its
-        // own events come as messages keyed by the socket. A web reply
-        // longer than one send goes on when the socket takes more
-        // (FD_WRITE).
-        long events = FD_READ | FD_CLOSE | (kind == PortKind::Web ? FD_WRITE : 0);
-        WSAAsyncSelect(socket, window_, MSG_SOCKET, events);
+    sockaddr_in peer = {};
+    int peer_size = sizeof peer;
+    SOCKET socket = accept(listening, reinterpret_cast<sockaddr *>(&peer), &peer_size);
+    if (socket == INVALID_SOCKET) {
+        // A notice for a connection that has gone again (or was taken
+        // already) is no failure.
+        int error = WSAGetLastError();
+        if (error != WSAEWOULDBLOCK) Report("DoConnection: ", error);
+        return;
     }
+    if (open_.size() >= kMaxConnections) MakeRoom();
+    if (open_.size() >= kMaxConnections) {
+        // Every open connection waits for its batch: this one cannot be
+        // served now.
+        EndWithError(socket, "DoConnection: ", WSAEMFILE);
+        return;
+    }
+    ++accepted_;
+    Open open;
+    open.socket = socket;
+    open.kind = kind;
+    open.accepted_at = GetTickCount64();
+    open.peer = inet_ntoa(peer.sin_addr);
+    if (kind == PortKind::Web) open.web = std::make_unique<WebExchange>();
+    open_.push_back(std::move(open));
+    // The accepted socket inherited the listening socket's watch; its own
+    // events come as messages keyed by the socket. A web reply longer than
+    // one send goes on when the socket takes more (FD_WRITE).
+    long events = FD_READ | FD_CLOSE | (kind == PortKind::Web ? FD_WRITE : 0);
+    WSAAsyncSelect(socket, window_, MSG_SOCKET, events);
 }
 
 WebContent ConnectionTable::Content() const {
