@@ -16,7 +16,7 @@
 
 #include "common/clock.h"
 #include "common/fixed_text.h"
-#include "common/platform_files.h"
+#include "common/link_time_files.h"
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"

@@ -1,6 +1,6 @@
 #include "server/board/board_file.h"
 
-#include "common/platform_files.h"
+#include "common/link_time_files.h"
 #include "common/protocol.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"

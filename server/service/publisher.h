@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/platform_files.h"
+#include "common/link_time_files.h"
 #include "server/board/board_change.h"
 
 class Connection;

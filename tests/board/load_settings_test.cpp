@@ -3,7 +3,7 @@
 #include "server/board/load_settings.h"
 
 #include "common/fixed_text.h"
-#include "common/platform_files.h"
+#include "common/link_time_files.h"
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"

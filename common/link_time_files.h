@@ -1,5 +1,6 @@
-// File services with one implementation per platform, chosen by the build:
-// platform_posix.cpp natively, platform_win32.cpp in the Windows programs.
+// File services bound at link time, one implementation a platform chosen by
+// the build: link_time_posix.cpp natively, link_time_win32.cpp in the
+// Windows programs.
 #pragma once
 #include <cstddef>
 
@@ -61,5 +62,3 @@ struct FileStamp {
 
 // 1 with the file's stamp, 0 when it cannot be read (no such file).
 int ReadFileStamp(const char *path, FileStamp &stamp);
-
-void PauseMilliseconds(int ms);

@@ -1,6 +1,7 @@
-// File and clock services of the Windows programs.
+// File, clock and pause services, bound at link time, of the Windows programs.
 #include "common/clock.h"
-#include "common/platform_files.h"
+#include "common/link_time_files.h"
+#include "common/pause.h"
 
 #include <windows.h>
 
