@@ -87,13 +87,13 @@ class BoardPageInChromium : public ::testing::Test {
         if (!setup_error_->empty()) return;
         // The page is written only when the board changes: two sign-outs.
         std::string reply = e2e::Exchange(server_->port(), std::string("#oBob Baker-10:15am-") +
-                                                               kScriptDestination + "-2:00pm\n\r");
+                                                               kScriptDestination + "-2:00pm\n\r").bytes;
         if (reply != "0\n\r") {
             *setup_error_ = "sign-out of Bob Baker answered \"" + reply + "\"";
             return;
         }
         reply = e2e::Exchange(server_->port(), std::string("#oEve-11:40am-") + kHandlerDestination +
-                                                  "-" + kQuotedReturn + "\n\r");
+                                                  "-" + kQuotedReturn + "\n\r").bytes;
         if (reply != "0\n\r") {
             *setup_error_ = "sign-out of Eve answered \"" + reply + "\"";
             return;

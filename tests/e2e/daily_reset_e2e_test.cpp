@@ -115,10 +115,10 @@ TEST_F(DailyResetTest, ARestartAfterAMissedResetMakesItOnce) {
     EXPECT_TRUE(e2e::FileExists(PageFile()));
     EXPECT_EQ(e2e::ReadFile(LastReset()), DaysAgo(0) + "\r\n");
 
-    EXPECT_EQ(Exchange(port, "#iAnn-09:05\n\r"), "0\n\r");
+    EXPECT_EQ(Exchange(port, "#iAnn-09:05\n\r").bytes, "0\n\r");
     EXPECT_EQ(StopServer(), 0);
     StartServer(Board());
-    EXPECT_EQ(Exchange(port, "#oNobody-1-2-3\n\r"), "1\n\r"); // the start is over
+    EXPECT_EQ(Exchange(port, "#oNobody-1-2-3\n\r").bytes, "1\n\r"); // the start is over
     EXPECT_EQ(Board(), "Ann-1- -09:05- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
     std::string journal = Journal();
     size_t first = journal.find(",reset,Ann,0:00am,,,\r\n");

@@ -17,8 +17,8 @@ TEST_F(ServerTest, ABlankLineInAHandEditedFileLosesNoMember) {
                 "Bob-1- -09:10- -\r\n"
                 "Carl-1- -09:20- -\r\n");
     EXPECT_EQ(Board(), "Ann-1- -09:00- -\r\nBob-1- -09:10- -\r\nCarl-1- -09:20- -\r\n");
-    EXPECT_EQ(Exchange(port, "#oBob-12:00-Lunch-13:00\n\r"), "0\n\r");
-    EXPECT_EQ(Exchange(port, "#oCarl-12:05-Bank-12:30\n\r"), "0\n\r");
+    EXPECT_EQ(Exchange(port, "#oBob-12:00-Lunch-13:00\n\r").bytes, "0\n\r");
+    EXPECT_EQ(Exchange(port, "#oCarl-12:05-Bank-12:30\n\r").bytes, "0\n\r");
     EXPECT_EQ(Board(), "Ann-1- -09:00- -\r\n"
                        "Bob-0-Lunch-12:00-13:00-\r\n"
                        "Carl-0-Bank-12:05-12:30-\r\n");

@@ -21,7 +21,7 @@ const std::string kBoard = "Ann-1- -09:00- -\r\n"
 TEST_F(ServerTest, SignOutAndSignInChangeTheDataFileAndThePage) {
     StartServer(kBoard);
     long long since = std::time(nullptr);
-    EXPECT_EQ(Exchange(port, "#oAnn-12:00-Dentist-14:30\n\r"), "0\n\r");
+    EXPECT_EQ(Exchange(port, "#oAnn-12:00-Dentist-14:30\n\r").bytes, "0\n\r");
     std::string after_out = "Ann-0-Dentist-12:00-14:30-\r\n"
                             "Bob-0-Lunch-12:00-13:00-\r\n"
                             "Carol-1- -08:30- -\r\n";
@@ -30,7 +30,7 @@ TEST_F(ServerTest, SignOutAndSignInChangeTheDataFileAndThePage) {
 
     // Signed in again, by a request ended with CR LF.
     since = std::time(nullptr);
-    EXPECT_EQ(Exchange(port, "#ibob-13:05\r\n"), "0\n\r");
+    EXPECT_EQ(Exchange(port, "#ibob-13:05\r\n").bytes, "0\n\r");
     std::string after_in = "Ann-0-Dentist-12:00-14:30-\r\n"
                            "Bob-1- -13:05- -\r\n"
                            "Carol-1- -08:30- -\r\n";
@@ -43,19 +43,19 @@ TEST_F(ServerTest, UnknownNamesAndLinesThatAreNoRequestsChangeNothing) {
     // The page is written once at start-up, and then only at a change.
     const std::string page = e2e::ReadFile(PageFile());
     EXPECT_NE(page.find(">Carol<"), std::string::npos);
-    EXPECT_EQ(Exchange(port, "#iZoe-09:00\n\r"), "1\n\r");
-    EXPECT_EQ(Exchange(port, "#oAnnabel-09:00-X-Y\n\r"), "1\n\r");
-    EXPECT_EQ(Exchange(port, "GET / HTTP/1.0\r\n\r\n"), "\n\r");
-    EXPECT_EQ(Exchange(port, "\n\r"), "\n\r");
-    EXPECT_EQ(Exchange(port, " #iAnn-09:00\n\r"), "");
-    EXPECT_EQ(Exchange(port, "#IAnn-09:00\n\r"), "");
-    EXPECT_EQ(Exchange(port, std::string(300, 'x')), "Your request was not processed.\n\r");
+    EXPECT_EQ(Exchange(port, "#iZoe-09:00\n\r").bytes, "1\n\r");
+    EXPECT_EQ(Exchange(port, "#oAnnabel-09:00-X-Y\n\r").bytes, "1\n\r");
+    EXPECT_EQ(Exchange(port, "GET / HTTP/1.0\r\n\r\n").bytes, "\n\r");
+    EXPECT_EQ(Exchange(port, "\n\r").bytes, "\n\r");
+    EXPECT_EQ(Exchange(port, " #iAnn-09:00\n\r").bytes, "");
+    EXPECT_EQ(Exchange(port, "#IAnn-09:00\n\r").bytes, "");
+    EXPECT_EQ(Exchange(port, std::string(300, 'x')).bytes, "Your request was not processed.\n\r");
     // 255 bytes in all pass; the 256th is one too many.
     std::string longest = "#iAnn-" + std::string(255 - 6 - 2, ' ') + "\n\r";
-    EXPECT_EQ(Exchange(port, longest + "x"), "Your request was not processed.\n\r");
+    EXPECT_EQ(Exchange(port, longest + "x").bytes, "Your request was not processed.\n\r");
     EXPECT_EQ(Board(), kBoard);
     EXPECT_EQ(e2e::ReadFile(PageFile()), page);
-    EXPECT_EQ(Exchange(port, longest), "0\n\r");
+    EXPECT_EQ(Exchange(port, longest).bytes, "0\n\r");
 }
 
 TEST_F(ServerTest, ARequestInPiecesIsGatheredAcrossTheSplitLineEnd) {
@@ -77,7 +77,7 @@ TEST_F(ServerTest, ASilentClientIsLetGoAndTheNextOneIsServed) {
     ASSERT_TRUE(silent.Connect(port));
     std::this_thread::sleep_for(std::chrono::milliseconds(200)); // it is served first
     long long start = e2e::NowMs();
-    std::string reply = Exchange(port, "#iBob-12:40\n\r", 30000);
+    std::string reply = Exchange(port, "#iBob-12:40\n\r", 30000).bytes;
     long long took = e2e::NowMs() - start;
     EXPECT_EQ(reply, "0\n\r");
     EXPECT_LT(took, 20000) << "the silent client held the server";
@@ -95,7 +95,7 @@ TEST_F(ServerTest, AClientThatResetsMidRequestDoesNotHoldUpTheNext) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         client.Reset();
     }
-    EXPECT_EQ(Exchange(port, "#oAnn-12:00-Out-13:00\n\r"), "0\n\r");
+    EXPECT_EQ(Exchange(port, "#oAnn-12:00-Out-13:00\n\r").bytes, "0\n\r");
     // Windows tells a reset from a close in its close notice and drops the
     // half line; Wine reports both as a close, so the half line is applied
     // as a closed connection's text is.
@@ -104,12 +104,12 @@ TEST_F(ServerTest, AClientThatResetsMidRequestDoesNotHoldUpTheNext) {
 
 TEST_F(ServerTest, ASecondServerOnTheSamePortDoesNotTakeIt) {
     StartServer(kBoard);
-    pid_t second = prefix->Start(TesmarExe(), {}, work + "/second.out");
+    pid_t second = prefix->Start(e2e::TesmarExe(), {}, work + "/second.out");
     ASSERT_GT(second, 0);
     // The second one stays up (its failure goes to its status line); give
     // it time to try the port.
     EXPECT_EQ(e2e::WinePrefix::WaitExit(second, 5000), -1) << "the second server ended";
-    EXPECT_EQ(Exchange(port, "#iBob-12:41\n\r"), "0\n\r");
+    EXPECT_EQ(Exchange(port, "#iBob-12:41\n\r").bytes, "0\n\r");
 
     // Without the first server nothing listens on the port any more.
     kill(server, SIGKILL);
@@ -145,12 +145,12 @@ TEST_F(ServerTest, ClosingTheWindowClosesTheSocketsAndEndsTheProgram) {
 TEST_F(ServerTest, ARestartedServerListensOnItsPortAgainAtOnce) {
     StartServer(kBoard);
     // Connections the server closed itself wait in TIME_WAIT on its port.
-    EXPECT_EQ(Exchange(port, "#iBob-12:42\n\r"), "0\n\r");
-    EXPECT_EQ(Exchange(port, "#oBob-12:43-Lab-13:00\n\r"), "0\n\r");
+    EXPECT_EQ(Exchange(port, "#iBob-12:42\n\r").bytes, "0\n\r");
+    EXPECT_EQ(Exchange(port, "#oBob-12:43-Lab-13:00\n\r").bytes, "0\n\r");
     ASSERT_EQ(StopServer(), 0);
-    server = prefix->Start(TesmarExe(), {}, work + "/restart.out");
+    server = prefix->Start(e2e::TesmarExe(), {}, work + "/restart.out");
     ASSERT_TRUE(e2e::WaitForPort(port, 60000)) << "the restarted server never listened";
-    EXPECT_EQ(Exchange(port, "#iBob-13:01\n\r"), "0\n\r");
+    EXPECT_EQ(Exchange(port, "#iBob-13:01\n\r").bytes, "0\n\r");
 }
 
 } // namespace
@@ -163,7 +163,7 @@ namespace {
 class FirstRunTest : public ServerTest {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(e2e::FileExists(TesmarExe())) << TesmarExe() << " is missing";
+        ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe())) << e2e::TesmarExe() << " is missing";
         const ::testing::TestInfo *info =
             ::testing::UnitTest::GetInstance()->current_test_info();
         work = std::string(E2E_WORK_DIR) + "/" + info->test_suite_name() + "." + info->name();
@@ -177,7 +177,7 @@ TEST_F(FirstRunTest, ClosingTheWindowDuringTheQuestionsEndsTheProgram) {
     // Its current directory is the one the directory question offers.
     std::string current = work + "/current";
     e2e::MakeDirectories(current);
-    server = prefix->Start(TesmarExe(), {}, work + "/tesmar.out", current);
+    server = prefix->Start(e2e::TesmarExe(), {}, work + "/tesmar.out", current);
     ASSERT_GT(server, 0);
     int status = -1;
     long long deadline = e2e::NowMs() + 60000;

@@ -9,14 +9,10 @@
 #include "server/board/user_table.h"
 #include "server/page/board_page.h"
 
-std::string ServerTest::TesmarExe() {
-    return e2e::WindowsBuildDir() + "/server/shell/tesmar.exe";
-}
-
 void ServerTest::SetUp() {
     // A missing program is a failure, never a skip.
-    ASSERT_TRUE(e2e::FileExists(TesmarExe()))
-        << TesmarExe() << " is missing: build the windows preset first (or set WINDOWS_BUILD_DIR)";
+    ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe()))
+        << e2e::TesmarExe() << " is missing: build the windows preset first (or set WINDOWS_BUILD_DIR)";
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
     work = std::string(E2E_WORK_DIR) + "/" + info->test_suite_name() + "." + info->name();
     e2e::RemoveTree(work);
@@ -37,7 +33,7 @@ void ServerTest::TearDown() {
 
 void ServerTest::StartServer(const std::string &board) {
     e2e::WriteFile(DataFile(), board);
-    server = prefix->Start(TesmarExe(), {}, work + "/tesmar.out");
+    server = prefix->Start(e2e::TesmarExe(), {}, work + "/tesmar.out");
     ASSERT_GT(server, 0);
     ASSERT_TRUE(e2e::WaitForPort(port, 60000)) << "tesmar.exe never listened on " << port;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/tesmar_server.h"
 #include "tests/support/wine_session.h"
 
 class ServerTest : public ::testing::Test {
@@ -28,8 +29,6 @@ class ServerTest : public ::testing::Test {
     // The page the server must have written for the data file bytes: the
     // same bytes for one of the seconds between since_ms and now.
     ::testing::AssertionResult PageShows(const std::string &board, long long since_s);
-
-    static std::string TesmarExe();
 
     std::string work;
     int port = 0;

@@ -111,7 +111,7 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
               Members(got.body));
 
     // After a sign-out both show the change.
-    ASSERT_EQ("0\n\r", Exchange(port, "#oAnn-12:00-Dentist \"3\"-14:30\n\r"));
+    ASSERT_EQ("0\n\r", Exchange(port, "#oAnn-12:00-Dentist \"3\"-14:30\n\r").bytes);
     got = Http(web, "GET /board.json HTTP/1.1\r\n\r\n");
     EXPECT_NE(std::string::npos,
               got.body.find("{\"name\": \"Ann\", \"in\": false, \"time\": \"12:00\", "
@@ -158,7 +158,7 @@ TEST_F(WebPortTest, SilentWebClientsCostASignInNothingAndASlowReaderGetsTheWhole
     half.Send("GET / HT");
 
     long long start = e2e::NowMs();
-    EXPECT_EQ("0\n\r", Exchange(port, "#imember100-9:05am\n\r"));
+    EXPECT_EQ("0\n\r", Exchange(port, "#imember100-9:05am\n\r").bytes);
     // Far below what 21 connections served one after another, each given
     // the 3-second deadline, would cost.
     EXPECT_LT(e2e::NowMs() - start, 9000);
@@ -183,7 +183,7 @@ TEST_F(WebPortTest, AWebPortInUseLeavesTheSignInPortWorking) {
     ASSERT_NE(0, holder.port());
     prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebPort", std::to_string(holder.port())}});
     StartServer(kBoard);
-    EXPECT_EQ("0\n\r", Exchange(port, "#oBob-13:00-Out-14:00\n\r"));
+    EXPECT_EQ("0\n\r", Exchange(port, "#oBob-13:00-Out-14:00\n\r").bytes);
     EXPECT_EQ("Ann-1- -09:00- -\r\nBob-0-Out-13:00-14:00-\r\n\xc9mile-1- -08:30- -\r\n", Board());
 }
 

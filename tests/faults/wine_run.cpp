@@ -26,18 +26,4 @@ std::string WindowsTestProgram(const std::string &name) {
     return e2e::WindowsBuildDir() + "/tests/faults_win/" + name + ".exe";
 }
 
-Reply Exchange(int port, const std::string &request, int timeout_ms) {
-    Reply reply;
-    double start = NowMs();
-    TcpClient client;
-    if (!client.Connect(port)) return reply;
-    reply.connected = true;
-    if (client.Send(request))
-        reply.bytes = client.ReadUntilClosed(timeout_ms, &reply.closed);
-    else
-        reply.closed = true;
-    reply.ms = NowMs() - start;
-    return reply;
-}
-
 } // namespace faults

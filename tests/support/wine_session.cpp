@@ -299,11 +299,18 @@ bool PortRefuses(int port) {
     return !probe.Connect(port);
 }
 
-std::string Exchange(int port, const std::string &request, int timeout_ms) {
+Reply Exchange(int port, const std::string &request, int timeout_ms) {
+    Reply reply;
+    double start = NowMs();
     TcpClient client;
-    if (!client.Connect(port)) return "<no connection>";
+    if (!client.Connect(port)) return reply;
+    reply.connected = true;
+    // A peer that answers and closes before taking the whole request still
+    // has its answer read.
     client.Send(request);
-    return client.ReadUntilClosed(timeout_ms);
+    reply.bytes = client.ReadUntilClosed(timeout_ms, &reply.closed);
+    reply.ms = NowMs() - start;
+    return reply;
 }
 
 } // namespace e2e

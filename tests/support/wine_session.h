@@ -115,8 +115,14 @@ bool WaitForPort(int port, int timeout_ms);
 // Whether a connection to the port is refused (nothing listens).
 bool PortRefuses(int port);
 
-// Connects, sends the request whole, reads the reply until the peer
-// closes. Returns "<no connection>" when it cannot connect.
-std::string Exchange(int port, const std::string &request, int timeout_ms = 20000);
+// One exchange: connect, send the request whole, read until the peer ends
+// the connection or timeout_ms passes.
+struct Reply {
+    bool connected = false;
+    bool closed = false;                 // the peer ended the connection (close or reset)
+    std::string bytes = "<no connection>"; // what the peer sent, once connected
+    double ms = 0;                       // from connect to the end
+};
+Reply Exchange(int port, const std::string &request, int timeout_ms = 20000);
 
 } // namespace e2e
