@@ -69,7 +69,7 @@ class BoardPageInChromium : public ::testing::Test {
     // Chromium is the slow part.
     static void SetUpTestSuite() {
         chromium_ = new std::string(browser::FindChromium());
-        server_ = new e2e::TesmarServer(std::string(BROWSER_RUN_DIR) + "/browser-page", 0);
+        server_ = new e2e::TesmarServer(e2e::ScratchDir("browser.page"), 0);
         // name, flag, destination, time, return time
         e2e::WriteFile(server_->DataFile(), "Alice Archer-1- -8:55am- -\r\n"
                                             "Bob Baker-1- -8:30am- -\r\n"
@@ -115,7 +115,7 @@ class BoardPageInChromium : public ::testing::Test {
         delete web_dump_;
         delete page_;
         delete server_; // ends the server with its prefix
-        e2e::RemoveTree(std::string(BROWSER_RUN_DIR) + "/browser-page");
+        e2e::RemoveTree(e2e::ScratchDir("browser.page"));
         delete setup_error_;
         delete chromium_;
         document_ = nullptr;

@@ -8,28 +8,19 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
+#include "tests/support/wine_session.h"
+
 namespace browser {
 namespace {
 
+using e2e::NowMs;
+using e2e::RemoveTree;
+
 bool Executable(const std::string &path) { return access(path.c_str(), X_OK) == 0; }
-
-void RemoveTree(const std::string &dir) {
-    if (dir.empty() || dir == "/") return;
-    std::string command = "rm -rf '" + dir + "'";
-    if (std::system(command.c_str()) != 0) {
-        // Nothing more to do: the directory is under /tmp.
-    }
-}
-
-double NowMs() {
-    using namespace std::chrono;
-    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
 
 } // namespace
 

@@ -166,9 +166,7 @@ class FirstRunTest : public ServerTest {
         ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe())) << e2e::TesmarExe() << " is missing";
         const ::testing::TestInfo *info =
             ::testing::UnitTest::GetInstance()->current_test_info();
-        work = std::string(E2E_WORK_DIR) + "/" + info->test_suite_name() + "." + info->name();
-        e2e::RemoveTree(work);
-        e2e::MakeDirectories(work);
+        work = e2e::ScratchDir(std::string("e2e.") + info->test_suite_name() + "." + info->name());
         prefix = std::make_unique<e2e::WinePrefix>(work + "/prefix");
     }
 };

@@ -14,8 +14,7 @@ void ServerTest::SetUp() {
     ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe()))
         << e2e::TesmarExe() << " is missing: build the windows preset first (or set WINDOWS_BUILD_DIR)";
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    work = std::string(E2E_WORK_DIR) + "/" + info->test_suite_name() + "." + info->name();
-    e2e::RemoveTree(work);
+    work = e2e::ScratchDir(std::string("e2e.") + info->test_suite_name() + "." + info->name());
     e2e::MakeDirectories(work + "/board");
     prefix = std::make_unique<e2e::WinePrefix>(work + "/prefix");
     port = e2e::FreePort();

@@ -25,9 +25,8 @@ std::string Exe(const std::string &relative) { return e2e::WindowsBuildDir() + "
 class ClientEndToEnd : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/wenlo-e2e.XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        dir_ = pattern;
+        dir_ = e2e::ScratchDir(std::string("client.") +
+                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
     void TearDown() override {
         server_.reset(); // ends every program in its prefix first

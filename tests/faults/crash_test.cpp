@@ -11,7 +11,6 @@
 #include <sstream>
 #include <thread>
 
-#include "tests/faults/fault_dirs.h"
 #include "tests/faults/wine_run.h"
 
 namespace faults {
@@ -68,7 +67,7 @@ void ExpectWholeBoard(const std::string &bytes, const std::vector<int> &last_ans
 }
 
 TEST(CrashDuringWrites, AKillAtAnyMomentLeavesAWholeBoardWithEveryAnsweredChange) {
-    TesmarServer server(RunDir("crash"), kUsers);
+    TesmarServer server(e2e::ScratchDir("faults.crash"), kUsers);
 
     unsigned seed = static_cast<unsigned>(std::random_device{}());
     RecordProperty("seed", static_cast<int>(seed));

@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "server/service/request_deadline.h"
-#include "tests/faults/fault_dirs.h"
 #include "tests/faults/wine_run.h"
 
 namespace faults {
@@ -25,7 +24,7 @@ constexpr int kBoundMs = 4 * kDeadlineMs;
 class HostileClients : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        server = std::make_unique<TesmarServer>(RunDir("hostile"), kUsers);
+        server = std::make_unique<TesmarServer>(e2e::ScratchDir("faults.hostile"), kUsers);
         if (!server->Start()) server.reset();
     }
     static void TearDownTestSuite() { server.reset(); }

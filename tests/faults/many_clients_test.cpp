@@ -9,7 +9,6 @@
 
 #include <cstdio>
 
-#include "tests/faults/fault_dirs.h"
 #include "tests/faults/wine_run.h"
 
 namespace faults {
@@ -24,7 +23,7 @@ TEST(ManyClients, TwentyClientsSignOutAndInTogetherAndEveryChangeLands) {
           WindowsTestProgram("wenlo_crowd_driver")})
         ASSERT_EQ(access(exe.c_str(), R_OK), 0) << exe << " is not built";
 
-    const std::string dir = RunDir("many-clients");
+    const std::string dir = e2e::ScratchDir("faults.many-clients");
     TesmarServer server(dir, kUsers);
     ASSERT_TRUE(server.Start());
     const std::string board = ReadFile(server.DataFile());

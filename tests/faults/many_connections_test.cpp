@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "server/service/request_deadline.h"
-#include "tests/faults/fault_dirs.h"
 #include "tests/faults/wine_run.h"
 
 namespace faults {
@@ -23,7 +22,7 @@ constexpr double kPromptMs = 2000;
 class ManyConnections : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        server = std::make_unique<TesmarServer>(RunDir("many-connections"), kUsers);
+        server = std::make_unique<TesmarServer>(e2e::ScratchDir("faults.many-connections"), kUsers);
         if (!server->Start()) server.reset();
     }
     static void TearDownTestSuite() { server.reset(); }

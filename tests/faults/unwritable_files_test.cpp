@@ -9,7 +9,6 @@
 
 #include <cstdio>
 
-#include "tests/faults/fault_dirs.h"
 #include "tests/faults/wine_run.h"
 
 namespace faults {
@@ -24,7 +23,7 @@ void ExpectNoTemporaryFiles(const std::string &dir) {
 }
 
 TEST(UnwritableFiles, ADirectoryWhereTheDataFileShouldBeGetsNoDoneReply) {
-    TesmarServer server(RunDir("data-directory"), kUsers);
+    TesmarServer server(e2e::ScratchDir("faults.data-directory"), kUsers);
     ASSERT_TRUE(server.Start());
     const std::string board = ReadFile(server.DataFile());
     const std::string kept = server.work() + "/kept.dat";
@@ -58,7 +57,7 @@ TEST(UnwritableFiles, ADirectoryWhereTheDataFileShouldBeGetsNoDoneReply) {
 }
 
 TEST(UnwritableFiles, APagePathInAMissingDirectoryStillSavesTheBoard) {
-    const std::string dir = RunDir("page-missing");
+    const std::string dir = e2e::ScratchDir("faults.page-missing");
     TesmarServer server(dir, kUsers, dir + "/missing/board.htm");
     ASSERT_TRUE(server.Start());
     const std::string board = ReadFile(server.DataFile());

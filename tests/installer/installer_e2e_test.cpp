@@ -29,9 +29,8 @@ const char kUninstallKey[] = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion
 class Packages : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/board-msi.XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        dir_ = pattern;
+        dir_ = e2e::ScratchDir(std::string("installer.") +
+                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::string bin = dir_ + "/bin";
         e2e::MakeDirectories(bin);
         for (const std::string &exe : {e2e::TesmarExe(), e2e::WenloExe()}) {

@@ -119,6 +119,13 @@ void RemoveTree(const std::string &path) {
     std::filesystem::remove_all(path, ignored);
 }
 
+std::string ScratchDir(const std::string &name) {
+    std::string path = std::string(E2E_SCRATCH_DIR) + "/" + name;
+    RemoveTree(path);
+    MakeDirectories(path);
+    return path;
+}
+
 int FreePort() {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = Loopback(0);

@@ -25,6 +25,11 @@ bool FileExists(const std::string &path);
 void MakeDirectories(const std::string &path);
 void RemoveTree(const std::string &path);
 
+// A test's own directory, made anew (emptied when it is there) and named
+// name below the build tree's scratch folder, on the file system of the
+// Wine prefixes cloned into it. Names are unique across the suites.
+std::string ScratchDir(const std::string &name);
+
 // A TCP port that was free a moment ago.
 int FreePort();
 
