@@ -7,10 +7,11 @@
 #include <set>
 #include <string>
 
+#include "tests/support/tesmar_server.h"
 #include "tests/support/wine_session.h"
 
 TEST(TesmarImports, AreSystemDllsOnly) {
-    std::string exe = e2e::WindowsBuildDir() + "/server/shell/tesmar.exe";
+    std::string exe = e2e::TesmarExe();
     ASSERT_TRUE(e2e::FileExists(exe)) << exe << " is missing";
     FILE *pipe = popen(("x86_64-w64-mingw32-objdump -p '" + exe + "'").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
