@@ -47,25 +47,6 @@ void CloseSignInDialog() {
     PumpFor(20);
 }
 
-bool PumpUntil(const std::function<bool()> &done, int timeout_ms) {
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (static_cast<int>(GetTickCount() - start) > timeout_ms) return done();
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-            if (done()) return true;
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
-}
-
-void PumpFor(int ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
 std::string DialogText(HWND dialog, int control) {
     char text[256] = "";
     GetDlgItemTextA(dialog, control, text, sizeof text);
@@ -76,14 +57,6 @@ namespace {
 
 const char kKeyPath[] = "SOFTWARE\\KVT\\Wenlo";
 
-// One root's client key as it was found.
-struct KeptKey {
-    HKEY root;
-    bool existed = false;
-    std::vector<std::pair<std::string, std::string>> values;
-};
-KeptKey g_kept[] = {{HKEY_LOCAL_MACHINE, false, {}}, {HKEY_CURRENT_USER, false, {}}};
-
 } // namespace
 
 SettingsStore &MemberKey() {
@@ -91,56 +64,7 @@ SettingsStore &MemberKey() {
     return member;
 }
 
-void SaveClientKey() {
-    for (KeptKey &kept : g_kept) {
-        kept.values.clear();
-        HKEY key;
-        kept.existed = RegOpenKeyExA(kept.root, kKeyPath, 0, KEY_READ, &key) == ERROR_SUCCESS;
-        if (!kept.existed) continue;
-        for (DWORD i = 0;; ++i) {
-            char name[256];
-            BYTE data[2048];
-            DWORD name_size = sizeof name, data_size = sizeof data - 1, type = 0;
-            if (RegEnumValueA(key, i, name, &name_size, nullptr, &type, data, &data_size) !=
-                ERROR_SUCCESS)
-                break;
-            data[data_size] = 0;
-            if (type == REG_SZ) kept.values.push_back({name, reinterpret_cast<char *>(data)});
-        }
-        RegCloseKey(key);
-    }
-}
-
 void DeleteClientKey() {
-    for (KeptKey &kept : g_kept)
-        RegDeleteKeyA(kept.root, kKeyPath);
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kKeyPath);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kKeyPath);
 }
-
-void RestoreClientKey() {
-    DeleteClientKey();
-    for (KeptKey &kept : g_kept) {
-        HKEY key;
-        if (!kept.existed || RegCreateKeyExA(kept.root, kKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr,
-                                             &key, nullptr) != ERROR_SUCCESS)
-            continue;
-        for (auto &value : kept.values)
-            RegSetValueExA(key, value.first.c_str(), 0, REG_SZ,
-                           reinterpret_cast<const BYTE *>(value.second.c_str()),
-                           static_cast<DWORD>(value.second.size() + 1));
-        RegCloseKey(key);
-    }
-}
-
-namespace {
-
-// Keeps the shared prefix's client key as it was found.
-class ClientKeyEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override { SaveClientKey(); }
-    void TearDown() override { RestoreClientKey(); }
-};
-
-const ::testing::Environment *const g_environment =
-    ::testing::AddGlobalTestEnvironment(new ClientKeyEnvironment);
-
-} // namespace

@@ -1,6 +1,7 @@
 // What the in-process client tests share: a recorder in place of the
 // message boxes, a fixed clock, the sign-in dialog created modeless with
-// the program's own procedure, and a message pump with a deadline.
+// the program's own procedure, on the in-process base (message pump,
+// scratch directory, private registry keys).
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -16,6 +17,7 @@
 #include "common/settings_store.h"
 #include "tests/doubles/alerts_recorder.h"
 #include "tests/doubles/fixed_clock.h"
+#include "tests/win_fixture/in_process_test.h"
 
 // The notification area as a test scripts it: every message is kept and
 // answered from the script, true once the script is used up.
@@ -66,17 +68,9 @@ void ResetClient();
 HWND OpenSignInDialog();
 void CloseSignInDialog();
 
-// Dispatches messages until done() or the deadline; returns done().
-bool PumpUntil(const std::function<bool()> &done, int timeout_ms);
-// Dispatches messages for a while.
-void PumpFor(int ms);
-
 std::string DialogText(HWND dialog, int control);
 
-// The client's registry keys (machine's and member's) in the shared prefix:
-// kept before the tests and put back after them.
-void SaveClientKey();
-// The member's values as they are in the registry (HKEY_CURRENT_USER).
+// The member's values as they are in the (redirected) registry.
 SettingsStore &MemberKey();
-void RestoreClientKey();
+// Deletes the client's key, the machine's and the member's.
 void DeleteClientKey();

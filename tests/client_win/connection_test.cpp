@@ -96,9 +96,11 @@ class FakeServer {
     std::atomic<bool> accepted_{false}, finished_{false}, client_closed_{false}, stop_{false};
 };
 
-class ConnectionTest : public ::testing::Test {
+class ConnectionTest : public InProcessTest {
   protected:
     void SetUp() override {
+        InProcessTest::SetUp();
+        if (HasFatalFailure()) return;
         ResetClient();
         std::strcpy(g_program.settings.user_name, "Ann");
         std::strcpy(g_program.settings.current_name, "Ann");
@@ -106,7 +108,10 @@ class ConnectionTest : public ::testing::Test {
         dialog = OpenSignInDialog();
         ASSERT_NE(nullptr, dialog);
     }
-    void TearDown() override { CloseSignInDialog(); }
+    void TearDown() override {
+        CloseSignInDialog();
+        InProcessTest::TearDown();
+    }
 
     void UsePort(unsigned short port) {
         std::snprintf(g_program.settings.port, sizeof g_program.settings.port, "%u", port);

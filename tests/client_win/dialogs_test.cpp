@@ -42,11 +42,12 @@ std::string StoredNames() {
 
 using Lines = std::vector<std::string>;
 
-class DialogTest : public ::testing::Test {
+class DialogTest : public InProcessTest {
   protected:
     void SetUp() override {
+        InProcessTest::SetUp();
+        if (HasFatalFailure()) return;
         ResetClient();
-        DeleteClientKey();
         std::strcpy(g_program.settings.user_name, "Ann");
         std::strcpy(g_program.settings.current_name, "Ann");
         std::strcpy(g_program.settings.server, "127.0.0.1");
@@ -55,7 +56,7 @@ class DialogTest : public ::testing::Test {
     }
     void TearDown() override {
         CloseSignInDialog();
-        DeleteClientKey();
+        InProcessTest::TearDown();
     }
     void Open() {
         dialog = OpenSignInDialog();

@@ -17,13 +17,13 @@ std::string LogonName() {
     return name;
 }
 
-class ClientSettingsTest : public ::testing::Test {
+class ClientSettingsTest : public InProcessTest {
   protected:
     void SetUp() override {
+        InProcessTest::SetUp();
+        if (HasFatalFailure()) return;
         ResetClient();
-        DeleteClientKey();
     }
-    void TearDown() override { DeleteClientKey(); }
 };
 
 TEST_F(ClientSettingsTest, AFirstRunAsksForOptionsAndTakesTheLogonName) {

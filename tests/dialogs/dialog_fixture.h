@@ -1,7 +1,8 @@
-// What every dialog test starts from: a board in a fresh directory with a
-// page file, the server's settings pointing there, message boxes answered
-// by a recorder, and HKEY_LOCAL_MACHINE redirected to a private key, so
-// that the settings the dialogs store land where only this test sees them.
+// What every dialog test starts from: the in-process base (its scratch
+// directory and private registry keys, so that the settings the dialogs
+// store land where only this test sees them), a board there with a page
+// file, the server's settings pointing there, message boxes answered by a
+// recorder.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -13,8 +14,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/doubles/alerts_recorder.h"
+#include "tests/win_fixture/in_process_test.h"
 
-class DialogTest : public ::testing::Test {
+class DialogTest : public InProcessTest {
   protected:
     void SetUp() override;
     void TearDown() override;
@@ -28,19 +30,13 @@ class DialogTest : public ::testing::Test {
 
     // The value as the dialogs stored it, or "<missing>".
     std::string Stored(const char *name) const;
-    // Makes the private store refuse writes (as for a member who may not
-    // write under HKEY_LOCAL_MACHINE).
-    void MakeStoreReadOnly();
+    void MakeStoreReadOnly() { MakeMachineStoreReadOnly(); }
 
     AlertsRecorder alerts;
     std::string dir;
 
   private:
-    void Redirect(REGSAM access);
-    void Unredirect();
     Alerts *saved_alerts_ = nullptr;
-    std::string sandbox_;
-    HKEY redirected_ = nullptr;
 };
 
 std::string ReadWholeFile(const std::string &path);

@@ -1,5 +1,5 @@
-// The settings store against the real registry (a key of the tests' own, so
-// that the programs' keys in the shared prefix stay as they are).
+// The settings store against the registry (a key of the tests' own under
+// the private keys the in-process base redirects to).
 #include <winsock2.h>
 #include <windows.h>
 
@@ -9,15 +9,14 @@
 #include <string>
 
 #include "common/settings_store_win32.h"
+#include "tests/win_fixture/in_process_test.h"
 
 namespace {
 
 RegistrySettingsStore kTestStore(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\ShellTests\\Store");
 
-class SettingsStoreTest : public ::testing::Test {
+class SettingsStoreTest : public InProcessTest {
   protected:
-    void SetUp() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestStore.key_path()); }
-    void TearDown() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTestStore.key_path()); }
 
     // Stores a value of any type and size directly.
     void SetRaw(const char *name, DWORD type, const void *bytes, DWORD size) {

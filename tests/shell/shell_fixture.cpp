@@ -1,59 +1,27 @@
 #include "tests/shell/shell_fixture.h"
 
-#include <cstdio>
-#include <fstream>
-#include <sstream>
-
 #include "common/fixed_text.h"
 #include "server/service/connection_table.h"
 #include "server/service/status_line.h"
 #include "server/shell/main_window.h"
 #include "server/shell/server_state.h"
+#include "tests/win_fixture/server_program.h"
 
 namespace {
 
 bool class_registered = false;
 
-void RemoveTree(const std::string &path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
 } // namespace
 
 void ShellTest::SetUp() {
-    TheServer().instance = GetModuleHandleA(nullptr);
+    InProcessTest::SetUp();
+    if (HasFatalFailure()) return;
+    ResetServerProgram(alerts);
     if (!class_registered) {
         ASSERT_TRUE(RegisterMainWindowClass(TheServer().instance));
         class_registered = true;
     }
     ASSERT_NE(CreateMainWindow(TheServer().instance), nullptr);
-    TheServer().settings = ServerSettings{};
-    ClearTable(TheServer().table);
-    TheServer().table.count = 0;
-    TheServer().alerts = &alerts;
-    TheServer().status.SetStatusText("");
-
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    scratch = std::string(temp) + "shell-" + std::to_string(GetCurrentProcessId()) + "-" +
-              info->test_suite_name() + "-" + info->name();
-    RemoveTree(scratch);
-    ASSERT_TRUE(CreateDirectoryA(scratch.c_str(), nullptr)) << scratch;
 }
 
 void ShellTest::TearDown() {
@@ -62,38 +30,7 @@ void ShellTest::TearDown() {
     TheServer().main_window = nullptr;
     TheServer().status.SetWindow(nullptr);
     PumpMessages();
-    RemoveTree(scratch);
-}
-
-std::string ShellTest::MakeDirectory(const std::string &name) {
-    std::string path = scratch + "\\" + name;
-    CreateDirectoryA(path.c_str(), nullptr);
-    return path;
-}
-
-std::string ShellTest::ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void ShellTest::WriteFile(const std::string &path, const std::string &bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
-
-bool ShellTest::Exists(const std::string &path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void ShellTest::PumpMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    InProcessTest::TearDown();
 }
 
 void ServingTest::SetUp() {

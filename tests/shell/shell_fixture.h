@@ -1,6 +1,6 @@
-// What the in-process tests of the server share: a scratch directory, the
-// program's state reset, a hidden main window, a recorder for the message
-// boxes.
+// What the in-process tests of the server share: the in-process base (scratch
+// directory, private registry keys, message pump), the program's state
+// reset, a hidden main window, a recorder for the message boxes.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -10,24 +10,14 @@
 #include <string>
 
 #include "tests/doubles/alerts_recorder.h"
+#include "tests/win_fixture/in_process_test.h"
 
-class ShellTest : public ::testing::Test {
+class ShellTest : public InProcessTest {
   protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A fresh directory of this test's own (Windows path, no trailing
-    // backslash).
-    std::string MakeDirectory(const std::string &name);
-    static std::string ReadFile(const std::string &path);
-    static void WriteFile(const std::string &path, const std::string &bytes);
-    static bool Exists(const std::string &path);
-
-    // Delivers the window messages waiting for this thread.
-    static void PumpMessages();
-
     AlertsRecorder alerts;
-    std::string scratch;
 };
 
 // For tests that talk to the listener over a real socket: Windows Sockets
