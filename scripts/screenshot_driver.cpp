@@ -16,6 +16,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/drivers/window_driving.h"
+
+using namespace window_driving;
+
 namespace {
 
 // The programs' own identifiers.
@@ -34,36 +38,6 @@ const char kServerTitle[] = "Tesmar 1.41";
 const char kClientTitle[] = "KVT Sign-In / Sign-Out  v1.42";
 
 std::string g_shots;
-
-[[noreturn]] void Fail(const std::string &what) {
-    std::printf("screenshot_driver: %s\n", what.c_str());
-    std::fflush(stdout);
-    std::exit(1);
-}
-
-// Polls until find gives a visible window, at most 30 s.
-template <typename Find> HWND WaitFor(const std::string &what, Find find) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 30000) {
-        HWND window = find();
-        if (window && IsWindowVisible(window)) return window;
-        Sleep(50);
-    }
-    Fail("no " + what + " within 30 s");
-}
-
-HWND WaitForWindow(const char *class_name, const char *title) {
-    return WaitFor(std::string(title ? title : class_name),
-                   [&] { return FindWindowA(class_name, title); });
-}
-
-void WaitUntilHidden(HWND window, const std::string &what) {
-    DWORD start = GetTickCount();
-    while (IsWindow(window) && IsWindowVisible(window)) {
-        if (GetTickCount() - start > 30000) Fail(what + " is still shown after 30 s");
-        Sleep(50);
-    }
-}
 
 RECT Union(RECT a, RECT b) {
     RECT both;
@@ -104,17 +78,6 @@ void Shot(const char *name, RECT rect, int zoom = 100) {
 void Shot(const char *name, HWND window) { Shot(name, RectOf(window)); }
 
 void Command(HWND window, int id) { PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-
-void Click(HWND dialog, int id) {
-    HWND button = GetDlgItem(dialog, id);
-    if (!button) Fail("no control " + std::to_string(id));
-    PostMessageA(button, BM_CLICK, 0, 0);
-}
-
-void SetField(HWND dialog, int id, const char *text) {
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
-                        SMTO_BLOCK, 5000, nullptr);
-}
 
 // Brings the window to the front and draws its caption as active.
 void Activate(HWND window) {

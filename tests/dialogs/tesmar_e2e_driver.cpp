@@ -16,6 +16,9 @@
 #include <string>
 
 #include "tests/board/board_test_support.h"
+#include "tests/drivers/window_driving.h"
+
+using namespace window_driving;
 
 namespace {
 
@@ -29,12 +32,6 @@ void Check(bool ok, const std::string &what) {
         ++g_failures;
 }
 
-[[noreturn]] void Fail(const std::string &what) {
-    std::printf("FAILED: %s\n", what.c_str());
-    std::fflush(stdout);
-    std::exit(1);
-}
-
 std::string WindowsPath(std::string path) {
     if (!path.empty() && path[0] == '/') {
         for (char &c : path)
@@ -45,45 +42,9 @@ std::string WindowsPath(std::string path) {
     return path;
 }
 
-// Polls until find returns a window (shown and enabled), at most 30 s.
-template <typename Find> HWND WaitFor(const std::string &what, Find find) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 30000) {
-        HWND window = find();
-        if (window && IsWindowVisible(window) && IsWindowEnabled(window))
-            return window;
-        Sleep(20);
-    }
-    Fail("no " + what + " within 30 s");
-}
+HWND WaitForDialog(const char *caption) { return WaitForWindow("#32770", caption, true); }
 
-HWND WaitForDialog(const char *caption) {
-    return WaitFor(std::string("\"") + caption + "\"",
-                   [caption] { return FindWindowA("#32770", caption); });
-}
-
-void WaitUntilGone(HWND window, const std::string &what) {
-    DWORD start = GetTickCount();
-    while (IsWindow(window) && IsWindowVisible(window)) {
-        if (GetTickCount() - start > 30000)
-            Fail(what + " did not close within 30 s");
-        Sleep(20);
-    }
-}
-
-std::string TextOf(HWND window) {
-    char text[1024] = "";
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_BLOCK, 5000, nullptr);
-    return text;
-}
-
-void SetField(HWND dialog, int id, const char *text) {
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
-                        SMTO_BLOCK, 5000, nullptr);
-}
-
-void Press(HWND dialog, int id) { PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+void WaitUntilGone(HWND window, const std::string &what) { WaitUntilHidden(window, what); }
 
 // Holds the screen while a screenshot is taken (only with SHOT_DIR).
 void Shot(const char *name) {
@@ -115,7 +76,7 @@ PROCESS_INFORMATION Start(const std::string &exe, const std::string &dir) {
 }
 
 HWND MainWindow() {
-    return WaitFor("main window", [] { return FindWindowA("Tesmar 1.41", "Tesmar 1.41"); });
+    return WaitFor("main window", [] { return FindWindowA("Tesmar 1.41", "Tesmar 1.41"); }, true);
 }
 
 void Stop(PROCESS_INFORMATION &process) {
@@ -278,7 +239,7 @@ int main(int argc, char **argv) {
     Check(!IsWindowEnabled(manager), "the User Manager is blocked while the question is open");
     Press(box, IDNO);
     WaitUntilGone(box, "the Delete question");
-    WaitFor("the User Manager again", [manager] { return manager; });
+    WaitFor("the User Manager again", [manager] { return manager; }, true);
     Check(SendMessageA(GetDlgItem(manager, 1004), LB_GETCOUNT, 0, 0) == 3,
           "No keeps all three users listed");
     // Carol (the third in the list) renamed to Cara.
