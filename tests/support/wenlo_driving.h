@@ -1,8 +1,8 @@
 // Driving running wenlo.exe processes from another program in their Wine
 // prefix, as a member would: the sign-in dialog's caption and tray
 // message, its fields filled, its radio buttons chosen, message boxes
-// read, and a failure report that tells what is on screen. Windows only;
-// header only, for the small driver programs.
+// read (the window-driving helpers of tests/drivers). Windows only; header
+// only, for the small driver programs.
 #pragma once
 #include <windows.h>
 
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "client/wenlo_ids.h"
+#include "tests/drivers/window_driving.h"
 
 namespace wenlo_driving {
 
@@ -19,34 +20,9 @@ inline const char kSignInCaption[] = "KVT Sign-In / Sign-Out  v1.42";
 // The tray icon's callback message.
 inline const UINT kTrayMessage = WM_APP + 100;
 
-// The text of a message box (its static text), "" for other windows.
-inline std::string MessageBoxText(HWND box) {
-    char text[512] = "";
-    HWND item = GetDlgItem(box, 0xFFFF);
-    if (item) SendMessageA(item, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-// Prints one dialog or message box on screen, for a failure report.
-inline BOOL CALLBACK PrintDialog(HWND window, LPARAM) {
-    char class_name[64] = "", caption[128] = "";
-    GetClassNameA(window, class_name, sizeof class_name);
-    if (std::strcmp(class_name, "#32770") != 0) return TRUE;
-    GetWindowTextA(window, caption, sizeof caption);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    std::printf("  window \"%s\" (process %lu)%s: %s\n", caption, process,
-                IsWindowVisible(window) ? " shown" : "", MessageBoxText(window).c_str());
-    return TRUE;
-}
-
-// Says what went wrong and what dialogs are on screen; exits 1.
-[[noreturn]] inline void Fail(const std::string &what) {
-    std::printf("FAILED: %s\n", what.c_str());
-    EnumWindows(PrintDialog, 0);
-    std::fflush(stdout);
-    std::exit(1);
-}
+// The message box text and the failure report are every driver's.
+using window_driving::Fail;
+using window_driving::MessageBoxText;
 
 inline void SetText(HWND dialog, int control, const std::string &text) {
     HWND item = GetDlgItem(dialog, control);
