@@ -30,15 +30,6 @@ HWND WaitForDialog(const char *caption, bool visible) {
     Fail(std::string("no \"") + caption + "\" within 30 s");
 }
 
-void WaitUntilHidden(HWND window) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < 30000) {
-        if (!IsWindowVisible(window)) return;
-        Sleep(20);
-    }
-    Fail("the sign-in dialog stayed on screen");
-}
-
 // Waits until the window's thread has handled everything sent to it so
 // far (sent messages are handled before posted ones).
 void Settle(HWND window) {
@@ -67,7 +58,7 @@ HWND ShowSignIn() {
 
 void PressOk(HWND dialog) {
     PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    WaitUntilHidden(dialog);
+    window_driving::WaitUntilHidden(dialog, "the sign-in dialog");
 }
 
 void SignIn(const char *name, const char *time) {
