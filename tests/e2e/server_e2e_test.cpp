@@ -162,13 +162,7 @@ namespace {
 // it, not leave it asking questions that can no longer be shown.
 class FirstRunTest : public ServerTest {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe())) << e2e::TesmarExe() << " is missing";
-        const ::testing::TestInfo *info =
-            ::testing::UnitTest::GetInstance()->current_test_info();
-        work = e2e::ScratchDir(std::string("e2e.") + info->test_suite_name() + "." + info->name());
-        prefix = std::make_unique<e2e::WinePrefix>(work + "/prefix");
-    }
+    FirstRunTest() { preset_settings = false; }
 };
 
 TEST_F(FirstRunTest, ClosingTheWindowDuringTheQuestionsEndsTheProgram) {

@@ -15,32 +15,31 @@ void ServerTest::SetUp() {
         << e2e::TesmarExe() << " is missing: build the windows preset first (or set WINDOWS_BUILD_DIR)";
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
     work = e2e::ScratchDir(std::string("e2e.") + info->test_suite_name() + "." + info->name());
-    e2e::MakeDirectories(work + "/board");
-    prefix = std::make_unique<e2e::WinePrefix>(work + "/prefix");
-    port = e2e::FreePort();
-    prefix->SetMachineValues("Software\\KVT\\Tesmar",
-                             {{"WorkingDir", e2e::WindowsPath(work + "/board")},
-                              {"Port", std::to_string(port)},
-                              {"HTMLFile", e2e::WindowsPath(PageFile())},
-                              {"History", "TRUE"}});
+    e2e::TesmarSetup setup;
+    setup.work_name = "board";
+    setup.page = work + "/board/board.html";
+    setup.settings = preset_settings;
+    setup.output = work + "/tesmar.out";
+    setup.in_work = false;
+    tesmar = std::make_unique<e2e::TesmarServer>(work, 0, setup);
+    prefix = &tesmar->prefix();
+    port = tesmar->port();
+    if (preset_settings) prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"History", "TRUE"}});
 }
 
 void ServerTest::TearDown() {
-    prefix.reset(); // ends everything in the prefix
+    prefix = nullptr;
+    tesmar.reset(); // ends everything in the prefix
     if (!HasFailure()) e2e::RemoveTree(work);
 }
 
 void ServerTest::StartServer(const std::string &board) {
     e2e::WriteFile(DataFile(), board);
-    server = prefix->Start(e2e::TesmarExe(), {}, work + "/tesmar.out");
-    ASSERT_GT(server, 0);
-    ASSERT_TRUE(e2e::WaitForPort(port, 60000)) << "tesmar.exe never listened on " << port;
+    ASSERT_TRUE(tesmar->Start(60000)) << "tesmar.exe never listened on " << port;
+    server = tesmar->pid();
 }
 
-int ServerTest::StopServer() {
-    prefix->CloseWindowsOf("tesmar.exe");
-    return e2e::WinePrefix::WaitExit(server, 30000);
-}
+int ServerTest::StopServer() { return tesmar->Close(30000); }
 
 ::testing::AssertionResult ServerTest::PageShows(const std::string &board, long long since_s) {
     std::string page = e2e::ReadFile(PageFile());

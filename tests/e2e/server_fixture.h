@@ -1,5 +1,6 @@
-// One tesmar.exe under Wine in a prefix of its own, with its settings,
-// data file and page in a scratch directory.
+// One tesmar.exe under Wine in a prefix of its own (the shared
+// TesmarServer), with its settings, data file and page in a scratch
+// directory: work/board holds the files, History is on.
 #pragma once
 #include <gtest/gtest.h>
 #include <sys/types.h>
@@ -22,16 +23,21 @@ class ServerTest : public ::testing::Test {
     // process to end; returns its exit status (-1 if it did not end).
     int StopServer();
 
-    std::string DataFile() const { return work + "/board/tesmar.dat"; }
-    std::string PageFile() const { return work + "/board/board.html"; }
+    std::string DataFile() const { return tesmar->DataFile(); }
+    std::string PageFile() const { return tesmar->page(); }
     std::string Board() const { return e2e::ReadFile(DataFile()); }
 
     // The page the server must have written for the data file bytes: the
     // same bytes for one of the seconds between since_ms and now.
     ::testing::AssertionResult PageShows(const std::string &board, long long since_s);
 
+    // Set before SetUp (in a constructor): false leaves the prefix without
+    // any settings, as on a first run.
+    bool preset_settings = true;
+
+    std::unique_ptr<e2e::TesmarServer> tesmar;
     std::string work;
     int port = 0;
     pid_t server = -1;
-    std::unique_ptr<e2e::WinePrefix> prefix;
+    e2e::WinePrefix *prefix = nullptr; // tesmar's
 };

@@ -53,8 +53,8 @@ std::string TesmarExe() { return WindowsBuildDir() + "/server/shell/tesmar.exe";
 std::string WenloExe() { return WindowsBuildDir() + "/client/wenlo.exe"; }
 
 pid_t StartProgram(WinePrefix &prefix, const std::string &exe, const std::string &cwd,
-                   const std::vector<std::string> &args) {
-    pid_t pid = prefix.Start(exe, args, "", cwd);
+                   const std::vector<std::string> &args, const std::string &output_file) {
+    pid_t pid = prefix.Start(exe, args, output_file, cwd);
     if (pid <= 0) return -1;
     // The wine script execs the loader in the same process, which then
     // runs the program: wait until the process shows it.
@@ -81,26 +81,39 @@ bool ProcessRunning(pid_t pid) {
     return state != 'Z' && state != 'X';
 }
 
+namespace {
+const char kSettingsKey[] = "Software\\KVT\\Tesmar";
+} // namespace
+
 TesmarServer::TesmarServer(const std::string &dir, int users, const std::string &page)
-    : dir_((RemoveTree(dir), MakeDirectories(dir + "/work"), dir)),
-      work_(dir + "/work"), page_(page.empty() ? work_ + "/board.htm" : page),
-      port_(FreePort()), prefix_(dir + "/prefix") {
+    : TesmarServer(dir, users, [&] {
+          TesmarSetup setup;
+          setup.page = page;
+          return setup;
+      }()) {}
+
+TesmarServer::TesmarServer(const std::string &dir, int users, const TesmarSetup &setup)
+    : setup_(setup), dir_((RemoveTree(dir), MakeDirectories(dir + "/" + setup.work_name), dir)),
+      work_(dir + "/" + setup.work_name),
+      page_(setup.page.empty() ? work_ + "/board.htm" : setup.page), port_(FreePort()),
+      prefix_(dir + "/prefix") {
+    if (!setup.settings) return;
     WriteFile(DataFile(), BoardFile(users));
-    prefix_.SetMachineValues("SOFTWARE\\KVT\\Tesmar", {{"WorkingDir", WindowsPath(work_)},
-                                                       {"Port", std::to_string(port_)},
-                                                       {"HTMLFile", WindowsPath(page_)}});
+    prefix_.SetMachineValues(kSettingsKey, {{"WorkingDir", WindowsPath(work_)},
+                                            {"Port", std::to_string(port_)},
+                                            {"HTMLFile", WindowsPath(page_)}});
 }
 
 int TesmarServer::EnableWebPort() {
     web_port_ = FreePort();
-    prefix_.SetMachineValues("SOFTWARE\\KVT\\Tesmar", {{"WebPort", std::to_string(web_port_)}});
+    prefix_.SetMachineValues(kSettingsKey, {{"WebPort", std::to_string(web_port_)}});
     return web_port_;
 }
 
-bool TesmarServer::Start() {
-    pid_ = StartProgram(prefix_, TesmarExe(), work_);
+bool TesmarServer::Start(int timeout_ms) {
+    pid_ = StartProgram(prefix_, TesmarExe(), setup_.in_work ? work_ : "", {}, setup_.output);
     if (pid_ <= 0) return false;
-    for (double until = NowMs() + 30000; NowMs() < until; Pause(20)) {
+    for (double until = NowMs() + timeout_ms; NowMs() < until; Pause(20)) {
         if (Listening(port_) && (web_port_ == 0 || Listening(web_port_))) return true;
         if (!Running()) return false;
     }
@@ -113,6 +126,14 @@ void TesmarServer::Kill() {
     // The listening socket goes with the process; wait until it has.
     for (double until = NowMs() + 10000; NowMs() < until && Listening(port_); Pause(10)) {
     }
+}
+
+int TesmarServer::Close(int timeout_ms) {
+    if (pid_ <= 0) return -1;
+    prefix_.CloseWindowsOf("tesmar.exe");
+    int status = WinePrefix::WaitExit(pid_, timeout_ms);
+    if (status != -1) pid_ = -1;
+    return status;
 }
 
 } // namespace e2e

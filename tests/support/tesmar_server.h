@@ -27,8 +27,9 @@ bool Listening(int port);
 
 // Starts exe in the prefix and returns the process id of its Wine process
 // once that process runs the program (-1 when it never does).
+// Its output goes to output_file ("" = nowhere); cwd "" is this process's.
 pid_t StartProgram(WinePrefix &prefix, const std::string &exe, const std::string &cwd,
-                   const std::vector<std::string> &args = {});
+                   const std::vector<std::string> &args = {}, const std::string &output_file = "");
 // Kills the process with SIGKILL and reaps it.
 void KillProcess(pid_t pid);
 // Whether the process runs (and is not a zombie).
@@ -40,6 +41,15 @@ bool ProcessRunning(pid_t pid);
 int DriveWenlo(WinePrefix &prefix, const std::vector<std::string> &args,
                const std::string &output_file, std::string *said);
 
+// How a TesmarServer is laid out and started.
+struct TesmarSetup {
+    std::string work_name = "work"; // its working directory, below dir
+    std::string page;               // the page's path (Linux), empty for <work>/board.htm
+    bool settings = true;           // false: no settings at all, as on a first run
+    std::string output;             // where its output goes, empty for nowhere
+    bool in_work = true;            // runs in its working directory, else in this process's
+};
+
 // tesmar.exe in a prefix of its own: a working directory with a data file
 // of numbered users, a page path, a port.
 class TesmarServer {
@@ -47,16 +57,21 @@ class TesmarServer {
     // dir: a directory for this server, made anew. page: the page's path
     // (Linux), empty for work/board.htm.
     TesmarServer(const std::string &dir, int users, const std::string &page = "");
+    TesmarServer(const std::string &dir, int users, const TesmarSetup &setup);
 
     // Gives the server a free web port (before Start); returns it.
     int EnableWebPort();
-    // Starts the server and waits until it listens (at most 30 s), on the
-    // web port too when it has one.
-    bool Start();
+    // Starts the server and waits until it listens (at most timeout_ms), on
+    // the web port too when it has one.
+    bool Start(int timeout_ms = 30000);
     // SIGKILL to its Wine process; returns once the port is free again.
     void Kill();
+    // Closes its windows as the close box does and waits (at most
+    // timeout_ms) for it to end: its exit status, -1 when it did not end.
+    int Close(int timeout_ms = 30000);
     bool Running() const { return pid_ > 0 && ProcessRunning(pid_); }
 
+    pid_t pid() const { return pid_; }
     int port() const { return port_; }
     int web_port() const { return web_port_; }
     const std::string &work() const { return work_; }
@@ -65,6 +80,7 @@ class TesmarServer {
     WinePrefix &prefix() { return prefix_; }
 
   private:
+    TesmarSetup setup_;
     std::string dir_, work_, page_;
     int port_ = 0;
     int web_port_ = 0;
