@@ -58,7 +58,9 @@ TEST(UnwritableFiles, ADirectoryWhereTheDataFileShouldBeGetsNoDoneReply) {
 
 TEST(UnwritableFiles, APagePathInAMissingDirectoryStillSavesTheBoard) {
     const std::string dir = e2e::ScratchDir("faults.page-missing");
-    TesmarServer server(dir, kUsers, dir + "/missing/board.htm");
+    e2e::TesmarSetup setup;
+    setup.page = dir + "/missing/board.htm";
+    TesmarServer server(dir, kUsers, setup);
     ASSERT_TRUE(server.Start());
     const std::string board = ReadFile(server.DataFile());
 

@@ -12,6 +12,8 @@ namespace e2e {
 
 namespace {
 
+const char kSettingsKey[] = "Software\\KVT\\Tesmar";
+
 std::string FirstArgument(pid_t pid) {
     std::string cmdline = ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
     return cmdline.substr(0, cmdline.find('\0'));
@@ -80,17 +82,6 @@ bool ProcessRunning(pid_t pid) {
     char state = stat[close + 2];
     return state != 'Z' && state != 'X';
 }
-
-namespace {
-const char kSettingsKey[] = "Software\\KVT\\Tesmar";
-} // namespace
-
-TesmarServer::TesmarServer(const std::string &dir, int users, const std::string &page)
-    : TesmarServer(dir, users, [&] {
-          TesmarSetup setup;
-          setup.page = page;
-          return setup;
-      }()) {}
 
 TesmarServer::TesmarServer(const std::string &dir, int users, const TesmarSetup &setup)
     : setup_(setup), dir_((RemoveTree(dir), MakeDirectories(dir + "/" + setup.work_name), dir)),

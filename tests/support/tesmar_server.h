@@ -54,10 +54,8 @@ struct TesmarSetup {
 // of numbered users, a page path, a port.
 class TesmarServer {
   public:
-    // dir: a directory for this server, made anew. page: the page's path
-    // (Linux), empty for work/board.htm.
-    TesmarServer(const std::string &dir, int users, const std::string &page = "");
-    TesmarServer(const std::string &dir, int users, const TesmarSetup &setup);
+    // dir: a directory for this server, made anew.
+    TesmarServer(const std::string &dir, int users, const TesmarSetup &setup = {});
 
     // Gives the server a free web port (before Start); returns it.
     int EnableWebPort();
