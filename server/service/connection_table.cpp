@@ -135,6 +135,10 @@ void ConnectionTable::Accept(WPARAM listening_param) {
                 accept_waiting_[static_cast<int>(kind)] = true;
                 return;
             }
+            // One connection ended a notice: a peer that reconnects as
+            // soon as it is ended cannot keep the window in this loop (the
+            // last accept brings the next notice).
+            if (!first) return;
             MakeRoom();
         }
         sockaddr_in peer = {};
