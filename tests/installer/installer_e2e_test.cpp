@@ -149,7 +149,10 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
         [&] { return e2e::ReadFile(data).find("Ann-0-Lunch-12:00-13:00-") != std::string::npos; },
         30))
         << e2e::ReadFile(data);
-    EXPECT_NE(std::string::npos, e2e::ReadFile(page).find("Lunch"));
+    // The page is written after the data file.
+    EXPECT_TRUE(e2e::PollUntil(
+        [&] { return e2e::ReadFile(page).find("Lunch") != std::string::npos; }, 30))
+        << e2e::ReadFile(page);
     ASSERT_EQ(0, Drive({"exit"}, &said)) << said;
     e2e::WinePrefix::WaitExit(client, 30000);
     e2e::KillProcess(server);
