@@ -122,65 +122,36 @@ void ConnectionTable::Accept(WPARAM listening_param) {
         kind = PortKind::Web;
     else
         return;
-    // Every connection waiting is taken at one notice, and each is read at
-    // once: a member's request has usually arrived with its connect, so it
-    // completes here and joins the batch of the crowd it came with.
-    for (bool first = true;; first = false) {
-        if (open_.size() >= kMaxConnections) {
-            // While complete requests wait for their batch, the rest wait
-            // in the backlog: the batch makes room, and the listener is
-            // taken up again after it. Only a table with no batch coming
-            // ends a connection to make room.
-            if (HasComplete()) {
-                accept_waiting_[static_cast<int>(kind)] = true;
-                return;
-            }
-            // One connection ended a notice: a peer that reconnects as
-            // soon as it is ended cannot keep the window in this loop (the
-            // last accept brings the next notice).
-            if (!first) return;
-            MakeRoom();
-        }
-        sockaddr_in peer = {};
-        int peer_size = sizeof peer;
-        SOCKET socket = accept(listening, reinterpret_cast<sockaddr *>(&peer), &peer_size);
-        if (socket == INVALID_SOCKET) {
-            // A notice for a connection that has gone again (or was taken
-            // already) is no failure, nor is the end of those waiting.
-            int error = WSAGetLastError();
-            if (error != WSAEWOULDBLOCK && first) Report("DoConnection: ", error);
-            return;
-        }
-        if (open_.size() >= kMaxConnections) {
-            // Every open connection waits for its batch: this one cannot
-            // be served now.
-            EndWithError(socket, "DoConnection: ", WSAEMFILE);
-            continue;
-        }
-        ++accepted_;
-        Open open;
-        open.socket = socket;
-        open.kind = kind;
-        open.accepted_at = GetTickCount64();
-        open.peer = inet_ntoa(peer.sin_addr);
-        if (kind == PortKind::Web) open.web = std::make_unique<WebExchange>();
-        open_.push_back(std::move(open));
-        // The accepted socket inherited the listening socket's watch; its
-        // own events come as messages keyed by the socket. A web reply
-        // longer than one send goes on when the socket takes more
-        // (FD_WRITE).
-        long events = FD_READ | FD_CLOSE | (kind == PortKind::Web ? FD_WRITE : 0);
-        WSAAsyncSelect(socket, window_, MSG_SOCKET, events);
-        // What has arrived already is read now, as a read notice would.
-        SocketEvent(static_cast<WPARAM>(socket), WSAMAKESELECTREPLY(FD_READ, 0));
+    sockaddr_in peer = {};
+    int peer_size = sizeof peer;
+    SOCKET socket = accept(listening, reinterpret_cast<sockaddr *>(&peer), &peer_size);
+    if (socket == INVALID_SOCKET) {
+        // A notice for a connection that has gone again (or was taken
+        // already) is no failure.
+        int error = WSAGetLastError();
+        if (error != WSAEWOULDBLOCK) Report("DoConnection: ", error);
+        return;
     }
-}
-
-bool ConnectionTable::HasComplete() const {
-    for (const Open &open : open_) {
-        if (open.completed != 0) return true;
+    if (open_.size() >= kMaxConnections) MakeRoom();
+    if (open_.size() >= kMaxConnections) {
+        // Every open connection waits for its batch: this one cannot be
+        // served now.
+        EndWithError(socket, "DoConnection: ", WSAEMFILE);
+        return;
     }
-    return false;
+    ++accepted_;
+    Open open;
+    open.socket = socket;
+    open.kind = kind;
+    open.accepted_at = GetTickCount64();
+    open.peer = inet_ntoa(peer.sin_addr);
+    if (kind == PortKind::Web) open.web = std::make_unique<WebExchange>();
+    open_.push_back(std::move(open));
+    // The accepted socket inherited the listening socket's watch; its own
+    // events come as messages keyed by the socket. A web reply longer than
+    // one send goes on when the socket takes more (FD_WRITE).
+    long events = FD_READ | FD_CLOSE | (kind == PortKind::Web ? FD_WRITE : 0);
+    WSAAsyncSelect(socket, window_, MSG_SOCKET, events);
 }
 
 WebContent ConnectionTable::Content() const {
@@ -333,13 +304,6 @@ PublishResult ConnectionTable::RunBatch(BoardContext &board, Publisher &publishe
     PublishResult result;
     if (!requests.empty()) result = DispatchBatch(board, publisher, requests);
     for (SOCKET socket : sockets) Close(socket);
-    // The connections left waiting while the table was full come now.
-    for (int kind = 0; kind < 2; ++kind) {
-        if (!accept_waiting_[kind]) continue;
-        accept_waiting_[kind] = false;
-        if (listening_[kind] != INVALID_SOCKET)
-            PostMessageA(window_, MSG_ACCEPT, static_cast<WPARAM>(listening_[kind]), 0);
-    }
     return result;
 }
 

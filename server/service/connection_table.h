@@ -32,8 +32,7 @@ constexpr UINT_PTR kSweepTimer = 2;
 constexpr UINT kSweepMs = 250;
 
 // At most this many connections are open at once; a new one past it ends
-// the one open longest whose request is not complete yet, unless complete
-// requests are waiting for their batch, which makes room.
+// the one open longest whose request is not complete yet.
 constexpr size_t kMaxConnections = 64;
 
 // What a listening port serves: the board's request lines, or the page and
@@ -59,9 +58,7 @@ class ConnectionTable {
     // made. Set before the web port's first connection.
     void ServeFrom(const Publisher &publisher) { source_ = &publisher; }
 
-    // MSG_ACCEPT: accepts the waiting connections into the table, each
-    // read at once; while the table is full of complete requests the rest
-    // wait until their batch has run.
+    // MSG_ACCEPT: accepts the waiting connection into the table.
     void Accept(WPARAM listening);
 
     // MSG_SOCKET: reads what arrived on the connection, or acts on its
@@ -118,7 +115,6 @@ class ConnectionTable {
     void Close(SOCKET socket);
     void Report(const char *label, int code);
     void MakeRoom();
-    bool HasComplete() const;
 
     StatusLine &status_;
     HWND window_ = nullptr;
@@ -128,5 +124,4 @@ class ConnectionTable {
     unsigned long accepted_ = 0;
     unsigned long completions_ = 0;
     bool batch_posted_ = false;
-    bool accept_waiting_[2] = {false, false}; // by PortKind
 };

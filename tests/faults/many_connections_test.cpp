@@ -92,20 +92,5 @@ TEST_F(ManyConnections, TheSixtyFifthConnectionEndsTheOldest) {
     EXPECT_FALSE(second_closed);
 }
 
-TEST_F(ManyConnections, ACrowdPastTheTableAtOnceIsAnsweredInFull) {
-    // Each member's request goes with its connect; more members than the
-    // table holds: none is ended to make room for a later one.
-    constexpr int kCrowd = 100;
-    std::vector<std::unique_ptr<TcpClient>> crowd;
-    for (int i = 0; i < kCrowd; ++i) {
-        crowd.push_back(std::make_unique<TcpClient>());
-        ASSERT_TRUE(crowd.back()->Connect(server->port())) << i;
-        ASSERT_TRUE(crowd.back()->Send("#i" + UserName(i % kUsers) + "-08:15\n\r")) << i;
-    }
-    int answered = 0;
-    for (auto &member : crowd) answered += member->ReadUntilClosed(4 * kDeadlineMs) == "0\n\r";
-    EXPECT_EQ(answered, kCrowd);
-}
-
 } // namespace
 } // namespace faults
