@@ -15,8 +15,12 @@ void AppendField(std::string &out, const char *text, unsigned code_page) {
     out += ',';
     if (!text || std::strcmp(text, " ") == 0) return;
     std::string field;
-    // A spreadsheet runs a cell beginning with these as a formula.
-    if (text[0] == '=' || text[0] == '+' || text[0] == '@') field += '\'';
+    // A spreadsheet runs a cell as a formula when its first character
+    // after any blanks is one of these (a tab or a carriage return can
+    // hide the sign that follows them).
+    const char *first = text;
+    while (*first == ' ') ++first;
+    if (*first != '\0' && std::strchr("=+-@\t\r", *first)) field += '\'';
     AppendUtf8FromAnsi(field, text, code_page);
     if (field.find_first_of(",\"\r\n") == std::string::npos) {
         out += field;

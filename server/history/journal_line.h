@@ -23,8 +23,9 @@ struct JournalEntry {
 extern const char kJournalHead[];
 
 // Appends the entry's line at when ("YYYY-MM-DD,HH:MM:SS,event,...", CR LF)
-// to out. Texts are converted from code_page to UTF-8; a field beginning
-// with "=", "+" or "@" gets a leading "'"; a field holding a comma, a
-// quote, CR or LF is quoted, its quotes doubled.
+// to out. Texts are converted from code_page to UTF-8; a field whose first
+// character after leading spaces is "=", "+", "-", "@", a tab or a CR gets
+// a leading "'"; a field holding a comma, a quote, CR or LF is quoted, its
+// quotes doubled.
 void AppendJournalLine(std::string &out, const ClockTime &when, const JournalEntry &entry,
                        unsigned code_page);

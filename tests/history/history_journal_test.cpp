@@ -49,6 +49,17 @@ TEST(JournalLine, AwkwardFieldsAreQuotedGuardedAndConvertedAndEmptyOnesStayEmpty
     formulas.return_time = "=HYPERLINK(\"x\",\"y\")";
     EXPECT_EQ(Line(formulas), "2026-03-04,07:08:09,out,'=1+1,'+41,'@SUM(A1),"
                               "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\",\r\n");
+    // Blanks before the sign do not hide it, nor do a tab or a CR in front;
+    // a "-" leads a formula too, but not inside a field.
+    JournalEntry hidden;
+    hidden.event = "out";
+    hidden.name = "  =cmd|'/c calc'!A1";
+    hidden.time_text = "-2+3";
+    hidden.destination = "\tLunch";
+    hidden.return_time = "\r=1";
+    hidden.detail = "a-b";
+    EXPECT_EQ(Line(hidden), "2026-03-04,07:08:09,out,'  =cmd|'/c calc'!A1,'-2+3,'\tLunch,"
+                            "\"'\r=1\",a-b\r\n");
 }
 
 TEST(HistoryJournal, MonthFileGetsHeadOnceAndLinesAppendedAtFlushOnly) {
