@@ -3,6 +3,8 @@
 #pragma once
 #include <string>
 
+#include "server/board/user_table.h"
+
 struct BoardChange {
     enum Kind {
         SignedIn,  // a member's sign-in request
@@ -15,4 +17,8 @@ struct BoardChange {
     std::string name;     // the record's name after the change (the deleted name)
     std::string old_name; // the name before a rename; empty otherwise
     std::string peer;     // the address a request came from; empty for edits
+    // The member's record as this change left it (cleared for a delete).
+    // Several changes of one member can be published together, so the
+    // table at publication holds only the last of them.
+    UserRecord record = {};
 };

@@ -59,12 +59,13 @@ int AddUser(BoardContext &board, const char *name, BoardChange *change) {
     CopyCut(record.name, cut);
     record.in_out = 1;
     CopyCut(record.time, "12:00");
-    SortAndCompact(table);
     if (change) {
         change->kind = BoardChange::Added;
         change->name = cut;
         change->old_name.clear();
+        change->record = record;
     }
+    SortAndCompact(table);
     return 1;
 }
 
@@ -78,9 +79,11 @@ int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
     }
     UserTable &table = board.table;
     size_t used = Used(table);
+    UserRecord renamed = {};
     for (size_t i = 0; i < used; ++i) {
         if (CompareNamesExact(table.slots[i].name, old_name ? old_name : "") == 0) {
             CopyCut(table.slots[i].name, cut);
+            if (cut[0] != '\0') renamed = table.slots[i];
             break;
         }
     }
@@ -89,6 +92,7 @@ int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
         change->kind = cut[0] == '\0' ? BoardChange::Deleted : BoardChange::Renamed;
         change->name = cut[0] == '\0' ? (old_name ? old_name : "") : cut;
         change->old_name = cut[0] == '\0' ? "" : (old_name ? old_name : "");
+        change->record = renamed;
     }
     return 1;
 }

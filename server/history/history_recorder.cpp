@@ -1,7 +1,6 @@
 #include "server/history/history_recorder.h"
 
 #include "common/clock.h"
-#include "server/board/user_table.h"
 
 const char *JournalEvent(BoardChange::Kind kind) {
     switch (kind) {
@@ -21,23 +20,15 @@ void HistoryRecorder::Record(const BoardChange &change) {
     entry.name = change.name.c_str();
     entry.detail = change.kind == BoardChange::Renamed ? change.old_name.c_str()
                                                        : change.peer.c_str();
-    // The record as the change left it (a deleted one has none).
-    const UserRecord *record = nullptr;
+    // The record as this change left it (a deleted one has none).
+    const UserRecord &record = change.record;
     if (change.kind != BoardChange::Deleted) {
-        for (const UserRecord &slot : table_.slots) {
-            if (slot.name[0] != '\0' && CompareNamesExact(slot.name, entry.name) == 0) {
-                record = &slot;
-                break;
-            }
-        }
-    }
-    if (record) {
-        entry.time_text = record->time;
+        entry.time_text = record.time;
         // What an in member's record still holds of a sign-out is no part
         // of being in.
-        if (record->in_out == 0) {
-            entry.destination = record->destination;
-            entry.return_time = record->return_time;
+        if (record.in_out == 0) {
+            entry.destination = record.destination;
+            entry.return_time = record.return_time;
         }
     }
     journal_.Add(clock_.Now(), entry);

@@ -1,5 +1,5 @@
 // The history journal as the publisher tells it of changes: each published
-// change becomes its journal line, with the member's record as the change
+// change becomes its journal line, with the member's record as that change
 // left it, and the lines of one publication are appended at its end.
 #pragma once
 #include "server/board/board_change.h"
@@ -7,19 +7,16 @@
 #include "server/service/publisher.h"
 
 class Clock;
-struct UserTable;
 
 class HistoryRecorder : public ChangeJournal {
   public:
-    HistoryRecorder(HistoryJournal &journal, const UserTable &table, Clock &clock)
-        : journal_(journal), table_(table), clock_(clock) {}
+    HistoryRecorder(HistoryJournal &journal, Clock &clock) : journal_(journal), clock_(clock) {}
 
     void Record(const BoardChange &change) override;
     bool Flush() override { return journal_.Flush() != 0; }
 
   private:
     HistoryJournal &journal_;
-    const UserTable &table_;
     Clock &clock_;
 };
 

@@ -110,6 +110,7 @@ RequestOutcome::Kind ApplyChange(UserTable &table, const char *line, bool sign_o
     change.kind = sign_out ? BoardChange::SignedOut : BoardChange::SignedIn;
     change.name = record.name;
     change.old_name.clear();
+    change.record = record;
     return RequestOutcome::Matched;
 }
 

@@ -27,6 +27,7 @@ void MakeReset(const CalendarDate &date) {
         BoardChange change;
         change.kind = BoardChange::Reset;
         change.name = board.table.slots[slot].name;
+        change.record = board.table.slots[slot];
         changes.push_back(change);
     }
     PublishResult published = server.publisher.Publish(board, changes, {});

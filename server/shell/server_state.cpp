@@ -17,7 +17,7 @@ ServerState &TheServer() {
 }
 
 ServerState::ServerState()
-    : history(settings, ActiveCodePage()), history_recorder(history, table, SystemClock()) {
+    : history(settings, ActiveCodePage()), history_recorder(history, SystemClock()) {
     publisher.SetJournal(&history_recorder);
 }
 
