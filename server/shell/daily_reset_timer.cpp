@@ -4,12 +4,35 @@
 
 #include "common/clock.h"
 #include "common/clock_text.h"
+#include "common/fixed_text.h"
 #include "server/history/daily_reset.h"
 #include "server/shell/server_state.h"
 
 namespace {
 
 ResetSchedule g_schedule;
+
+// A date that lastreset.txt should hold but could not be written with; it
+// is written at every check until that works, so that a restart does not
+// make the same reset again.
+bool g_unwritten = false;
+CalendarDate g_unwritten_date;
+
+// Writes lastreset.txt; a refusal is told on the status line with the
+// file's path (once, not at every retry) and kept for the next check.
+void KeepLastReset(const CalendarDate &date) {
+    ServerState &server = TheServer();
+    bool told = g_unwritten;
+    g_unwritten = !WriteLastReset(server.settings, date);
+    g_unwritten_date = date;
+    if (!g_unwritten || told) return;
+    char path[400];
+    BuildLastResetPath(server.settings, path, sizeof path);
+    char text[sizeof path + 16];
+    CopyCut(text, "Cannot write ");
+    AppendCut(text, path);
+    server.status.SetStatusText(text);
+}
 
 // One reload, the members who are in signed out, one save, one page write
 // and a journal line for each member signed out.
@@ -35,7 +58,7 @@ void MakeReset(const CalendarDate &date) {
     // A reset that could not be saved is tried again at the next tick.
     if (published.save_failed) return;
     g_schedule.Made(date);
-    WriteLastReset(TheServer().settings, date);
+    KeepLastReset(date);
 }
 
 } // namespace
@@ -49,6 +72,7 @@ void StartDailyReset(HWND window) {
 }
 
 void CheckDailyReset() {
+    if (g_unwritten) KeepLastReset(g_unwritten_date);
     CalendarDate date;
     if (g_schedule.Due(SystemClock().Now(), TheServer().settings.ResetTime, date)) MakeReset(date);
 }
@@ -56,5 +80,5 @@ void CheckDailyReset() {
 void RearmDailyReset() {
     CalendarDate settled;
     if (g_schedule.Rearm(SystemClock().Now(), TheServer().settings.ResetTime, settled))
-        WriteLastReset(TheServer().settings, settled);
+        KeepLastReset(settled);
 }

@@ -13,8 +13,11 @@ constexpr UINT kDailyResetCheckMs = 5000;
 // lastreset.txt), then the timer on window.
 void StartDailyReset(HWND window);
 
-// The timer's tick: makes the reset when it is due.
+// The timer's tick: writes lastreset.txt again when it was refused, then
+// makes the reset when it is due.
 void CheckDailyReset();
 
 // ResetTime was changed: its first reset is the next time it comes round.
+// A lastreset.txt that cannot be written shows "Cannot write <path>" on the
+// status line and is tried again at every check.
 void RearmDailyReset();

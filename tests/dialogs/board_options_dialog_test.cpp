@@ -7,6 +7,7 @@
 #include "server/history/daily_reset.h"
 #include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
+#include "server/shell/daily_reset_timer.h"
 #include "server/shell/dialog_ids.h"
 #include "server/shell/server_state.h"
 #include "tests/dialogs/dialog_fixture.h"
@@ -60,6 +61,25 @@ TEST_F(DialogTest, BoardOptionsStoresAResetTimeRefusesWhatIsNoTimeAndArmsTheNext
     });
     EXPECT_EQ(cancel.Run([] { RunBoardOptionsDialog(nullptr); }), cancel.size());
     EXPECT_STREQ(TheServer().settings.ResetTime, "");
+}
+
+TEST_F(DialogTest, ARefusedLastResetFileIsToldAndWrittenAtTheNextCheck) {
+    CopyCut(TheServer().settings.ResetTime, "18:00");
+    const std::string last_reset = dir + "\\lastreset.txt";
+    ASSERT_TRUE(CreateDirectoryA(last_reset.c_str(), nullptr));
+    DialogScript script;
+    script.Then(kBoardOptions, [](HWND dialog) {
+        SetText(dialog, IDC_BOARD_RESET_TIME, "7:30");
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(script.Run([] { RunBoardOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot write " + last_reset);
+
+    ASSERT_TRUE(RemoveDirectoryA(last_reset.c_str()));
+    CheckDailyReset();
+    char today[16];
+    FormatDate(LatestResetDate(SystemClock().Now(), 7, 30), today, sizeof today);
+    EXPECT_EQ(ReadWholeFile(last_reset), std::string(today) + "\r\n");
 }
 
 TEST_F(DialogTest, BoardOptionsStoresAWebPortRefusesWhatIsNoPortAndSaysToRestart) {
