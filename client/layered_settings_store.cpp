@@ -8,6 +8,7 @@
 const char kSettingsNotSaved[] =
     "Wenlo could not save your settings in the registry "
     "(HKEY_CURRENT_USER\\SOFTWARE\\KVT\\Wenlo). The changes hold until Wenlo ends.";
+const char kClearedValue[] = "\x7f";
 
 namespace {
 // Room for the longest value the client keeps (the name list) and its NUL.
@@ -18,7 +19,7 @@ int LayeredSettingsStore::Read(const char *name, char *dest, size_t capacity) {
     char value[kValueCapacity] = "";
     int member_open = member_.Read(name, value, sizeof value);
     if (member_open && value[0] != '\0') {
-        CopyCut(dest, capacity, value);
+        CopyCut(dest, capacity, std::strcmp(value, kClearedValue) == 0 ? "" : value);
         return 1;
     }
     value[0] = '\0';
@@ -38,7 +39,9 @@ int LayeredSettingsStore::Write(const char *name, const char *text) {
         bool has_own = member_.Read(name, own, sizeof own) && own[0] != '\0';
         stored = has_own ? member_.Write(name, "") : 1;
     } else {
-        stored = member_.Write(name, text);
+        // Emptied over the machine's value: kept empty, not read through.
+        bool clears = text[0] == '\0' && machine[0] != '\0';
+        stored = member_.Write(name, clears ? kClearedValue : text);
     }
     if (!stored && !failure_told_) {
         failure_told_ = true;

@@ -4,7 +4,9 @@
 // empty value counts as missing. A write goes to the member's layer only
 // when it differs from the machine's value (a value set back to the
 // machine's takes the member's own away), so that a member who changes
-// nothing follows a redeployment. A write that fails is told once.
+// nothing follows a redeployment. A member who empties a value the machine
+// sets keeps it empty: their layer then holds the cleared marker, which
+// reads as "" with no falling back. A write that fails is told once.
 // Portable: the two layers and the alerts are handed in.
 #pragma once
 #include <cstddef>
@@ -14,6 +16,9 @@
 class Alerts;
 
 extern const char kSettingsNotSaved[];
+// What the member's layer holds for a value they emptied (a control
+// character: no edit field of the client lets it be typed).
+extern const char kClearedValue[];
 
 class LayeredSettingsStore : public SettingsStore {
   public:
@@ -21,7 +26,8 @@ class LayeredSettingsStore : public SettingsStore {
         : member_(member), machine_(machine), alerts_(alerts) {}
 
     // Returns 0 and leaves dest alone when neither layer can be opened;
-    // otherwise 1, with dest "" when neither holds a non-empty value.
+    // otherwise 1, with dest "" when neither holds a non-empty value or the
+    // member's holds the cleared marker.
     int Read(const char *name, char *dest, size_t capacity) override;
     // Returns 1 when the member's layer holds what was asked (written, or
     // taken away because the machine's value is the same), 0 otherwise.

@@ -56,6 +56,16 @@ TEST_F(LayeredSettingsStoreTest, OnlyAValueThatDiffersFromTheMachinesIsWrittenFo
     EXPECT_TRUE(alerts.asked.empty());
 }
 
+TEST_F(LayeredSettingsStoreTest, AValueTheMemberEmptiedOverTheMachinesStaysEmpty) {
+    machine.Write("Names", "Ann%bob%");
+    EXPECT_EQ(1, store.Write("Names", ""));
+    EXPECT_EQ("", Read("Names"));
+    machine.Write("Names", "Ann%bob%carl%"); // a redeployment does not bring it back
+    EXPECT_EQ("", Read("Names"));
+    EXPECT_EQ(1, store.Write("Names", "dora%"));
+    EXPECT_EQ("dora%", Read("Names"));
+}
+
 TEST_F(LayeredSettingsStoreTest, AFailedWriteIsToldOnce) {
     member.writes_fail = true;
     EXPECT_EQ(0, store.Write("UserName", "Ann"));
