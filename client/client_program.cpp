@@ -10,10 +10,12 @@ void ResetClientProgram() {
     Clock *clock = g_program.clock;
     TrayShell *tray_shell = g_program.tray_shell;
     EndSessionReason *reason = g_program.end_session_reason;
+    SessionProbe *probe = g_program.session_probe;
     HINSTANCE instance = g_program.instance;
     g_program = ClientProgram();
     g_program.tray_shell = tray_shell;
     g_program.end_session_reason = reason;
+    g_program.session_probe = probe;
     RearmSettingsFailureMessage();
     g_program.alerts = alerts;
     g_program.clock = clock;

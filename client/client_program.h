@@ -32,13 +32,17 @@ struct ClientConnection {
     char host_buffer[MAXGETHOSTSTRUCT] = {};
     sockaddr_in server_address = {};
     int send_error = 0; // of a failed send
-    // The kind of an automatic request under way (None for the member's own).
+    // The kind of an automatic request under way, set when it starts (None
+    // for the member's own).
     AutoRequest automatic = AutoRequest::None;
 };
 
 // What the notification icon was last given.
 struct TrayRecord {
     bool added = false;
+    // The last add was refused: the shell may have taken it all the same
+    // after its wait ran out, so a modify is tried before the next add.
+    bool add_failed = false;
     int icon_id = 0; // 1018 (in), 1031 (out), 0 before the first state
     char tip[64] = "";
     int retries_left = 0; // adds still to try after a failed one
@@ -62,6 +66,7 @@ struct ClientProgram {
     Clock *clock = nullptr;
     TrayShell *tray_shell = nullptr; // the notification area
     EndSessionReason *end_session_reason = nullptr;
+    SessionProbe *session_probe = nullptr; // locked, remote; the system's when null
     bool end_session_reason_set = false; // a log-off is being held up
     // Signing in and out by itself: the member's options and where they
     // stand, the destination of an automatic sign-out.
@@ -78,7 +83,8 @@ struct ClientProgram {
 extern ClientProgram g_program;
 
 // Puts the client back to its state before start-up: no windows, no
-// request, empty settings; the seams (alerts, clock, tray shell, end-session reason) are kept.
+// request, empty settings; the seams (alerts, clock, tray shell, end-session
+// reason, session probe) are kept.
 void ResetClientProgram();
 
 class SettingsStore;
@@ -90,8 +96,9 @@ SettingsStore &ClientStore();
 void RearmSettingsFailureMessage();
 
 // Start-up: the logon name, then the settings. Until Server is found in
-// either place, "Please set your options!" is shown, the port is 223
-// unless one is set, and the logon name is proposed unless a name is set.
+// either place, "Please set your options!" is shown and the port is 223
+// unless one is set. Wherever the settings come from, an empty or missing
+// user name is the logon name.
 void LoadClientSettings();
 
 // The name list as it works on the sign-in dialog's name box and the

@@ -44,18 +44,18 @@ void LoadClientSettings() {
     char server[sizeof g_program.settings.server] = "";
     if (store.Read("Server", server, sizeof server) && server[0] != '\0') {
         CopyCut(g_program.settings.server, server);
-        store.Read("UserName", g_program.settings.user_name, sizeof g_program.settings.user_name);
         store.Read("Port", g_program.settings.port, sizeof g_program.settings.port);
     } else {
         g_program.alerts->Ask("Please set your options!", "In/Out Setup", AlertIcon::Warning,
                               AlertButtons::Ok);
-        if (!store.Read("UserName", g_program.settings.user_name,
-                        sizeof g_program.settings.user_name) ||
-            g_program.settings.user_name[0] == '\0')
-            CopyCut(g_program.settings.user_name, g_program.settings.current_name);
         store.Read("Port", g_program.settings.port, sizeof g_program.settings.port);
         if (g_program.settings.port[0] == '\0') CopyCut(g_program.settings.port, "223");
     }
+    // A machine set up for everyone (an installer's Server and Port only)
+    // names nobody: each member is their logon name until they set another.
+    store.Read("UserName", g_program.settings.user_name, sizeof g_program.settings.user_name);
+    if (g_program.settings.user_name[0] == '\0')
+        CopyCut(g_program.settings.user_name, g_program.settings.current_name);
     CopyCut(g_program.settings.names, "");
     CopyCut(g_program.settings.current_name, g_program.settings.user_name);
     store.Read("Names", g_program.settings.names, sizeof g_program.settings.names);

@@ -120,10 +120,17 @@ void Carry(RequestStep step) {
         Release();
         // An automatic request's verdict shows in the tray, never in a box:
         // nobody may be there to press OK.
-        if (automatic != AutoRequest::None)
+        if (automatic != AutoRequest::None) {
             OnAutoVerdict(automatic, step);
-        else
-            Tell(step);
+            return;
+        }
+        const RequestFields &mine = g_program.request;
+        bool own_done = step == RequestStep::Done && IsOwnName(mine.name);
+        if (own_done) g_program.auto_signer.Confirmed(mine.signed_in);
+        // An automatic request waiting behind this one goes before the box,
+        // which may stay open for a long time.
+        OnMemberRequestEnded(own_done, mine.signed_in);
+        Tell(step);
         return;
     }
     }
@@ -237,11 +244,12 @@ RequestStep ExchangeWithin(UINT wait_ms) {
     return step;
 }
 
-void StartConnection(HWND window) {
+void StartConnection(HWND window, AutoRequest automatic) {
     ClientConnection &c = Connection();
     // One request at a time: an earlier one still open is given up quietly.
     Release();
     c.machine.Start();
+    c.automatic = automatic;
     if (!g_sockets_started) {
         WSADATA data;
         g_sockets_started = WSAStartup(0x0101, &data) == 0;
@@ -303,6 +311,11 @@ void OnConnectionTimer() {
 void EndConnection() {
     Release();
     Connection().machine.Cancel();
+    Connection().automatic = AutoRequest::None;
+}
+
+bool MemberRequestOpen() {
+    return Connection().machine.Open() && Connection().automatic == AutoRequest::None;
 }
 
 void EndSockets() {

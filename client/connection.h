@@ -7,6 +7,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "client/auto_sign.h"
 #include "client/request_machine.h"
 
 // Socket notifications (wParam the socket, low word of lParam the event,
@@ -19,8 +20,9 @@ constexpr UINT MSG_LOOKUP_DONE = WM_USER + 101;
 constexpr UINT_PTR kConnectionTimer = 100;
 
 // Starts the request of the program's request fields against its server
-// and port; the verdict comes through window's messages.
-void StartConnection(HWND window);
+// and port, the member's own (None) or an automatic one; the verdict comes
+// through window's messages. An earlier request still open is given up.
+void StartConnection(HWND window, AutoRequest automatic);
 void OnSocketEvent(WPARAM wparam, LPARAM lparam);
 void OnLookupDone(WPARAM wparam, LPARAM lparam);
 void OnConnectionTimer();
@@ -30,5 +32,7 @@ void OnConnectionTimer();
 RequestStep ExchangeWithin(UINT wait_ms);
 // Ends the request under way, if any, quietly (its timer, look-up, socket).
 void EndConnection();
+// True while the member's own request (not an automatic one) is under way.
+bool MemberRequestOpen();
 // Windows Sockets clean-up, once, at Exit.
 void EndSockets();

@@ -34,6 +34,65 @@ FARPROC SessionFunction(const char *name) {
     return wtsapi32 ? GetProcAddress(wtsapi32, name) : nullptr;
 }
 
+SessionProbe &Probe() {
+    return g_program.session_probe ? *g_program.session_probe : SystemSessionProbe();
+}
+
+// The session's information as the system gives it (WTSINFOEXA, level 1):
+// only the fields up to the flags are read. Windows 7 and Server 2008 R2
+// report the two lock flags the other way round.
+constexpr int kSessionInfoEx = 25; // WTSSessionInfoEx
+constexpr LONG kSessionStateLock = 0;
+struct SessionInfoLevel1Head {
+    ULONG session_id;
+    LONG state;
+    LONG flags;
+};
+struct SessionInfoEx {
+    DWORD level;
+    alignas(8) SessionInfoLevel1Head level1;
+};
+
+class WtsSessionProbe : public SessionProbe {
+  public:
+    bool Locked() override {
+        LPSTR buffer = nullptr;
+        DWORD bytes = 0;
+        if (!Query(kSessionInfoEx, &buffer, &bytes)) return false;
+        const auto *info = reinterpret_cast<const SessionInfoEx *>(buffer);
+        bool locked = bytes >= sizeof(SessionInfoEx) && info->level == 1 &&
+                      info->level1.flags == kSessionStateLock;
+        Free(buffer);
+        return locked;
+    }
+    bool Remote() override {
+        if (GetSystemMetrics(SM_REMOTESESSION)) return true;
+        LPSTR buffer = nullptr;
+        DWORD bytes = 0;
+        if (!Query(WTSClientProtocolType, &buffer, &bytes)) return false;
+        // 0 is the console; 1 and 2 are remote protocols.
+        bool remote = bytes >= sizeof(USHORT) && *reinterpret_cast<const USHORT *>(buffer) != 0;
+        Free(buffer);
+        return remote;
+    }
+
+  private:
+    static bool Query(int info_class, LPSTR *buffer, DWORD *bytes) {
+        using Fn = BOOL(WINAPI *)(HANDLE, DWORD, WTS_INFO_CLASS, LPSTR *, DWORD *);
+        auto fn = reinterpret_cast<Fn>(
+            reinterpret_cast<void *>(SessionFunction("WTSQuerySessionInformationA")));
+        if (!fn || !fn(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION,
+                       static_cast<WTS_INFO_CLASS>(info_class), buffer, bytes))
+            return false;
+        return *buffer != nullptr;
+    }
+    static void Free(LPSTR buffer) {
+        using Fn = void(WINAPI *)(PVOID);
+        auto fn = reinterpret_cast<Fn>(reinterpret_cast<void *>(SessionFunction("WTSFreeMemory")));
+        if (fn) fn(buffer);
+    }
+};
+
 bool Register() {
     using Fn = BOOL(WINAPI *)(HWND, DWORD);
     auto fn = reinterpret_cast<Fn>(
@@ -45,6 +104,11 @@ bool Register() {
 // clock's time; a sign-out with the destination and no return time.
 void Send(AutoRequest request) {
     if (request == AutoRequest::None || !g_program.dialog) return;
+    // The member's own request is never given up for an automatic one.
+    if (MemberRequestOpen()) {
+        g_program.auto_signer.Defer(request);
+        return;
+    }
     // A name the wire would split, or none: the board cannot know it.
     const char *name = g_program.settings.user_name;
     if (name[0] == '\0' || std::strchr(name, '-')) {
@@ -64,8 +128,7 @@ void Send(AutoRequest request) {
         CopyCut(fields.out_time, now);
         CopyCut(fields.destination, g_program.auto_destination);
     }
-    g_program.connection.automatic = request;
-    StartConnection(g_program.dialog);
+    StartConnection(g_program.dialog, request);
 }
 
 void ShowDone(AutoRequest request) {
@@ -122,9 +185,24 @@ void StopSessionWatch() {
     if (fn) fn(g_program.hidden_window);
 }
 
+SessionProbe &SystemSessionProbe() {
+    static WtsSessionProbe probe;
+    return probe;
+}
+
+bool IsOwnName(const char *name) {
+    return name[0] != '\0' && std::strcmp(name, g_program.settings.user_name) == 0;
+}
+
+void OnMemberRequestEnded(bool done, bool signed_in) {
+    Send(g_program.auto_signer.MemberRequestEnded(done, signed_in));
+}
+
 void AutoSignInAtStart() {
-    AutoRequest request = g_program.auto_signer.At(SessionMoment::Start);
-    if (request == AutoRequest::None) return;
+    AutoSigner &signer = g_program.auto_signer;
+    AutoRequest request = signer.At(SessionMoment::Start, Probe());
+    // Waiting for the member to unlock is signing in by itself too.
+    if (request == AutoRequest::None && !signer.WaitingForUnlock()) return;
     g_program.keep_hidden = true;
     if (g_program.dialog) ShowWindow(g_program.dialog, SW_HIDE);
     Send(request);
@@ -132,9 +210,9 @@ void AutoSignInAtStart() {
 
 void OnSessionChange(WPARAM change) {
     if (change == WTS_SESSION_LOCK)
-        Send(g_program.auto_signer.At(SessionMoment::Lock));
+        Send(g_program.auto_signer.At(SessionMoment::Lock, Probe()));
     else if (change == WTS_SESSION_UNLOCK)
-        Send(g_program.auto_signer.At(SessionMoment::Unlock));
+        Send(g_program.auto_signer.At(SessionMoment::Unlock, Probe()));
 }
 
 void OnSessionTimer(UINT_PTR timer) {
@@ -151,20 +229,34 @@ void OnSessionTimer(UINT_PTR timer) {
 
 bool SignsOutAtEnd() {
     const AutoSigner &signer = g_program.auto_signer;
-    return signer.Options().sign_out && !signer.Stopped() && g_program.dialog;
+    return signer.Options().sign_out && !signer.Stopped() && signer.Board() == BoardState::In &&
+           g_program.dialog;
 }
 
 void SignOutAtEnd() {
-    AutoRequest request = g_program.auto_signer.At(SessionMoment::End);
+    DWORD deadline = GetTickCount() + g_program.end_session_wait_ms;
+    AutoSigner &signer = g_program.auto_signer;
+    // The member's own request still under way goes first, within the
+    // bound: the automatic sign-out is not sent once it put them out.
+    if (MemberRequestOpen()) {
+        const RequestFields &mine = g_program.request;
+        if (ExchangeWithin(g_program.end_session_wait_ms) == RequestStep::Done &&
+            IsOwnName(mine.name))
+            signer.Confirmed(mine.signed_in);
+    }
+    AutoRequest request = signer.At(SessionMoment::End, Probe());
     if (request != AutoRequest::SignOut) return;
+    DWORD now = GetTickCount();
+    UINT left = static_cast<int>(deadline - now) > 0 ? deadline - now : 0;
     RequestFields &fields = g_program.request;
     std::memset(&fields, 0, sizeof fields);
     fields.signed_in = false;
     CopyCut(fields.name, g_program.settings.user_name);
     FormatClockTime(*g_program.clock, fields.out_time, sizeof fields.out_time);
     CopyCut(fields.destination, g_program.auto_destination);
-    RequestStep verdict = ExchangeWithin(g_program.end_session_wait_ms);
-    g_program.auto_signer.Concluded(verdict == RequestStep::Done ? AutoVerdict::Done
+    RequestStep verdict = ExchangeWithin(left);
+    if (verdict == RequestStep::Done) signer.Confirmed(false);
+    signer.Concluded(verdict == RequestStep::Done ? AutoVerdict::Done
                                     : verdict == RequestStep::UnknownName
                                         ? AutoVerdict::UnknownName
                                         : AutoVerdict::Unreachable);
@@ -176,6 +268,7 @@ void OnAutoVerdict(AutoRequest request, RequestStep verdict) {
                           : verdict == RequestStep::UnknownName ? AutoVerdict::UnknownName
                                                                 : AutoVerdict::Unreachable;
     if (outcome == AutoVerdict::Done) {
+        g_program.auto_signer.Confirmed(in);
         ShowDone(request);
     } else {
         const char *tip = outcome == AutoVerdict::UnknownName

@@ -45,3 +45,14 @@ void SignOutAtEnd();
 
 // The verdict of an automatic request (from the connection).
 void OnAutoVerdict(AutoRequest request, RequestStep verdict);
+
+// True for the member's own name (the one the automatic requests carry).
+bool IsOwnName(const char *name);
+// The member's own request ended (done: "0" for their own name): an
+// automatic request waiting behind it goes now, unless the member's
+// request already put them where it would.
+void OnMemberRequestEnded(bool done, bool signed_in);
+
+// The session as the system tells it: locked by the session's information,
+// remote by the system metric or the session's protocol.
+SessionProbe &SystemSessionProbe();

@@ -71,7 +71,7 @@ void PressOk(HWND dialog) {
     GetDlgItemTextA(dialog, IDC_RETURN_TIME, g_program.request.return_time,
                     sizeof g_program.request.return_time);
     ShowWindow(dialog, SW_HIDE);
-    StartConnection(dialog);
+    StartConnection(dialog, AutoRequest::None);
 }
 
 void AskExit(HWND dialog) {

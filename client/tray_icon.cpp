@@ -46,14 +46,21 @@ void StopRetries() {
     if (g_program.dialog) KillTimer(g_program.dialog, kTrayRetryTimer);
 }
 
-// Puts the recorded state in the shell: a modify while the icon is there;
-// an add when it is not, or when the shell no longer knows it.
-void Push() {
+// Puts the recorded state in the shell: a modify while the icon is there
+// or may be (an add whose answer came too late still adds it); an add when
+// it is not, or when the shell no longer knows it. True once the shell has
+// the icon.
+bool Place() {
     TrayRecord &tray = g_program.tray;
+    bool placed = ((tray.added || tray.add_failed) && Send(NIM_MODIFY)) || Send(NIM_ADD);
+    tray.added = placed;
+    tray.add_failed = !placed;
+    return placed;
+}
+
+void Push() {
     if (!g_program.dialog || !g_program.tray_shell) return;
-    if (tray.added && Send(NIM_MODIFY)) return;
-    tray.added = Send(NIM_ADD);
-    if (tray.added)
+    if (Place())
         StopRetries();
     else
         StartRetries();
@@ -76,8 +83,10 @@ void RenewTrayIcon() { Push(); }
 
 void DeleteTrayIcon() {
     StopRetries();
-    if (g_program.tray.added && g_program.tray_shell) Send(NIM_DELETE);
-    g_program.tray.added = false;
+    TrayRecord &tray = g_program.tray;
+    if ((tray.added || tray.add_failed) && g_program.tray_shell) Send(NIM_DELETE);
+    tray.added = false;
+    tray.add_failed = false;
 }
 
 UINT TaskbarCreatedMessage() {
@@ -88,6 +97,7 @@ UINT TaskbarCreatedMessage() {
 void OnTaskbarCreated() {
     // The new shell knows no icons: add ours afresh, with its state.
     g_program.tray.added = false;
+    g_program.tray.add_failed = false;
     StopRetries();
     Push();
 }
@@ -99,8 +109,7 @@ void OnTrayRetryTimer() {
         return;
     }
     int left = tray.retries_left - 1;
-    tray.added = Send(NIM_ADD);
-    if (tray.added || left == 0)
+    if (Place() || left == 0)
         StopRetries();
     else
         tray.retries_left = left;

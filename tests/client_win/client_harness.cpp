@@ -17,6 +17,7 @@ AlertsRecorder g_recorder;
 ScriptedTray g_tray_shell;
 RecordedReason g_reason;
 FixedClock g_fixed_clock{ClockTime{9, 7, 0}};
+ScriptedSession g_session;
 
 void ResetClient() {
     g_recorder.asked.clear();
@@ -27,10 +28,13 @@ void ResetClient() {
     g_program.clock = &g_fixed_clock;
     g_tray_shell.calls.clear();
     g_tray_shell.answers.clear();
+    g_tray_shell.answer_of = nullptr;
     g_program.tray_shell = &g_tray_shell;
     g_reason.calls.clear();
     g_reason.text.clear();
     g_program.end_session_reason = &g_reason;
+    g_session.locked = g_session.remote = false;
+    g_program.session_probe = &g_session;
     g_program.instance = GetModuleHandleA(nullptr);
     ResetClientProgram();
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "client/auto_sign.h"
 #include "client/hidden_window.h"
 #include "client/tray_icon.h"
 
@@ -30,8 +31,11 @@ class ScriptedTray : public TrayShell {
     };
     std::vector<Call> calls;
     std::deque<bool> answers;
+    // When set, answers by the message instead of the script.
+    std::function<bool(DWORD)> answer_of;
     bool Notify(DWORD message, NOTIFYICONDATAA &data) override {
         calls.push_back({message, data.szTip, data.hIcon != nullptr});
+        if (answer_of) return answer_of(message);
         if (answers.empty()) return true;
         bool answer = answers.front();
         answers.pop_front();
@@ -55,12 +59,22 @@ class RecordedReason : public EndSessionReason {
     }
 };
 
+// The session as a test sets it: unlocked and at the machine unless told.
+class ScriptedSession : public SessionProbe {
+  public:
+    bool locked = false, remote = false;
+    bool Locked() override { return locked; }
+    bool Remote() override { return remote; }
+};
+
 extern AlertsRecorder g_recorder;
 extern RecordedReason g_reason;
 extern ScriptedTray g_tray_shell;
 extern FixedClock g_fixed_clock;
+extern ScriptedSession g_session;
 
-// Puts the recorder, the clock, the scripted tray and the reason in place, empties the client's
+// Puts the recorder, the clock, the scripted tray, the reason and the
+// session in place, empties the client's
 // state and settings in memory (not in the registry).
 void ResetClient();
 

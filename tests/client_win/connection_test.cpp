@@ -18,6 +18,8 @@
 namespace {
 
 const char kCannotConnect[] = "Can not connnect to server.  Try again later.";
+const char kInvalidName[] = "That User Name is not valid.\n\r If you are sure you spelled the "
+                            "name correctly, contact your network administrator.";
 
 // A socket bound to a free port of 127.0.0.1; the port in *port.
 SOCKET BindFreePort(unsigned short *port) {
@@ -330,6 +332,7 @@ class AutoSignTest : public ConnectionTest {
         if (HasFatalFailure()) return;
         ASSERT_TRUE(CreateHiddenWindow(g_program.instance));
         g_program.auto_signer.SetOptions({true, true});
+        g_program.auto_signer.Confirmed(true); // the member is in, as after a sign-in
         std::strcpy(g_program.auto_destination, "Home");
         g_program.tray_shell = &g_tray_shell;
         SendMessageA(dialog, WM_COMMAND, 3, 0); // hidden, as after an OK
@@ -395,6 +398,7 @@ TEST_F(AutoSignTest, TheEndOfTheSessionGoesAheadAndSignsOutWithinTheBound) {
         EXPECT_EQ("#oAnn-9:07am-Home- \n\r", server.line());
     }
     // A server that never answers holds the end for the bound only.
+    g_program.auto_signer.Confirmed(true); // signed in again since
     g_program.end_session_wait_ms = 700;
     FakeServer silent({}, /*hold=*/true);
     UsePort(silent.port());
@@ -448,6 +452,72 @@ TEST_F(AutoSignTest, AtStartUpTheSignInGoesAndTheDialogStaysHidden) {
     // A click on the icon still opens it.
     SendMessageA(dialog, MSG_TRAY_ICON, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(IsWindowVisible(dialog));
+}
+
+TEST_F(AutoSignTest, TheMembersOkOverAnAutomaticRequestIsTheirsAnsweredInABox) {
+    FakeServer slow({}, /*hold=*/true);
+    UsePort(slow.port());
+    Session(WTS_SESSION_UNLOCK);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return g_program.connection.machine.State() == RequestState::AwaitingReply; },
+        10000));
+    {
+        FakeServer server({"1\n\r"});
+        UsePort(server.port());
+        SignIn("Anna", "9:05am");
+        WaitForEnd();
+        EXPECT_EQ("#iAnna-9:05am\n\r", server.line());
+        EXPECT_EQ(Lines({kInvalidName}), Texts());
+    }
+    // The member's "1" does not stop the automatic requests.
+    FakeServer server({"0\n\r"});
+    UsePort(server.port());
+    Session(WTS_SESSION_UNLOCK);
+    WaitForEnd();
+    EXPECT_EQ("#iAnn-9:07am\n\r", server.line());
+}
+
+TEST_F(AutoSignTest, TheMembersSignOutIsNeverOverwrittenByTheLock) {
+    {
+        FakeServer server({"0\n\r"});
+        UsePort(server.port());
+        SignOut("Ann", "12:00", "Lunch", "13:00");
+        Session(WTS_SESSION_LOCK); // while the member's request is under way
+        WaitForEnd();
+        EXPECT_EQ("#oAnn-12:00-Lunch-13:00\n\r", server.line());
+    }
+    EXPECT_FALSE(g_program.connection.machine.Open());
+    EXPECT_EQ(IDI_SIGNED_OUT, g_program.tray.icon_id);
+    EXPECT_STREQ("12:00", g_program.tray.tip);
+    // Already out: a later lock and the end of the session send nothing.
+    FakeServer server({"0\n\r"});
+    UsePort(server.port());
+    Session(WTS_SESSION_LOCK);
+    SendMessageA(g_program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    PumpFor(500);
+    EXPECT_FALSE(server.accepted());
+    EXPECT_TRUE(g_recorder.asked.empty());
+}
+
+TEST_F(AutoSignTest, ALockedStartSignsInAtTheUnlockAtTheMachineOnly) {
+    CloseSignInDialog();
+    FakeServer server({"0\n\r"});
+    UsePort(server.port());
+    g_session.locked = true;
+    dialog = OpenSignInDialog();
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    PumpFor(300);
+    g_session.locked = false;
+    g_session.remote = true; // unlocked over Remote Desktop
+    Session(WTS_SESSION_UNLOCK);
+    PumpFor(300);
+    EXPECT_FALSE(server.accepted());
+    EXPECT_FALSE(g_program.connection.machine.Open());
+    g_session.remote = false;
+    Session(WTS_SESSION_UNLOCK);
+    WaitForEnd();
+    EXPECT_EQ("#iAnn-9:07am\n\r", server.line());
 }
 
 } // namespace

@@ -149,7 +149,7 @@ TEST_F(DialogTest, ATrayClickOnAVisibleDialogKeepsThePickAndRestoresAMinimisedOn
 }
 
 TEST_F(DialogTest, AFailedAddIsRetriedAndANewTaskbarGetsTheIconWithItsState) {
-    g_tray_shell.answers = {false}; // the shell is not ready at logon
+    g_tray_shell.answers = {false, false}; // the shell is not ready at logon
     Open();
     EXPECT_FALSE(g_program.tray.added);
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray_shell.calls.back().message);
@@ -172,6 +172,23 @@ TEST_F(DialogTest, AFailedAddIsRetriedAndANewTaskbarGetsTheIconWithItsState) {
     Click(IDC_SIGN_OUT);
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray_shell.calls.back().message);
     EXPECT_TRUE(g_program.tray.added);
+}
+
+TEST_F(DialogTest, AnAddRefusedTooLateIsFollowedByModifiesThatCarryTheState) {
+    // The shell's wait ran out on the first add, which it carried out all
+    // the same: every later add is refused, modifies are taken.
+    g_tray_shell.answer_of = [](DWORD message) { return message != NIM_ADD; };
+    Open();
+    EXPECT_FALSE(g_program.tray.added);
+    SendMessageA(dialog, WM_TIMER, kTrayRetryTimer, 0);
+    EXPECT_TRUE(g_program.tray.added);
+    SetDlgItemTextA(dialog, IDC_OUT_TIME, "12:30pm");
+    ChooseSignOut();
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), g_tray_shell.calls.back().message);
+    EXPECT_EQ("12:30pm", g_tray_shell.calls.back().tip);
+    size_t adds = std::count_if(g_tray_shell.calls.begin(), g_tray_shell.calls.end(),
+                                [](const ScriptedTray::Call &c) { return c.message == NIM_ADD; });
+    EXPECT_EQ(1u, adds);
 }
 
 TEST_F(DialogTest, ExitAsksAndOnlyYesEndsTheProgram) {
@@ -300,7 +317,7 @@ TEST_F(DialogTest, TheAutomaticOptionsAreTheMembersOwnAndANewNameLetsRequestsGoA
     EXPECT_STREQ("Home", g_program.auto_destination);
 
     // Stopped by an unknown name: a new name in Options lets requests go.
-    g_program.auto_signer.At(SessionMoment::Lock);
+    g_program.auto_signer.At(SessionMoment::Unlock, g_session);
     g_program.auto_signer.Concluded(AutoVerdict::UnknownName);
     ASSERT_TRUE(g_program.auto_signer.Stopped());
     HWND options = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,

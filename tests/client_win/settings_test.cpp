@@ -57,6 +57,17 @@ TEST_F(ClientSettingsTest, WithTheKeyPresentAMissingPortReadsEmpty) {
     EXPECT_STREQ("bob%carl%", g_program.settings.names);
 }
 
+TEST_F(ClientSettingsTest, AMachineSetUpWithServerAndPortOnlyNamesEachMemberByTheirLogon) {
+    WriteSetting(kClientStore, "Server", "board");
+    WriteSetting(kClientStore, "Port", "2230");
+    LoadClientSettings();
+    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_FALSE(LogonName().empty());
+    EXPECT_EQ(LogonName(), g_program.settings.user_name);
+    EXPECT_EQ(LogonName(), g_program.settings.current_name);
+    EXPECT_STREQ("2230", g_program.settings.port);
+}
+
 TEST_F(ClientSettingsTest, LongValuesSetByHandAreCut) {
     std::string long_text(900, 'x');
     WriteSetting(kClientStore, "UserName", long_text.c_str());
