@@ -1,5 +1,6 @@
 #include "client/session_watch.h"
 
+#include <versionhelpers.h>
 #include <wtsapi32.h>
 
 #include <cstring>
@@ -43,6 +44,7 @@ SessionProbe &Probe() {
 // report the two lock flags the other way round.
 constexpr int kSessionInfoEx = 25; // WTSSessionInfoEx
 constexpr LONG kSessionStateLock = 0;
+constexpr LONG kSessionStateUnlock = 1;
 struct SessionInfoLevel1Head {
     ULONG session_id;
     LONG state;
@@ -60,8 +62,9 @@ class WtsSessionProbe : public SessionProbe {
         DWORD bytes = 0;
         if (!Query(kSessionInfoEx, &buffer, &bytes)) return false;
         const auto *info = reinterpret_cast<const SessionInfoEx *>(buffer);
+        LONG lock_flag = IsWindows8OrGreater() ? kSessionStateLock : kSessionStateUnlock;
         bool locked = bytes >= sizeof(SessionInfoEx) && info->level == 1 &&
-                      info->level1.flags == kSessionStateLock;
+                      info->level1.flags == lock_flag;
         Free(buffer);
         return locked;
     }
