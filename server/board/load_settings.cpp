@@ -73,6 +73,9 @@ int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable
     CopyCut(settings.Footer, "");
     CopyCut(settings.History, "TRUE");
     CopyCut(settings.ResetTime, "");
+    CopyCut(settings.WebSignIn, "");
+    CopyCut(settings.WebKey, "");
+    CopyCut(settings.WebHosts, "");
     ReadSetting(store, "WorkingDir", settings.WorkingDir, sizeof settings.WorkingDir);
     ReadSetting(store, "Port", settings.Port, sizeof settings.Port);
 
@@ -112,8 +115,12 @@ int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable
     ReadSetting(store, "Footer", settings.Footer, sizeof settings.Footer);
     ReadSetting(store, "ResetTime", settings.ResetTime, sizeof settings.ResetTime);
     ReadSetting(store, "WebPort", settings.WebPort, sizeof settings.WebPort);
+    ReadSetting(store, "WebSignIn", settings.WebSignIn, sizeof settings.WebSignIn);
+    ReadSetting(store, "WebKey", settings.WebKey, sizeof settings.WebKey);
+    ReadSetting(store, "WebHosts", settings.WebHosts, sizeof settings.WebHosts);
     if (settings.Header[0] == '\0') CopyCut(settings.Header, kDefaultHeader);
     if (settings.Footer[0] == '\0') CopyCut(settings.Footer, kDefaultFooter);
     settings.history_flag = std::strcmp(settings.History, "TRUE") == 0;
+    settings.web_sign_in = std::strcmp(settings.WebSignIn, "TRUE") == 0;
     return 1;
 }

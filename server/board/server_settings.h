@@ -13,6 +13,10 @@ struct ServerSettings {
     char History[8];
     bool history_flag;
     char ResetTime[6]; // "HH:MM": the daily reset; empty: never
+    char WebSignIn[8];   // "TRUE": members may sign in and out from a browser
+    bool web_sign_in;    // WebSignIn is "TRUE"
+    char WebKey[64];     // empty: no key asked of a browser's sign-in
+    char WebHosts[500];  // more names of this server, separated by "%"
 };
 
 // The header and footer the page gets while none is stored.

@@ -3,6 +3,7 @@
 #include "common/ansi_text.h"
 #include "common/clock.h"
 #include "server/board/user_table.h"
+#include "server/page/overdue.h"
 
 #include <cstdio>
 #include <cstring>
@@ -61,7 +62,7 @@ void AppendBoardJson(std::string &out, const UserTable &table, const ClockTime &
         AppendString(out, in ? "" : record.destination, sizeof record.destination, code_page);
         out += ", \"return\": ";
         AppendString(out, in ? "" : record.return_time, sizeof record.return_time, code_page);
-        out += "}";
+        out += IsOverdue(record, made) ? ", \"overdue\": true}" : ", \"overdue\": false}";
     }
     out += count == 0 ? "]}\n" : "\n]}\n";
 }

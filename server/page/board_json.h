@@ -13,6 +13,7 @@ struct UserTable;
 // code_page to UTF-8 and escaped as JSON strings. A field holding only the
 // data file's one-space stand-in for an empty field is "", and so are the
 // destination and return of a member who is in (the page leaves them blank
-// too).
+// too). "overdue" is true for a member past a return time of today at
+// made (IsOverdue).
 void AppendBoardJson(std::string &out, const UserTable &table, const ClockTime &made,
                      unsigned code_page);

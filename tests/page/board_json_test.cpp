@@ -35,11 +35,22 @@ TEST(BoardJson, MembersInBoardOrderConvertedAndEscaped) {
     table.count = 3;
     EXPECT_EQ("{\"made\": \"2026-12-08T09:05:07\", \"members\": [\n"
               "{\"name\": \"\xc3\x89mile \\\"E\\\"\", \"in\": false, \"time\": \"10:00\", "
-              "\"destination\": \"Caf\xc3\xa9 \\\\ 2\\u0009\\u0001\", \"return\": \"\"},\n"
+              "\"destination\": \"Caf\xc3\xa9 \\\\ 2\\u0009\\u0001\", \"return\": \"\", \"overdue\": false},\n"
               "{\"name\": \"Joan\", \"in\": true, \"time\": \"9:15am\", "
-              "\"destination\": \"\", \"return\": \"\"},\n"
+              "\"destination\": \"\", \"return\": \"\", \"overdue\": false},\n"
               "{\"name\": \"Zed\", \"in\": false, \"time\": \"\", "
-              "\"destination\": \"\", \"return\": \"Monday\"}\n"
+              "\"destination\": \"\", \"return\": \"Monday\", \"overdue\": false}\n"
               "]}\n",
               Json(table));
+}
+
+TEST(BoardJson, OverdueWhenTodaysReturnTimeHasPassedAtMade) {
+    UserTable table;
+    ClearTable(table);
+    Put(table, 0, "Ann", 0, "Bank", "8:00am", "9:00am"); // made at 9:05
+    Put(table, 1, "Bob", 0, "Bank", "8:00am", "9:05am");
+    table.count = 2;
+    std::string json = Json(table);
+    EXPECT_NE(std::string::npos, json.find("\"return\": \"9:00am\", \"overdue\": true}"));
+    EXPECT_NE(std::string::npos, json.find("\"return\": \"9:05am\", \"overdue\": false}"));
 }
