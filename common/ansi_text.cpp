@@ -99,3 +99,29 @@ const char *IanaCharsetName(unsigned code_page) {
     default: return nullptr;
     }
 }
+
+std::string AnsiFromUtf8(const std::string &utf8, unsigned code_page) {
+    if (code_page == 65001) return utf8;
+    std::string out;
+    const unsigned char *p = reinterpret_cast<const unsigned char *>(utf8.c_str());
+    while (*p) {
+        unsigned c = *p;
+        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : 3;
+        unsigned cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
+        int i = 1;
+        for (; i <= extra && (p[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (p[i] & 0x3F);
+        p += i;
+        char byte = '?';
+        if (cp < 0x80) {
+            byte = static_cast<char>(cp);
+        } else if (code_page == 28591 && cp <= 0xFF) {
+            byte = static_cast<char>(cp);
+        } else if (code_page == 1252) {
+            if (cp >= 0xA0 && cp <= 0xFF) byte = static_cast<char>(cp);
+            for (unsigned b = 0; b < 32; ++b)
+                if (kWindows1252High[b] == cp) byte = static_cast<char>(0x80 + b);
+        }
+        out += byte;
+    }
+    return out;
+}

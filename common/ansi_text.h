@@ -14,3 +14,8 @@ void AppendUtf8FromAnsi(std::string &out, const char *text, unsigned code_page);
 // "windows-1252" for 1252 and so on; nullptr for a code page without a
 // registered name.
 const char *IanaCharsetName(unsigned code_page);
+
+// The UTF-8 text (valid UTF-8 expected) in code_page: 65001 as it is,
+// 1252 and 28591 by the tables above; a character the code page lacks,
+// and under any other code page every character beyond ASCII, becomes "?".
+std::string AnsiFromUtf8(const std::string &utf8, unsigned code_page);

@@ -13,6 +13,12 @@ struct WebContent {
     const char *page_charset; // IANA name of the page's code page; null: none given
     const char *feed;         // the board as JSON (UTF-8)
     size_t feed_size;
+    // The live board, and its lobby form (in the page's code page). None
+    // given: the classic page is served in their place.
+    const char *live = nullptr;
+    size_t live_size = 0;
+    const char *live_wall = nullptr;
+    size_t live_wall_size = 0;
 };
 
 // "OK", "Not Found", ... for the statuses the reader gives ("Error" for
@@ -24,3 +30,7 @@ const char *HttpReason(int status);
 // the same head without the body.
 void AppendHttpReply(std::string &out, const HttpRequestReader &request,
                      const WebContent &content);
+
+// Appends a reply of the status with a JSON body (UTF-8), which closes
+// the connection: the answer to a sign-in from a browser.
+void AppendHttpJsonReply(std::string &out, int status, const std::string &json);

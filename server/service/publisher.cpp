@@ -8,6 +8,8 @@
 #include "server/board/user_table.h"
 #include "server/page/board_json.h"
 #include "server/page/board_page.h"
+#include "server/page/live_page.h"
+#include "server/page/overdue.h"
 #include "server/service/connection.h"
 
 #include <cstring>
@@ -36,13 +38,44 @@ void Publisher::Reload(BoardContext &board) {
     LoadBoard(board.table, board.settings);
 }
 
+namespace {
+
+std::vector<bool> WhoIsOverdue(const UserTable &table, const ClockTime &now) {
+    std::vector<bool> overdue(UsedSlots(table));
+    for (size_t i = 0; i < overdue.size(); ++i) overdue[i] = IsOverdue(table.slots[i], now);
+    return overdue;
+}
+
+} // namespace
+
+void Publisher::MakeLive(BoardContext &board, const ClockTime &now) {
+    feed_.clear();
+    AppendBoardJson(feed_, board.table, now, ActiveCodePage());
+    live_.clear();
+    live_wall_.clear();
+    LiveView view;
+    AppendLivePage(live_, board.table, board.settings, now, view);
+    view.wall = true;
+    AppendLivePage(live_wall_, board.table, board.settings, now, view);
+    overdue_ = WhoIsOverdue(board.table, now);
+    ++number_;
+}
+
+bool Publisher::RefreshOverdue(BoardContext &board) {
+    if (number_ == 0) return false;
+    ClockTime now = board.clock.Now();
+    if (WhoIsOverdue(board.table, now) == overdue_) return false;
+    MakeLive(board, now);
+    if (watcher_) watcher_->Published(*this);
+    return true;
+}
+
 bool Publisher::WritePage(BoardContext &board) {
     ClockTime now = board.clock.Now();
     page_.resize(kBoardPageCapacity);
     size_t size = FormatBoardPage(board.table, board.settings, now, &page_[0], page_.size());
     page_.resize(size);
-    feed_.clear();
-    AppendBoardJson(feed_, board.table, now, ActiveCodePage());
+    MakeLive(board, now);
     if (!BoardPageConfigured(board.settings)) return true;
     return WriteBoardPageBytes(board.settings, page_.data(), page_.size()) != 0;
 }
@@ -64,11 +97,13 @@ PublishResult Publisher::Publish(BoardContext &board, const std::vector<BoardCha
     for (Connection *connection : replies) {
         connection->Send(kReplyDone, std::strlen(kReplyDone));
     }
+    if (watcher_) watcher_->Published(*this);
     return result;
 }
 
 PublishResult Publisher::PublishPage(BoardContext &board) {
     PublishResult result;
     result.page_failed = !WritePage(board);
+    if (watcher_) watcher_->Published(*this);
     return result;
 }

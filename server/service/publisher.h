@@ -12,6 +12,7 @@
 
 class Connection;
 struct BoardContext;
+struct ClockTime;
 
 // What became of one publication. Nothing failed by default.
 struct PublishResult {
@@ -38,6 +39,16 @@ class ChangeJournal {
     virtual bool Flush() { return true; }
 };
 
+class Publisher;
+
+// Told after every publication that made the board's documents anew (the
+// watchers of the web port's event stream), once its replies are out.
+class PublicationWatcher {
+  public:
+    virtual ~PublicationWatcher() = default;
+    virtual void Published(const Publisher &publisher) = 0;
+};
+
 class Publisher {
   public:
     // Brings the table up to date with the data file before changes are
@@ -62,15 +73,32 @@ class Publisher {
     const std::string &PageBytes() const { return page_; }
     // The same board as JSON, made with the page (empty before the first).
     const std::string &FeedBytes() const { return feed_; }
+    // The live board, and its lobby view, made with the page.
+    const std::string &LiveBytes(bool wall = false) const { return wall ? live_wall_ : live_; }
+    // Counts the documents made: 1 for the first, one more each time.
+    unsigned long Number() const { return number_; }
+
+    // The clock has moved on: when it changed who is overdue, the feed and
+    // the live board are made again (the page file is not written) and the
+    // watcher is told. True when they were.
+    bool RefreshOverdue(BoardContext &board);
+
+    void SetWatcher(PublicationWatcher *watcher) { watcher_ = watcher; }
 
     // The journal told of published changes (none by default).
     void SetJournal(ChangeJournal *journal) { journal_ = journal; }
 
   private:
     bool WritePage(BoardContext &board);
+    void MakeLive(BoardContext &board, const ClockTime &now);
 
     std::string page_;
     std::string feed_;
+    std::string live_;
+    std::string live_wall_;
+    std::vector<bool> overdue_; // who was overdue when they were made
+    unsigned long number_ = 0;
+    PublicationWatcher *watcher_ = nullptr;
     ChangeJournal *journal_ = nullptr;
     // The data file as the last save left it, while the table holds
     // exactly what that save wrote.

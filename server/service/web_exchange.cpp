@@ -33,7 +33,19 @@ void WebExchange::Sent(size_t n) {
     if (UnsentSize() == 0) phase_ = peer_closed_ ? Phase::Done : Phase::Draining;
 }
 
+void WebExchange::Reply(const std::string &reply) {
+    if (phase_ != Phase::Handover) return;
+    reply_ = reply;
+    sent_ = 0;
+    phase_ = Phase::Sending;
+}
+
 void WebExchange::Answer(const WebContent &content) {
+    if (reader_.Status() == 200 && (reader_.Resource() == HttpResource::Events ||
+                                    reader_.Resource() == HttpResource::Sign)) {
+        phase_ = Phase::Handover;
+        return;
+    }
     reply_.clear();
     AppendHttpReply(reply_, reader_, content);
     sent_ = 0;

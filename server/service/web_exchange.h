@@ -14,6 +14,8 @@ class WebExchange {
   public:
     enum class Phase {
         Reading,  // the head is still arriving
+        Handover, // an event stream or a sign-in, read whole: the caller
+                  // answers it (Reply) or keeps the connection as a watcher
         Sending,  // the reply is made; Unsent() is what is left of it
         Draining, // the reply is out: shut the sending side, read until the peer closes
         Done,     // nothing more to do: close the connection
@@ -28,6 +30,9 @@ class WebExchange {
     // unreadable (the peer may still read); a connection on which nothing
     // arrived, or whose reply is out, is Done.
     void PeerClosed(const WebContent &content);
+    // The answer to a Handover request: Sending it from now on.
+    void Reply(const std::string &reply);
+    bool PeerHasClosed() const { return peer_closed_; }
     // n more bytes of the reply have gone out; Draining once all have.
     void Sent(size_t n);
 

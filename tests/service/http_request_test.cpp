@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 
 namespace {
@@ -31,7 +33,7 @@ Answer Read(const std::string &bytes, size_t piece) {
     return {reader.Done(), reader.Status(), reader.Resource(), reader.HeadOnly()};
 }
 
-const Answer kPage{true, 200, HttpResource::Page, false};
+const Answer kPage{true, 200, HttpResource::Live, false};
 
 } // namespace
 
@@ -44,6 +46,11 @@ TEST(HttpRequest, RequestLinesAndTheirAnswers) {
         {"GET / HTTP/1.1", kPage},
         {"GET /index.html HTTP/1.0", kPage},
         {"GET /?refresh=1 HTTP/1.1", kPage},
+        {"GET /board.html HTTP/1.1", {true, 200, HttpResource::Page, false}},
+        {"GET /events HTTP/1.1", {true, 200, HttpResource::Events, false}},
+        {"HEAD /events HTTP/1.1", {true, 405, none, false}},
+        {"GET /sign HTTP/1.1", {true, 405, none, false}},
+        {"POST /sign HTTP/1.1", {true, 411, none, false}},
         {"GET http://board:8080/board.json HTTP/1.1", {true, 200, HttpResource::Feed, false}},
         {"HEAD /board.json HTTP/1.0", {true, 200, HttpResource::Feed, true}},
         {"HEAD /nothing HTTP/1.1", {true, 404, none, true}},
@@ -86,6 +93,47 @@ TEST(HttpRequest, TheAnswerWaitsForTheBlankLineInAnyPieces) {
     EXPECT_EQ(HttpResource::None, closed.Resource());
 }
 
+TEST(HttpRequest, ASignInsHeadersAndBodyInAnyPieces) {
+    const std::string body = "{\"name\": \"Ann\", \"in\": true}";
+    const std::string head = "POST /sign?x HTTP/1.1\r\nhost:  board:8080 \r\nOrigin: http://board:8080\r\n"
+                             "Content-Type: application/json\r\nX-Board-Key: k\r\n"
+                             "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    for (size_t piece : {size_t(1), size_t(7), head.size() + body.size()}) {
+        HttpRequestReader reader;
+        std::string bytes = head + body + "trailing";
+        size_t at = 0;
+        for (; at < bytes.size() && !reader.Done(); at += piece)
+            reader.Feed(bytes.data() + at, std::min(piece, bytes.size() - at));
+        ASSERT_TRUE(reader.Done());
+        EXPECT_EQ(200, reader.Status());
+        EXPECT_EQ(HttpResource::Sign, reader.Resource());
+        EXPECT_EQ(body, reader.Body()) << piece;
+        EXPECT_EQ("board:8080", reader.Headers().host);
+        EXPECT_EQ("http://board:8080", reader.Headers().origin);
+        EXPECT_EQ("k", reader.Headers().key);
+    }
+    // The body cut short by a close is unreadable; too long or chunked is
+    // refused at the head.
+    HttpRequestReader cut;
+    std::string partial = head + body.substr(0, 5);
+    EXPECT_FALSE(cut.Feed(partial.data(), partial.size()));
+    cut.Finish();
+    EXPECT_EQ(400, cut.Status());
+    EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: 4097\r\n\r\n", 100).status);
+    EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: 2\r\nContent-Length: 3\r\n\r\n", 100).status);
+    EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", 100).status);
+    EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: -1\r\n\r\n", 100).status);
+    // The lobby view is asked for in the query.
+    HttpRequestReader wall;
+    const char *get = "GET /?x=2&wall=1 HTTP/1.1\r\n\r\n";
+    wall.Feed(get, std::strlen(get));
+    EXPECT_TRUE(wall.Wall());
+    HttpRequestReader not_wall;
+    get = "GET /?wall=10 HTTP/1.1\r\n\r\n";
+    not_wall.Feed(get, std::strlen(get));
+    EXPECT_FALSE(not_wall.Wall());
+}
+
 TEST(HttpRequest, AHeadOver8KiBIsRefused) {
     const std::string start = "GET / HTTP/1.1\r\nCookie: ";
     const std::string end = "\r\n\r\n";
@@ -116,7 +164,20 @@ TEST(HttpReply, HeadsBodiesAndHead) {
     const std::string common = "Cache-Control: no-cache\r\n";
     EXPECT_EQ("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=windows-1252\r\n" + common +
                   "Content-Length: 17\r\nConnection: close\r\n\r\n" + page,
-              reply("GET / HTTP/1.0\r\n\r\n"));
+              reply("GET /board.html HTTP/1.0\r\n\r\n"));
+    // Without a live board made, "/" serves the classic page; with one,
+    // the live board or its lobby view.
+    EXPECT_EQ(reply("GET /board.html HTTP/1.0\r\n\r\n"), reply("GET / HTTP/1.0\r\n\r\n"));
+    const std::string live = "<!DOCTYPE html>live", wall = "<!DOCTYPE html>wall";
+    content.live = live.data();
+    content.live_size = live.size();
+    content.live_wall = wall.data();
+    content.live_wall_size = wall.size();
+    std::string got = reply("GET / HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(got.size() - live.size(), got.find(live));
+    got = reply("GET /?wall=1 HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(got.size() - wall.size(), got.find(wall));
+    EXPECT_NE(std::string::npos, reply("GET /sign HTTP/1.1\r\n\r\n").find("\r\nAllow: POST\r\n"));
     EXPECT_EQ("HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\n" + common +
                   "Content-Length: " + std::to_string(feed.size()) +
                   "\r\nConnection: close\r\n\r\n",

@@ -88,7 +88,7 @@ TEST_F(PublishTest, TheDataFileThenThePageThenTheJournalThenTheReplies) {
     // The page made is kept in memory as written, and the feed with it.
     EXPECT_EQ(page, publisher.PageBytes());
     EXPECT_EQ("{\"made\": \"0000-00-00T09:05:07\", \"members\": [\n{\"name\": \"Ann\", "
-              "\"in\": true, \"time\": \"8:00\", \"destination\": \"\", \"return\": \"\"}\n]}\n",
+              "\"in\": true, \"time\": \"8:00\", \"destination\": \"\", \"return\": \"\", \"overdue\": false}\n]}\n",
               publisher.FeedBytes());
 }
 
@@ -161,6 +161,40 @@ TEST_F(PublishTest, AReloadIsSkippedOnlyWhileTheFileIsAsTheLastSaveLeftIt) {
     std::strcpy(table.slots[0].time, "mark");
     publisher.Reload(board);
     EXPECT_STREQ("7:00", table.slots[0].time);
+}
+
+} // namespace
+
+namespace {
+
+struct CountingWatcher : PublicationWatcher {
+    void Published(const Publisher &publisher) override { numbers.push_back(publisher.Number()); }
+    std::vector<unsigned long> numbers;
+};
+
+TEST_F(PublishTest, WatchersHearOfEachPublicationAndOfNewlyOverdueMembersOnly) {
+    CountingWatcher watcher;
+    publisher.SetWatcher(&watcher);
+    EXPECT_FALSE(publisher.RefreshOverdue(board)); // nothing made yet
+    Put(table, 0, "Ann", 0, "Bank", "9:00am", "9:30am");
+    ASSERT_FALSE(Publish().Failed());
+    EXPECT_EQ(std::vector<unsigned long>{1}, watcher.numbers);
+    EXPECT_NE(std::string::npos, publisher.LiveBytes().find("<tr class=\"out\">"));
+    clock.time = ClockTime{9, 30, 59};
+    EXPECT_FALSE(publisher.RefreshOverdue(board));
+    clock.time = ClockTime{9, 31, 0};
+    const std::string page = ReadBytes(dir.File("board.htm"));
+    EXPECT_TRUE(publisher.RefreshOverdue(board));
+    EXPECT_FALSE(publisher.RefreshOverdue(board));
+    EXPECT_EQ((std::vector<unsigned long>{1, 2}), watcher.numbers);
+    EXPECT_NE(std::string::npos, publisher.FeedBytes().find("\"overdue\": true"));
+    EXPECT_NE(std::string::npos, publisher.LiveBytes().find("<tr class=\"out overdue\">"));
+    EXPECT_NE(std::string::npos, publisher.LiveBytes(true).find("<body class=\"wall\">"));
+    EXPECT_EQ(page, ReadBytes(dir.File("board.htm"))); // the page file is not rewritten
+    // A save that fails tells nobody.
+    std::strcpy(settings.WorkingDir, dir.File("gone").c_str());
+    ASSERT_TRUE(Publish().save_failed);
+    EXPECT_EQ(2u, watcher.numbers.size());
 }
 
 } // namespace
