@@ -1,8 +1,9 @@
 // The Board Options dialog: the time of the daily reset ("HH:MM", 24-hour;
-// empty for never) and the web port (empty for none). OK stores them as
-// ResetTime and WebPort; a text that is no such time or port is refused and
-// the dialog stays open. A changed web port takes effect at the next start,
-// which the dialog says.
+// empty for never), the web port (empty for none) and whether members may
+// sign in and out from a browser. OK stores them as ResetTime, WebPort and
+// WebSignIn ("TRUE" or "FALSE"); a text that is no such time or port is
+// refused and the dialog stays open. A changed web port takes effect at the
+// next start, which the dialog says; signing in from a browser at once.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -57,8 +58,12 @@ bool ConfirmBoardOptions(HWND dialog) {
     bool web_port_changed = std::strcmp(web_port, TheServer().settings.WebPort) != 0;
     CopyCut(TheServer().settings.ResetTime, typed);
     CopyCut(TheServer().settings.WebPort, web_port);
+    bool web_sign_in = IsDlgButtonChecked(dialog, IDC_BOARD_WEB_SIGN_IN) == BST_CHECKED;
+    TheServer().settings.web_sign_in = web_sign_in;
+    CopyCut(TheServer().settings.WebSignIn, web_sign_in ? "TRUE" : "FALSE");
     int stored = WriteSetting(kServerStore, "ResetTime", TheServer().settings.ResetTime);
     stored &= WriteSetting(kServerStore, "WebPort", TheServer().settings.WebPort);
+    stored &= WriteSetting(kServerStore, "WebSignIn", TheServer().settings.WebSignIn);
     if (!stored)
         TheServer().alerts->Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
                                 AlertButtons::Ok);
@@ -76,6 +81,8 @@ INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam
     case WM_INITDIALOG:
         SetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, TheServer().settings.ResetTime);
         SetDlgItemTextA(dialog, IDC_BOARD_WEB_PORT, TheServer().settings.WebPort);
+        CheckDlgButton(dialog, IDC_BOARD_WEB_SIGN_IN,
+                       TheServer().settings.web_sign_in ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {

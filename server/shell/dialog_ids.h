@@ -27,3 +27,4 @@
 // Board Options dialog
 #define IDC_BOARD_RESET_TIME 1020
 #define IDC_BOARD_WEB_PORT 1021
+#define IDC_BOARD_WEB_SIGN_IN 1022

@@ -105,7 +105,7 @@ class BoardPageInChromium : public ::testing::Test {
         document_ = browser::ParseDumpedDom(dump_->out, error).release();
         parse_error_ = error;
         web_dump_ = new browser::ChromiumRun(browser::DumpUrl(
-            *chromium_, "http://127.0.0.1:" + std::to_string(server_->web_port()) + "/",
+            *chromium_, "http://127.0.0.1:" + std::to_string(server_->web_port()) + "/board.html",
             kChromiumMs));
     }
 

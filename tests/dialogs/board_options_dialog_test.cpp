@@ -112,6 +112,32 @@ TEST_F(DialogTest, BoardOptionsStoresAWebPortRefusesWhatIsNoPortAndSaysToRestart
     EXPECT_EQ(alerts.asked.size(), 2u);
 }
 
+TEST_F(DialogTest, BoardOptionsTurnsSigningInFromABrowserOnAndOffAtOnce) {
+    UINT shown = 99;
+    DialogScript on;
+    on.Then(kBoardOptions, [&](HWND dialog) {
+        shown = IsDlgButtonChecked(dialog, IDC_BOARD_WEB_SIGN_IN);
+        CheckDlgButton(dialog, IDC_BOARD_WEB_SIGN_IN, BST_CHECKED);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(on.Run([] { RunBoardOptionsDialog(nullptr); }), on.size());
+    EXPECT_EQ(shown, static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_TRUE(TheServer().settings.web_sign_in);
+    EXPECT_EQ(Stored("WebSignIn"), "TRUE");
+    EXPECT_TRUE(alerts.asked.empty()); // no restart needed
+
+    DialogScript off;
+    off.Then(kBoardOptions, [&](HWND dialog) {
+        shown = IsDlgButtonChecked(dialog, IDC_BOARD_WEB_SIGN_IN);
+        CheckDlgButton(dialog, IDC_BOARD_WEB_SIGN_IN, BST_UNCHECKED);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(off.Run([] { RunBoardOptionsDialog(nullptr); }), off.size());
+    EXPECT_EQ(shown, static_cast<UINT>(BST_CHECKED));
+    EXPECT_FALSE(TheServer().settings.web_sign_in);
+    EXPECT_EQ(Stored("WebSignIn"), "FALSE");
+}
+
 TEST_F(DialogTest, BoardOptionsSaysWhenTheStoreRefusesAndTheTimeHoldsInMemory) {
     MakeStoreReadOnly();
     DialogScript script;

@@ -16,7 +16,7 @@ using e2e::Exchange;
 using e2e::TcpClient;
 
 const std::string kBoard = "Ann-1- -09:00- -\r\n"
-                           "Bob-0-Lunch-12:00-13:00-\r\n"
+                           "Bob-0-Lunch-12:00-Monday-\r\n"
                            "\xc9mile-1- -08:30- -\r\n";
 
 struct HttpReply {
@@ -96,7 +96,7 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     StartWithWebPort(kBoard);
     std::string page = e2e::ReadFile(PageFile());
     ASSERT_FALSE(page.empty()) << "no page was written at start-up";
-    HttpReply got = Http(web, "GET / HTTP/1.1\r\nHost: board\r\nAccept: text/html\r\n\r\n");
+    HttpReply got = Http(web, "GET /board.html HTTP/1.1\r\nHost: board\r\nAccept: text/html\r\n\r\n");
     EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), got.head);
     EXPECT_EQ(page, got.body);
     EXPECT_TRUE(got.closed);
@@ -104,25 +104,25 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     EXPECT_EQ(0u, got.head.find("HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\n"))
         << got.head;
     EXPECT_EQ("\"members\": [\n"
-              "{\"name\": \"Ann\", \"in\": true, \"time\": \"09:00\", \"destination\": \"\", \"return\": \"\"},\n"
-              "{\"name\": \"Bob\", \"in\": false, \"time\": \"12:00\", \"destination\": \"Lunch\", \"return\": \"13:00\"},\n"
-              "{\"name\": \"\xc3\x89mile\", \"in\": true, \"time\": \"08:30\", \"destination\": \"\", \"return\": \"\"}\n"
+              "{\"name\": \"Ann\", \"in\": true, \"time\": \"09:00\", \"destination\": \"\", \"return\": \"\", \"overdue\": false},\n"
+              "{\"name\": \"Bob\", \"in\": false, \"time\": \"12:00\", \"destination\": \"Lunch\", \"return\": \"Monday\", \"overdue\": false},\n"
+              "{\"name\": \"\xc3\x89mile\", \"in\": true, \"time\": \"08:30\", \"destination\": \"\", \"return\": \"\", \"overdue\": false}\n"
               "]}\n",
               Members(got.body));
 
     // After a sign-out both show the change.
-    ASSERT_EQ("0\n\r", Exchange(port, "#oAnn-12:00-Dentist \"3\"-14:30\n\r").bytes);
+    ASSERT_EQ("0\n\r", Exchange(port, "#oAnn-12:00-Dentist \"3\"-tomorrow\n\r").bytes);
     got = Http(web, "GET /board.json HTTP/1.1\r\n\r\n");
     EXPECT_NE(std::string::npos,
               got.body.find("{\"name\": \"Ann\", \"in\": false, \"time\": \"12:00\", "
-                            "\"destination\": \"Dentist \\\"3\\\"\", \"return\": \"14:30\"}"))
+                            "\"destination\": \"Dentist \\\"3\\\"\", \"return\": \"tomorrow\", \"overdue\": false}"))
         << got.body;
     page = e2e::ReadFile(PageFile());
     EXPECT_NE(std::string::npos, page.find("Dentist"));
-    got = Http(web, "GET /index.html HTTP/1.1\r\n\r\n");
+    got = Http(web, "GET /board.html HTTP/1.1\r\n\r\n");
     EXPECT_EQ(page, got.body);
 
-    got = Http(web, "HEAD / HTTP/1.1\r\n\r\n");
+    got = Http(web, "HEAD /board.html HTTP/1.1\r\n\r\n");
     EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), got.head);
     EXPECT_EQ("", got.body);
     EXPECT_TRUE(got.closed);
@@ -140,7 +140,7 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     EXPECT_TRUE(got.closed);
 
     // The web port only reads.
-    EXPECT_EQ("Ann-0-Dentist \"3\"-12:00-14:30-\r\nBob-0-Lunch-12:00-13:00-\r\n\xc9mile-1- -08:30- -\r\n",
+    EXPECT_EQ("Ann-0-Dentist \"3\"-12:00-tomorrow-\r\nBob-0-Lunch-12:00-Monday-\r\n\xc9mile-1- -08:30- -\r\n",
               Board());
 }
 
@@ -166,7 +166,7 @@ TEST_F(WebPortTest, SilentWebClientsCostASignInNothingAndASlowReaderGetsTheWhole
     // A page larger than a small receive window goes out whole.
     std::string page = e2e::ReadFile(PageFile());
     ASSERT_GT(page.size(), 20000u);
-    HttpReply got = Http(web, "GET / HTTP/1.1\r\n\r\n", 2048);
+    HttpReply got = Http(web, "GET /board.html HTTP/1.1\r\n\r\n", 2048);
     EXPECT_EQ(page.size(), got.body.size());
     EXPECT_EQ(page, got.body);
 
