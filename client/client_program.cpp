@@ -1,6 +1,7 @@
 #include "client/client_program.h"
 
 #include "client/connection.h"
+#include "client/end_session_reason.h"
 
 ClientProgram g_program;
 
@@ -20,4 +21,11 @@ void ResetClientProgram() {
     g_program.alerts = alerts;
     g_program.clock = clock;
     g_program.instance = instance;
+}
+
+void DropEndSessionReason() {
+    if (!g_program.end_session_reason_set) return;
+    g_program.end_session_reason_set = false;
+    if (g_program.end_session_reason)
+        g_program.end_session_reason->Destroy(g_program.hidden_window);
 }

@@ -58,6 +58,9 @@ struct ClientProgram {
     ClientConnection connection;
     TrayRecord tray;
     bool exit_confirmed = false; // set by Exit (Yes) when the dialog is ended
+    // The sign-in dialog has Sign In chosen (kept by SetTrayState); the
+    // end of the session asks it.
+    bool sign_in_chosen = false;
     // How long a request may take from OK to its reply.
     UINT connection_wait_ms = 10000;
     // Every message box of the client goes through here (tests put a
@@ -81,6 +84,9 @@ struct ClientProgram {
 
 // The one client of this process; tests reset it through ResetClientProgram.
 extern ClientProgram g_program;
+
+// Takes the reason that holds up a log-off away once it no longer holds.
+void DropEndSessionReason();
 
 // Puts the client back to its state before start-up: no windows, no
 // request, empty settings; the seams (alerts, clock, tray shell, end-session

@@ -4,7 +4,6 @@
 #include "client/client_program.h"
 
 #include "client/layered_settings_store.h"
-#include "client/session_watch.h"
 #include "client/wenlo_ids.h"
 #include "common/alerts.h"
 #include "common/fixed_text.h"
@@ -59,7 +58,6 @@ void LoadClientSettings() {
     CopyCut(g_program.settings.names, "");
     CopyCut(g_program.settings.current_name, g_program.settings.user_name);
     store.Read("Names", g_program.settings.names, sizeof g_program.settings.names);
-    LoadAutoOptions();
 }
 
 namespace {

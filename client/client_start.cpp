@@ -28,6 +28,7 @@ int RunSignInClient(HINSTANCE instance) {
     g_program.instance = instance;
     if (!CreateHiddenWindow(instance)) return -1;
     LoadClientSettings();
+    LoadAutoOptions();
     StartSessionWatch();
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SIGN_IN), nullptr, SignInDialogProc, 0);
     DestroyWindow(g_program.hidden_window);

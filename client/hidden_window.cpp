@@ -45,7 +45,7 @@ BOOL AnswerEndQuery(LPARAM flags) {
         DropEndSessionReason();
         return TRUE;
     }
-    if (!g_program.dialog || !SignInSelected() || (flags & ENDSESSION_CRITICAL)) {
+    if (!g_program.dialog || !g_program.sign_in_chosen || (flags & ENDSESSION_CRITICAL)) {
         DropEndSessionReason();
         return TRUE;
     }
@@ -78,13 +78,6 @@ void OnEndSession(bool ending, LPARAM flags) {
 EndSessionReason &SystemEndSessionReason() {
     static ShutdownBlockReason reason;
     return reason;
-}
-
-void DropEndSessionReason() {
-    if (!g_program.end_session_reason_set) return;
-    g_program.end_session_reason_set = false;
-    if (g_program.end_session_reason)
-        g_program.end_session_reason->Destroy(g_program.hidden_window);
 }
 
 LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

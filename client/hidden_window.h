@@ -5,17 +5,13 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "client/end_session_reason.h"
+
 // Sent by a second wenlo.exe of the session: bring the dialog forward.
 constexpr UINT MSG_BRING_FORWARD = WM_APP + 101;
 
-// The reason that holds up a log-off, set on the hidden window.
-// ShutdownBlockReasonCreate and ShutdownBlockReasonDestroy, or a stand-in.
-class EndSessionReason {
-  public:
-    virtual ~EndSessionReason() = default;
-    virtual bool Create(HWND window, const wchar_t *reason) = 0;
-    virtual bool Destroy(HWND window) = 0;
-};
+// The system's reason (looked up at run time; a system without it holds
+// up nothing).
 EndSessionReason &SystemEndSessionReason();
 
 // The question the reason asks.
@@ -25,6 +21,3 @@ LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
 
 // Registers the "SIGNIN" class and creates the hidden window; 0 on failure.
 int CreateHiddenWindow(HINSTANCE instance);
-
-// Takes the reason away once it no longer holds.
-void DropEndSessionReason();

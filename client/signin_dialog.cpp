@@ -6,7 +6,6 @@
 #include "common/clock_text.h"
 #include "client/client_program.h"
 #include "client/connection.h"
-#include "client/hidden_window.h"
 #include "client/icon_loader.h"
 #include "client/name_list.h"
 #include "client/session_watch.h"
@@ -160,9 +159,7 @@ void DeleteName(HWND dialog) {
 
 } // namespace
 
-bool SignInSelected() {
-    return g_program.dialog && IsDlgButtonChecked(g_program.dialog, IDC_SIGN_IN) == BST_CHECKED;
-}
+bool SignInSelected() { return g_program.dialog && g_program.sign_in_chosen; }
 
 void SetTrayState(TrayChoice choice) {
     if (choice == TrayChoice::Keep)
@@ -172,6 +169,7 @@ void SetTrayState(TrayChoice choice) {
     bool in = choice == TrayChoice::SignIn;
     CheckDlgButton(g_program.dialog, IDC_SIGN_IN, in ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(g_program.dialog, IDC_SIGN_OUT, in ? BST_UNCHECKED : BST_CHECKED);
+    g_program.sign_in_chosen = in;
     char tip[64] = "";
     GetDlgItemTextA(g_program.dialog, in ? IDC_IN_TIME : IDC_OUT_TIME, tip, sizeof tip);
     if (tip[0] == '\0' &&
@@ -217,6 +215,7 @@ INT_PTR CALLBACK SignInDialogProc(HWND dialog, UINT message, WPARAM wparam, LPAR
         g_program.request.signed_in = true;
         CheckDlgButton(dialog, IDC_SIGN_IN, BST_CHECKED);
         CheckDlgButton(dialog, IDC_SIGN_OUT, BST_UNCHECKED);
+        g_program.sign_in_chosen = true;
         NamePlace place = ClientNamePlace();
         LoadNames(place, g_program.settings.names);
         SetClockText(IDC_IN_TIME);
