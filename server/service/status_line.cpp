@@ -6,7 +6,7 @@
 
 void StatusLine::SetStatusText(const char *text) {
     CopyCut(text_, text);
-    if (window_) InvalidateRect(window_, nullptr, TRUE);
+    if (view_) view_->StatusChanged();
 }
 
 int StatusLine::Length() const { return static_cast<int>(std::strlen(text_)); }

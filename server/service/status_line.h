@@ -1,16 +1,18 @@
 // The status line: the one line of text the main window shows, the latest
-// socket error or file failure. Windows only.
+// socket error or file failure.
 #pragma once
-#include <winsock2.h>
-#include <windows.h>
 
 class StatusLine {
   public:
-    // The window whose client area shows the status line.
-    void SetWindow(HWND window) { window_ = window; }
+    // Told whenever the text changes (the main window repaints).
+    class View {
+      public:
+        virtual ~View() = default;
+        virtual void StatusChanged() = 0;
+    };
+    void SetView(View *view) { view_ = view; }
 
-    // Copies text (cut to 1023 characters) and has the whole window
-    // repainted.
+    // Copies text (cut to 1023 characters) and tells the view.
     void SetStatusText(const char *text);
 
     // The text to paint and its length in characters.
@@ -18,6 +20,6 @@ class StatusLine {
     int Length() const;
 
   private:
-    HWND window_ = nullptr;
+    View *view_ = nullptr;
     char text_[1024] = "";
 };

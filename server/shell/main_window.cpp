@@ -1,12 +1,12 @@
 #include "server/shell/main_window.h"
 
-#include "server/service/connection_table.h"
 #include "server/service/status_line.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/dialogs_on_close.h"
 #include "server/shell/resource.h"
 #include "server/shell/server_state.h"
+#include "server/shell/socket_front_end.h"
 
 const char kMainWindowClass[] = "Tesmar 1.41";
 const char kSetOptionsText[] =
@@ -27,7 +27,7 @@ void PaintStatusLine(HWND window) {
 
 void RunBatch(ServerState &server) {
     BoardContext board = server.Board();
-    server.ReportPublish(server.connections.RunBatch(board, server.publisher));
+    server.ReportPublish(server.connections.BatchMessage(board, server.publisher));
 }
 
 void RunUsersCommand(HWND window) {
@@ -58,7 +58,8 @@ HWND CreateMainWindow(HINSTANCE instance) {
                                   instance, nullptr);
     ServerState &server = TheServer();
     server.main_window = window;
-    server.status.SetWindow(window);
+    server.status_view.window = window;
+    server.status.SetView(&server.status_view);
     return window;
 }
 
@@ -98,7 +99,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
             return 0;
         }
         if (wparam == kSweepTimer) {
-            server.connections.Sweep();
+            server.connections.TimerMessage();
             return 0;
         }
         break;
@@ -106,14 +107,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         server.connections.OpenListener(window, server.settings.Port);
         if (server.settings.WebPort[0] != '\0') {
             server.connections.ServeFrom(server.publisher);
-            server.connections.OpenListener(window, server.settings.WebPort, PortKind::Web);
+            server.connections.OpenListener(window, server.settings.WebPort, Pool::Web);
         }
         return 0;
     case MSG_ACCEPT:
-        server.connections.Accept(wparam);
+        server.connections.AcceptMessage(wparam);
         return 0;
     case MSG_SOCKET:
-        server.connections.SocketEvent(wparam, lparam);
+        server.connections.SocketMessage(wparam, lparam);
         return 0;
     case MSG_BATCH:
         RunBatch(server);

@@ -1,5 +1,5 @@
 // The server program's one instance of everything: its window, settings,
-// board, connection table, status line, alerts and the publisher of the board.
+// board, sockets, status line, alerts and the publisher of the board.
 // The window and dialog procedures reach it through TheServer(). Windows
 // only.
 #pragma once
@@ -11,9 +11,17 @@
 #include "server/board/user_table.h"
 #include "server/history/history_journal.h"
 #include "server/history/history_recorder.h"
-#include "server/service/connection_table.h"
 #include "server/service/publisher.h"
 #include "server/service/status_line.h"
+#include "server/shell/socket_front_end.h"
+
+// The status line shows in the main window: a change repaints it.
+struct WindowStatusView : StatusLine::View {
+    HWND window = nullptr;
+    void StatusChanged() override {
+        if (window) InvalidateRect(window, nullptr, TRUE);
+    }
+};
 
 struct ServerState {
     ServerState();
@@ -28,8 +36,9 @@ struct ServerState {
     // recorder in its place).
     Alerts *alerts = nullptr;
     StatusLine status;
+    WindowStatusView status_view;
     Publisher publisher;
-    ConnectionTable connections{status};
+    SocketFrontEnd connections{status};
     // The history journal (written while the history flag is on), told of
     // every publication's changes.
     HistoryJournal history;

@@ -7,11 +7,12 @@
 #include "server/board/board_start_up.h"
 #include "server/board/user_table.h"
 #include "server/page/board_page.h"
-#include "server/service/connection_table.h"
+#include "server/service/socket_error_text.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/load_settings.h"
 #include "server/shell/main_window.h"
 #include "server/shell/server_state.h"
+#include "server/shell/socket_front_end.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     ServerState &server = TheServer();

@@ -51,7 +51,7 @@ TEST_F(CloseWithDialogs, TheOpenDialogsEndFirstAndNothingIsWrittenAfterwards) {
     EXPECT_TRUE(quit);
     EXPECT_FALSE(IsWindow(window));
     TheServer().main_window = nullptr;
-    TheServer().status.SetWindow(nullptr);
+    TheServer().status_view.window = nullptr;
 
     EXPECT_EQ(Page(), "<missing>");
     EXPECT_EQ(DataFile(), board);

@@ -1,7 +1,7 @@
 #include "tests/shell/shell_fixture.h"
 
 #include "common/fixed_text.h"
-#include "server/service/connection_table.h"
+#include "server/shell/socket_front_end.h"
 #include "server/service/status_line.h"
 #include "server/shell/main_window.h"
 #include "server/shell/server_state.h"
@@ -28,7 +28,7 @@ void ShellTest::TearDown() {
     TheServer().connections.CloseSockets();
     if (TheServer().main_window && IsWindow(TheServer().main_window)) DestroyWindow(TheServer().main_window);
     TheServer().main_window = nullptr;
-    TheServer().status.SetWindow(nullptr);
+    TheServer().status_view.window = nullptr;
     PumpMessages();
     InProcessTest::TearDown();
 }
@@ -66,7 +66,7 @@ bool ServingTest::Serve() {
     // The window's messages are delivered until a connection has been
     // accepted and every open one served or ended (at most 10 s, several
     // times the deadline).
-    const ConnectionTable &table = TheServer().connections;
+    const SocketFrontEnd &table = TheServer().connections;
     unsigned long accepted = table.AcceptedCount();
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 10000) {

@@ -5,7 +5,8 @@
 
 #include "common/fixed_text.h"
 #include "server/board/board_file.h"
-#include "server/service/connection_table.h"
+#include "server/service/socket_error_text.h"
+#include "server/shell/socket_front_end.h"
 #include "server/service/status_line.h"
 #include "server/shell/main_window.h"
 #include "server/shell/resource.h"
@@ -63,7 +64,7 @@ TEST_F(ListenerTest, ASecondListenerOnAPortInUseShowsTheErrorWithItsStage) {
 }
 
 TEST_F(ListenerTest, AWebPortThatCannotBeOpenedIsToldAndTheSignInPortServesOn) {
-    TheServer().connections.OpenListener(TheServer().main_window, "x", PortKind::Web);
+    TheServer().connections.OpenListener(TheServer().main_window, "x", Pool::Web);
     EXPECT_STREQ(TheServer().status.Text(), "Listen: Windows Sockets reports error 2726");
     SOCKET holder = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = {};
@@ -76,9 +77,9 @@ TEST_F(ListenerTest, AWebPortThatCannotBeOpenedIsToldAndTheSignInPortServesOn) {
     std::string port = std::to_string(ntohs(address.sin_port));
 
     ListenAndConnect();
-    TheServer().connections.OpenListener(TheServer().main_window, port.c_str(), PortKind::Web);
+    TheServer().connections.OpenListener(TheServer().main_window, port.c_str(), Pool::Web);
     EXPECT_STREQ(TheServer().status.Text(), "Listen: Windows Sockets reports error 2740");
-    EXPECT_EQ(TheServer().connections.ListeningPort(PortKind::Web), 0);
+    EXPECT_EQ(TheServer().connections.ListeningPort(Pool::Web), 0);
     const char request[] = "#oAnn-12:00-Lunch-13:00\n\r";
     send(client, request, sizeof request - 1, 0);
     ASSERT_TRUE(Serve());

@@ -1,0 +1,334 @@
+#include "server/service/connection_engine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "common/ansi_text.h"
+#include "common/code_page.h"
+#include "common/fixed_text.h"
+#include "common/protocol.h"
+#include "server/service/connection.h"
+#include "server/service/request_handlers.h"
+#include "server/service/socket_error_text.h"
+#include "server/service/status_line.h"
+
+struct ConnectionEngine::Open {
+    SocketId socket = 0;
+    Pool pool = Pool::SignIn;
+    std::uint64_t accepted_at = 0; // the deadline and the grace run from here
+    std::string peer;
+    RequestFramer framer;
+    unsigned long completed = 0;      // order of completion; 0 while incomplete
+    std::unique_ptr<WebExchange> web; // the web pool's connections only
+};
+
+namespace {
+
+// A member's reply goes out through the engine's sockets; what the socket
+// took is not examined (a peer gone before its reply is no failure).
+class EngineConnection : public Connection {
+  public:
+    EngineConnection(EngineSockets &sockets, SocketId socket) : sockets_(sockets), socket_(socket) {}
+    void Send(const char *bytes, size_t size) override { sockets_.Send(socket_, bytes, size); }
+
+  private:
+    EngineSockets &sockets_;
+    SocketId socket_;
+};
+
+int Index(Pool pool) { return static_cast<int>(pool); }
+
+} // namespace
+
+ConnectionEngine::ConnectionEngine(EngineSockets &sockets, StatusLine &status)
+    : sockets_(sockets), status_(status) {}
+
+ConnectionEngine::~ConnectionEngine() = default;
+
+void ConnectionEngine::Report(const char *label, int code) {
+    char text[128];
+    char error[64];
+    SocketErrorText(code, error, sizeof error);
+    CopyCut(text, label);
+    AppendCut(text, error);
+    status_.SetStatusText(text);
+}
+
+ConnectionEngine::Open *ConnectionEngine::Find(SocketId socket) {
+    for (auto &open : open_) {
+        if (open->socket == socket) return open.get();
+    }
+    return nullptr;
+}
+
+size_t ConnectionEngine::OpenCount(Pool pool) const {
+    return static_cast<size_t>(std::count_if(
+        open_.begin(), open_.end(), [pool](const std::unique_ptr<Open> &o) { return o->pool == pool; }));
+}
+
+void ConnectionEngine::Close(SocketId socket) {
+    sockets_.Close(socket);
+    open_.erase(std::remove_if(open_.begin(), open_.end(),
+                               [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
+                open_.end());
+}
+
+void ConnectionEngine::EndWithError(SocketId socket, const char *label, int code) {
+    Report(label, code);
+    Close(socket);
+}
+
+void ConnectionEngine::AcceptNotice(Pool pool, std::uint64_t now) {
+    now_ = now;
+    TakeWaiting(pool, now, true);
+}
+
+void ConnectionEngine::TakeWaiting(Pool pool, std::uint64_t now, bool may_evict) {
+    const PoolRules &rules = kPoolRules[Index(pool)];
+    size_t open = OpenCount(pool);
+    // Room is made only in a full pool, and for one connection: a burst
+    // never ends anyone, and a peer that reconnects as soon as it is ended
+    // gets one slot a notice at most.
+    if (open >= rules.capacity) {
+        if (!may_evict || !EvictOne(pool, now)) {
+            backlog_[Index(pool)] = true;
+            return;
+        }
+        open = OpenCount(pool);
+    }
+    size_t burst = std::min(rules.capacity - open, kAcceptBurst);
+    backlog_[Index(pool)] = false;
+    for (size_t taken = 0; taken < burst; ++taken) {
+        EngineSockets::Accepted accepted = sockets_.Accept(pool);
+        if (accepted.error == kErrorWouldBlock) return;
+        if (accepted.error != 0) {
+            Report("DoConnection: ", accepted.error);
+            return;
+        }
+        ++accepted_;
+        auto entry = std::make_unique<Open>();
+        entry->socket = accepted.socket;
+        entry->pool = pool;
+        entry->accepted_at = now;
+        entry->peer = std::move(accepted.peer);
+        if (pool == Pool::Web) entry->web = std::make_unique<WebExchange>();
+        Open &added = *entry;
+        open_.push_back(std::move(entry));
+        // A request that came with its connect is read at once, so that a
+        // crowd's lines complete in the burst that accepted them.
+        Read(added);
+    }
+    // The burst was cut short: the rest wait for the next notice or tick.
+    backlog_[Index(pool)] = true;
+}
+
+bool ConnectionEngine::EvictOne(Pool pool, std::uint64_t now) {
+    std::map<std::string, size_t> held;
+    for (const auto &open : open_) {
+        if (open->pool == pool) ++held[open->peer];
+    }
+    const std::string *most = nullptr;
+    size_t most_held = 0;
+    for (const auto &entry : held) {
+        if (entry.second > most_held) {
+            most = &entry.first;
+            most_held = entry.second;
+        }
+    }
+    if (!most || most_held <= kAddressShare) return false;
+    std::vector<Open *> candidates;
+    for (const auto &open : open_) {
+        if (open->pool != pool || open->peer != *most || open->completed != 0) continue;
+        if (now - open->accepted_at < kEvictionGraceMs) continue;
+        // A web reply on its way out is not cut.
+        if (open->web && open->web->phase() == WebExchange::Phase::Sending) continue;
+        candidates.push_back(open.get());
+    }
+    std::sort(candidates.begin(), candidates.end(),
+              [](const Open *a, const Open *b) { return a->accepted_at < b->accepted_at; });
+    for (Open *candidate : candidates) {
+        // Bytes waiting to be read are a request on its way, not an idle peer.
+        if (sockets_.Unread(candidate->socket) != 0) continue;
+        EndWithError(candidate->socket, "GetRequest: ", kErrorAborted);
+        return true;
+    }
+    return false;
+}
+
+void ConnectionEngine::ReadNotice(SocketId socket, std::uint64_t now) {
+    now_ = now;
+    Open *open = Find(socket);
+    // A notice for a socket no longer open, or one whose request waits for
+    // its batch, changes nothing.
+    if (!open || open->completed != 0) return;
+    if (open->web)
+        ReadWeb(*open);
+    else
+        Read(*open);
+}
+
+void ConnectionEngine::WriteNotice(SocketId socket, std::uint64_t now) {
+    now_ = now;
+    Open *open = Find(socket);
+    if (open && open->web) SendWeb(*open);
+}
+
+void ConnectionEngine::Read(Open &open) {
+    if (open.web) {
+        ReadWeb(open);
+        return;
+    }
+    char chunk[1024 + 1];
+    SocketId socket = open.socket;
+    // Read until the line is complete or nothing more has arrived: a
+    // request that came whole takes one receive.
+    for (;;) {
+        EngineSockets::Io got = sockets_.Receive(socket, chunk, 1024);
+        if (got.error == kErrorWouldBlock) return; // nothing (more) yet
+        if (got.error != 0) {
+            EndWithError(socket, "GetRequest: ", got.error);
+            return;
+        }
+        if (got.count == 0) {
+            // The peer closed its side before a line end: what came is the
+            // request.
+            open.framer.Finish();
+            Complete(open);
+            return;
+        }
+        chunk[got.count] = '\0';
+        Feed(open, chunk, got.count);
+        Open *still = Find(socket);
+        if (!still || still->completed != 0) return;
+    }
+}
+
+void ConnectionEngine::Feed(Open &open, const char *bytes, size_t size) {
+    FrameState state = open.framer.Feed(bytes, size);
+    if (state == FrameState::Rejected) {
+        sockets_.Send(open.socket, kReplyRejected, std::strlen(kReplyRejected));
+        Close(open.socket);
+        return;
+    }
+    if (state == FrameState::Complete) Complete(open);
+}
+
+void ConnectionEngine::Complete(Open &open) {
+    open.completed = ++completions_;
+    if (!batch_waiting_) {
+        batch_waiting_ = true;
+        batch_since_ = now_;
+        sockets_.BatchWaiting();
+    }
+}
+
+WebContent ConnectionEngine::Content() const {
+    static const std::string none;
+    const std::string &page = source_ ? source_->PageBytes() : none;
+    const std::string &feed = source_ ? source_->FeedBytes() : none;
+    return WebContent{page.data(), page.size(), IanaCharsetName(ActiveCodePage()), feed.data(),
+                      feed.size()};
+}
+
+void ConnectionEngine::ReadWeb(Open &open) {
+    SocketId socket = open.socket;
+    WebExchange &web = *open.web;
+    char chunk[1024];
+    for (;;) {
+        EngineSockets::Io got = sockets_.Receive(socket, chunk, sizeof chunk);
+        if (got.error == kErrorWouldBlock) break;
+        if (got.error != 0) {
+            // A peer that goes away after its reply is no failure of the server.
+            if (web.phase() == WebExchange::Phase::Reading)
+                EndWithError(socket, "GetRequest: ", got.error);
+            else
+                Close(socket);
+            return;
+        }
+        if (got.count == 0) {
+            web.PeerClosed(Content());
+            break;
+        }
+        web.Received(chunk, got.count, Content());
+    }
+    SendWeb(open);
+}
+
+void ConnectionEngine::SendWeb(Open &open) {
+    WebExchange &web = *open.web;
+    while (web.phase() == WebExchange::Phase::Sending) {
+        EngineSockets::Io sent = sockets_.Send(open.socket, web.Unsent(), web.UnsentSize());
+        if (sent.error == kErrorWouldBlock) return; // the rest goes at the next write notice
+        if (sent.error != 0) {
+            Close(open.socket);
+            return;
+        }
+        web.Sent(sent.count);
+        if (web.phase() == WebExchange::Phase::Draining) sockets_.ShutSending(open.socket);
+    }
+    if (web.phase() == WebExchange::Phase::Done) Close(open.socket);
+}
+
+bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, BoardContext &board,
+                                       Publisher &publisher, PublishResult &result) {
+    result = PublishResult{};
+    now_ = now;
+    if (!batch_waiting_) return true;
+    // Waiting for the queued notices lets a crowd that arrives together be
+    // saved together; the wait is bounded so that a steady stream of
+    // notices cannot hold a request back.
+    if (notices_queued && now - batch_since_ < kBatchWaitMs) return false;
+    batch_waiting_ = false;
+    std::vector<Open *> members;
+    for (auto &open : open_) {
+        if (open->completed != 0) members.push_back(open.get());
+    }
+    std::sort(members.begin(), members.end(),
+              [](const Open *a, const Open *b) { return a->completed < b->completed; });
+    std::vector<EngineConnection> connections;
+    connections.reserve(members.size());
+    std::vector<PendingRequest> requests(members.size());
+    std::vector<SocketId> sockets;
+    for (size_t i = 0; i < members.size(); ++i) {
+        connections.emplace_back(sockets_, members[i]->socket);
+        requests[i].line = members[i]->framer.Line();
+        requests[i].connection = &connections[i];
+        requests[i].peer = members[i]->peer;
+        sockets.push_back(members[i]->socket);
+    }
+    if (!requests.empty()) {
+        ++batches_;
+        result = DispatchBatch(board, publisher, requests);
+    }
+    for (SocketId socket : sockets) Close(socket);
+    // The slots are free again: what waits in a backlog comes in now.
+    for (int pool = 0; pool < kPoolCount; ++pool) {
+        if (backlog_[pool]) TakeWaiting(static_cast<Pool>(pool), now, false);
+    }
+    return true;
+}
+
+void ConnectionEngine::Tick(std::uint64_t now) {
+    now_ = now;
+    std::vector<SocketId> late, done;
+    for (const auto &open : open_) {
+        if (!kPoolRules[Index(open->pool)].deadline) continue;
+        if (open->completed != 0 || now - open->accepted_at < kRequestDeadlineMs) continue;
+        bool delivered = open->web && open->web->phase() == WebExchange::Phase::Draining;
+        (delivered ? done : late).push_back(open->socket);
+    }
+    for (SocketId socket : late) EndWithError(socket, "GetRequest: ", kErrorTimedOut);
+    for (SocketId socket : done) Close(socket);
+    // A full pool's backlog gets no further accept notice until something
+    // is accepted: it is looked at here.
+    for (int pool = 0; pool < kPoolCount; ++pool) {
+        if (backlog_[pool]) TakeWaiting(static_cast<Pool>(pool), now, true);
+    }
+}
+
+void ConnectionEngine::CloseAll() {
+    while (!open_.empty()) Close(open_.front()->socket);
+    batch_waiting_ = false;
+    for (bool &waiting : backlog_) waiting = false;
+}

@@ -1,0 +1,154 @@
+#include "server/shell/socket_front_end.h"
+
+#include "common/fixed_text.h"
+#include "common/protocol.h"
+#include "server/service/socket_error_text.h"
+#include "server/service/status_line.h"
+
+SocketFrontEnd::SocketFrontEnd(StatusLine &status) : status_(status), engine_(*this, status) {
+    for (SOCKET &listening : listening_) listening = INVALID_SOCKET;
+}
+
+void SocketFrontEnd::Report(const char *label, int code) {
+    char text[128];
+    char error[64];
+    SocketErrorText(code, error, sizeof error);
+    CopyCut(text, label);
+    AppendCut(text, error);
+    status_.SetStatusText(text);
+}
+
+void SocketFrontEnd::OpenListener(HWND window, const char *port, Pool pool) {
+    window_ = window;
+    SOCKET &listening = listening_[static_cast<int>(pool)];
+    // Port 0 would let the system choose one that nobody knows.
+    if (pool == Pool::Web && ParsePort(port) == 0) {
+        Report("Listen: ", WSAEINVAL);
+        return;
+    }
+    listening = socket(AF_INET, SOCK_STREAM, 0);
+    if (listening == INVALID_SOCKET) {
+        Report("Listen: ", WSAGetLastError());
+        return;
+    }
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+    address.sin_port = htons(ParsePort(port));
+    if (bind(listening, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        Report("Listen: ", WSAGetLastError());
+        return;
+    }
+    // The system's largest backlog, so that a crowd signing in at once
+    // queues instead of being refused.
+    if (listen(listening, SOMAXCONN) != 0) {
+        Report("Listen: ", WSAGetLastError());
+        return;
+    }
+    WSAAsyncSelect(listening, window_, MSG_ACCEPT, FD_ACCEPT);
+    SetTimer(window_, kSweepTimer, kSweepMs, nullptr);
+}
+
+void SocketFrontEnd::AcceptMessage(WPARAM listening) {
+    for (int pool = 0; pool < kPoolCount; ++pool) {
+        if (listening_[pool] != INVALID_SOCKET && static_cast<WPARAM>(listening_[pool]) == listening)
+            engine_.AcceptNotice(static_cast<Pool>(pool), GetTickCount64());
+    }
+}
+
+void SocketFrontEnd::SocketMessage(WPARAM socket, LPARAM event) {
+    // The notice's error code is not looked at: it may be left from an
+    // earlier socket of the same handle value. The engine asks the socket.
+    if (WSAGETSELECTEVENT(event) == FD_WRITE)
+        engine_.WriteNotice(socket, GetTickCount64());
+    else
+        engine_.ReadNotice(socket, GetTickCount64());
+}
+
+void SocketFrontEnd::TimerMessage() { engine_.Tick(GetTickCount64()); }
+
+PublishResult SocketFrontEnd::BatchMessage(BoardContext &board, Publisher &publisher) {
+    MSG queued;
+    bool notices = PeekMessageA(&queued, window_, MSG_ACCEPT, MSG_SOCKET, PM_NOREMOVE) != 0;
+    PublishResult result;
+    if (!engine_.RunBatchWhenDue(GetTickCount64(), notices, board, publisher, result))
+        PostMessageA(window_, MSG_BATCH, 0, 0); // behind the queued notices
+    return result;
+}
+
+EngineSockets::Accepted SocketFrontEnd::Accept(Pool pool) {
+    Accepted accepted;
+    sockaddr_in peer = {};
+    int peer_size = sizeof peer;
+    SOCKET socket = accept(listening_[static_cast<int>(pool)],
+                           reinterpret_cast<sockaddr *>(&peer), &peer_size);
+    if (socket == INVALID_SOCKET) {
+        accepted.error = WSAGetLastError();
+        return accepted;
+    }
+    accepted.socket = static_cast<SocketId>(socket);
+    accepted.peer = inet_ntoa(peer.sin_addr);
+    // The accepted socket inherited the listening socket's watch; its own
+    // notices come as messages keyed by the socket. A web reply longer than
+    // one send goes on when the socket takes more (FD_WRITE).
+    long events = FD_READ | FD_CLOSE | (pool == Pool::Web ? FD_WRITE : 0);
+    WSAAsyncSelect(socket, window_, MSG_SOCKET, events);
+    return accepted;
+}
+
+EngineSockets::Io SocketFrontEnd::Receive(SocketId socket, char *bytes, size_t capacity) {
+    Io io;
+    int got = recv(static_cast<SOCKET>(socket), bytes, static_cast<int>(capacity), 0);
+    if (got == SOCKET_ERROR)
+        io.error = WSAGetLastError();
+    else
+        io.count = static_cast<size_t>(got);
+    return io;
+}
+
+EngineSockets::Io SocketFrontEnd::Send(SocketId socket, const char *bytes, size_t size) {
+    Io io;
+    int sent = send(static_cast<SOCKET>(socket), bytes, static_cast<int>(size), 0);
+    if (sent == SOCKET_ERROR)
+        io.error = WSAGetLastError();
+    else
+        io.count = static_cast<size_t>(sent);
+    return io;
+}
+
+size_t SocketFrontEnd::Unread(SocketId socket) {
+    u_long waiting = 0;
+    if (ioctlsocket(static_cast<SOCKET>(socket), FIONREAD, &waiting) != 0) return 0;
+    return waiting;
+}
+
+void SocketFrontEnd::ShutSending(SocketId socket) { shutdown(static_cast<SOCKET>(socket), SD_SEND); }
+
+void SocketFrontEnd::Close(SocketId socket) {
+    // Notices still queued for it find no connection in the engine (or a
+    // new one with the same value, which asks its own socket).
+    shutdown(static_cast<SOCKET>(socket), SD_BOTH);
+    closesocket(static_cast<SOCKET>(socket));
+}
+
+void SocketFrontEnd::BatchWaiting() { PostMessageA(window_, MSG_BATCH, 0, 0); }
+
+void SocketFrontEnd::CloseSockets() {
+    if (window_) KillTimer(window_, kSweepTimer);
+    for (SOCKET &listening : listening_) {
+        if (listening == INVALID_SOCKET) continue;
+        shutdown(listening, SD_BOTH);
+        closesocket(listening);
+        listening = INVALID_SOCKET;
+    }
+    engine_.CloseAll();
+}
+
+int SocketFrontEnd::ListeningPort(Pool pool) const {
+    SOCKET listening = ListeningSocket(pool);
+    if (listening == INVALID_SOCKET) return 0;
+    sockaddr_in address = {};
+    int size = sizeof address;
+    if (getsockname(listening, reinterpret_cast<sockaddr *>(&address), &size) != 0) return 0;
+    return ntohs(address.sin_port);
+}

@@ -1,0 +1,74 @@
+// The connection engine's Windows side: the listening sockets (the sign-in
+// port and, when one is set, the web port), accept, recv and send on
+// non-blocking sockets, their notices as window messages, and the timer
+// that gives the engine the time. Every decision is the engine's.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+#include "server/service/connection_engine.h"
+
+class StatusLine;
+class Publisher;
+struct BoardContext;
+
+constexpr UINT MSG_LISTEN = WM_USER + 1; // posted once at start-up
+constexpr UINT MSG_ACCEPT = WM_USER + 2; // FD_ACCEPT; wParam: the listening socket
+constexpr UINT MSG_SOCKET = WM_USER + 3; // an open connection's notices; wParam: its socket
+constexpr UINT MSG_BATCH = WM_USER + 4;  // complete requests are waiting for their batch
+
+// The timer that gives the engine the time (deadlines, waiting backlogs).
+constexpr UINT_PTR kSweepTimer = 2;
+constexpr UINT kSweepMs = 100;
+
+class SocketFrontEnd : private EngineSockets {
+  public:
+    // Failures go to status with the stage's label in front ("Listen: " for
+    // opening a listener; the engine's for the rest).
+    explicit SocketFrontEnd(StatusLine &status);
+
+    // Opens the pool's listening socket on the port text (all local
+    // addresses), its notices going to window; the timer starts. A web port
+    // text that holds no port number is refused as invalid.
+    void OpenListener(HWND window, const char *port, Pool pool = Pool::SignIn);
+
+    // What the web port serves.
+    void ServeFrom(const Publisher &publisher) { engine_.ServeFrom(publisher); }
+
+    // MSG_ACCEPT, MSG_SOCKET, the timer.
+    void AcceptMessage(WPARAM listening);
+    void SocketMessage(WPARAM socket, LPARAM event);
+    void TimerMessage();
+    // MSG_BATCH: runs the batch once no accept or read notice is queued (or
+    // the batch has waited long enough), else asks again after them.
+    PublishResult BatchMessage(BoardContext &board, Publisher &publisher);
+
+    // Shuts down and closes the listening sockets and every open connection.
+    void CloseSockets();
+
+    // The port the pool's listening socket is bound to, 0 when there is none.
+    int ListeningPort(Pool pool = Pool::SignIn) const;
+    SOCKET ListeningSocket(Pool pool = Pool::SignIn) const {
+        return listening_[static_cast<int>(pool)];
+    }
+    size_t OpenCount() const { return engine_.OpenCount(); }
+    unsigned long AcceptedCount() const { return engine_.AcceptedCount(); }
+    // Batches run (one save each when they change the board).
+    unsigned long BatchCount() const { return engine_.BatchCount(); }
+
+  private:
+    Accepted Accept(Pool pool) override;
+    Io Receive(SocketId socket, char *bytes, size_t capacity) override;
+    Io Send(SocketId socket, const char *bytes, size_t size) override;
+    size_t Unread(SocketId socket) override;
+    void ShutSending(SocketId socket) override;
+    void Close(SocketId socket) override;
+    void BatchWaiting() override;
+
+    void Report(const char *label, int code);
+
+    StatusLine &status_;
+    ConnectionEngine engine_;
+    HWND window_ = nullptr;
+    SOCKET listening_[kPoolCount]; // by pool; INVALID_SOCKET: none
+};
