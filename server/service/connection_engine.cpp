@@ -92,7 +92,7 @@ void ConnectionEngine::TakeWaiting(Pool pool, std::uint64_t now, bool may_evict)
     // gets one slot a notice at most.
     if (open >= rules.capacity) {
         if (!may_evict || !EvictOne(pool, now)) {
-            backlog_[Index(pool)] = true;
+            backlog_[Index(pool)] = backlog_[Index(pool)] || may_evict;
             return;
         }
         open = OpenCount(pool);
@@ -145,8 +145,7 @@ bool ConnectionEngine::EvictOne(Pool pool, std::uint64_t now) {
         if (open->web && open->web->phase() == WebExchange::Phase::Sending) continue;
         candidates.push_back(open.get());
     }
-    std::sort(candidates.begin(), candidates.end(),
-              [](const Open *a, const Open *b) { return a->accepted_at < b->accepted_at; });
+    // The table is in the order of accept: the first is the oldest.
     for (Open *candidate : candidates) {
         // Bytes waiting to be read are a request on its way, not an idle peer.
         if (sockets_.Unread(candidate->socket) != 0) continue;
@@ -321,10 +320,13 @@ void ConnectionEngine::Tick(std::uint64_t now) {
     for (SocketId socket : late) EndWithError(socket, "GetRequest: ", kErrorTimedOut);
     for (SocketId socket : done) Close(socket);
     // A full pool's backlog gets no further accept notice until something
-    // is accepted: it is looked at here.
-    for (int pool = 0; pool < kPoolCount; ++pool) {
-        if (backlog_[pool]) TakeWaiting(static_cast<Pool>(pool), now, true);
-    }
+    // is accepted, and a notice can come before its connection can be
+    // taken: the backlogs are looked at here too (room is made only when a
+    // notice said that someone waits).
+    for (int pool = 0; pool < kPoolCount; ++pool)
+        TakeWaiting(static_cast<Pool>(pool), now, backlog_[pool]);
+    // A batch is asked for again when its run is overdue.
+    if (batch_waiting_ && now - batch_since_ >= kBatchOverdueMs) sockets_.BatchWaiting();
 }
 
 void ConnectionEngine::CloseAll() {

@@ -58,6 +58,8 @@ constexpr std::uint64_t kEvictionGraceMs = 500;
 constexpr size_t kAddressShare = 8;
 // A complete request waits at most this long for others to join its batch.
 constexpr std::uint64_t kBatchWaitMs = 8;
+// A batch not run this long after its first request is asked for again.
+constexpr std::uint64_t kBatchOverdueMs = 200;
 
 // What the engine asks of the sockets. Implemented by the front end over
 // Windows Sockets, by fakes in the tests.
@@ -71,7 +73,8 @@ class EngineSockets {
         int error = 0;    // 0: accepted; kErrorWouldBlock: nobody waiting
     };
     // Takes the next connection waiting on the pool's listening socket and
-    // has its notices sent to the engine.
+    // has its notices sent to the engine (kErrorWouldBlock when the pool
+    // has no listening socket).
     virtual Accepted Accept(Pool pool) = 0;
 
     struct Io {

@@ -78,6 +78,10 @@ PublishResult SocketFrontEnd::BatchMessage(BoardContext &board, Publisher &publi
 
 EngineSockets::Accepted SocketFrontEnd::Accept(Pool pool) {
     Accepted accepted;
+    if (listening_[static_cast<int>(pool)] == INVALID_SOCKET) {
+        accepted.error = kErrorWouldBlock;
+        return accepted;
+    }
     sockaddr_in peer = {};
     int peer_size = sizeof peer;
     SOCKET socket = accept(listening_[static_cast<int>(pool)],

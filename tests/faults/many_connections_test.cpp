@@ -3,7 +3,12 @@
 // connections stays bounded.
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -90,6 +95,83 @@ TEST_F(ManyConnections, TheSixtyFifthConnectionEndsTheOldest) {
     idle[1]->ReadUntilClosed(100, &second_closed);
     EXPECT_TRUE(first_closed);
     EXPECT_FALSE(second_closed);
+}
+
+TEST_F(ManyConnections, PeersThatReconnectWhenEndedLeaveRoomForAMemberWhoseLineIsLate) {
+    // 66 peers of this host hold the table full and reconnect as soon as
+    // they are ended.
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> churn;
+    for (int i = 0; i < 66; ++i) {
+        churn.emplace_back([&] {
+            while (!stop) {
+                TcpClient peer;
+                if (!peer.Connect(server->port())) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                    continue;
+                }
+                bool closed = false;
+                while (!stop && !closed) peer.ReadUntilClosed(100, &closed);
+            }
+        });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    // A member whose line comes 150 ms after its connect (a busy PC at
+    // logon) is answered every time.
+    int answered = 0;
+    for (int i = 0; i < 5; ++i) {
+        TcpClient member;
+        ASSERT_TRUE(member.Connect(server->port()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        member.Send("#o" + UserName(5) + "-11:0" + std::to_string(i) + "-Out-12:00\n\r");
+        answered += member.ReadUntilClosed(4 * kDeadlineMs) == "0\n\r";
+    }
+    stop = true;
+    for (std::thread &peer : churn) peer.join();
+    EXPECT_EQ(answered, 5);
+    EXPECT_NE(ReadFile(server->DataFile()).find(UserName(5) + "-0-Out-11:04-12:00-"),
+              std::string::npos);
+}
+
+TEST_F(ManyConnections, ACrowdThatArrivesTogetherIsSavedInAFewBatches) {
+    // Each save replaces the data file by a rename into the folder.
+    int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, server->work().c_str(), IN_MOVED_TO), 0);
+    constexpr int kCrowd = 60;
+    std::atomic<int> ready{0}, answered{0};
+    std::atomic<bool> go{false};
+    std::vector<std::thread> crowd;
+    for (int i = 0; i < kCrowd; ++i) {
+        crowd.emplace_back([&, i] {
+            TcpClient member;
+            bool connected = false;
+            ++ready;
+            while (!go) std::this_thread::yield();
+            connected = member.Connect(server->port());
+            if (!connected) return;
+            member.Send("#i" + UserName(i % kUsers) + "-08:0" + std::to_string(i % 10) + "\n\r");
+            answered += member.ReadUntilClosed(4 * kDeadlineMs) == "0\n\r";
+        });
+    }
+    while (ready < kCrowd) std::this_thread::yield();
+    go = true;
+    for (std::thread &member : crowd) member.join();
+    EXPECT_EQ(answered, kCrowd);
+    int saves = 0;
+    char events[64 * 1024];
+    ssize_t got;
+    while ((got = read(watch, events, sizeof events)) > 0) {
+        for (char *p = events; p < events + got;) {
+            auto *event = reinterpret_cast<inotify_event *>(p);
+            if (event->len && std::strcmp(event->name, "tesmar.dat") == 0) ++saves;
+            p += sizeof(inotify_event) + event->len;
+        }
+    }
+    close(watch);
+    // One save a member would be 60.
+    EXPECT_GE(saves, 1);
+    EXPECT_LE(saves, 8);
 }
 
 } // namespace
