@@ -1,12 +1,10 @@
 #include "client/client_program.h"
 
-#include "client/connection.h"
 #include "client/end_session_reason.h"
 
 ClientProgram g_program;
 
 void ResetClientProgram() {
-    EndConnection();
     Alerts *alerts = g_program.alerts;
     Clock *clock = g_program.clock;
     TrayShell *tray_shell = g_program.tray_shell;

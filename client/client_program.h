@@ -88,8 +88,8 @@ extern ClientProgram g_program;
 // Takes the reason that holds up a log-off away once it no longer holds.
 void DropEndSessionReason();
 
-// Puts the client back to its state before start-up: no windows, no
-// request, empty settings; the seams (alerts, clock, tray shell, end-session
+// Puts the client back to its state before start-up: no windows, empty
+// settings (a request under way is ended first, by EndConnection); the seams (alerts, clock, tray shell, end-session
 // reason, session probe) are kept.
 void ResetClientProgram();
 

@@ -1,8 +1,8 @@
 #include "client/client_start.h"
 
 #include "client/client_program.h"
-#include "client/hidden_window.h"
-#include "client/session_watch.h"
+#include "client/end_of_session.h"
+#include "client/automatic_sign.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 

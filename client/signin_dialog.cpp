@@ -3,24 +3,67 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/clock_text.h"
+#include "client/automatic_sign.h"
 #include "client/client_program.h"
-#include "client/connection.h"
+#include "client/end_of_session.h"
 #include "client/icon_loader.h"
 #include "client/name_list.h"
-#include "client/session_watch.h"
+#include "client/names_dialog.h"
+#include "client/options_dialog.h"
+#include "client/request_exchange.h"
+#include "client/shown_state.h"
 #include "client/tray_icon.h"
 #include "client/wenlo_ids.h"
 #include "common/alerts.h"
+#include "common/clock_text.h"
 #include "common/fixed_text.h"
 #include "common/protocol.h"
-#include "common/settings_store_win32.h"
-#include "common/user_name_dialog.h"
 
 namespace {
 
-// Carries a name into and out of the name dialog.
-char g_name_buffer[kUserNameBufferSize];
+const char kCannotConnect[] = "Can not connnect to server.  Try again later.";
+const char kInvalidName[] = "That User Name is not valid.\n\r If you are sure you spelled the "
+                            "name correctly, contact your network administrator.";
+
+void Tell(RequestStep verdict) {
+    // The verdict may come seconds after the dialog hid, with the program
+    // in the background: its box comes to the front.
+    Alerts &alerts = *g_program.alerts;
+    alerts.SetToFront(!g_program.dialog || !IsWindowVisible(g_program.dialog));
+    switch (verdict) {
+    case RequestStep::UnknownName:
+        alerts.Ask(kInvalidName, "Invalid Name", AlertIcon::None, AlertButtons::Ok);
+        break;
+    case RequestStep::CannotConnect:
+        alerts.Ask(kCannotConnect, "ERROR", AlertIcon::None, AlertButtons::Ok);
+        break;
+    case RequestStep::SendFailed: {
+        char text[64];
+        std::snprintf(text, sizeof text, "Error Sending: %d ", g_program.connection.send_error);
+        alerts.Ask(text, "PCommandOut1", AlertIcon::None, AlertButtons::Ok);
+        break;
+    }
+    default:
+        break;
+    }
+    alerts.SetToFront(false);
+}
+
+// The verdict of a request that ended. An automatic request's shows in the
+// tray, never in a box: nobody may be there to press OK.
+void OnRequestEnded(RequestStep step, AutoRequest automatic) {
+    if (automatic != AutoRequest::None) {
+        OnAutoVerdict(automatic, step);
+        return;
+    }
+    const RequestFields &mine = g_program.request;
+    bool own_done = step == RequestStep::Done && IsOwnName(mine.name);
+    if (own_done) g_program.auto_signer.Confirmed(mine.signed_in);
+    // An automatic request waiting behind this one goes before the box,
+    // which may stay open for a long time.
+    OnMemberRequestEnded(own_done, mine.signed_in);
+    Tell(step);
+}
 
 void SetClockText(int control) {
     char text[kClockTextCapacity];
@@ -111,74 +154,7 @@ void OnSignInCommand(HWND dialog, int id) {
     }
 }
 
-// Adds a name to the name list dialog's list box as the list holds it.
-void AddListLine(HWND list_box, const char *name) {
-    char cut[kNameCapacity];
-    CopyCut(cut, name);
-    if (cut[0] == '\0') return; // empty names are never listed
-    SendMessageA(list_box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(cut));
-}
-
-// The selected line of the list box into out; false when none is selected.
-bool SelectedLine(HWND list_box, char *out, size_t capacity) {
-    LRESULT selected = SendMessageA(list_box, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR) return false;
-    LRESULT length = SendMessageA(list_box, LB_GETTEXTLEN, selected, 0);
-    if (length == LB_ERR || static_cast<size_t>(length) >= capacity) return false;
-    SendMessageA(list_box, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(out));
-    return true;
-}
-
-void EditName(HWND dialog) {
-    HWND list_box = GetDlgItem(dialog, IDC_NAMES);
-    char old_name[kUserNameBufferSize];
-    if (!SelectedLine(list_box, old_name, sizeof old_name)) return;
-    LRESULT selected = SendMessageA(list_box, LB_GETCURSEL, 0, 0);
-    CopyCut(g_name_buffer, old_name);
-    RunUserNameDialog(g_program.instance, dialog, g_name_buffer);
-    NamePlace place = ClientNamePlace();
-    if (!ReplaceName(place, old_name, g_name_buffer)) return;
-    SendMessageA(list_box, LB_DELETESTRING, selected, 0);
-    AddListLine(list_box, g_name_buffer);
-}
-
-void DeleteName(HWND dialog) {
-    HWND list_box = GetDlgItem(dialog, IDC_NAMES);
-    char name[kUserNameBufferSize];
-    if (!SelectedLine(list_box, name, sizeof name)) return;
-    LRESULT selected = SendMessageA(list_box, LB_GETCURSEL, 0, 0);
-    char question[64];
-    std::snprintf(question, sizeof question, "Delete user: %s", name);
-    if (g_program.alerts->Ask(question, "In/Out Delete Name", AlertIcon::Question,
-                              AlertButtons::YesNo) != AlertAnswer::Yes)
-        return;
-    NamePlace place = ClientNamePlace();
-    ReplaceName(place, name, "");
-    SendMessageA(list_box, LB_DELETESTRING, selected, 0);
-}
-
 } // namespace
-
-bool SignInSelected() { return g_program.dialog && g_program.sign_in_chosen; }
-
-void SetTrayState(TrayChoice choice) {
-    if (choice == TrayChoice::Keep)
-        choice = IsDlgButtonChecked(g_program.dialog, IDC_SIGN_OUT) == BST_CHECKED
-                     ? TrayChoice::SignOut
-                     : TrayChoice::SignIn;
-    bool in = choice == TrayChoice::SignIn;
-    CheckDlgButton(g_program.dialog, IDC_SIGN_IN, in ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(g_program.dialog, IDC_SIGN_OUT, in ? BST_UNCHECKED : BST_CHECKED);
-    g_program.sign_in_chosen = in;
-    char tip[64] = "";
-    GetDlgItemTextA(g_program.dialog, in ? IDC_IN_TIME : IDC_OUT_TIME, tip, sizeof tip);
-    if (tip[0] == '\0' &&
-        !LoadStringA(g_program.instance, in ? IDS_STATE_IN : IDS_STATE_OUT, tip, sizeof tip))
-        tip[0] = '\0';
-    ShowTrayIcon(in ? IDI_SIGNED_IN : IDI_SIGNED_OUT, tip);
-    // The reason that holds up a log-off holds only while Sign In is chosen.
-    if (!in) DropEndSessionReason();
-}
 
 void ShowSignInDialog() {
     HWND dialog = g_program.dialog;
@@ -244,6 +220,15 @@ INT_PTR CALLBACK SignInDialogProc(HWND dialog, UINT message, WPARAM wparam, LPAR
     case MSG_LOOKUP_DONE:
         OnLookupDone(wparam, lparam);
         return TRUE;
+    case MSG_REQUEST_ENDED:
+        OnRequestEnded(static_cast<RequestStep>(wparam), static_cast<AutoRequest>(lparam));
+        return TRUE;
+    case MSG_OPTIONS_SAVED:
+        RefreshNameBox();
+        return TRUE;
+    case MSG_BRING_FORWARD:
+        ShowSignInDialog();
+        return TRUE;
     case WM_TIMER:
         if (wparam == kConnectionTimer)
             OnConnectionTimer();
@@ -260,122 +245,6 @@ INT_PTR CALLBACK SignInDialogProc(HWND dialog, UINT message, WPARAM wparam, LPAR
         DeleteTrayIcon();
         if (g_program.dialog == dialog) g_program.dialog = nullptr;
         return FALSE;
-    default:
-        return FALSE;
-    }
-}
-
-INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        SetDlgItemTextA(dialog, IDC_OPT_USER_NAME, g_program.settings.user_name);
-        SetDlgItemTextA(dialog, IDC_OPT_SERVER, g_program.settings.server);
-        SetDlgItemTextA(dialog, IDC_OPT_PORT, g_program.settings.port);
-        return TRUE;
-    case WM_COMMAND:
-        switch (LOWORD(wparam)) {
-        case IDOK: {
-            char before[sizeof g_program.settings.user_name];
-            CopyCut(before, g_program.settings.user_name);
-            GetDlgItemTextA(dialog, IDC_OPT_USER_NAME, g_program.settings.user_name,
-                            sizeof g_program.settings.user_name);
-            if (std::strcmp(before, g_program.settings.user_name) != 0)
-                g_program.auto_signer.NameChanged();
-        }
-            GetDlgItemTextA(dialog, IDC_OPT_SERVER, g_program.settings.server,
-                            sizeof g_program.settings.server);
-            GetDlgItemTextA(dialog, IDC_OPT_PORT, g_program.settings.port,
-                            sizeof g_program.settings.port);
-            CopyCut(g_program.settings.current_name, g_program.settings.user_name);
-            ClientStore().Write("UserName", g_program.settings.user_name);
-            ClientStore().Write("Server", g_program.settings.server);
-            ClientStore().Write("Port", g_program.settings.port);
-            RefreshNameBox();
-            EndDialog(dialog, 1);
-            return TRUE;
-        case IDCANCEL:
-            EndDialog(dialog, 1);
-            return TRUE;
-        case IDC_OPT_AUTO:
-            DialogBoxParamA(g_program.instance, MAKEINTRESOURCEA(IDD_AUTO_SIGN), dialog,
-                            AutoSignDialogProc, 0);
-            return TRUE;
-        default:
-            return FALSE;
-        }
-    default:
-        return FALSE;
-    }
-}
-
-INT_PTR CALLBACK AutoSignDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        const AutoOptions &options = g_program.auto_signer.Options();
-        CheckDlgButton(dialog, IDC_AUTO_SIGN_IN, options.sign_in ? BST_CHECKED : BST_UNCHECKED);
-        CheckDlgButton(dialog, IDC_AUTO_SIGN_OUT, options.sign_out ? BST_CHECKED : BST_UNCHECKED);
-        SendDlgItemMessageA(dialog, IDC_AUTO_DESTINATION, EM_LIMITTEXT,
-                            sizeof g_program.auto_destination - 1, 0);
-        SetDlgItemTextA(dialog, IDC_AUTO_DESTINATION, g_program.auto_destination);
-        return TRUE;
-    }
-    case WM_COMMAND:
-        switch (LOWORD(wparam)) {
-        case IDOK: {
-            AutoOptions options;
-            options.sign_in = IsDlgButtonChecked(dialog, IDC_AUTO_SIGN_IN) == BST_CHECKED;
-            options.sign_out = IsDlgButtonChecked(dialog, IDC_AUTO_SIGN_OUT) == BST_CHECKED;
-            char destination[sizeof g_program.auto_destination] = "";
-            GetDlgItemTextA(dialog, IDC_AUTO_DESTINATION, destination, sizeof destination);
-            StoreAutoOptions(options, destination);
-            EndDialog(dialog, 1);
-            return TRUE;
-        }
-        case IDCANCEL:
-            EndDialog(dialog, 0);
-            return TRUE;
-        default:
-            return FALSE;
-        }
-    default:
-        return FALSE;
-    }
-}
-
-INT_PTR CALLBACK NameListDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-    case WM_INITDIALOG: {
-        HWND list_box = GetDlgItem(dialog, IDC_NAMES);
-        for (uint32_t i = 0; i < g_program.names.count && i < kNameSlots; ++i)
-            SendMessageA(list_box, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                         reinterpret_cast<LPARAM>(g_program.names.slots[i]));
-        return TRUE;
-    }
-    case WM_COMMAND:
-        switch (LOWORD(wparam)) {
-        case IDOK:
-            EndDialog(dialog, 1);
-            return TRUE;
-        case IDC_ADD: {
-            g_name_buffer[0] = '\0';
-            RunUserNameDialog(g_program.instance, dialog, g_name_buffer);
-            NamePlace place = ClientNamePlace();
-            if (AddName(place, g_name_buffer))
-                AddListLine(GetDlgItem(dialog, IDC_NAMES), g_name_buffer);
-            return TRUE;
-        }
-        case IDC_EDIT:
-            EditName(dialog);
-            return TRUE;
-        case IDC_NAMES:
-            if (HIWORD(wparam) == LBN_DBLCLK) EditName(dialog);
-            return TRUE;
-        case IDC_DELETE:
-            DeleteName(dialog);
-            return TRUE;
-        default:
-            return TRUE; // Escape and the close box do nothing: OK is the way out
-        }
     default:
         return FALSE;
     }

@@ -2,7 +2,7 @@
 // notification area and end-session reason.
 #include "client/client_program.h"
 #include "client/client_start.h"
-#include "client/hidden_window.h"
+#include "client/end_of_session.h"
 #include "client/tray_icon.h"
 #include "common/alerts_win32.h"
 #include "common/clock.h"

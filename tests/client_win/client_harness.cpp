@@ -8,7 +8,11 @@
 #include <vector>
 
 #include "client/client_program.h"
-#include "client/connection.h"
+#include "client/request_exchange.h"
+#include "client/automatic_dialog.h"
+#include "client/names_dialog.h"
+#include "client/options_dialog.h"
+#include "client/shown_state.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 #include "common/settings_store_win32.h"
@@ -36,6 +40,7 @@ void ResetClient() {
     g_session.locked = g_session.remote = false;
     g_program.session_probe = &g_session;
     g_program.instance = GetModuleHandleA(nullptr);
+    EndConnection(); // a request of the test before ends quietly
     ResetClientProgram();
 }
 

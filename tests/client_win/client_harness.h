@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "client/auto_sign.h"
-#include "client/hidden_window.h"
+#include "client/end_of_session.h"
 #include "client/tray_icon.h"
 
 #include "common/settings_store.h"

@@ -9,8 +9,12 @@
 #include <vector>
 
 #include "client/client_program.h"
-#include "client/connection.h"
-#include "client/hidden_window.h"
+#include "client/request_exchange.h"
+#include "client/end_of_session.h"
+#include "client/automatic_dialog.h"
+#include "client/names_dialog.h"
+#include "client/options_dialog.h"
+#include "client/shown_state.h"
 #include "client/signin_dialog.h"
 #include "client/wenlo_ids.h"
 #include "tests/client_win/client_harness.h"

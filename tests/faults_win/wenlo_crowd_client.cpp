@@ -4,7 +4,7 @@
 // and the end-session reason are the system's, as in wenlo.exe.
 #include "client/client_program.h"
 #include "client/client_start.h"
-#include "client/hidden_window.h"
+#include "client/end_of_session.h"
 #include "client/tray_icon.h"
 #include "common/alerts_win32.h"
 #include "common/clock.h"

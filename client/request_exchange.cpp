@@ -1,18 +1,12 @@
-#include "client/connection.h"
+#include "client/request_exchange.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "client/client_program.h"
-#include "client/session_watch.h"
 #include "common/alerts.h"
 #include "common/protocol.h"
 
 namespace {
-
-const char kCannotConnect[] = "Can not connnect to server.  Try again later.";
-const char kInvalidName[] = "That User Name is not valid.\n\r If you are sure you spelled the "
-                            "name correctly, contact your network administrator.";
 
 bool g_sockets_started = false;
 
@@ -42,30 +36,6 @@ void Release() {
     if (c.lookup) WSACancelAsyncRequest(c.lookup);
     c.lookup = nullptr;
     CloseSocket();
-}
-
-void Tell(RequestStep verdict) {
-    // The verdict may come seconds after the dialog hid, with the program
-    // in the background: its box comes to the front.
-    Alerts &alerts = *g_program.alerts;
-    alerts.SetToFront(!g_program.dialog || !IsWindowVisible(g_program.dialog));
-    switch (verdict) {
-    case RequestStep::UnknownName:
-        g_program.alerts->Ask(kInvalidName, "Invalid Name", AlertIcon::None, AlertButtons::Ok);
-        break;
-    case RequestStep::CannotConnect:
-        g_program.alerts->Ask(kCannotConnect, "ERROR", AlertIcon::None, AlertButtons::Ok);
-        break;
-    case RequestStep::SendFailed: {
-        char text[64];
-        std::snprintf(text, sizeof text, "Error Sending: %d ", Connection().send_error);
-        g_program.alerts->Ask(text, "PCommandOut1", AlertIcon::None, AlertButtons::Ok);
-        break;
-    }
-    default:
-        break;
-    }
-    alerts.SetToFront(false);
 }
 
 void Carry(RequestStep step);
@@ -115,22 +85,14 @@ void Carry(RequestStep step) {
         SendLine();
         return;
     default: {
-        AutoRequest automatic = Connection().automatic;
-        Connection().automatic = AutoRequest::None;
+        ClientConnection &c = Connection();
+        AutoRequest automatic = c.automatic;
+        c.automatic = AutoRequest::None;
         Release();
-        // An automatic request's verdict shows in the tray, never in a box:
-        // nobody may be there to press OK.
-        if (automatic != AutoRequest::None) {
-            OnAutoVerdict(automatic, step);
-            return;
-        }
-        const RequestFields &mine = g_program.request;
-        bool own_done = step == RequestStep::Done && IsOwnName(mine.name);
-        if (own_done) g_program.auto_signer.Confirmed(mine.signed_in);
-        // An automatic request waiting behind this one goes before the box,
-        // which may stay open for a long time.
-        OnMemberRequestEnded(own_done, mine.signed_in);
-        Tell(step);
+        // The window that asked hears the verdict, at once.
+        if (c.window)
+            SendMessageA(c.window, MSG_REQUEST_ENDED, static_cast<WPARAM>(step),
+                         static_cast<LPARAM>(automatic));
         return;
     }
     }

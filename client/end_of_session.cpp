@@ -1,11 +1,10 @@
-#include "client/hidden_window.h"
+#include "client/end_of_session.h"
 
 #include <cstring>
 
 #include "client/client_program.h"
-#include "client/connection.h"
-#include "client/session_watch.h"
-#include "client/signin_dialog.h"
+#include "client/request_exchange.h"
+#include "client/automatic_sign.h"
 #include "client/tray_icon.h"
 
 const wchar_t kSignOutFirst[] = L"Do you want to sign out first?";
@@ -52,7 +51,7 @@ BOOL AnswerEndQuery(LPARAM flags) {
     if (!g_program.end_session_reason_set && g_program.end_session_reason)
         g_program.end_session_reason_set =
             g_program.end_session_reason->Create(g_program.hidden_window, kSignOutFirst);
-    ShowSignInDialog();
+    SendMessageA(g_program.dialog, MSG_BRING_FORWARD, 0, 0);
     return FALSE;
 }
 
@@ -88,7 +87,8 @@ LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
         OnEndSession(wparam != FALSE, lparam);
         return 0;
     case MSG_BRING_FORWARD:
-        ShowSignInDialog();
+        // The dialog brings itself forward.
+        if (g_program.dialog) SendMessageA(g_program.dialog, MSG_BRING_FORWARD, 0, 0);
         return 0;
     case WM_WTSSESSION_CHANGE:
         OnSessionChange(wparam);

@@ -1,4 +1,4 @@
-#include "client/session_watch.h"
+#include "client/automatic_sign.h"
 
 #include <versionhelpers.h>
 #include <wtsapi32.h>
@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "client/client_program.h"
-#include "client/connection.h"
-#include "client/signin_dialog.h"
+#include "client/request_exchange.h"
+#include "client/shown_state.h"
 #include "client/tray_icon.h"
 #include "client/wenlo_ids.h"
 #include "common/clock_text.h"

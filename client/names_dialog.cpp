@@ -1,0 +1,102 @@
+#include "client/names_dialog.h"
+
+#include <cstdio>
+
+#include "client/client_program.h"
+#include "client/name_list.h"
+#include "client/wenlo_ids.h"
+#include "common/alerts.h"
+#include "common/fixed_text.h"
+#include "common/user_name_dialog.h"
+
+namespace {
+
+// Carries a name into and out of the name dialog.
+char g_name_buffer[kUserNameBufferSize];
+
+// Adds a name to the name list dialog's list box as the list holds it.
+void AddListLine(HWND list_box, const char *name) {
+    char cut[kNameCapacity];
+    CopyCut(cut, name);
+    if (cut[0] == '\0') return; // empty names are never listed
+    SendMessageA(list_box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(cut));
+}
+
+// The selected line of the list box into out; false when none is selected.
+bool SelectedLine(HWND list_box, char *out, size_t capacity) {
+    LRESULT selected = SendMessageA(list_box, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR) return false;
+    LRESULT length = SendMessageA(list_box, LB_GETTEXTLEN, selected, 0);
+    if (length == LB_ERR || static_cast<size_t>(length) >= capacity) return false;
+    SendMessageA(list_box, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(out));
+    return true;
+}
+
+void EditName(HWND dialog) {
+    HWND list_box = GetDlgItem(dialog, IDC_NAMES);
+    char old_name[kUserNameBufferSize];
+    if (!SelectedLine(list_box, old_name, sizeof old_name)) return;
+    LRESULT selected = SendMessageA(list_box, LB_GETCURSEL, 0, 0);
+    CopyCut(g_name_buffer, old_name);
+    RunUserNameDialog(g_program.instance, dialog, g_name_buffer);
+    NamePlace place = ClientNamePlace();
+    if (!ReplaceName(place, old_name, g_name_buffer)) return;
+    SendMessageA(list_box, LB_DELETESTRING, selected, 0);
+    AddListLine(list_box, g_name_buffer);
+}
+
+void DeleteName(HWND dialog) {
+    HWND list_box = GetDlgItem(dialog, IDC_NAMES);
+    char name[kUserNameBufferSize];
+    if (!SelectedLine(list_box, name, sizeof name)) return;
+    LRESULT selected = SendMessageA(list_box, LB_GETCURSEL, 0, 0);
+    char question[64];
+    std::snprintf(question, sizeof question, "Delete user: %s", name);
+    if (g_program.alerts->Ask(question, "In/Out Delete Name", AlertIcon::Question,
+                              AlertButtons::YesNo) != AlertAnswer::Yes)
+        return;
+    NamePlace place = ClientNamePlace();
+    ReplaceName(place, name, "");
+    SendMessageA(list_box, LB_DELETESTRING, selected, 0);
+}
+
+} // namespace
+
+INT_PTR CALLBACK NameListDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_INITDIALOG: {
+        HWND list_box = GetDlgItem(dialog, IDC_NAMES);
+        for (uint32_t i = 0; i < g_program.names.count && i < kNameSlots; ++i)
+            SendMessageA(list_box, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                         reinterpret_cast<LPARAM>(g_program.names.slots[i]));
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wparam)) {
+        case IDOK:
+            EndDialog(dialog, 1);
+            return TRUE;
+        case IDC_ADD: {
+            g_name_buffer[0] = '\0';
+            RunUserNameDialog(g_program.instance, dialog, g_name_buffer);
+            NamePlace place = ClientNamePlace();
+            if (AddName(place, g_name_buffer))
+                AddListLine(GetDlgItem(dialog, IDC_NAMES), g_name_buffer);
+            return TRUE;
+        }
+        case IDC_EDIT:
+            EditName(dialog);
+            return TRUE;
+        case IDC_NAMES:
+            if (HIWORD(wparam) == LBN_DBLCLK) EditName(dialog);
+            return TRUE;
+        case IDC_DELETE:
+            DeleteName(dialog);
+            return TRUE;
+        default:
+            return TRUE; // Escape and the close box do nothing: OK is the way out
+        }
+    default:
+        return FALSE;
+    }
+}
