@@ -104,7 +104,7 @@ LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wparam, LPAR
     }
 }
 
-int CreateHiddenWindow(HINSTANCE instance) {
+bool CreateHiddenWindow(HINSTANCE instance) {
     WNDCLASSA window_class;
     std::memset(&window_class, 0, sizeof window_class);
     window_class.style = CS_OWNDC;
@@ -113,7 +113,8 @@ int CreateHiddenWindow(HINSTANCE instance) {
     window_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     window_class.lpszClassName = "SIGNIN";
-    if (!RegisterClassA(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return 0;
+    if (!RegisterClassA(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        return false;
     g_program.hidden_window =
         CreateWindowA("SIGNIN", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     return g_program.hidden_window != nullptr;

@@ -19,5 +19,5 @@ extern const wchar_t kSignOutFirst[];
 
 LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Registers the "SIGNIN" class and creates the hidden window; 0 on failure.
-int CreateHiddenWindow(HINSTANCE instance);
+// Registers the "SIGNIN" class and creates the hidden window; false on failure.
+bool CreateHiddenWindow(HINSTANCE instance);

@@ -109,30 +109,30 @@ void BuildNamesText(const NameList &list, char *out, size_t capacity) {
     }
 }
 
-int AddName(NamePlace &place, const char *name) {
+bool AddName(NamePlace &place, const char *name) {
     char cut[kNameCapacity];
     CopyCut(cut, name);
-    if (RefuseSeparator(place, cut)) return 0;
+    if (RefuseSeparator(place, cut)) return false;
     NameList &list = place.list;
     if (cut[0] != '\0' && Listed(list, cut)) {
         place.alerts.Ask("That user already exists.", "Add User", AlertIcon::Warning,
                          AlertButtons::Ok);
-        return 0;
+        return false;
     }
     if (list.count >= kMaxNames) {
         place.alerts.Ask("This program will not support more than 25 names on one machine.",
                          "Add Name", AlertIcon::Warning, AlertButtons::Ok);
-        return 0;
+        return false;
     }
     CopyCut(list.slots[list.count], cut);
     SaveNames(place);
-    return 1;
+    return true;
 }
 
-int ReplaceName(NamePlace &place, const char *old_name, const char *new_name) {
+bool ReplaceName(NamePlace &place, const char *old_name, const char *new_name) {
     char cut[kNameCapacity];
     CopyCut(cut, new_name);
-    if (RefuseSeparator(place, cut)) return 0;
+    if (RefuseSeparator(place, cut)) return false;
     NameList &list = place.list;
     for (uint32_t i = 0; i < list.count && i < kNameSlots; ++i) {
         if (std::strcmp(list.slots[i], old_name) == 0) {
@@ -141,5 +141,5 @@ int ReplaceName(NamePlace &place, const char *old_name, const char *new_name) {
         }
     }
     SaveNames(place);
-    return 1;
+    return true;
 }

@@ -62,12 +62,13 @@ void SaveNames(NamePlace &place);
 // The Names text of the list: every name in slot order followed by "%".
 void BuildNamesText(const NameList &list, char *out, size_t capacity);
 
-// Adds a name (cut to 19 characters). Returns 1 when added, 0 when refused
+// Adds a name (cut to 19 characters). Returns true when added, false when refused
 // (a name holding "%" or "-", a duplicate, a full list); a message has then
-// been shown. An empty name changes nothing and still returns 1.
-int AddName(NamePlace &place, const char *name);
+// been shown. An empty name changes nothing and still returns true.
+bool AddName(NamePlace &place, const char *name);
 
 // Renames the first name exactly equal to old_name to new_name (cut to 19
-// characters); an empty new name removes it. Returns 0 without a change when
-// the new name holds "%" or "-" (a message has then been shown), else 1.
-int ReplaceName(NamePlace &place, const char *old_name, const char *new_name);
+// characters); an empty new name removes it. Returns false without a change
+// when the new name holds "%" or "-" (a message has then been shown), else
+// true.
+bool ReplaceName(NamePlace &place, const char *old_name, const char *new_name);

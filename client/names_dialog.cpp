@@ -11,9 +11,6 @@
 
 namespace {
 
-// Carries a name into and out of the name dialog.
-char g_name_buffer[kUserNameBufferSize];
-
 // Adds a name to the name list dialog's list box as the list holds it.
 void AddListLine(HWND list_box, const char *name) {
     char cut[kNameCapacity];
@@ -37,12 +34,13 @@ void EditName(HWND dialog) {
     char old_name[kUserNameBufferSize];
     if (!SelectedLine(list_box, old_name, sizeof old_name)) return;
     LRESULT selected = SendMessageA(list_box, LB_GETCURSEL, 0, 0);
-    CopyCut(g_name_buffer, old_name);
-    RunUserNameDialog(g_program.instance, dialog, g_name_buffer);
+    char new_name[kUserNameBufferSize];
+    CopyCut(new_name, old_name);
+    RunUserNameDialog(g_program.instance, dialog, new_name);
     NamePlace place = ClientNamePlace();
-    if (!ReplaceName(place, old_name, g_name_buffer)) return;
+    if (!ReplaceName(place, old_name, new_name)) return;
     SendMessageA(list_box, LB_DELETESTRING, selected, 0);
-    AddListLine(list_box, g_name_buffer);
+    AddListLine(list_box, new_name);
 }
 
 void DeleteName(HWND dialog) {
@@ -77,11 +75,10 @@ INT_PTR CALLBACK NameListDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
             EndDialog(dialog, 1);
             return TRUE;
         case IDC_ADD: {
-            g_name_buffer[0] = '\0';
-            RunUserNameDialog(g_program.instance, dialog, g_name_buffer);
+            char name[kUserNameBufferSize] = "";
+            RunUserNameDialog(g_program.instance, dialog, name);
             NamePlace place = ClientNamePlace();
-            if (AddName(place, g_name_buffer))
-                AddListLine(GetDlgItem(dialog, IDC_NAMES), g_name_buffer);
+            if (AddName(place, name)) AddListLine(GetDlgItem(dialog, IDC_NAMES), name);
             return TRUE;
         }
         case IDC_EDIT:

@@ -36,11 +36,11 @@ class NameListTest : public ::testing::Test {
         NamePlace place = Place();
         LoadNames(place, text);
     }
-    int Add(const char *name) {
+    bool Add(const char *name) {
         NamePlace place = Place();
         return AddName(place, name);
     }
-    int Replace(const char *old_name, const char *new_name) {
+    bool Replace(const char *old_name, const char *new_name) {
         NamePlace place = Place();
         return ReplaceName(place, old_name, new_name);
     }
@@ -86,11 +86,11 @@ TEST_F(NameListTest, AHandSetTextKeepsItsFirst25NamesEachCutTo19Characters) {
 
 TEST_F(NameListTest, AddKeepsNameOrderWithCaseEqualNamesInTheirOrder) {
     Load("Ann%bob%");
-    EXPECT_EQ(1, Add("carl"));
+    EXPECT_TRUE(Add("carl"));
     EXPECT_EQ("Ann%bob%carl%", LastWrite());
     // The duplicate test is exact, the order folds case: Bob comes after
     // bob, which was there first.
-    EXPECT_EQ(1, Add("Bob"));
+    EXPECT_TRUE(Add("Bob"));
     EXPECT_EQ("Ann%bob%Bob%carl%", LastWrite());
     EXPECT_EQ(Lines({"Ann", "bob", "Bob", "carl"}), Names());
     EXPECT_TRUE(alerts.asked.empty());
@@ -120,10 +120,10 @@ TEST_F(NameListTest, TheOwnNameStaysInTheBoxOnceAfterEveryChange) {
 
 TEST_F(NameListTest, TheTwentyFifthNameIsTakenAndTheTwentySixthRefused) {
     Load("");
-    for (int i = 0; i < 25; ++i) ASSERT_EQ(1, Add(("n" + std::to_string(10 + i)).c_str()));
+    for (int i = 0; i < 25; ++i) ASSERT_TRUE(Add(("n" + std::to_string(10 + i)).c_str()));
     std::string before = LastWrite();
     size_t writes = store.writes.size();
-    EXPECT_EQ(0, Add("late"));
+    EXPECT_FALSE(Add("late"));
     ASSERT_EQ(1u, alerts.asked.size());
     EXPECT_EQ("This program will not support more than 25 names on one machine.",
               alerts.asked[0].text);
@@ -135,10 +135,10 @@ TEST_F(NameListTest, TheTwentyFifthNameIsTakenAndTheTwentySixthRefused) {
 
 TEST_F(NameListTest, RefusalsLeaveTheListAndTheStoreAlone) {
     Load("Ann%");
-    EXPECT_EQ(0, Add("Ann"));
-    EXPECT_EQ(0, Add("Out-of-town"));
-    EXPECT_EQ(0, Add("50%"));
-    EXPECT_EQ(0, Replace("Ann", "A-nn"));
+    EXPECT_FALSE(Add("Ann"));
+    EXPECT_FALSE(Add("Out-of-town"));
+    EXPECT_FALSE(Add("50%"));
+    EXPECT_FALSE(Replace("Ann", "A-nn"));
     ASSERT_EQ(4u, alerts.asked.size());
     EXPECT_EQ("That user already exists.", alerts.asked[0].text);
     EXPECT_EQ("Add User", alerts.asked[0].caption);
@@ -152,25 +152,25 @@ TEST_F(NameListTest, RefusalsLeaveTheListAndTheStoreAlone) {
 
 TEST_F(NameListTest, LongNamesAreCutAndEmptyNamesNeverListed) {
     Load("bob%");
-    EXPECT_EQ(1, Add("abcdefghijklmnopqrstuvwxyz"));
+    EXPECT_TRUE(Add("abcdefghijklmnopqrstuvwxyz"));
     EXPECT_EQ("abcdefghijklmnopqrs%bob%", LastWrite());
     // An empty name changes nothing but still counts as added.
-    EXPECT_EQ(1, Add(""));
+    EXPECT_TRUE(Add(""));
     EXPECT_EQ("abcdefghijklmnopqrs%bob%", LastWrite());
     EXPECT_EQ(2u, list.count);
-    EXPECT_EQ(1, Replace("bob", "Robert_the_very_long_name"));
+    EXPECT_TRUE(Replace("bob", "Robert_the_very_long_name"));
     EXPECT_EQ("abcdefghijklmnopqrs%Robert_the_very_lon%", LastWrite());
     // Renaming a name that is not there saves the list unchanged.
-    EXPECT_EQ(1, Replace("nobody", "x"));
+    EXPECT_TRUE(Replace("nobody", "x"));
     EXPECT_EQ("abcdefghijklmnopqrs%Robert_the_very_lon%", LastWrite());
     // The rename is exact: case-equal is not equal.
-    EXPECT_EQ(1, Replace("ROBERT_THE_VERY_LON", ""));
+    EXPECT_TRUE(Replace("ROBERT_THE_VERY_LON", ""));
     EXPECT_EQ(2u, list.count);
 }
 
 TEST_F(NameListTest, DeletingByEmptyingRenamesOnlyTheFirstEqualName) {
     Load("Ann%Ann%bob%");
-    EXPECT_EQ(1, Replace("Ann", ""));
+    EXPECT_TRUE(Replace("Ann", ""));
     EXPECT_EQ("Ann%bob%", LastWrite());
     EXPECT_EQ(Lines({"Ann", "bob"}), Names());
 }
