@@ -65,7 +65,7 @@ int main(int argc, char **argv) {
     CopyCut(g_settings.Header, kDefaultHeader);
     CopyCut(g_settings.Footer, kDefaultFooter);
     ClearTable(g_table);
-    if (!LoadBoard(g_table, g_settings)) {
+    if (LoadBoard(g_table, g_settings) != BoardLoad::Loaded) {
         fprintf(stderr, "request_path_timing: no tesmar.dat in %s\n", argv[1]);
         return 1;
     }

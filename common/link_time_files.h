@@ -49,16 +49,3 @@ int SamePath(const char *a, const char *b);
 
 // 1 when path names an existing file that is not a directory.
 int IsFile(const char *path);
-
-// A file's size and last-write time, to tell whether anyone wrote it since
-// they were taken.
-struct FileStamp {
-    unsigned long long size = 0;
-    unsigned long long write_time = 0; // the platform's own units
-    bool operator==(const FileStamp &other) const {
-        return size == other.size && write_time == other.write_time;
-    }
-};
-
-// 1 with the file's stamp, 0 when it cannot be read (no such file).
-int ReadFileStamp(const char *path, FileStamp &stamp);

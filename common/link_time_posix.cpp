@@ -176,12 +176,3 @@ void PauseMilliseconds(int ms) {
     while (nanosleep(&t, &t) != 0 && errno == EINTR) {
     }
 }
-
-int ReadFileStamp(const char *path, FileStamp &stamp) {
-    struct stat status;
-    if (stat(path, &status) != 0 || !S_ISREG(status.st_mode)) return 0;
-    stamp.size = static_cast<unsigned long long>(status.st_size);
-    stamp.write_time = static_cast<unsigned long long>(status.st_mtim.tv_sec) * 1000000000ull +
-                       static_cast<unsigned long long>(status.st_mtim.tv_nsec);
-    return 1;
-}

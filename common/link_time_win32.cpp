@@ -182,13 +182,3 @@ int IsFile(const char *path) {
 }
 
 void PauseMilliseconds(int ms) { Sleep(static_cast<DWORD>(ms)); }
-
-int ReadFileStamp(const char *path, FileStamp &stamp) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
-    stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    stamp.write_time = (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-                       data.ftLastWriteTime.dwLowDateTime;
-    return 1;
-}

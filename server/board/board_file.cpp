@@ -2,6 +2,7 @@
 
 #include "common/link_time_files.h"
 #include "common/protocol.h"
+#include "server/board/file_reader.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 
@@ -130,35 +131,35 @@ void LoadBoardFromBytes(UserTable &table, const char *bytes, size_t size) {
     reader.Finish();
 }
 
-int LoadBoard(UserTable &table, const ServerSettings &settings) {
+BoardLoad LoadBoard(UserTable &table, const ServerSettings &settings, FileReader &reader,
+                    std::string *first_bytes) {
     char path[sizeof settings.WorkingDir + 16];
-    if (!BuildDataFilePath(settings, path, sizeof path)) return 0;
-    FILE *file = std::fopen(path, "rb");
-    if (!file) return 0;
+    if (!BuildDataFilePath(settings, path, sizeof path)) return BoardLoad::Failed;
+    FileReader::Opened opened = reader.OpenFile(path);
+    if (opened == FileReader::Missing) return BoardLoad::Missing;
+    if (opened != FileReader::Open) return BoardLoad::Failed;
+    // Read into a table of its own, so that a read that fails part way
+    // leaves the board as it was: members after the failure are not lost.
+    static UserTable loaded;
+    BoardReader lines(loaded);
+    if (first_bytes) first_bytes->clear();
     char chunk[4096];
-    size_t got = std::fread(chunk, 1, sizeof chunk, file);
-    if (got == 0 && std::ferror(file)) {
-        // Opened but unreadable (a directory, for one): as if it could not
-        // be opened, so the board in memory stays.
-        std::fclose(file);
-        return 0;
-    }
-    BoardReader reader(table);
-    bool failed = false;
     for (;;) {
-        reader.Feed(chunk, got);
-        if (reader.Full()) break;
-        if (got < sizeof chunk) {
-            failed = std::ferror(file) != 0;
-            break;
+        long got = reader.ReadSome(chunk, sizeof chunk);
+        if (got < 0) {
+            reader.CloseFile();
+            return BoardLoad::Failed;
         }
-        got = std::fread(chunk, 1, sizeof chunk, file);
+        if (got == 0) break;
+        lines.Feed(chunk, static_cast<size_t>(got));
+        bool keep = first_bytes && first_bytes->size() <= kBoardFileCapacity;
+        if (keep) first_bytes->append(chunk, static_cast<size_t>(got));
+        if (lines.Full() && !keep) break;
     }
-    // A read error ends the load with the slots filled so far; the line it
-    // interrupted is not loaded.
-    if (!failed) reader.Finish();
-    std::fclose(file);
-    return 1;
+    reader.CloseFile();
+    lines.Finish();
+    std::memcpy(table.slots, loaded.slots, sizeof table.slots);
+    return BoardLoad::Loaded;
 }
 
 size_t FormatBoardFile(const UserTable &table, char *out, size_t capacity) {

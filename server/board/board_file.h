@@ -4,6 +4,9 @@
 // every build writes the same bytes.
 #pragma once
 #include <cstddef>
+#include <string>
+
+#include "server/board/file_reader.h"
 
 #include "server/board/user_table.h"
 
@@ -14,10 +17,22 @@ struct ServerSettings;
 constexpr size_t kBoardFileLineMax = 97;
 constexpr size_t kBoardFileCapacity = kMaxUsers * kBoardFileLineMax;
 
+// What became of reading the data file.
+enum class BoardLoad {
+    Loaded,  // the file was read whole into the table
+    Missing, // there is no data file: the table stays as it was
+    Failed,  // the file is there but could not be opened or read to its
+             // end: the table stays as it was
+};
+
 // Reads the data file into the 150 slots (record line n into slot n);
-// count is not touched. When the file cannot be opened (or not read at
-// all) the table stays as it was and 0 is returned; otherwise 1.
-int LoadBoard(UserTable &table, const ServerSettings &settings);
+// count is not touched. Only a file read to its end changes the table.
+// first_bytes (optional) gets the file's bytes: all of them when there are
+// at most kBoardFileCapacity, else more than that (enough to tell that the
+// file is no board the server writes).
+BoardLoad LoadBoard(UserTable &table, const ServerSettings &settings,
+                    FileReader &reader = StandardFileReader(),
+                    std::string *first_bytes = nullptr);
 
 // Reads data file bytes already in memory into the table (what LoadBoard
 // does after opening the file). Any bytes are safe: lines end in CR LF or a

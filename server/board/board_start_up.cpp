@@ -5,26 +5,8 @@
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
-
-namespace {
-
-// The file's bytes, up to limit and one more (enough to tell that it is
-// longer than any board the server writes); false when it cannot be read.
-bool ReadFirstBytes(const char *path, size_t limit, std::string &bytes) {
-    FILE *file = std::fopen(path, "rb");
-    if (!file) return false;
-    bytes.resize(limit + 1);
-    size_t got = std::fread(&bytes[0], 1, bytes.size(), file);
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    bytes.resize(got);
-    return ok;
-}
-
-} // namespace
 
 void RemoveLeftSaves(const ServerSettings &settings) {
     char path[sizeof settings.WorkingDir + 16];
@@ -36,16 +18,15 @@ void RemoveLeftSaves(const ServerSettings &settings) {
     if (page[0] != '\0') RemoveLeftTemporaries(page);
 }
 
-int LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings) {
-    int loaded = LoadBoard(table, settings);
+StartUpLoad LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings,
+                               FileReader &reader) {
+    std::string file;
+    BoardLoad loaded = LoadBoard(table, settings, reader, &file);
     SortAndCompact(table);
-    if (!loaded) return 1;
-    char path[sizeof settings.WorkingDir + 16];
-    if (!BuildDataFilePath(settings, path, sizeof path)) return 1;
+    if (loaded == BoardLoad::Failed) return StartUpLoad::ReadFailed;
+    if (loaded == BoardLoad::Missing) return StartUpLoad::Ready;
     static char board[kBoardFileCapacity];
     size_t size = FormatBoardFile(table, board, sizeof board);
-    std::string file;
-    if (!ReadFirstBytes(path, sizeof board, file)) return 1;
-    if (file.size() == size && std::memcmp(file.data(), board, size) == 0) return 1;
-    return SaveBoard(table, settings);
+    if (file.size() == size && std::memcmp(file.data(), board, size) == 0) return StartUpLoad::Ready;
+    return SaveBoard(table, settings) ? StartUpLoad::Ready : StartUpLoad::SaveFailed;
 }

@@ -3,6 +3,7 @@
 // the file is not what the server itself would have written for it, saves
 // the sorted and compacted board at once.
 #pragma once
+#include "server/board/file_reader.h"
 
 struct ServerSettings;
 struct UserTable;
@@ -11,10 +12,17 @@ struct UserTable;
 // beside the page (HTMLFile, when one is set); no other file is touched.
 void RemoveLeftSaves(const ServerSettings &settings);
 
+enum class StartUpLoad {
+    Ready,      // the board is loaded (or there is no file yet)
+    ReadFailed, // the file is there but could not be read: the board stays
+                // empty and nothing was saved
+    SaveFailed, // the file needed saving and the save failed
+};
+
 // LoadBoard and SortAndCompact; then, when the file's bytes differ from
 // those of the sorted board (a free or blank line, an unsorted order, a
 // line the reader cut), SaveBoard, so that the file holds exactly count
 // lines in board order before any request reloads it. A file that cannot
-// be read is left alone (the board stays as it was). Returns 0 only when a
-// needed save failed.
-int LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings);
+// be read is left alone (the board stays as it was).
+StartUpLoad LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings,
+                               FileReader &reader = StandardFileReader());

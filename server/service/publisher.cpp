@@ -14,28 +14,24 @@
 
 #include <cstring>
 
-namespace {
-
-bool DataFileStamp(const ServerSettings &settings, FileStamp &stamp) {
-    char path[sizeof settings.WorkingDir + 16];
-    return BuildDataFilePath(settings, path, sizeof path) && ReadFileStamp(path, stamp);
-}
-
-} // namespace
-
-void Publisher::Reload(BoardContext &board) {
-    FileStamp now;
-    if (saved_known_ && DataFileStamp(board.settings, now) && now == saved_) {
-        // The file holds what the table held at that save: the table is
-        // read back from those bytes in memory, as from the file (an empty
-        // field comes back as its one space, slots past count free).
-        static char bytes[kBoardFileCapacity];
-        size_t size = FormatBoardFile(board.table, bytes, sizeof bytes);
-        LoadBoardFromBytes(board.table, bytes, size);
-        return;
+bool Publisher::Reload(BoardContext &board) {
+    // Read into a copy first: the table changes only when the file was read
+    // whole. The file is read every time: a hand edit can keep the size and
+    // the last-write time of the server's own save (FAT keeps times to 2 s,
+    // a file share's client caches them for seconds), so nothing short of
+    // its bytes tells that it is unchanged, and reading those is the load.
+    static UserTable read;
+    read = board.table;
+    BoardLoad loaded = LoadBoard(read, board.settings, *reader_);
+    if (loaded == BoardLoad::Failed) return false;
+    if (loaded == BoardLoad::Loaded) {
+        std::memcpy(board.table.slots, read.slots, sizeof read.slots);
+        // A board that start-up could not read gets its count from the
+        // first file read, as start-up would have given it.
+        if (unread_) SortAndCompact(board.table);
     }
-    saved_known_ = false;
-    LoadBoard(board.table, board.settings);
+    unread_ = false;
+    return true;
 }
 
 namespace {
@@ -83,12 +79,12 @@ bool Publisher::WritePage(BoardContext &board) {
 PublishResult Publisher::Publish(BoardContext &board, const std::vector<BoardChange> &changes,
                                  const std::vector<Connection *> &replies) {
     PublishResult result;
-    saved_known_ = false;
-    if (!SaveBoard(board.table, board.settings)) {
+    // An empty board that was never read must not be saved over the file
+    // that could not be read.
+    if (unread_ || !SaveBoard(board.table, board.settings)) {
         result.save_failed = true;
         return result;
     }
-    saved_known_ = DataFileStamp(board.settings, saved_);
     result.page_failed = !WritePage(board);
     if (journal_) {
         for (const BoardChange &change : changes) journal_->Record(change);

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "common/link_time_files.h"
 #include "server/board/board_change.h"
+#include "server/board/file_reader.h"
 
 class Connection;
 struct BoardContext;
@@ -16,6 +16,9 @@ struct ClockTime;
 
 // What became of one publication. Nothing failed by default.
 struct PublishResult {
+    // The data file could not be read before requests were applied: nothing
+    // was changed, saved or answered.
+    bool load_failed = false;
     // The data file could not be replaced: the page was left as it was and
     // no reply was sent.
     bool save_failed = false;
@@ -25,7 +28,7 @@ struct PublishResult {
     // The journal could not write the changes down (the data file was
     // saved and the replies were sent all the same).
     bool journal_failed = false;
-    bool Failed() const { return save_failed || page_failed || journal_failed; }
+    bool Failed() const { return load_failed || save_failed || page_failed || journal_failed; }
 };
 
 // Told of every published change once the data file holds it, before any
@@ -52,16 +55,21 @@ class PublicationWatcher {
 class Publisher {
   public:
     // Brings the table up to date with the data file before changes are
-    // applied to it. When the file cannot be read the table stays as it is.
-    // The read is skipped while the file's size and last-write time are
-    // still those this publisher's last save left (a hand edit changes
-    // them); after a failed save the file is always read.
-    void Reload(BoardContext &board);
+    // applied to it; with no data file the table stays as it is. Returns
+    // false when the file is there but could not be read to its end: the
+    // table is then as it was, and the caller must apply nothing to it.
+    bool Reload(BoardContext &board);
+
+    // Start-up could not read the data file: until a Reload has read it,
+    // every Publish fails as a failed save (the empty board is not saved
+    // over the members), and that Reload sorts and compacts the board as
+    // start-up does, so that its count comes from the file.
+    void BoardNotRead() { unread_ = true; }
 
     // Saves the table to the data file; once saved, makes the page and
     // writes it, tells the journal of each change in order and sends
     // "0\n\r" to each connection in replies. On a failed save nothing
-    // follows, and the next Reload reads the file again.
+    // follows.
     PublishResult Publish(BoardContext &board, const std::vector<BoardChange> &changes,
                           const std::vector<Connection *> &replies);
 
@@ -85,6 +93,9 @@ class Publisher {
 
     void SetWatcher(PublicationWatcher *watcher) { watcher_ = watcher; }
 
+    // How the data file is read (the standard library's files by default).
+    void SetFileReader(FileReader *reader) { reader_ = reader; }
+
     // The journal told of published changes (none by default).
     void SetJournal(ChangeJournal *journal) { journal_ = journal; }
 
@@ -100,8 +111,6 @@ class Publisher {
     unsigned long number_ = 0;
     PublicationWatcher *watcher_ = nullptr;
     ChangeJournal *journal_ = nullptr;
-    // The data file as the last save left it, while the table holds
-    // exactly what that save wrote.
-    FileStamp saved_;
-    bool saved_known_ = false;
+    FileReader *reader_ = &StandardFileReader();
+    bool unread_ = false;
 };

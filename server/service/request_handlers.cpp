@@ -134,17 +134,25 @@ RequestOutcome::Kind ApplyRequest(UserTable &table, const char *line, BoardChang
 PublishResult DispatchBatch(BoardContext &board, Publisher &publisher,
                             const std::vector<PendingRequest> &requests,
                             std::vector<RequestOutcome::Kind> *kinds) {
-    // The data file is the source of the records; when it cannot be read
-    // the requests go on with the table as it is.
+    // The data file is the source of the records; when there is none the
+    // requests go on with the table as it is. One that is there but cannot
+    // be read changes nothing: its members' records are not known, and a
+    // save would put the table's older ones over them.
+    bool unreadable = false;
     for (const PendingRequest &request : requests) {
         if (ChangesBoard(request.line.c_str())) {
-            publisher.Reload(board);
+            unreadable = !publisher.Reload(board);
             break;
         }
     }
     std::vector<BoardChange> changes;
     std::vector<Connection *> replies;
     for (const PendingRequest &request : requests) {
+        if (unreadable && ChangesBoard(request.line.c_str())) {
+            // No reply, as for a change that could not be saved.
+            if (kinds) kinds->push_back(RequestOutcome::Silent);
+            continue;
+        }
         BoardChange change;
         RequestOutcome::Kind kind = ApplyRequest(board.table, request.line.c_str(), change);
         if (kinds) kinds->push_back(kind);
@@ -155,8 +163,10 @@ PublishResult DispatchBatch(BoardContext &board, Publisher &publisher,
         changes.push_back(change);
         replies.push_back(request.connection);
     }
-    if (changes.empty()) return PublishResult{};
-    return publisher.Publish(board, changes, replies);
+    PublishResult result;
+    if (!changes.empty()) result = publisher.Publish(board, changes, replies);
+    result.load_failed = unreadable;
+    return result;
 }
 
 RequestOutcome DispatchRequest(BoardContext &board, Publisher &publisher, const char *line,

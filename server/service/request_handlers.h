@@ -34,7 +34,9 @@ struct PendingRequest {
 // (when any of them is a sign-in or sign-out), each request applied in
 // order, then one publication of all their changes. "1\n\r" and "\n\r",
 // which change nothing, are sent as each request is applied; "0\n\r" only
-// once the data file holds the change. kinds (optional) gets each
+// once the data file holds the change. When the data file is there but
+// cannot be read, no sign-in or sign-out is applied or answered (kind
+// Silent) and the result says load_failed. kinds (optional) gets each
 // request's kind, in order. Returns what the publication did (nothing
 // failed when nothing changed).
 PublishResult DispatchBatch(BoardContext &board, Publisher &publisher,

@@ -44,7 +44,14 @@ void MakeReset(const CalendarDate &date) {
 
     ServerState &server = TheServer();
     BoardContext board = server.Board();
-    server.publisher.Reload(board);
+    if (!server.publisher.Reload(board)) {
+        // Nobody is signed out from a board that could not be read; the
+        // reset is tried again at the next check.
+        PublishResult unread;
+        unread.load_failed = true;
+        server.ReportPublish(unread);
+        return;
+    }
     std::vector<BoardChange> changes;
     for (int slot : SignEveryoneOut(board.table, time_text)) {
         BoardChange change;

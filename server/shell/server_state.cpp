@@ -36,6 +36,13 @@ void ServerState::ReportPublish(const PublishResult &result) {
         AppendCut(text, "Cannot write the page ");
         AppendCut(text, settings.HTMLFile);
     }
+    if (result.load_failed) {
+        char path[400];
+        BuildDataFilePath(settings, path, sizeof path);
+        if (text[0]) AppendCut(text, "\r\n");
+        AppendCut(text, "Cannot read ");
+        AppendCut(text, path);
+    }
     if (result.save_failed) {
         char path[400];
         BuildDataFilePath(settings, path, sizeof path);

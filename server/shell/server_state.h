@@ -52,8 +52,9 @@ struct ServerState {
     PublishResult PublishEdit(const BoardChange &change);
 
     // Tells the administrator on the status line that a change reached the
-    // data file or the page only partly ("Cannot save <path>", "Cannot
-    // write the page <path>", "Cannot write the history <path>"); says
+    // data file or the page only partly ("Cannot read <path>", "Cannot save
+    // <path>", "Cannot write the page <path>", "Cannot write the history
+    // <path>"); says
     // nothing when nothing failed.
     void ReportPublish(const PublishResult &result);
 };

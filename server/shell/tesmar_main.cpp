@@ -30,9 +30,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         return 0;
     }
     RemoveLeftSaves(server.settings);
-    if (!LoadBoardAtStartUp(server.table, server.settings)) {
+    StartUpLoad loaded = LoadBoardAtStartUp(server.table, server.settings);
+    if (loaded != StartUpLoad::Ready) {
         PublishResult result;
-        result.save_failed = true;
+        result.load_failed = loaded == StartUpLoad::ReadFailed;
+        if (result.load_failed) server.publisher.BoardNotRead();
+        result.save_failed = loaded == StartUpLoad::SaveFailed;
         server.ReportPublish(result);
     }
     // The page is made whole at once: one lost with the machine's power (it

@@ -95,7 +95,13 @@ int SelectedName(HWND list, char *name, size_t size) {
 void FillList(HWND list) {
     ServerState &server = TheServer();
     BoardContext board = server.Board();
-    server.publisher.Reload(board);
+    // A file that cannot be read leaves the list as the board in memory has
+    // it, and the status line says so.
+    if (!server.publisher.Reload(board)) {
+        PublishResult unread;
+        unread.load_failed = true;
+        server.ReportPublish(unread);
+    }
     for (uint32_t i = 0; i < server.table.count && i < kMaxUsers; ++i) {
         const char *name = server.table.slots[i].name;
         if (name[0] != '\0')

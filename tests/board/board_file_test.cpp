@@ -93,7 +93,7 @@ TEST_F(BoardFile, RoundTripGivesTheSameRecordsWithEmptyFieldsAsOneSpace) {
     ClearTable(loaded);
     loaded.count = 7; // the load leaves count alone
     Put(loaded, 5, "stale", 1, "", "", "");
-    ASSERT_EQ(1, LoadBoard(loaded, settings));
+    ASSERT_EQ(BoardLoad::Loaded, LoadBoard(loaded, settings));
     EXPECT_EQ(7u, loaded.count);
     EXPECT_STREQ("Ann", loaded.slots[0].name);
     EXPECT_EQ(1, loaded.slots[0].in_out);
@@ -116,11 +116,11 @@ TEST_F(BoardFile, RoundTripGivesTheSameRecordsWithEmptyFieldsAsOneSpace) {
 TEST_F(BoardFile, MissingFileLeavesTheTableAsItWas) {
     Put(table, 0, "Ann", 1, "", "12:00", "");
     table.count = 1;
-    EXPECT_EQ(0, LoadBoard(table, settings));
+    EXPECT_EQ(BoardLoad::Missing, LoadBoard(table, settings));
     EXPECT_STREQ("Ann", table.slots[0].name);
-    // A directory standing where the file should be cannot be read either.
+    // A directory standing where the file should be cannot be read.
     std::filesystem::create_directory(DataFile());
-    EXPECT_EQ(0, LoadBoard(table, settings));
+    EXPECT_EQ(BoardLoad::Failed, LoadBoard(table, settings));
     EXPECT_STREQ("Ann", table.slots[0].name);
 }
 
@@ -268,20 +268,20 @@ TEST_F(BoardFile, ReadsTheFileInPiecesAsItReadsTheBytes) {
     UserTable from_file, from_bytes;
     ClearTable(from_file);
     ClearTable(from_bytes);
-    ASSERT_EQ(1, LoadBoard(from_file, settings));
+    ASSERT_EQ(BoardLoad::Loaded, LoadBoard(from_file, settings));
     Load(from_bytes, bytes);
     EXPECT_EQ(0, std::memcmp(from_file.slots, from_bytes.slots, sizeof from_file.slots));
     EXPECT_STREQ("user149", from_file.slots[149].name);
 
     WriteBytes(DataFile(), "Ann-1- -12:00- -\r\nBob-0-x-1-2-");
-    ASSERT_EQ(1, LoadBoard(from_file, settings));
+    ASSERT_EQ(BoardLoad::Loaded, LoadBoard(from_file, settings));
     EXPECT_STREQ("Bob", from_file.slots[1].name); // the unterminated last line
 }
 
 TEST_F(BoardFile, NextSaveDropsLinesBeyondCountAndNulBytes) {
     WriteBytes(DataFile(), Bytes("Ann-1- -12:00- -\r\nB\0b-0-x-1-2-\r\nHand-1- -9- -\r\n"));
     table.count = 2;
-    ASSERT_EQ(1, LoadBoard(table, settings));
+    ASSERT_EQ(BoardLoad::Loaded, LoadBoard(table, settings));
     EXPECT_STREQ("Hand", table.slots[2].name); // loaded beyond count
     ASSERT_EQ(1, SaveBoard(table, settings));
     EXPECT_EQ("Ann-1- -12:00- -\r\nB-0-x-1-2-\r\n", ReadBytes(DataFile()));

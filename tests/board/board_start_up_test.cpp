@@ -2,6 +2,7 @@
 
 #include "server/board/server_settings.h"
 #include "tests/board/board_test_support.h"
+#include "tests/doubles/failing_file_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -21,4 +22,28 @@ TEST(BoardStartUp, RemovesOnlyTheServersOwnLeftTemporaries) {
               (std::vector<std::string>{"notes.4242.tmp", "tesmar.dat", "tesmar.dat..tmp",
                                         "tesmar.dat.12x.tmp", "tesmar.dat.bak"}));
     EXPECT_EQ(FilesIn(site.path()), (std::vector<std::string>{"inout.htm", "other.htm.77.tmp"}));
+}
+
+// A read that fails after the first piece of the file: the board stays
+// empty and the file, which start-up would otherwise sort and save, is left
+// as it is.
+TEST(BoardStartUp, AReadThatFailsPartWayLoadsNothingAndSavesNothing) {
+    ScratchDir data;
+    ServerSettings settings = SettingsIn(data);
+    const std::string unsorted = "Carl-1- -8:00- -\r\nAnn-0-Home-9:00-10:00-\r\nBob-1- -8:30- -\r\n";
+    WriteBytes(data.File("tesmar.dat"), unsorted);
+    UserTable table{};
+    FailingFileReader second_read_fails(16, 2);
+    EXPECT_EQ(StartUpLoad::ReadFailed, LoadBoardAtStartUp(table, settings, second_read_fails));
+    EXPECT_EQ(2, second_read_fails.reads());
+    EXPECT_EQ(0u, table.count);
+    EXPECT_STREQ("", table.slots[0].name);
+    EXPECT_EQ(unsorted, ReadBytes(data.File("tesmar.dat")));
+
+    // Read whole in the same pieces, it is loaded and saved in board order.
+    FailingFileReader pieces(16, 0);
+    EXPECT_EQ(StartUpLoad::Ready, LoadBoardAtStartUp(table, settings, pieces));
+    EXPECT_EQ(3u, table.count);
+    EXPECT_EQ("Ann-0-Home-9:00-10:00-\r\nBob-1- -8:30- -\r\nCarl-1- -8:00- -\r\n",
+              ReadBytes(data.File("tesmar.dat")));
 }

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::memset(&from_file, 0x5a, sizeof from_file);
     from_bytes.count = from_file.count = 7;
     LoadBoardFromBytes(from_bytes, reinterpret_cast<const char *>(data), size);
-    FUZZ_CHECK(LoadBoard(from_file, settings) == 1);
+    FUZZ_CHECK(LoadBoard(from_file, settings) == BoardLoad::Loaded);
     FUZZ_CHECK(from_bytes.count == 7 && from_file.count == 7);
     for (int i = 0; i < kMaxUsers; ++i) {
         FUZZ_CHECK(Terminated(from_bytes.slots[i]));

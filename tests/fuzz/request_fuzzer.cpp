@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     PutFile(data_file, kBoard, sizeof kBoard - 1);
     static UserTable table;
     ClearTable(table);
-    FUZZ_CHECK(LoadBoard(table, settings) == 1);
+    FUZZ_CHECK(LoadBoard(table, settings) == BoardLoad::Loaded);
     table.count = kCount;
     static UserTable before;
     before = table;

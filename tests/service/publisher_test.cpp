@@ -139,28 +139,36 @@ TEST_F(PublishTest, APageThatCannotBeWrittenIsAFailureOnlyWhenOneIsSet) {
 
 namespace {
 
-TEST_F(PublishTest, AReloadIsSkippedOnlyWhileTheFileIsAsTheLastSaveLeftIt) {
+TEST_F(PublishTest, AReloadTakesAHandEditThatKeptTheSizeAndTimeOfTheLastSave) {
     ASSERT_FALSE(Publish().Failed());
-    // Nobody wrote the file since: the table is not read again (a mark
-    // only the table holds stays).
-    std::strcpy(table.slots[0].time, "mark");
-    publisher.Reload(board);
-    EXPECT_STREQ("mark", table.slots[0].time);
+    // Within the file system's time grain: same size, last-write time put
+    // back as the save left it.
+    const std::string saved = ReadBytes(dir.File("tesmar.dat"));
+    const auto written = std::filesystem::last_write_time(dir.File("tesmar.dat"));
+    std::string edited = saved;
+    edited.replace(edited.find("8:00"), 4, "7:30");
+    WriteBytes(dir.File("tesmar.dat"), edited);
+    std::filesystem::last_write_time(dir.File("tesmar.dat"), written);
+    ASSERT_TRUE(publisher.Reload(board));
+    EXPECT_STREQ("7:30", table.slots[0].time);
+}
 
-    // A hand edit is seen by the next reload.
-    WriteBytes(dir.File("tesmar.dat"), "Ann-0-Home-7:00- -\r\nBea-1- -8:00- -\r\n");
-    publisher.Reload(board);
-    EXPECT_STREQ("Home", table.slots[0].destination);
-    EXPECT_STREQ("Bea", table.slots[1].name);
+// Start-up could not read the file: the empty board is never saved over
+// it, and the first reload that reads it gives the board its count.
+TEST_F(PublishTest, ABoardStartUpCouldNotReadIsNotSavedUntilAReloadReadsIt) {
+    const std::string members = "Bea-1- -8:00- -\r\nAnn-0-Home-7:00- -\r\n";
+    WriteBytes(dir.File("tesmar.dat"), members);
+    ClearTable(table);
+    table.count = 0;
+    publisher.BoardNotRead();
+    EXPECT_TRUE(Publish().save_failed);
+    EXPECT_EQ(members, ReadBytes(dir.File("tesmar.dat")));
 
-    // After a failed save the file is read again, whatever its stamp.
-    ASSERT_FALSE(Publish().Failed());
-    std::strcpy(settings.WorkingDir, dir.File("gone").c_str());
-    ASSERT_TRUE(Publish().save_failed);
-    settings = SettingsIn(dir, dir.File("board.htm"));
-    std::strcpy(table.slots[0].time, "mark");
-    publisher.Reload(board);
-    EXPECT_STREQ("7:00", table.slots[0].time);
+    ASSERT_TRUE(publisher.Reload(board));
+    EXPECT_EQ(2u, table.count);
+    table.slots[0].in_out = 1;
+    EXPECT_FALSE(Publish().Failed());
+    EXPECT_EQ("Ann-1-Home-7:00- -\r\nBea-1- -8:00- -\r\n", ReadBytes(dir.File("tesmar.dat")));
 }
 
 } // namespace

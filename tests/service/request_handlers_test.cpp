@@ -5,6 +5,7 @@
 #include "server/board/user_table.h"
 #include "tests/doubles/recording_connection.h"
 #include "tests/board/board_test_support.h"
+#include "tests/doubles/failing_file_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ class RequestTest : public ::testing::Test {
     // Puts the lines in the data file and loads them as start-up does.
     void Board(const std::string &lines) {
         WriteFile(DataFile(), lines);
-        ASSERT_EQ(1, LoadBoard(table_, settings_));
+        ASSERT_EQ(BoardLoad::Loaded, LoadBoard(table_, settings_));
         SortAndCompact(table_);
     }
 
@@ -210,6 +211,34 @@ TEST_F(RequestTest, TheDataFileIsTheSourceOfTheRecords) {
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#oBea-9-Bank-10").kind);
     EXPECT_EQ("0\n\r", Reply());
     EXPECT_EQ("Ann-1- -8:00- -\r\nBea-0-Bank-9-10-\r\n", ReadFile(DataFile()));
+}
+
+TEST_F(RequestTest, AFileThatCannotBeReadToItsEndChangesAndAnswersNothing) {
+    Board("Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\n");
+    // Changed by hand since; the second read of it fails.
+    const std::string edited = "Ann-0-Home-7:00- -\r\nBea-1- -8:00- -\r\n";
+    WriteFile(DataFile(), edited);
+    FailingFileReader second_read_fails(8, 2);
+    publisher_.SetFileReader(&second_read_fails);
+    RecordingConnection bea, web;
+    std::vector<RequestOutcome::Kind> kinds;
+    PublishResult published = DispatchBatch(
+        context_, publisher_, {{"#oBea-9-Bank-10", &bea, ""}, {"GET /", &web, ""}}, &kinds);
+    EXPECT_TRUE(published.load_failed);
+    EXPECT_EQ((std::vector<RequestOutcome::Kind>{RequestOutcome::Silent,
+                                                 RequestOutcome::NotRequest}),
+              kinds);
+    EXPECT_TRUE(bea.sends.empty());
+    EXPECT_EQ(std::vector<std::string>{"\n\r"}, web.sends);
+    EXPECT_EQ(edited, ReadFile(DataFile()));
+    EXPECT_FALSE(fs::exists(dir_ / "board.htm"));
+    EXPECT_EQ(1, Slot(0).in_out);
+    EXPECT_STREQ("8:00", Slot(0).time);
+
+    // Once it reads again, the hand edit is the record the request changes.
+    publisher_.SetFileReader(&StandardFileReader());
+    EXPECT_EQ(RequestOutcome::Matched, Dispatch("#oBea-9-Bank-10").kind);
+    EXPECT_EQ("Ann-0-Home-7:00- -\r\nBea-0-Bank-9-10-\r\n", ReadFile(DataFile()));
 }
 
 TEST_F(RequestTest, TheReplyComesAfterThePageAndTheDataFile) {

@@ -1,0 +1,28 @@
+// A file reader over the real files that hands out at most piece bytes a
+// read and fails the read numbered fail_at (counted from 1 over each
+// opening; 0: none fails), as a file share's transient error or another
+// program's byte-range lock would part way through a file.
+#pragma once
+#include "server/board/file_reader.h"
+
+class FailingFileReader : public FileReader {
+  public:
+    FailingFileReader(size_t piece, int fail_at) : piece_(piece), fail_at_(fail_at) {}
+
+    Opened OpenFile(const char *path) override {
+        reads_ = 0;
+        return StandardFileReader().OpenFile(path);
+    }
+    long ReadSome(char *out, size_t size) override {
+        if (++reads_ == fail_at_) return -1;
+        return StandardFileReader().ReadSome(out, size < piece_ ? size : piece_);
+    }
+    void CloseFile() override { StandardFileReader().CloseFile(); }
+
+    int reads() const { return reads_; }
+
+  private:
+    size_t piece_;
+    int fail_at_;
+    int reads_ = 0;
+};
