@@ -8,6 +8,7 @@
 #include "server/board/user_table.h"
 #include "server/page/board_page.h"
 #include "server/service/socket_error_text.h"
+#include "server/shell/board_claim.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/load_settings.h"
 #include "server/shell/main_window.h"
@@ -27,6 +28,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
                       ChooseDataDirectory)) {
         // The window was closed during the first-run questions.
         if (IsWindow(window)) DestroyWindow(window);
+        return 0;
+    }
+    // One server a board: a second copy ends here, before it touches any of
+    // the board's files (the first copy's save may be in flight).
+    if (!ClaimBoard(server.settings.WorkingDir)) {
+        server.alerts->Ask(kAnotherServerText, "Tesmar 1.41", AlertIcon::Stop, AlertButtons::Ok);
+        DestroyWindow(window);
         return 0;
     }
     RemoveLeftSaves(server.settings);
