@@ -70,14 +70,15 @@ class FailedSave : public ServingTest {
     std::string board_dir, data_file;
 };
 
-TEST_F(FailedSave, IsShownOnTheStatusLineAndNeverAnsweredDone) {
-    // A directory takes the data file's place while the server runs.
+TEST_F(FailedSave, AnUnreadableDataFileIsShownOnTheStatusLineAndNeverAnsweredDone) {
+    // A directory takes the data file's place while the server runs: the
+    // request's reload cannot read it, so nothing is applied or saved.
     std::string kept = board_dir + "\\kept.dat";
     ASSERT_TRUE(MoveFileA(data_file.c_str(), kept.c_str()));
     ASSERT_TRUE(CreateDirectoryA(data_file.c_str(), nullptr));
 
     EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "");
-    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot save " + data_file);
+    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot read " + data_file);
     // Nothing on disk was touched: the directory is still empty and no
     // temporary file was left.
     EXPECT_EQ(ReadFile(kept), kBoard);
