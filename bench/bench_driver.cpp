@@ -381,11 +381,38 @@ int Hold(int port, int count, double seconds) {
     return 0;
 }
 
+// A member whose line comes delay_ms after its connect (a busy PC at
+// logon), tries times in a row: how many were answered "0\n\r".
+int Late(int port, int users, int tries, int delay_ms) {
+    int answered = 0;
+    for (int i = 0; i < tries; ++i) {
+        int fd = Connected(port);
+        if (fd < 0) continue;
+        timeval timeout{10, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+        usleep(delay_ms * 1000);
+        char request[64];
+        snprintf(request, sizeof request, "#o%s-09:%02d-Late-10:00\n\r", UserName(users - 2).c_str(),
+                 i % 60);
+        std::string reply;
+        if (send(fd, request, strlen(request), MSG_NOSIGNAL) == static_cast<ssize_t>(strlen(request))) {
+            char buffer[64];
+            ssize_t got;
+            while ((got = recv(fd, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, got);
+        }
+        close(fd);
+        answered += reply == "0\n\r";
+    }
+    printf("late_tries=%d\nlate_ok=%d\n", tries, answered);
+    return 0;
+}
+
 int Usage() {
     fprintf(stderr, "usage: bench_driver board DAT USERS | rush PORT USERS TAG DAT PAGE |\n"
                     "       throughput PORT USERS SECONDS |\n"
                     "       compare PORT_A PORT_B USERS SECONDS SLICE_MS | requests PORT USERS COUNT |\n"
-                    "       slow PORT USERS SILENT TRICKLING | hold PORT COUNT SECONDS | fsync DIR\n");
+                    "       slow PORT USERS SILENT TRICKLING | hold PORT COUNT SECONDS | fsync DIR |\n"
+                    "       late PORT USERS TRIES DELAY_MS\n");
     return 2;
 }
 
@@ -405,6 +432,8 @@ int main(int argc, char **argv) {
     if (mode == "requests" && argc == 5) return Requests(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]));
     if (mode == "slow" && argc == 6)
         return Slow(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
+    if (mode == "late" && argc == 6)
+        return Late(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
     if (mode == "hold" && argc == 5) return Hold(atoi(argv[2]), atoi(argv[3]), atof(argv[4]));
     return Usage();
 }
