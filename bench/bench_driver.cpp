@@ -20,6 +20,11 @@
 //       for each the server ends (the memory benchmark's full table).
 //   bench_driver fsync DIR
 //       the time one fsync of a small file takes in DIR.
+//   bench_driver watchers PORT WEB_PORT USERS COUNT ROUNDS
+//       ROUNDS sign-outs timed with no watcher; then COUNT browsers watch
+//       the board's event stream, and for ROUNDS sign-outs the time from
+//       each one's reply to the event reaching the last watcher is taken,
+//       beside the sign-out's own time.
 //
 // Every mode prints "key=value" lines for scripts/bench; the exit status
 // is 0 unless the mode could not run at all.
@@ -407,12 +412,113 @@ int Late(int port, int users, int tries, int delay_ms) {
     return 0;
 }
 
+double Median(std::vector<double> values) {
+    if (values.empty()) return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// A watcher: connected, "GET /events" sent, what has arrived.
+struct Watcher {
+    int fd = -1;
+    std::string bytes;
+    size_t events = 0; // "event: board" lines seen
+};
+
+// Reads what arrived on the watchers (non-blocking) and counts events.
+void ReadWatchers(std::vector<Watcher> &watchers) {
+    for (Watcher &w : watchers) {
+        if (w.fd < 0) continue;
+        char buffer[65536];
+        for (;;) {
+            ssize_t got = recv(w.fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (got <= 0) {
+                if (got == 0) {
+                    close(w.fd);
+                    w.fd = -1;
+                }
+                break;
+            }
+            w.bytes.append(buffer, static_cast<size_t>(got));
+        }
+        size_t at;
+        while ((at = w.bytes.find("event: board\n")) != std::string::npos) {
+            ++w.events;
+            w.bytes.erase(0, at + 13);
+        }
+    }
+}
+
+int Watchers(int port, int web_port, int users, int count, int rounds) {
+    auto sign_out = [&](int round) {
+        Clock::time_point start = Clock::now();
+        std::string line = "#o" + UserName(round % users) + "-10:00-Watch " +
+                           std::to_string(round) + "-11:00\n\r";
+        std::string reply = Exchange(port, line);
+        return reply == "0\n\r" ? MillisecondsSince(start) : -1.0;
+    };
+    std::vector<double> plain;
+    int failed = 0;
+    for (int i = 0; i < rounds; ++i) {
+        double ms = sign_out(i);
+        if (ms < 0) ++failed;
+        else plain.push_back(ms);
+        usleep(20 * 1000);
+    }
+    std::vector<Watcher> watchers(count);
+    for (Watcher &w : watchers) {
+        w.fd = Connected(web_port);
+        const char *get = "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+        if (w.fd >= 0) send(w.fd, get, strlen(get), MSG_NOSIGNAL);
+    }
+    // Each has its first event (the board as it stands).
+    Clock::time_point wait = Clock::now();
+    auto all_have = [&](size_t n) {
+        for (const Watcher &w : watchers)
+            if (w.fd < 0 || w.events < n) return false;
+        return true;
+    };
+    while (!all_have(1) && MillisecondsSince(wait) < 10000) {
+        usleep(2000);
+        ReadWatchers(watchers);
+    }
+    int connected = 0;
+    for (const Watcher &w : watchers) connected += w.fd >= 0 && w.events >= 1;
+    std::vector<double> with, spread;
+    for (int i = 0; i < rounds; ++i) {
+        size_t before = 0;
+        for (const Watcher &w : watchers) before = std::max(before, w.events);
+        Clock::time_point start = Clock::now();
+        double ms = sign_out(rounds + i);
+        double replied = MillisecondsSince(start);
+        if (ms < 0) {
+            ++failed;
+            continue;
+        }
+        with.push_back(ms);
+        while (!all_have(before + 1) && MillisecondsSince(start) < 5000) {
+            ReadWatchers(watchers);
+            if (!all_have(before + 1)) usleep(200);
+        }
+        if (all_have(before + 1)) spread.push_back(MillisecondsSince(start) - replied);
+        else ++failed;
+        usleep(20 * 1000);
+    }
+    printf("watch_connected=%d\nwatch_plain_ms=%.1f\nwatch_signin_ms=%.1f\n"
+           "watch_last_event_ms=%.1f\nwatch_last_event_max_ms=%.1f\nwatch_failed=%d\n",
+           connected, Median(plain), Median(with), Median(spread),
+           spread.empty() ? -1.0 : *std::max_element(spread.begin(), spread.end()), failed);
+    for (Watcher &w : watchers) if (w.fd >= 0) close(w.fd);
+    return 0;
+}
+
 int Usage() {
     fprintf(stderr, "usage: bench_driver board DAT USERS | rush PORT USERS TAG DAT PAGE |\n"
                     "       throughput PORT USERS SECONDS |\n"
                     "       compare PORT_A PORT_B USERS SECONDS SLICE_MS | requests PORT USERS COUNT |\n"
                     "       slow PORT USERS SILENT TRICKLING | hold PORT COUNT SECONDS | fsync DIR |\n"
-                    "       late PORT USERS TRIES DELAY_MS\n");
+                    "       late PORT USERS TRIES DELAY_MS |\n"
+                    "       watchers PORT WEB_PORT USERS COUNT ROUNDS\n");
     return 2;
 }
 
@@ -434,6 +540,8 @@ int main(int argc, char **argv) {
         return Slow(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
     if (mode == "late" && argc == 6)
         return Late(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
+    if (mode == "watchers" && argc == 7)
+        return Watchers(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
     if (mode == "hold" && argc == 5) return Hold(atoi(argv[2]), atoi(argv[3]), atof(argv[4]));
     return Usage();
 }

@@ -101,6 +101,10 @@ int TesmarServer::EnableWebPort() {
     return web_port_;
 }
 
+void TesmarServer::SetSetting(const std::string &name, const std::string &value) {
+    prefix_.SetMachineValues(kSettingsKey, {{name, value}});
+}
+
 bool TesmarServer::Start(int timeout_ms) {
     pid_ = StartProgram(prefix_, TesmarExe(), setup_.in_work ? work_ : "", {}, setup_.output);
     if (pid_ <= 0) return false;

@@ -59,6 +59,8 @@ class TesmarServer {
 
     // Gives the server a free web port (before Start); returns it.
     int EnableWebPort();
+    // Stores one more setting of the server (before Start).
+    void SetSetting(const std::string &name, const std::string &value);
     // Starts the server and waits until it listens (at most timeout_ms), on
     // the web port too when it has one.
     bool Start(int timeout_ms = 30000);
