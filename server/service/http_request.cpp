@@ -171,7 +171,7 @@ void HttpRequestReader::EndHeaderLine() {
         bool digits = !value.empty() && value.size() <= 12;
         for (char d : value) {
             if (d < '0' || d > '9') digits = false;
-            else length = length * 10 + (d - '0');
+            else if (digits) length = length * 10 + (d - '0');
         }
         if (!digits || (headers_.content_length >= 0 && headers_.content_length != length))
             headers_.content_length_bad = true;

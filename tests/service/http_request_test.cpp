@@ -123,6 +123,7 @@ TEST(HttpRequest, ASignInsHeadersAndBodyInAnyPieces) {
     EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: 2\r\nContent-Length: 3\r\n\r\n", 100).status);
     EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", 100).status);
     EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: -1\r\n\r\n", 100).status);
+    EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: " + std::string(40, '9') + "\r\n\r\n", 100).status);
     // The lobby view is asked for in the query.
     HttpRequestReader wall;
     const char *get = "GET /?x=2&wall=1 HTTP/1.1\r\n\r\n";
