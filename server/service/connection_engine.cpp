@@ -5,13 +5,17 @@
 #include <map>
 
 #include "common/ansi_text.h"
+#include "common/clock.h"
 #include "common/code_page.h"
 #include "common/fixed_text.h"
 #include "common/protocol.h"
+#include "server/board/server_settings.h"
 #include "server/service/connection.h"
 #include "server/service/request_handlers.h"
 #include "server/service/socket_error_text.h"
 #include "server/service/status_line.h"
+#include "server/service/web_guard.h"
+#include "server/service/web_sign.h"
 
 struct ConnectionEngine::Open {
     SocketId socket = 0;
@@ -21,6 +25,8 @@ struct ConnectionEngine::Open {
     RequestFramer framer;
     unsigned long completed = 0;      // order of completion; 0 while incomplete
     std::unique_ptr<WebExchange> web; // the web pool's connections only
+    bool web_sign = false;            // a browser's sign-in: sign_line goes to the batch
+    std::string sign_line;
 };
 
 namespace {
@@ -158,6 +164,10 @@ bool ConnectionEngine::EvictOne(Pool pool, std::uint64_t now) {
 void ConnectionEngine::ReadNotice(SocketId socket, std::uint64_t now) {
     now_ = now;
     Open *open = Find(socket);
+    if (!open && watchers_.Has(socket)) {
+        ReadWatcher(socket);
+        return;
+    }
     // A notice for a socket no longer open, or one whose request waits for
     // its batch, changes nothing.
     if (!open || open->completed != 0) return;
@@ -171,6 +181,85 @@ void ConnectionEngine::WriteNotice(SocketId socket, std::uint64_t now) {
     now_ = now;
     Open *open = Find(socket);
     if (open && open->web) SendWeb(*open);
+    else if (!open && watchers_.Has(socket)) SendWatchers({}, false, socket);
+}
+
+void ConnectionEngine::ReadWatcher(SocketId socket) {
+    // A watcher sends nothing after its request: what comes is dropped; its
+    // close or an error ends it.
+    char chunk[512];
+    for (;;) {
+        EngineSockets::Io got = sockets_.Receive(socket, chunk, sizeof chunk);
+        if (got.error == kErrorWouldBlock) return;
+        if (got.error != 0 || got.count == 0) {
+            watchers_.Remove(socket);
+            sockets_.Close(socket);
+            return;
+        }
+    }
+}
+
+void ConnectionEngine::SendWatchers(const std::vector<SocketId> &dropped, bool all, SocketId one) {
+    for (SocketId socket : dropped) sockets_.Close(socket);
+    auto send = [this](WatcherPool::Id id, const char *bytes, size_t size) -> long {
+        EngineSockets::Io sent = sockets_.Send(id, bytes, size);
+        if (sent.error == kErrorWouldBlock) return 0;
+        if (sent.error != 0) return -1;
+        return static_cast<long>(sent.count);
+    };
+    std::vector<SocketId> failed = all ? watchers_.SendAll(send) : watchers_.Send(one, send);
+    for (SocketId socket : failed) sockets_.Close(socket);
+}
+
+void ConnectionEngine::Published(const Publisher &publisher) {
+    SendWatchers(watchers_.Publish(publisher), true);
+}
+
+bool ConnectionEngine::OverdueCheckDue(std::uint64_t now) {
+    if (watchers_.Count() == 0 || now - overdue_checked_ < kOverdueCheckMs) return false;
+    overdue_checked_ = now;
+    return true;
+}
+
+// A web request read whole that the exchange does not answer itself: the
+// event stream, which makes the connection a watcher, or a browser's
+// sign-in, which is answered at once or joins the batch.
+void ConnectionEngine::Handover(Open &open) {
+    WebExchange &web = *open.web;
+    SocketId socket = open.socket;
+    if (web.Request().Resource() == HttpResource::Events) {
+        if (!source_ || watchers_.Full()) {
+            std::string reply;
+            AppendHttpJsonReply(reply, 503, "{\"error\":\"Too many watchers\"}");
+            web.Reply(reply);
+            SendWeb(open);
+            return;
+        }
+        // Out of the web pool, without a close: from now on a watcher.
+        open_.erase(std::remove_if(open_.begin(), open_.end(),
+                                   [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
+                    open_.end());
+        if (watchers_.Count() == 0) overdue_checked_ = now_;
+        watchers_.Add(socket, *source_, now_);
+        SendWatchers({}, false, socket);
+        return;
+    }
+    WebSignStart start;
+    if (!settings_ || !clock_) {
+        AppendHttpJsonReply(start.reply, 403, "{\"error\":\"Signing in from a browser is not allowed here\"}");
+        start.status = 403;
+    } else {
+        start = StartWebSign(web.Request(), *settings_, ServerHostNames(names_, settings_->WebHosts),
+                             ActiveCodePage(), clock_->Now());
+    }
+    if (start.status != 0) {
+        web.Reply(start.reply);
+        SendWeb(open);
+        return;
+    }
+    open.web_sign = true;
+    open.sign_line = start.line;
+    Complete(open);
 }
 
 void ConnectionEngine::Read(Open &open) {
@@ -226,8 +315,15 @@ WebContent ConnectionEngine::Content() const {
     static const std::string none;
     const std::string &page = source_ ? source_->PageBytes() : none;
     const std::string &feed = source_ ? source_->FeedBytes() : none;
-    return WebContent{page.data(), page.size(), IanaCharsetName(ActiveCodePage()), feed.data(),
-                      feed.size()};
+    WebContent content{page.data(), page.size(), IanaCharsetName(ActiveCodePage()), feed.data(),
+                       feed.size()};
+    if (source_ && !source_->LiveBytes().empty()) {
+        content.live = source_->LiveBytes().data();
+        content.live_size = source_->LiveBytes().size();
+        content.live_wall = source_->LiveBytes(true).data();
+        content.live_wall_size = source_->LiveBytes(true).size();
+    }
+    return content;
 }
 
 void ConnectionEngine::ReadWeb(Open &open) {
@@ -250,6 +346,10 @@ void ConnectionEngine::ReadWeb(Open &open) {
             break;
         }
         web.Received(chunk, got.count, Content());
+    }
+    if (web.phase() == WebExchange::Phase::Handover && open.completed == 0) {
+        Handover(open);
+        return;
     }
     SendWeb(open);
 }
@@ -287,12 +387,15 @@ bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, B
               [](const Open *a, const Open *b) { return a->completed < b->completed; });
     std::vector<EngineConnection> connections;
     connections.reserve(members.size());
+    // A browser's sign-in is answered over HTTP once the batch is done.
+    std::vector<CapturedReply> captured(members.size());
     std::vector<PendingRequest> requests(members.size());
     std::vector<SocketId> sockets;
     for (size_t i = 0; i < members.size(); ++i) {
         connections.emplace_back(sockets_, members[i]->socket);
-        requests[i].line = members[i]->framer.Line();
-        requests[i].connection = &connections[i];
+        bool web = members[i]->web_sign;
+        requests[i].line = web ? members[i]->sign_line : members[i]->framer.Line();
+        requests[i].connection = web ? static_cast<Connection *>(&captured[i]) : &connections[i];
         requests[i].peer = members[i]->peer;
         sockets.push_back(members[i]->socket);
     }
@@ -300,7 +403,17 @@ bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, B
         ++batches_;
         result = DispatchBatch(board, publisher, requests);
     }
-    for (SocketId socket : sockets) Close(socket);
+    for (size_t i = 0; i < sockets.size(); ++i) {
+        Open *open = Find(sockets[i]);
+        if (open && open->web_sign) {
+            open->web_sign = false;
+            open->completed = 0;
+            open->web->Reply(WebSignReply(captured[i].Bytes()));
+            SendWeb(*open);
+        } else {
+            Close(sockets[i]);
+        }
+    }
     // The slots are free again: what waits in a backlog comes in now.
     for (int pool = 0; pool < kPoolCount; ++pool) {
         if (backlog_[pool]) TakeWaiting(static_cast<Pool>(pool), now, false);
@@ -319,6 +432,7 @@ void ConnectionEngine::Tick(std::uint64_t now) {
     }
     for (SocketId socket : late) EndWithError(socket, "GetRequest: ", kErrorTimedOut);
     for (SocketId socket : done) Close(socket);
+    SendWatchers(watchers_.Tick(now), true);
     // A full pool's backlog gets no further accept notice until something
     // is accepted, and a notice can come before its connection can be
     // taken: the backlogs are looked at here too (room is made only when a
@@ -331,6 +445,10 @@ void ConnectionEngine::Tick(std::uint64_t now) {
 
 void ConnectionEngine::CloseAll() {
     while (!open_.empty()) Close(open_.front()->socket);
+    for (WatcherPool::Id id : watchers_.Ids()) {
+        watchers_.Remove(id);
+        sockets_.Close(id);
+    }
     batch_waiting_ = false;
     for (bool &waiting : backlog_) waiting = false;
 }

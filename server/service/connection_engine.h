@@ -16,10 +16,13 @@
 #include "server/service/publisher.h"
 #include "server/service/request_deadline.h"
 #include "server/service/request_framer.h"
+#include "server/service/watcher_pool.h"
 #include "server/service/web_exchange.h"
 
+class Clock;
 class StatusLine;
 struct BoardContext;
+struct ServerSettings;
 
 // A socket as the front end names it. Values are reused as soon as a socket
 // is closed, so a notice may name a socket that is not the one it was for.
@@ -94,7 +97,10 @@ class EngineSockets {
     virtual void BatchWaiting() = 0;
 };
 
-class ConnectionEngine {
+// Who is overdue is looked at again this often while anyone watches.
+constexpr std::uint64_t kOverdueCheckMs = 60 * 1000;
+
+class ConnectionEngine : private PublicationWatcher {
   public:
     // Failures go to status with the stage's label in front: "DoConnection: "
     // (accept) or "GetRequest: " (receive, deadline, ended to make room).
@@ -102,8 +108,21 @@ class ConnectionEngine {
     ~ConnectionEngine();
 
     // What the web port serves: the page and the feed the publisher last
-    // made. Set before the web port's first connection.
-    void ServeFrom(const Publisher &publisher) { source_ = &publisher; }
+    // made; the watchers of the event stream hear of each publication. Set
+    // before the web port's first connection.
+    void ServeFrom(Publisher &publisher) {
+        source_ = &publisher;
+        publisher.SetWatcher(this);
+    }
+    // What a sign-in from a browser is checked against: the settings
+    // (WebSignIn, WebKey, WebHosts), the machine's own names, and the clock
+    // for a sign-in that gives no time. None set: every one is refused.
+    void AllowWebSignIn(const ServerSettings &settings, std::vector<std::string> names,
+                        Clock &clock) {
+        settings_ = &settings;
+        names_ = std::move(names);
+        clock_ = &clock;
+    }
 
     // A connection waits on the pool's listening socket.
     void AcceptNotice(Pool pool, std::uint64_t now);
@@ -114,6 +133,11 @@ class ConnectionEngine {
     void WriteNotice(SocketId socket, std::uint64_t now);
     // The time passes: deadlines, and connections left in a backlog.
     void Tick(std::uint64_t now);
+
+    // True once a minute while anyone watches the event stream: time to
+    // look again at who is overdue (Publisher::RefreshOverdue).
+    bool OverdueCheckDue(std::uint64_t now);
+    size_t WatcherCount() const { return watchers_.Count(); }
 
     // Whether a batch waits for its run.
     bool BatchPending() const { return batch_waiting_; }
@@ -137,6 +161,10 @@ class ConnectionEngine {
 
   private:
     struct Open;
+    void Published(const Publisher &publisher) override;
+    void Handover(Open &open);
+    void ReadWatcher(SocketId socket);
+    void SendWatchers(const std::vector<SocketId> &dropped, bool all, SocketId one = 0);
     Open *Find(SocketId socket);
     void TakeWaiting(Pool pool, std::uint64_t now, bool may_evict);
     bool EvictOne(Pool pool, std::uint64_t now);
@@ -153,6 +181,11 @@ class ConnectionEngine {
     EngineSockets &sockets_;
     StatusLine &status_;
     const Publisher *source_ = nullptr;
+    const ServerSettings *settings_ = nullptr;
+    std::vector<std::string> names_;
+    Clock *clock_ = nullptr;
+    WatcherPool watchers_;
+    std::uint64_t overdue_checked_ = 0;
     std::vector<std::unique_ptr<Open>> open_;
     // A pool whose backlog may still hold connections (a burst was cut, or
     // the pool was full): taken when room is made and at each tick.

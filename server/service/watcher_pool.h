@@ -31,6 +31,11 @@ class WatcherPool {
     // when the pool is full.
     bool Add(Id id, const Publisher &publisher, std::uint64_t now);
     void Remove(Id id) { watchers_.erase(id); }
+    std::vector<Id> Ids() const {
+        std::vector<Id> ids;
+        for (const auto &entry : watchers_) ids.push_back(entry.first);
+        return ids;
+    }
 
     // The publisher made the board anew: every watcher gets its event.
     // Returns the watchers to close (their queue would pass the limit),

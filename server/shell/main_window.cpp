@@ -1,5 +1,6 @@
 #include "server/shell/main_window.h"
 
+#include "common/clock.h"
 #include "server/service/status_line.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/daily_reset_timer.h"
@@ -100,6 +101,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         }
         if (wparam == kSweepTimer) {
             server.connections.TimerMessage();
+            if (server.connections.OverdueCheckDue()) {
+                BoardContext board = server.Board();
+                server.publisher.RefreshOverdue(board);
+            }
             return 0;
         }
         break;
@@ -107,6 +112,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         server.connections.OpenListener(window, server.settings.Port);
         if (server.settings.WebPort[0] != '\0') {
             server.connections.ServeFrom(server.publisher);
+            server.connections.AllowWebSignIn(server.settings, SystemClock());
             server.connections.OpenListener(window, server.settings.WebPort, Pool::Web);
         }
         return 0;

@@ -1,5 +1,9 @@
 #include "server/shell/socket_front_end.h"
 
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "common/fixed_text.h"
 #include "common/protocol.h"
 #include "server/service/socket_error_text.h"
@@ -47,6 +51,30 @@ void SocketFrontEnd::OpenListener(HWND window, const char *port, Pool pool) {
     }
     WSAAsyncSelect(listening, window_, MSG_ACCEPT, FD_ACCEPT);
     SetTimer(window_, kSweepTimer, kSweepMs, nullptr);
+}
+
+void SocketFrontEnd::AllowWebSignIn(const ServerSettings &settings, Clock &clock) {
+    std::vector<std::string> names;
+    const COMPUTER_NAME_FORMAT kinds[] = {ComputerNameNetBIOS, ComputerNameDnsHostname,
+                                          ComputerNameDnsFullyQualified};
+    for (COMPUTER_NAME_FORMAT kind : kinds) {
+        char name[256];
+        DWORD size = sizeof name;
+        if (GetComputerNameExA(kind, name, &size) && name[0] != '\0') names.push_back(name);
+    }
+    char host[256];
+    if (gethostname(host, sizeof host) == 0) {
+        names.push_back(host);
+        // The machine's addresses, as its own name resolves.
+        if (hostent *entry = gethostbyname(host)) {
+            for (char **address = entry->h_addr_list; address && *address; ++address) {
+                in_addr in;
+                std::memcpy(&in, *address, sizeof in);
+                names.push_back(inet_ntoa(in));
+            }
+        }
+    }
+    engine_.AllowWebSignIn(settings, names, clock);
 }
 
 void SocketFrontEnd::AcceptMessage(WPARAM listening) {

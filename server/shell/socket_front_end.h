@@ -8,8 +8,10 @@
 
 #include "server/service/connection_engine.h"
 
+class Clock;
 class StatusLine;
 class Publisher;
+struct ServerSettings;
 struct BoardContext;
 
 constexpr UINT MSG_LISTEN = WM_USER + 1; // posted once at start-up
@@ -32,8 +34,16 @@ class SocketFrontEnd : private EngineSockets {
     // text that holds no port number is refused as invalid.
     void OpenListener(HWND window, const char *port, Pool pool = Pool::SignIn);
 
-    // What the web port serves.
-    void ServeFrom(const Publisher &publisher) { engine_.ServeFrom(publisher); }
+    // What the web port serves; its watchers hear of each publication.
+    void ServeFrom(Publisher &publisher) { engine_.ServeFrom(publisher); }
+    // Lets browsers sign in as the settings say, with this machine's own
+    // names (computer name, DNS names, addresses) as those a request's
+    // Host may give.
+    void AllowWebSignIn(const ServerSettings &settings, Clock &clock);
+    // Once a minute while anyone watches: time to look again at who is
+    // overdue.
+    bool OverdueCheckDue() { return engine_.OverdueCheckDue(GetTickCount64()); }
+    size_t WatcherCount() const { return engine_.WatcherCount(); }
 
     // MSG_ACCEPT, MSG_SOCKET, the timer.
     void AcceptMessage(WPARAM listening);

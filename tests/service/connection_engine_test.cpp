@@ -24,6 +24,7 @@ class FakeSockets : public EngineSockets {
         int reset = 0;          // an error the next receive reports
         std::string sent;
         bool closed = false;
+        bool stuck = false;     // takes nothing more (a peer that never reads)
     };
 
     // A peer connects; it waits in the pool's backlog with what it sent.
@@ -69,8 +70,12 @@ class FakeSockets : public EngineSockets {
         return io;
     }
     Io Send(SocketId id, const char *bytes, size_t size) override {
-        sockets.at(id).sent.append(bytes, size);
         Io io;
+        if (sockets.at(id).stuck) {
+            io.error = kErrorWouldBlock;
+            return io;
+        }
+        sockets.at(id).sent.append(bytes, size);
         io.count = size;
         return io;
     }
@@ -292,6 +297,105 @@ TEST_F(EngineTest, DeadlinesEndSilentConnectionsAndAFullPoolOfHostsWaitsForThem)
     for (int i = 0; i < 4; ++i) engine.AcceptNotice(Pool::Web, 4002);
     EXPECT_EQ(engine.OpenCount(Pool::Web), kPoolRules[static_cast<int>(Pool::Web)].capacity);
     EXPECT_EQ(engine.OpenCount(Pool::SignIn), 0u);
+}
+
+} // namespace
+
+namespace {
+
+size_t EventsIn(const std::string &bytes) {
+    size_t n = 0;
+    for (size_t at = bytes.find("event: board\n"); at != std::string::npos;
+         at = bytes.find("event: board\n", at + 1))
+        ++n;
+    return n;
+}
+
+const std::string kWatch = "GET /events HTTP/1.1\r\nHost: localhost\r\n\r\n";
+
+std::string SignPost(const std::string &body, const std::string &extra = "") {
+    return "POST /sign HTTP/1.1\r\nHost: boardpc:8080\r\nContent-Type: application/json\r\n" +
+           extra + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+TEST_F(EngineTest, WatchersAreAPoolOfTheirOwnAndOneThatNeverReadsIsClosed) {
+    engine.ServeFrom(publisher);
+    ASSERT_FALSE(publisher.PublishPage(board).Failed());
+    std::vector<SocketId> watchers;
+    for (int i = 0; i < 100; ++i)
+        watchers.push_back(sockets.Connect(Pool::Web, "10.0.3." + std::to_string(i), kWatch));
+    for (int notice = 0; notice < 8; ++notice) engine.AcceptNotice(Pool::Web, notice);
+    EXPECT_EQ(100u, engine.WatcherCount());
+    EXPECT_EQ(0u, engine.OpenCount(Pool::Web)); // not counted against the web pool
+    for (SocketId id : watchers) ASSERT_EQ(1u, EventsIn(sockets.sockets[id].sent)) << id;
+    // Past the request deadline they stay.
+    engine.Tick(kRequestDeadlineMs * 5);
+    EXPECT_EQ(100u, engine.WatcherCount());
+
+    // One stops reading; each sign-in is answered, then every watcher gets
+    // its event, until the stuck one passes 64 KB and is closed.
+    sockets.sockets[watchers[5]].stuck = true;
+    for (int round = 0; round < 4; ++round) {
+        SocketId member = sockets.Connect(Pool::SignIn, "10.0.4.1",
+                                          round % 2 ? kSignIn : "#oAnn-9:00-Bank-" + std::string(20, 'x') + "\n\r");
+        engine.AcceptNotice(Pool::SignIn, 20000 + round);
+        EXPECT_TRUE(RunBatch(20000 + round));
+        EXPECT_EQ("0\n\r", sockets.sockets[member].sent);
+    }
+    // The board of two is a small event: the rest of the 64 KB fills with
+    // publications of the page alone (as the User Manager's edits make).
+    size_t published = 5;
+    while (!sockets.sockets[watchers[5]].closed && published < 1000) {
+        ASSERT_FALSE(publisher.PublishPage(board).Failed());
+        ++published;
+    }
+    EXPECT_TRUE(sockets.Closed(watchers[5]));
+    EXPECT_GT(published, 100u);
+    EXPECT_EQ(99u, engine.WatcherCount());
+    EXPECT_EQ(published, EventsIn(sockets.sockets[watchers[0]].sent));
+    EXPECT_EQ(published, EventsIn(sockets.sockets[watchers[99]].sent));
+    EXPECT_FALSE(sockets.Closed(watchers[99]));
+
+    // A watcher that goes away leaves the pool; the rest are closed at the end.
+    sockets.sockets[watchers[0]].peer_closed = true;
+    engine.ReadNotice(watchers[0], 30000);
+    EXPECT_TRUE(sockets.Closed(watchers[0]));
+    EXPECT_EQ(98u, engine.WatcherCount());
+    engine.CloseAll();
+    EXPECT_TRUE(sockets.Closed(watchers[99]));
+}
+
+TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
+    engine.ServeFrom(publisher);
+    settings.web_sign_in = true;
+    engine.AllowWebSignIn(settings, {"boardpc"}, clock);
+    SocketId browser = sockets.Connect(Pool::Web, "10.0.5.1",
+        SignPost("{\"name\": \"Bob\", \"in\": false, \"destination\": \"Bank\", \"return\": \"2pm\"}",
+                 "Origin: http://boardpc:8080\r\n"));
+    SocketId member = sockets.Connect(Pool::SignIn, "10.0.5.2", kSignIn);
+    engine.AcceptNotice(Pool::Web, 0);
+    engine.AcceptNotice(Pool::SignIn, 0);
+    EXPECT_TRUE(sockets.sockets[browser].sent.empty()); // waits for the batch
+    EXPECT_TRUE(RunBatch(1));
+    EXPECT_EQ(1, saves.saves);
+    EXPECT_EQ("0\n\r", sockets.sockets[member].sent);
+    EXPECT_EQ(0u, sockets.sockets[browser].sent.find("HTTP/1.1 200 OK\r\n"));
+    EXPECT_NE(std::string::npos, sockets.sockets[browser].sent.find("{\"ok\":true}"));
+    EXPECT_EQ("Ann-1- -09:00- -\r\nBob-0-Bank-12:00pm-2pm-\r\n", ReadBytes(dir.File("tesmar.dat")));
+
+    // Refused at once, nothing saved: a foreign Origin, then WebSignIn off.
+    const std::string before = ReadBytes(dir.File("tesmar.dat"));
+    SocketId foreign = sockets.Connect(Pool::Web, "10.0.5.3",
+        SignPost("{\"name\": \"Ann\", \"in\": false}", "Origin: http://evil.example\r\n"));
+    engine.AcceptNotice(Pool::Web, 10);
+    EXPECT_EQ(0u, sockets.sockets[foreign].sent.find("HTTP/1.1 403 Forbidden\r\n"));
+    settings.web_sign_in = false;
+    SocketId off = sockets.Connect(Pool::Web, "10.0.5.4", SignPost("{\"name\": \"Ann\", \"in\": false}"));
+    engine.AcceptNotice(Pool::Web, 11);
+    EXPECT_EQ(0u, sockets.sockets[off].sent.find("HTTP/1.1 403 Forbidden\r\n"));
+    EXPECT_TRUE(RunBatch(12));
+    EXPECT_EQ(1, saves.saves);
+    EXPECT_EQ(before, ReadBytes(dir.File("tesmar.dat")));
 }
 
 } // namespace
