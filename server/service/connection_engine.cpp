@@ -212,7 +212,11 @@ void ConnectionEngine::SendWatchers(const std::vector<SocketId> &dropped, bool a
 }
 
 void ConnectionEngine::Published(const Publisher &publisher) {
-    SendWatchers(watchers_.Publish(publisher), true);
+    std::vector<SocketId> dropped = watchers_.Publish(publisher);
+    for (SocketId socket : dropped) sockets_.Close(socket);
+    // Inside a batch the events go once its members' connections are
+    // closed: a member's request is done before the watchers hear of it.
+    if (!in_batch_) SendWatchers({}, true);
 }
 
 bool ConnectionEngine::OverdueCheckDue(std::uint64_t now) {
@@ -401,7 +405,9 @@ bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, B
     }
     if (!requests.empty()) {
         ++batches_;
+        in_batch_ = true;
         result = DispatchBatch(board, publisher, requests);
+        in_batch_ = false;
     }
     for (size_t i = 0; i < sockets.size(); ++i) {
         Open *open = Find(sockets[i]);
@@ -414,6 +420,7 @@ bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, B
             Close(sockets[i]);
         }
     }
+    if (!requests.empty()) SendWatchers({}, true);
     // The slots are free again: what waits in a backlog comes in now.
     for (int pool = 0; pool < kPoolCount; ++pool) {
         if (backlog_[pool]) TakeWaiting(static_cast<Pool>(pool), now, false);

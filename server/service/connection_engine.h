@@ -186,6 +186,7 @@ class ConnectionEngine : private PublicationWatcher {
     Clock *clock_ = nullptr;
     WatcherPool watchers_;
     std::uint64_t overdue_checked_ = 0;
+    bool in_batch_ = false; // a publication's events wait for the batch's end
     std::vector<std::unique_ptr<Open>> open_;
     // A pool whose backlog may still hold connections (a burst was cut, or
     // the pool was full): taken when room is made and at each tick.

@@ -124,6 +124,15 @@ EngineSockets::Accepted SocketFrontEnd::Accept(Pool pool) {
     // notices come as messages keyed by the socket. A web reply longer than
     // one send goes on when the socket takes more (FD_WRITE).
     long events = FD_READ | FD_CLOSE | (pool == Pool::Web ? FD_WRITE : 0);
+    // A browser that watches the board and stops reading is given up once
+    // its events pile up in the engine: a bounded send buffer keeps the
+    // system from taking megabytes for it first. Replies longer than it go
+    // on at FD_WRITE.
+    if (pool == Pool::Web) {
+        int buffer = 32 * 1024;
+        setsockopt(socket, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char *>(&buffer),
+                   sizeof buffer);
+    }
     WSAAsyncSelect(socket, window_, MSG_SOCKET, events);
     return accepted;
 }

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """The live board in headless Chromium through WebDriver.
 
     live_board.py BASE_URL MEMBER DESTINATION [SHOT_DIR]

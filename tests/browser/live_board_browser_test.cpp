@@ -22,7 +22,7 @@ TEST(LiveBoardInChromium, ASignOutFromThePanelShowsInAnotherWindowAtOnce) {
     server.SetSetting("WebSignIn", "TRUE");
     ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe())) << "build the windows preset first";
     ASSERT_TRUE(server.Start());
-    std::string command = "timeout 150 python3 " SOURCE_DIR "/tests/browser/live_board.py "
+    std::string command = "timeout 150 /usr/bin/python3 " SOURCE_DIR "/tests/browser/live_board.py "
                           "http://127.0.0.1:" + std::to_string(web) + " 'Bob Baker' Bank";
     if (const char *shots = std::getenv("LIVE_BOARD_SHOTS")) command += std::string(" ") + shots;
     EXPECT_EQ(0, std::system(command.c_str()));

@@ -5,6 +5,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -188,3 +192,139 @@ TEST_F(WebPortTest, AWebPortInUseLeavesTheSignInPortWorking) {
 }
 
 } // namespace
+
+namespace {
+
+std::string SignPost(const std::string &host, const std::string &extra, const std::string &body) {
+    return "POST /sign HTTP/1.1\r\nHost: " + host + "\r\nContent-Type: application/json\r\n" + extra +
+           "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+const std::string kAnnOut = "{\"name\": \"Ann\", \"in\": false, \"destination\": \"Bank\", \"return\": \"3pm\"}";
+
+int StatusOf(const HttpReply &reply) {
+    return reply.head.size() > 12 ? std::atoi(reply.head.c_str() + 9) : 0;
+}
+
+} // namespace
+
+TEST_F(WebPortTest, ABrowsersSignInIsRefusedWhileSwitchedOff) {
+    StartWithWebPort(kBoard);
+    std::string host = "127.0.0.1:" + std::to_string(web);
+    EXPECT_EQ(403, StatusOf(Http(web, SignPost(host, "", kAnnOut))));
+    EXPECT_EQ(kBoard, e2e::ReadFile(DataFile()));
+}
+
+TEST_F(WebPortTest, ABrowsersSignInNeedsThisServersHostAndOriginAndTheKey) {
+    prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebSignIn", "TRUE"}, {"WebKey", "k3y"}});
+    StartWithWebPort(kBoard);
+    std::string host = "127.0.0.1:" + std::to_string(web);
+    const std::string key = "X-Board-Key: k3y\r\n";
+    EXPECT_EQ(403, StatusOf(Http(web, SignPost(host, key + "Origin: http://evil.example\r\n", kAnnOut))));
+    EXPECT_EQ(403, StatusOf(Http(web, SignPost("evil.example:" + std::to_string(web), key, kAnnOut))));
+    EXPECT_EQ(401, StatusOf(Http(web, SignPost(host, "", kAnnOut))));
+    EXPECT_EQ(401, StatusOf(Http(web, SignPost(host, "X-Board-Key: k3\r\n", kAnnOut))));
+    EXPECT_EQ(kBoard, e2e::ReadFile(DataFile()));
+    // Right: through the sign-in path, into the data file.
+    HttpReply done = Http(web, SignPost(host, key + "Origin: http://" + host + "\r\n", kAnnOut));
+    EXPECT_EQ(200, StatusOf(done)) << done.head;
+    EXPECT_EQ("{\"ok\":true}", done.body);
+    EXPECT_EQ(0u, e2e::ReadFile(DataFile()).find("Ann-0-Bank-")) << e2e::ReadFile(DataFile());
+    EXPECT_EQ(404, StatusOf(Http(web, SignPost(host, key, "{\"name\": \"Zed\", \"in\": true}"))));
+}
+
+namespace {
+
+// A browser on the event stream, read without waiting.
+struct Watcher {
+    int fd = -1;
+    std::string bytes;
+    bool closed = false;
+    size_t Events() const {
+        size_t n = 0;
+        for (size_t at = bytes.find("event: board\n"); at != std::string::npos;
+             at = bytes.find("event: board\n", at + 1))
+            ++n;
+        return n;
+    }
+    void Read() {
+        char buffer[65536];
+        while (fd >= 0 && !closed) {
+            ssize_t got = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (got > 0) bytes.append(buffer, static_cast<size_t>(got));
+            else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) closed = true;
+            else break;
+        }
+    }
+};
+
+Watcher Watch(int port, int receive_buffer = 0) {
+    Watcher w;
+    w.fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (receive_buffer) setsockopt(w.fd, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    if (connect(w.fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) return w;
+    std::string get = "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    send(w.fd, get.data(), get.size(), MSG_NOSIGNAL);
+    return w;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? -1 : values[values.size() / 2];
+}
+
+} // namespace
+
+TEST_F(WebPortTest, HundredWatchersCostASignInNothingAndOneThatNeverReadsIsClosed) {
+    std::string board;
+    for (int i = 0; i < 150; ++i)
+        board += "member " + std::to_string(100 + i) + "-0-Somewhere rather far away-9:00am-Thursday morning-\r\n";
+    StartWithWebPort(board);
+    auto sign = [&](int i) {
+        double start = e2e::NowMs();
+        std::string reply = Exchange(port, "#omember " + std::to_string(100 + i % 150) +
+                                               "-10:00-Round " + std::to_string(i) + "-later\n\r").bytes;
+        EXPECT_EQ("0\n\r", reply);
+        return e2e::NowMs() - start;
+    };
+    std::vector<double> plain, watched;
+    for (int i = 0; i < 9; ++i) plain.push_back(sign(i));
+
+    Watcher stuck = Watch(web, 2048); // never read
+    std::vector<Watcher> watchers;
+    for (int i = 0; i < 99; ++i) watchers.push_back(Watch(web));
+    auto all_have = [&](size_t n) {
+        for (Watcher &w : watchers) {
+            w.Read();
+            if (w.Events() < n) return false;
+        }
+        return true;
+    };
+    for (double until = e2e::NowMs() + 20000; !all_have(1) && e2e::NowMs() < until;) usleep(10 * 1000);
+    ASSERT_TRUE(all_have(1)) << "not every watcher got the board at once";
+
+    const int rounds = 40; // 40 events of some 14 KB: far more than 64 KB for the stuck one
+    for (int i = 0; i < rounds; ++i) {
+        watched.push_back(sign(100 + i));
+        for (double until = e2e::NowMs() + 5000; !all_have(2 + i) && e2e::NowMs() < until;) usleep(1 * 1000);
+    }
+    EXPECT_TRUE(all_have(1 + rounds)) << "a watcher that reads missed events";
+    for (const Watcher &w : watchers) EXPECT_FALSE(w.closed);
+    std::printf("sign-out median: %.1f ms without watchers, %.1f ms with 100\n", Median(plain),
+                Median(watched));
+    // Generous: a sign-in is never held up by the watchers.
+    EXPECT_LT(*std::max_element(watched.begin(), watched.end()), 1500.0);
+    // The stuck watcher was given up: reading now comes to the end.
+    for (double until = e2e::NowMs() + 20000; !stuck.closed && e2e::NowMs() < until;) {
+        stuck.Read();
+        usleep(5 * 1000);
+    }
+    EXPECT_TRUE(stuck.closed) << "the watcher that never read is still open";
+    EXPECT_LT(stuck.Events(), static_cast<size_t>(1 + rounds));
+    for (Watcher &w : watchers) close(w.fd);
+    close(stuck.fd);
+}
