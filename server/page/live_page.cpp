@@ -50,6 +50,7 @@ body.wall tr.in td.status{color:#4ade80}
 body.wall tr.out td.status{color:#fb923c}
 body.wall tr.overdue td.ret{color:#f87171}
 body.wall .counts{font-size:1.2em}
+body.wall font,body.wall .counts,body.wall table.board td{color:#eee}
 )CSS";
 
 const char kScript[] = R"JS(
