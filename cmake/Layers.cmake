@@ -1,6 +1,11 @@
 # The layers of the programs, each a library that sees only itself and the
-# layers below it: common <- board <- page <- service <- the server shell,
-# and common <- client_core <- the client.
+# layers below it:
+#
+#   common <- board <- page <- service <- the server shell
+#                   <- history ---------------^
+#
+# (history stands on the board beside page, and the shell uses it and the
+# service), and common <- client_core <- the client.
 #
 # Sources include headers by their path from the checkout's top
 # ("server/board/user_table.h"). A layer is not given the top as include

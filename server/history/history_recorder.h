@@ -3,8 +3,8 @@
 // left it, and the lines of one publication are appended at its end.
 #pragma once
 #include "server/board/board_change.h"
+#include "server/board/change_journal.h"
 #include "server/history/history_journal.h"
-#include "server/service/publisher.h"
 
 class Clock;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "server/board/board_change.h"
+#include "server/board/change_journal.h"
 #include "server/board/file_reader.h"
 
 class Connection;
@@ -29,17 +30,6 @@ struct PublishResult {
     // saved and the replies were sent all the same).
     bool journal_failed = false;
     bool Failed() const { return load_failed || save_failed || page_failed || journal_failed; }
-};
-
-// Told of every published change once the data file holds it, before any
-// reply is sent.
-class ChangeJournal {
-  public:
-    virtual ~ChangeJournal() = default;
-    virtual void Record(const BoardChange &change) = 0;
-    // Once a publication, after its changes were recorded and before the
-    // replies: writes them down. False when that failed.
-    virtual bool Flush() { return true; }
 };
 
 class Publisher;
