@@ -4,24 +4,6 @@
 
 namespace {
 
-void AppendCodePoint(std::string &out, unsigned cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 // Windows-1252's bytes 0x80 to 0x9F; the five it leaves undefined map to
 // the control characters of the same value, as Windows maps them.
 const unsigned short kWindows1252High[32] = {
@@ -49,13 +31,31 @@ void AppendCheckedUtf8(std::string &out, const unsigned char *p) {
             out.append(reinterpret_cast<const char *>(p), static_cast<size_t>(extra + 1));
             p += extra + 1;
         } else {
-            AppendCodePoint(out, 0xFFFD);
+            AppendUtf8CodePoint(out, 0xFFFD);
             p += 1;
         }
     }
 }
 
 } // namespace
+
+void AppendUtf8CodePoint(std::string &out, unsigned cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
 
 void AppendUtf8FromAnsi(std::string &out, const char *text, unsigned code_page) {
     if (!text) return;
@@ -72,9 +72,9 @@ void AppendUtf8FromAnsi(std::string &out, const char *text, unsigned code_page) 
     for (; *p; ++p) {
         unsigned c = *p;
         if (c < 0x80) out += static_cast<char>(c);
-        else if (!table) AppendCodePoint(out, 0xFFFD);
-        else if (code_page == 1252 && c < 0xA0) AppendCodePoint(out, kWindows1252High[c - 0x80]);
-        else AppendCodePoint(out, c); // Latin-1 is the first 256 code points
+        else if (!table) AppendUtf8CodePoint(out, 0xFFFD);
+        else if (code_page == 1252 && c < 0xA0) AppendUtf8CodePoint(out, kWindows1252High[c - 0x80]);
+        else AppendUtf8CodePoint(out, c); // Latin-1 is the first 256 code points
     }
 }
 

@@ -11,6 +11,10 @@
 // Bytes that are not valid UTF-8 under 65001 become U+FFFD. Never fails.
 void AppendUtf8FromAnsi(std::string &out, const char *text, unsigned code_page);
 
+// Appends the code point cp (at most 0x10FFFF) to out as UTF-8: one to
+// four bytes.
+void AppendUtf8CodePoint(std::string &out, unsigned cp);
+
 // "windows-1252" for 1252 and so on; nullptr for a code page without a
 // registered name.
 const char *IanaCharsetName(unsigned code_page);

@@ -72,7 +72,7 @@ class JsonReader {
                 } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
                     return false;
                 }
-                AppendUtf8(out, cp);
+                AppendUtf8CodePoint(out, cp);
                 break;
             }
             default: return false;
@@ -106,23 +106,6 @@ class JsonReader {
             value = value * 16 + digit;
         }
         return true;
-    }
-    static void AppendUtf8(std::string &out, unsigned cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
     }
     static bool ValidUtf8(const std::string &text) {
         std::string checked;
