@@ -10,12 +10,12 @@
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
-#include "tests/doubles/fixed_clock.h"
-#include "tests/doubles/null_alerts.h"
-#include "tests/doubles/recording_connection.h"
+#include "tests/kit/doubles/fixed_clock.h"
+#include "tests/kit/doubles/null_alerts.h"
+#include "tests/kit/doubles/recording_connection.h"
 #include "server/service/request_framer.h"
 #include "server/service/request_handlers.h"
-#include "tests/board/board_test_support.h"
+#include "tests/kit/board_test_support.h"
 #include "tests/fuzz/fuzz_board_dir.h"
 
 #include <cstdint>

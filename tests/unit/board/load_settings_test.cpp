@@ -1,0 +1,185 @@
+// The settings step of start-up and the first-run questions, against a
+// settings store in memory, answered by the recorder and a scripted host.
+#include "server/board/load_settings.h"
+
+#include "common/fixed_text.h"
+#include "common/link_time_files.h"
+#include "server/board/board_file.h"
+#include "server/board/server_settings.h"
+#include "server/board/user_table.h"
+#include "tests/kit/board_test_support.h"
+#include "tests/kit/doubles/memory_settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// The main window and the chooser as a script: the directory offered, the
+// chooser's next answer ("" = cancelled), whether the window is open.
+class ScriptedHost : public StartUpHost {
+  public:
+    void CurrentDirectory(char *dir, size_t capacity) override {
+        CopyCut(dir, capacity, current.c_str());
+    }
+    int ChooseDirectory(char *dir, size_t capacity) override {
+        ++chooser_calls;
+        CopyCut(dir, capacity, chooser_answer.c_str());
+        return chooser_answer.empty() ? 0 : 1;
+    }
+    bool StillRunning() override { return running; }
+    void HoldWindow(bool held) override { this->held = held; }
+    void ShowStatus(const char *text) override { status = text; }
+
+    std::string current, chooser_answer, status;
+    int chooser_calls = 0;
+    bool running = true, held = false;
+};
+
+class LoadSettingsTest : public ::testing::Test {
+  protected:
+    int Load() { return LoadSettings(store, settings, table, alerts, host); }
+    std::string Dir(const char *name) {
+        std::filesystem::create_directory(scratch.path() / name);
+        return scratch.File(name);
+    }
+    std::string DataFileIn(const std::string &dir) {
+        return dir + static_cast<char>(kPathSeparator) + "tesmar.dat";
+    }
+
+    ScratchDir scratch;
+    MemorySettingsStore store;
+    ServerSettings settings{};
+    UserTable table{};
+    AlertsRecorder alerts;
+    ScriptedHost host;
+};
+
+TEST_F(LoadSettingsTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBoard) {
+    host.current = Dir("board");
+    alerts.answers = {AlertAnswer::Yes};
+    bool held_while_asking = true;
+    alerts.while_asking = [&] { held_while_asking &= host.held; };
+
+    ASSERT_EQ(Load(), 1);
+
+    ASSERT_EQ(alerts.asked.size(), 2u);
+    EXPECT_EQ(alerts.asked[0].text, kFirstRunText);
+    EXPECT_EQ(alerts.asked[0].caption, "Tesmar First Time Setup");
+    EXPECT_EQ(alerts.asked[1].text, kDataFileQuestion + host.current);
+    EXPECT_TRUE(held_while_asking);
+    EXPECT_FALSE(host.held);
+    EXPECT_EQ(settings.WorkingDir, host.current);
+    EXPECT_STREQ(settings.Port, "223");
+    EXPECT_TRUE(IsFile(DataFileIn(host.current).c_str()));
+    EXPECT_EQ(ReadBytes(DataFileIn(host.current)), "");
+    // Only the directory is stored; the rest stays default in memory.
+    EXPECT_EQ(store.values, (std::map<std::string, std::string>{{"WorkingDir", host.current}}));
+    EXPECT_STREQ(settings.History, "");
+    EXPECT_FALSE(settings.history_flag);
+    EXPECT_STREQ(settings.Header, kDefaultHeader);
+    EXPECT_STREQ(settings.Footer, kDefaultFooter);
+}
+
+TEST_F(LoadSettingsTest, NoAndACancelledChooserAskAgainThenTheChosenDirectoryIsTaken) {
+    WriteSetting(store, "Port", "4000");
+    std::string chosen = Dir("chosen");
+    alerts.answers = {AlertAnswer::No, AlertAnswer::No};
+    alerts.while_asking = [&] { host.chooser_answer = alerts.asked.size() == 2 ? chosen : ""; };
+
+    ASSERT_EQ(Load(), 1);
+
+    EXPECT_EQ(alerts.asked.size(), 2u); // no port message: the port is stored
+    EXPECT_EQ(host.chooser_calls, 2);
+    EXPECT_EQ(settings.WorkingDir, chosen);
+    EXPECT_STREQ(settings.Port, "4000");
+    EXPECT_EQ(store.values["WorkingDir"], chosen);
+    EXPECT_TRUE(IsFile(DataFileIn(chosen).c_str()));
+}
+
+TEST_F(LoadSettingsTest, ADirectoryThatCannotBeStoredOrWrittenIsSaidSo) {
+    store.writes_fail = true; // as the registry is for a standard account
+    std::string missing = scratch.File("missing");
+    host.chooser_answer = missing;
+    alerts.answers = {AlertAnswer::No};
+
+    ASSERT_EQ(Load(), 1);
+
+    ASSERT_EQ(alerts.asked.size(), 3u);
+    EXPECT_EQ(alerts.asked[2].text, kStoreFailedText);
+    EXPECT_EQ(alerts.asked[2].caption, kStoreFailedCaption);
+    EXPECT_EQ(alerts.asked[2].icon, AlertIcon::Warning);
+    EXPECT_EQ(host.status, "Cannot save " + DataFileIn(missing));
+}
+
+TEST_F(LoadSettingsTest, AnExistingDataFileInTheChosenDirectoryIsKept) {
+    WriteSetting(store, "Port", "4000");
+    host.current = Dir("kept");
+    const std::string board = "Zed-1- -09:00- -\r\nAnn-0-Home-17:00-08:00-\r\n";
+    WriteBytes(DataFileIn(host.current), board);
+    alerts.answers = {AlertAnswer::Yes};
+
+    ASSERT_EQ(Load(), 1);
+    EXPECT_EQ(ReadBytes(DataFileIn(host.current)), board);
+}
+
+TEST_F(LoadSettingsTest, ClosingTheWindowDuringTheQuestionsEndsStartUp) {
+    WriteSetting(store, "Port", "4000");
+    alerts.answers = {AlertAnswer::No, AlertAnswer::No, AlertAnswer::No};
+    alerts.while_asking = [&] { host.running = false; };
+
+    EXPECT_EQ(Load(), 0);
+    EXPECT_EQ(alerts.asked.size(), 1u);
+    EXPECT_EQ(host.chooser_calls, 0);
+    EXPECT_EQ(store.values.count("WorkingDir"), 0u);
+}
+
+TEST_F(LoadSettingsTest, StoredSettingsAreReadWithoutAQuestion) {
+    std::string dir = Dir("stored");
+    WriteSetting(store, "WorkingDir", dir.c_str());
+    WriteSetting(store, "Port", "70000");
+    WriteSetting(store, "History", "true");
+    WriteSetting(store, "HTMLFile", "C:\\web\\in.html");
+    WriteSetting(store, "Header", "<h1>");
+    WriteSetting(store, "WebPort", "8080");
+
+    ASSERT_EQ(Load(), 1);
+    EXPECT_TRUE(alerts.asked.empty());
+    EXPECT_FALSE(host.held);
+    EXPECT_STREQ(settings.Port, "70000");
+    EXPECT_STREQ(settings.HTMLFile, "C:\\web\\in.html");
+    EXPECT_STREQ(settings.Header, "<h1>");
+    EXPECT_STREQ(settings.Footer, kDefaultFooter);
+    EXPECT_STREQ(settings.WebPort, "8080");
+    EXPECT_FALSE(settings.history_flag); // only "TRUE" counts
+    EXPECT_FALSE(IsFile(DataFileIn(dir).c_str()));
+}
+
+TEST(ChosenPath, IsCutAtItsLastBackslashButNeverToNothing) {
+    char path[64];
+    CopyCut(path, "C:\\Data\\tesmar.dat");
+    CutChosenPath(path);
+    EXPECT_STREQ(path, "C:\\Data");
+    CopyCut(path, "C:\\tesmar.dat");
+    CutChosenPath(path);
+    EXPECT_STREQ(path, "C:");
+    CopyCut(path, "tesmar.dat");
+    CutChosenPath(path);
+    EXPECT_STREQ(path, "t");
+    CopyCut(path, "D:\\Board\\anything.txt");
+    CutChosenPath(path);
+    EXPECT_STREQ(path, "D:\\Board");
+}
+
+TEST(ChosenPath, ADirectoryLongerThanTheFieldCountsAsNoChoice) {
+    char dir[300] = "x";
+    std::string fits = "C:\\" + std::string(296, 'd'); // 299 characters
+    EXPECT_EQ(DirectoryOfChosenFile((fits + "\\TESMAR.DAT").c_str(), dir, sizeof dir), 1);
+    EXPECT_EQ(std::string(dir), fits);
+    std::string too_long = fits + "d";
+    EXPECT_EQ(DirectoryOfChosenFile((too_long + "\\TESMAR.DAT").c_str(), dir, sizeof dir), 0);
+    EXPECT_STREQ(dir, "");
+}
+
+} // namespace
