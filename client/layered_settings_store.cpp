@@ -15,29 +15,29 @@ namespace {
 constexpr size_t kValueCapacity = 1024;
 } // namespace
 
-int LayeredSettingsStore::Read(const char *name, char *dest, size_t capacity) {
+bool LayeredSettingsStore::Read(const char *name, char *dest, size_t capacity) {
     char value[kValueCapacity] = "";
-    int member_open = member_.Read(name, value, sizeof value);
+    bool member_open = member_.Read(name, value, sizeof value);
     if (member_open && value[0] != '\0') {
         CopyCut(dest, capacity, std::strcmp(value, kClearedValue) == 0 ? "" : value);
-        return 1;
+        return true;
     }
     value[0] = '\0';
-    int machine_open = machine_.Read(name, value, sizeof value);
-    if (!member_open && !machine_open) return 0;
+    bool machine_open = machine_.Read(name, value, sizeof value);
+    if (!member_open && !machine_open) return false;
     CopyCut(dest, capacity, machine_open ? value : "");
-    return 1;
+    return true;
 }
 
-int LayeredSettingsStore::Write(const char *name, const char *text) {
+bool LayeredSettingsStore::Write(const char *name, const char *text) {
     char machine[kValueCapacity] = "";
     if (!machine_.Read(name, machine, sizeof machine)) machine[0] = '\0';
-    int stored;
+    bool stored;
     if (machine[0] != '\0' && std::strcmp(machine, text) == 0) {
         // The machine's value: the member's own, if any, gives way to it.
         char own[kValueCapacity] = "";
         bool has_own = member_.Read(name, own, sizeof own) && own[0] != '\0';
-        stored = has_own ? member_.Write(name, "") : 1;
+        stored = has_own ? member_.Write(name, "") : true;
     } else {
         // Emptied over the machine's value: kept empty, not read through.
         bool clears = text[0] == '\0' && machine[0] != '\0';

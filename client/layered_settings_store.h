@@ -25,13 +25,13 @@ class LayeredSettingsStore : public SettingsStore {
     LayeredSettingsStore(SettingsStore &member, SettingsStore &machine, Alerts &alerts)
         : member_(member), machine_(machine), alerts_(alerts) {}
 
-    // Returns 0 and leaves dest alone when neither layer can be opened;
-    // otherwise 1, with dest "" when neither holds a non-empty value or the
+    // Returns false and leaves dest alone when neither layer can be opened;
+    // otherwise true, with dest "" when neither holds a non-empty value or the
     // member's holds the cleared marker.
-    int Read(const char *name, char *dest, size_t capacity) override;
-    // Returns 1 when the member's layer holds what was asked (written, or
-    // taken away because the machine's value is the same), 0 otherwise.
-    int Write(const char *name, const char *text) override;
+    bool Read(const char *name, char *dest, size_t capacity) override;
+    // Returns true when the member's layer holds what was asked (written, or
+    // taken away because the machine's value is the same).
+    bool Write(const char *name, const char *text) override;
 
     // The next failed write is told again (a fresh start of the program).
     void RearmFailureMessage() { failure_told_ = false; }

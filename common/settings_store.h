@@ -6,20 +6,20 @@
 class SettingsStore {
   public:
     virtual ~SettingsStore() = default;
-    // Reads value name into dest (capacity bytes, NUL included). Returns 0
-    // and leaves dest alone when the store cannot be opened; otherwise
-    // returns 1 with dest holding the value cut to capacity - 1 characters,
-    // or "" when the value is missing.
-    virtual int Read(const char *name, char *dest, size_t capacity) = 0;
-    // Creates the store when needed and stores text. Returns 1 when the
-    // value was stored, 0 otherwise.
-    virtual int Write(const char *name, const char *text) = 0;
+    // Reads value name into dest (capacity bytes, NUL included). Returns
+    // false and leaves dest alone when the store cannot be opened; otherwise
+    // returns true with dest holding the value cut to capacity - 1
+    // characters, or "" when the value is missing.
+    virtual bool Read(const char *name, char *dest, size_t capacity) = 0;
+    // Creates the store when needed and stores text. Returns true when the
+    // value was stored.
+    virtual bool Write(const char *name, const char *text) = 0;
 };
 
-inline int ReadSetting(SettingsStore &store, const char *name, char *dest, size_t capacity) {
+inline bool ReadSetting(SettingsStore &store, const char *name, char *dest, size_t capacity) {
     return store.Read(name, dest, capacity);
 }
 
-inline int WriteSetting(SettingsStore &store, const char *name, const char *text) {
+inline bool WriteSetting(SettingsStore &store, const char *name, const char *text) {
     return store.Write(name, text);
 }

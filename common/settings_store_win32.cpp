@@ -6,7 +6,6 @@
 
 #include "common/fixed_text.h"
 
-RegistrySettingsStore kServerStore(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\Tesmar");
 RegistrySettingsStore kClientStore(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\Wenlo");
 
 namespace {
@@ -16,10 +15,10 @@ namespace {
 constexpr DWORD kQueryBytes = 1020;
 } // namespace
 
-int RegistrySettingsStore::Read(const char *name, char *dest, size_t capacity) {
+bool RegistrySettingsStore::Read(const char *name, char *dest, size_t capacity) {
     HKEY key;
     if (RegOpenKeyExA(root_, key_path_, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return 0;
+        return false;
 
     // One byte more than the query may fill, so that the text always ends.
     char buffer[kQueryBytes + 1];
@@ -33,7 +32,7 @@ int RegistrySettingsStore::Read(const char *name, char *dest, size_t capacity) {
     bool is_text = result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ);
     if (!is_text) {
         CopyCut(dest, capacity, "");
-        return 1;
+        return true;
     }
     // A value stored without its NUL ends where its bytes end.
     buffer[size <= kQueryBytes ? size : kQueryBytes] = '\0';
@@ -42,17 +41,17 @@ int RegistrySettingsStore::Read(const char *name, char *dest, size_t capacity) {
         CopyCut(dest, capacity, "");
     else
         CopyCut(dest, capacity, buffer);
-    return 1;
+    return true;
 }
 
-int RegistrySettingsStore::Write(const char *name, const char *text) {
+bool RegistrySettingsStore::Write(const char *name, const char *text) {
     HKEY key;
     char no_class[] = "";
     if (RegCreateKeyExA(root_, key_path_, 0, no_class, REG_OPTION_NON_VOLATILE,
                         KEY_READ | KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return 0;
+        return false;
     LONG result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
                                  static_cast<DWORD>(std::strlen(text) + 1));
     RegCloseKey(key);
-    return result == ERROR_SUCCESS ? 1 : 0;
+    return result == ERROR_SUCCESS;
 }

@@ -13,9 +13,9 @@ class RegistrySettingsStore : public SettingsStore {
     // Besides a missing value, one that is not a string, one longer than
     // the longest value the programs store (1019 characters), or one that
     // holds exactly the key path reads as "".
-    int Read(const char *name, char *dest, size_t capacity) override;
+    bool Read(const char *name, char *dest, size_t capacity) override;
     // Stores text as REG_SZ (NUL counted).
-    int Write(const char *name, const char *text) override;
+    bool Write(const char *name, const char *text) override;
 
     HKEY root() const { return root_; }
     const char *key_path() const { return key_path_; }
@@ -25,6 +25,9 @@ class RegistrySettingsStore : public SettingsStore {
     const char *key_path_; // also the marker text that reads as a missing value
 };
 
-// The programs' stores, below HKEY_LOCAL_MACHINE.
-extern RegistrySettingsStore kServerStore; // "SOFTWARE\\KVT\\Tesmar"
+// The server's key below HKEY_LOCAL_MACHINE; the server's entry point makes
+// its store on it.
+constexpr char kServerKeyPath[] = "SOFTWARE\\KVT\\Tesmar";
+
+// The client's machine-wide store, below HKEY_LOCAL_MACHINE.
 extern RegistrySettingsStore kClientStore; // "SOFTWARE\\KVT\\Wenlo"

@@ -1,9 +1,47 @@
-// The administration dialogs, opened from the main window's menu.
-// Windows only.
+// The administration dialogs, opened from the main window's menu, and their
+// procedures (for the dialogs themselves and for tests). Each dialog gets the
+// program object as its lParam and keeps it in DWLP_USER. Windows only.
 #pragma once
+#include <winsock2.h>
 #include <windows.h>
 
-void RunOptionsDialog(HWND owner); // template 107
-void RunUserManager(HWND owner);   // template 108
-void RunAboutBox(HWND owner);      // template 111
-void RunBoardOptionsDialog(HWND owner); // template 115
+// kStoreFailedText and kStoreFailedCaption, said when the store refuses a
+// confirmed setting.
+#include "server/board/server_settings.h"
+
+struct ServerState;
+
+void RunOptionsDialog(ServerState &server, HWND owner);      // template 107
+void RunUserManager(ServerState &server, HWND owner);        // template 108
+void RunAboutBox(ServerState &server, HWND owner);           // template 111
+void RunBoardOptionsDialog(ServerState &server, HWND owner); // template 115
+
+// lparam of each: the ServerState*.
+INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+// What the HTML editor dialog edits: Header or Footer of the settings.
+enum class HtmlPart { Header, Footer };
+
+// lparam of the HTML editor dialog: the HtmlEditorTarget naming its server
+// and the part it edits.
+struct HtmlEditorTarget {
+    ServerState *server;
+    HtmlPart part;
+};
+INT_PTR CALLBACK HtmlEditorProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+void RunHtmlEditorDialog(ServerState &server, HWND owner, HtmlPart part);
+
+// What a changed port takes (the sign-in port in Options, the web port in
+// Board Options): a restart. Text and caption.
+extern const char kPortChangedText[];
+extern const char kPortChangedCaption[];
+
+// What the Board Options dialog says of a reset time it refuses, and its
+// caption.
+extern const char kResetTimeRefusedText[];
+extern const char kBoardOptionsCaption[];
+// What it says of a web port that is no port number.
+extern const char kWebPortRefusedText[];

@@ -10,13 +10,12 @@
 #include <cstring>
 
 #include "common/fixed_text.h"
-#include "common/settings_store_win32.h"
+#include "common/settings_store.h"
 #include "server/history/daily_reset.h"
-#include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/daily_reset_timer.h"
-#include "server/shell/dialog_ids.h"
 #include "server/shell/server_state.h"
+#include "server/shell/tesmar_ids.h"
 
 const char kResetTimeRefusedText[] =
     "The time must be HH:MM (24-hour, 00:00 to 23:59), or empty for never.";
@@ -35,59 +34,64 @@ bool IsPortNumber(const char *text) {
     return text[0] != '\0' && value >= 1 && value <= 65535;
 }
 
-bool Refuse(HWND dialog, int control, const char *text) {
-    TheServer().alerts->Ask(text, kBoardOptionsCaption, AlertIcon::Warning, AlertButtons::Ok);
+bool Refuse(ServerState &server, HWND dialog, int control, const char *text) {
+    server.alerts.Ask(text, kBoardOptionsCaption, AlertIcon::Warning, AlertButtons::Ok);
     SetFocus(GetDlgItem(dialog, control));
     return false;
 }
 
 // Returns false, having said why, when the dialog must stay open.
-bool ConfirmBoardOptions(HWND dialog) {
+bool ConfirmBoardOptions(ServerState &server, HWND dialog) {
+    ServerSettings &settings = server.settings;
     char typed[16] = "";
     GetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, typed, sizeof typed);
     int hour, minute;
-    if (typed[0] != '\0' && (std::strlen(typed) >= sizeof TheServer().settings.ResetTime ||
+    if (typed[0] != '\0' && (std::strlen(typed) >= sizeof settings.ResetTime ||
                              !ParseResetTime(typed, hour, minute)))
-        return Refuse(dialog, IDC_BOARD_RESET_TIME, kResetTimeRefusedText);
+        return Refuse(server, dialog, IDC_BOARD_RESET_TIME, kResetTimeRefusedText);
     char web_port[16] = "";
     GetDlgItemTextA(dialog, IDC_BOARD_WEB_PORT, web_port, sizeof web_port);
     if (web_port[0] != '\0' && !IsPortNumber(web_port))
-        return Refuse(dialog, IDC_BOARD_WEB_PORT, kWebPortRefusedText);
+        return Refuse(server, dialog, IDC_BOARD_WEB_PORT, kWebPortRefusedText);
 
-    bool changed = std::strcmp(typed, TheServer().settings.ResetTime) != 0;
-    bool web_port_changed = std::strcmp(web_port, TheServer().settings.WebPort) != 0;
-    CopyCut(TheServer().settings.ResetTime, typed);
-    CopyCut(TheServer().settings.WebPort, web_port);
+    bool changed = std::strcmp(typed, settings.ResetTime) != 0;
+    bool web_port_changed = std::strcmp(web_port, settings.WebPort) != 0;
+    CopyCut(settings.ResetTime, typed);
+    CopyCut(settings.WebPort, web_port);
     bool web_sign_in = IsDlgButtonChecked(dialog, IDC_BOARD_WEB_SIGN_IN) == BST_CHECKED;
-    TheServer().settings.web_sign_in = web_sign_in;
-    CopyCut(TheServer().settings.WebSignIn, web_sign_in ? "TRUE" : "FALSE");
-    int stored = WriteSetting(kServerStore, "ResetTime", TheServer().settings.ResetTime);
-    stored &= WriteSetting(kServerStore, "WebPort", TheServer().settings.WebPort);
-    stored &= WriteSetting(kServerStore, "WebSignIn", TheServer().settings.WebSignIn);
+    settings.web_sign_in = web_sign_in;
+    CopyCut(settings.WebSignIn, web_sign_in ? "TRUE" : "FALSE");
+    // One warning for the three, however many the store refuses.
+    bool stored = WriteSetting(server.store, "ResetTime", settings.ResetTime);
+    stored &= WriteSetting(server.store, "WebPort", settings.WebPort);
+    stored &= WriteSetting(server.store, "WebSignIn", settings.WebSignIn);
     if (!stored)
-        TheServer().alerts->Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
-                                AlertButtons::Ok);
-    if (changed) RearmDailyReset();
+        server.alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
+                          AlertButtons::Ok);
+    if (changed) RearmDailyReset(server);
     if (web_port_changed)
-        TheServer().alerts->Ask(kPortChangedText, kPortChangedCaption, AlertIcon::Warning,
-                                AlertButtons::Ok);
+        server.alerts.Ask(kPortChangedText, kPortChangedCaption, AlertIcon::Warning,
+                          AlertButtons::Ok);
     return true;
 }
 
 } // namespace
 
-INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+    ServerState *server = reinterpret_cast<ServerState *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!server) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        SetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, TheServer().settings.ResetTime);
-        SetDlgItemTextA(dialog, IDC_BOARD_WEB_PORT, TheServer().settings.WebPort);
+        SetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, server->settings.ResetTime);
+        SetDlgItemTextA(dialog, IDC_BOARD_WEB_PORT, server->settings.WebPort);
         CheckDlgButton(dialog, IDC_BOARD_WEB_SIGN_IN,
-                       TheServer().settings.web_sign_in ? BST_CHECKED : BST_UNCHECKED);
+                       server->settings.web_sign_in ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
         case IDOK:
-            if (ConfirmBoardOptions(dialog)) EndDialog(dialog, 1);
+            if (ConfirmBoardOptions(*server, dialog)) EndDialog(dialog, 1);
             break;
         case IDCANCEL:
             EndDialog(dialog, 1);
@@ -101,7 +105,7 @@ INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam
     }
 }
 
-void RunBoardOptionsDialog(HWND owner) {
-    DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_BOARD_OPTIONS), owner,
-                    BoardOptionsDialogProc, 0);
+void RunBoardOptionsDialog(ServerState &server, HWND owner) {
+    DialogBoxParamA(server.instance, MAKEINTRESOURCEA(IDD_BOARD_OPTIONS), owner,
+                    BoardOptionsDialogProc, reinterpret_cast<LPARAM>(&server));
 }

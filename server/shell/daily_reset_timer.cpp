@@ -10,22 +10,13 @@
 
 namespace {
 
-ResetSchedule g_schedule;
-
-// A date that lastreset.txt should hold but could not be written with; it
-// is written at every check until that works, so that a restart does not
-// make the same reset again.
-bool g_unwritten = false;
-CalendarDate g_unwritten_date;
-
 // Writes lastreset.txt; a refusal is told on the status line with the
 // file's path (once, not at every retry) and kept for the next check.
-void KeepLastReset(const CalendarDate &date) {
-    ServerState &server = TheServer();
-    bool told = g_unwritten;
-    g_unwritten = !WriteLastReset(server.settings, date);
-    g_unwritten_date = date;
-    if (!g_unwritten || told) return;
+void KeepLastReset(ServerState &server, const CalendarDate &date) {
+    bool told = server.reset_unwritten;
+    server.reset_unwritten = !WriteLastReset(server.settings, date);
+    server.reset_unwritten_date = date;
+    if (!server.reset_unwritten || told) return;
     char path[400];
     BuildLastResetPath(server.settings, path, sizeof path);
     char text[sizeof path + 16];
@@ -36,13 +27,12 @@ void KeepLastReset(const CalendarDate &date) {
 
 // One reload, the members who are in signed out, one save, one page write
 // and a journal line for each member signed out.
-void MakeReset(const CalendarDate &date) {
+void MakeReset(ServerState &server, const CalendarDate &date) {
     int hour = 0, minute = 0;
-    ParseResetTime(TheServer().settings.ResetTime, hour, minute);
+    ParseResetTime(server.settings.ResetTime, hour, minute);
     char time_text[kClockTextCapacity];
     FormatClockTime(ClockTime{hour, minute, 0}, time_text, sizeof time_text);
 
-    ServerState &server = TheServer();
     BoardContext board = server.Board();
     if (!server.publisher.Reload(board)) {
         // Nobody is signed out from a board that could not be read; the
@@ -64,28 +54,30 @@ void MakeReset(const CalendarDate &date) {
     server.ReportPublish(published);
     // A reset that could not be saved is tried again at the next tick.
     if (published.save_failed) return;
-    g_schedule.Made(date);
-    KeepLastReset(date);
+    server.reset_schedule.Made(date);
+    KeepLastReset(server, date);
 }
 
 } // namespace
 
-void StartDailyReset(HWND window) {
+void StartDailyReset(ServerState &server, HWND window) {
     CalendarDate last;
-    bool known = ReadLastReset(TheServer().settings, last) != 0;
-    g_schedule.Start(known ? &last : nullptr, SystemClock().Now(), TheServer().settings.ResetTime);
-    CheckDailyReset();
+    bool known = ReadLastReset(server.settings, last) != 0;
+    server.reset_schedule.Start(known ? &last : nullptr, server.clock.Now(),
+                                server.settings.ResetTime);
+    CheckDailyReset(server);
     SetTimer(window, kDailyResetTimer, kDailyResetCheckMs, nullptr);
 }
 
-void CheckDailyReset() {
-    if (g_unwritten) KeepLastReset(g_unwritten_date);
+void CheckDailyReset(ServerState &server) {
+    if (server.reset_unwritten) KeepLastReset(server, server.reset_unwritten_date);
     CalendarDate date;
-    if (g_schedule.Due(SystemClock().Now(), TheServer().settings.ResetTime, date)) MakeReset(date);
+    if (server.reset_schedule.Due(server.clock.Now(), server.settings.ResetTime, date))
+        MakeReset(server, date);
 }
 
-void RearmDailyReset() {
+void RearmDailyReset(ServerState &server) {
     CalendarDate settled;
-    if (g_schedule.Rearm(SystemClock().Now(), TheServer().settings.ResetTime, settled))
-        KeepLastReset(settled);
+    if (server.reset_schedule.Rearm(server.clock.Now(), server.settings.ResetTime, settled))
+        KeepLastReset(server, settled);
 }

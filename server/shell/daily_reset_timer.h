@@ -1,9 +1,12 @@
 // The daily reset on the main window's timer: every member who is in is
 // signed out at ResetTime, and a reset missed while the server was not
-// running is made at its start. Windows only.
+// running is made at its start. Its days are kept in the program object.
+// Windows only.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
+
+struct ServerState;
 
 // The main window's timer that looks whether the reset is due.
 constexpr UINT_PTR kDailyResetTimer = 1;
@@ -11,13 +14,13 @@ constexpr UINT kDailyResetCheckMs = 5000;
 
 // At start-up, once the board is loaded: the reset that was missed (from
 // lastreset.txt), then the timer on window.
-void StartDailyReset(HWND window);
+void StartDailyReset(ServerState &server, HWND window);
 
 // The timer's tick: writes lastreset.txt again when it was refused, then
 // makes the reset when it is due.
-void CheckDailyReset();
+void CheckDailyReset(ServerState &server);
 
 // ResetTime was changed: its first reset is the next time it comes round.
 // A lastreset.txt that cannot be written shows "Cannot write <path>" on the
 // status line and is tried again at every check.
-void RearmDailyReset();
+void RearmDailyReset(ServerState &server);

@@ -4,9 +4,6 @@
 
 namespace {
 
-int g_open = 0;
-bool g_closing = false;
-
 BOOL CALLBACK EndDialogWindow(HWND window, LPARAM) {
     char window_class[16] = "";
     GetClassNameA(window, window_class, sizeof window_class);
@@ -18,22 +15,12 @@ BOOL CALLBACK EndDialogWindow(HWND window, LPARAM) {
 
 } // namespace
 
-void RunMenuDialogs(HWND main, void (*run)(HWND main)) {
-    if (g_closing) return;
-    ++g_open;
-    run(main);
-    --g_open;
-    if (g_open == 0 && g_closing) PostMessageA(main, WM_CLOSE, 0, 0);
-}
-
-bool CloseAfterDialogs() {
-    if (g_open == 0) {
-        g_closing = false; // the close itself follows
+bool MenuDialogs::CloseAfterDialogs() {
+    if (open_ == 0) {
+        closing_ = false; // the close itself follows
         return false;
     }
-    g_closing = true;
+    closing_ = true;
     EnumThreadWindows(GetCurrentThreadId(), EndDialogWindow, 0);
     return true;
 }
-
-bool ClosingWithDialogs() { return g_closing; }

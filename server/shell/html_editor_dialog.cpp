@@ -3,40 +3,41 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include "server/shell/admin_dialog_procs.h"
-#include "server/shell/dialog_ids.h"
+#include "server/shell/admin_dialogs.h"
 #include "server/shell/server_state.h"
+#include "server/shell/tesmar_ids.h"
 
 namespace {
 
-char *TargetText(HtmlPart part) {
-    return part == HtmlPart::Header ? TheServer().settings.Header : TheServer().settings.Footer;
+char *TargetText(const HtmlEditorTarget &target) {
+    ServerSettings &settings = target.server->settings;
+    return target.part == HtmlPart::Header ? settings.Header : settings.Footer;
 }
 
-const char *TargetName(HtmlPart part) {
-    return part == HtmlPart::Header ? "Header" : "Footer";
+const char *TargetName(const HtmlEditorTarget &target) {
+    return target.part == HtmlPart::Header ? "Header" : "Footer";
 }
 
 } // namespace
 
 INT_PTR CALLBACK HtmlEditorProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+    const HtmlEditorTarget *target =
+        reinterpret_cast<const HtmlEditorTarget *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!target) return FALSE;
     switch (message) {
-    case WM_INITDIALOG: {
-        const HtmlPart *part = reinterpret_cast<const HtmlPart *>(lparam);
-        SetWindowLongPtrA(dialog, DWLP_USER, static_cast<LONG_PTR>(*part));
-        SetDlgItemTextA(dialog, IDC_HTML_TEXT, TargetText(*part));
+    case WM_INITDIALOG:
+        SetDlgItemTextA(dialog, IDC_HTML_TEXT, TargetText(*target));
         return TRUE;
-    }
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
-        case IDOK: {
-            HtmlPart part = static_cast<HtmlPart>(GetWindowLongPtrA(dialog, DWLP_USER));
+        case IDOK:
             // Header and Footer have the same capacity.
-            GetDlgItemTextA(dialog, IDC_HTML_TEXT, TargetText(part), sizeof(ServerSettings::Header));
-            StoreServerSetting(TargetName(part), TargetText(part));
+            GetDlgItemTextA(dialog, IDC_HTML_TEXT, TargetText(*target),
+                            sizeof(ServerSettings::Header));
+            target->server->StoreSetting(TargetName(*target), TargetText(*target));
             EndDialog(dialog, 1);
             break;
-        }
         case IDCANCEL:
             EndDialog(dialog, 1);
             break;
@@ -49,7 +50,8 @@ INT_PTR CALLBACK HtmlEditorProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
     }
 }
 
-void RunHtmlEditorDialog(HWND owner, HtmlPart part) {
-    DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_HTML_EDITOR), owner, HtmlEditorProc,
-                    reinterpret_cast<LPARAM>(&part));
+void RunHtmlEditorDialog(ServerState &server, HWND owner, HtmlPart part) {
+    HtmlEditorTarget target{&server, part};
+    DialogBoxParamA(server.instance, MAKEINTRESOURCEA(IDD_HTML_EDITOR), owner, HtmlEditorProc,
+                    reinterpret_cast<LPARAM>(&target));
 }

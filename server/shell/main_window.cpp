@@ -1,11 +1,9 @@
 #include "server/shell/main_window.h"
 
-#include "common/clock.h"
-#include "server/service/status_line.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/dialogs_on_close.h"
-#include "server/shell/resource.h"
+#include "server/shell/tesmar_ids.h"
 #include "server/shell/server_state.h"
 #include "server/shell/socket_front_end.h"
 
@@ -16,13 +14,12 @@ const char kSetOptionsText[] =
 
 namespace {
 
-void PaintStatusLine(HWND window) {
+void PaintStatusLine(ServerState &server, HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
-    const StatusLine &status = TheServer().status;
-    DrawTextA(dc, status.Text(), status.Length(), &client, DT_EXPANDTABS);
+    DrawTextA(dc, server.status.Text(), server.status.Length(), &client, DT_EXPANDTABS);
     EndPaint(window, &paint);
 }
 
@@ -31,16 +28,16 @@ void RunBatch(ServerState &server) {
     server.ReportPublish(server.connections.BatchMessage(board, server.publisher));
 }
 
-void RunUsersCommand(HWND window) {
-    if (TheServer().settings.HTMLFile[0] != '\0')
-        RunUserManager(window);
+void RunUsersCommand(ServerState &server, HWND window) {
+    if (server.settings.HTMLFile[0] != '\0')
+        RunUserManager(server, window);
     else
-        TheServer().alerts->Ask(kSetOptionsText, nullptr, AlertIcon::Warning, AlertButtons::Ok);
+        server.alerts.Ask(kSetOptionsText, nullptr, AlertIcon::Warning, AlertButtons::Ok);
 }
 
 } // namespace
 
-int RegisterMainWindowClass(HINSTANCE instance) {
+bool RegisterMainWindowClass(HINSTANCE instance) {
     WNDCLASSA window_class = {};
     window_class.style = CS_VREDRAW | CS_HREDRAW | CS_OWNDC;
     window_class.lpfnWndProc = MainWindowProc;
@@ -53,11 +50,10 @@ int RegisterMainWindowClass(HINSTANCE instance) {
     return RegisterClassA(&window_class) != 0;
 }
 
-HWND CreateMainWindow(HINSTANCE instance) {
+HWND CreateMainWindow(ServerState &server) {
     HWND window = CreateWindowExA(0, kMainWindowClass, kMainWindowClass, WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 150, 150, nullptr, nullptr,
-                                  instance, nullptr);
-    ServerState &server = TheServer();
+                                  server.instance, &server);
     server.main_window = window;
     server.status_view.window = window;
     server.status.SetView(&server.status_view);
@@ -65,13 +61,21 @@ HWND CreateMainWindow(HINSTANCE instance) {
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    ServerState &server = TheServer();
+    if (message == WM_NCCREATE) {
+        const CREATESTRUCTA *create = reinterpret_cast<const CREATESTRUCTA *>(lparam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    ServerState *found = reinterpret_cast<ServerState *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    // Messages that come before WM_NCCREATE (WM_GETMINMAXINFO) have no
+    // program yet.
+    if (!found) return DefWindowProcA(window, message, wparam, lparam);
+    ServerState &server = *found;
     switch (message) {
     case WM_PAINT:
-        PaintStatusLine(window);
+        PaintStatusLine(server, window);
         return 0;
     case WM_CLOSE:
-        if (CloseAfterDialogs()) return 0;
+        if (server.dialogs.CloseAfterDialogs()) return 0;
         server.connections.CloseSockets();
         DestroyWindow(window);
         return 0;
@@ -81,22 +85,22 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
         case IDM_OPTIONS:
-            RunMenuDialogs(window, RunOptionsDialog);
+            server.dialogs.Run(window, [&] { RunOptionsDialog(server, window); });
             return 0;
         case IDM_USERS:
-            RunMenuDialogs(window, RunUsersCommand);
+            server.dialogs.Run(window, [&] { RunUsersCommand(server, window); });
             return 0;
         case IDM_BOARD_OPTIONS:
-            RunMenuDialogs(window, RunBoardOptionsDialog);
+            server.dialogs.Run(window, [&] { RunBoardOptionsDialog(server, window); });
             return 0;
         case IDM_ABOUT:
-            RunMenuDialogs(window, RunAboutBox);
+            server.dialogs.Run(window, [&] { RunAboutBox(server, window); });
             return 0;
         }
         break;
     case WM_TIMER:
         if (wparam == kDailyResetTimer) {
-            CheckDailyReset();
+            CheckDailyReset(server);
             return 0;
         }
         if (wparam == kSweepTimer) {
@@ -112,7 +116,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         server.connections.OpenListener(window, server.settings.Port);
         if (server.settings.WebPort[0] != '\0') {
             server.connections.ServeFrom(server.publisher);
-            server.connections.AllowWebSignIn(server.settings, SystemClock());
+            server.connections.AllowWebSignIn(server.settings, server.clock);
             server.connections.OpenListener(window, server.settings.WebPort, Pool::Web);
         }
         return 0;

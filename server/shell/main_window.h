@@ -1,8 +1,11 @@
 // The server's main window: class "Tesmar 1.41", the menu, the status line
-// and the socket messages. Windows only.
+// and the socket messages. It keeps the program object in GWLP_USERDATA.
+// Windows only.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
+
+struct ServerState;
 
 extern const char kMainWindowClass[]; // "Tesmar 1.41", also the title
 
@@ -10,11 +13,11 @@ extern const char kMainWindowClass[]; // "Tesmar 1.41", also the title
 extern const char kSetOptionsText[];
 
 // Registers the window class (icon "ICON", menu "SISODMENU" from instance).
-// Returns 0 on failure.
-int RegisterMainWindowClass(HINSTANCE instance);
+bool RegisterMainWindowClass(HINSTANCE instance);
 
-// Creates the 150 x 150 main window, keeps it in TheServer().main_window and makes it
-// the status line's window. Returns null on failure.
-HWND CreateMainWindow(HINSTANCE instance);
+// Creates the 150 x 150 main window of server (from server.instance), keeps
+// it in server.main_window and makes it the status line's window. Returns
+// null on failure.
+HWND CreateMainWindow(ServerState &server);
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

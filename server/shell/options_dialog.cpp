@@ -8,10 +8,9 @@
 #include <cstring>
 
 #include "common/fixed_text.h"
-#include "common/settings_store_win32.h"
-#include "server/shell/admin_dialog_procs.h"
+#include "common/settings_store.h"
 #include "server/shell/admin_dialogs.h"
-#include "server/shell/dialog_ids.h"
+#include "server/shell/tesmar_ids.h"
 #include "server/shell/server_state.h"
 
 const char kPortChangedText[] = "You have changed the port. You will\n\r"
@@ -23,12 +22,9 @@ namespace {
 
 const char kChooserTitle[] = "Name of the Wenlo HTML file";
 
-// Port as it was when the dialog opened, to tell whether OK changed it.
-char g_port_copy[sizeof(ServerSettings::Port)];
-
 // Lets the administrator pick the page file; the choice goes into the
 // field only, so that Cancel can still drop it.
-void ChooseHtmlFile(HWND dialog) {
+void ChooseHtmlFile(ServerState &server, HWND dialog) {
     char path[350];
     GetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, path, sizeof path);
     OPENFILENAMEA chooser;
@@ -37,7 +33,7 @@ void ChooseHtmlFile(HWND dialog) {
     // Owned by Options, which it disables while it runs: Options cannot
     // end, nor open a second chooser, under it.
     chooser.hwndOwner = dialog;
-    chooser.hInstance = TheServer().instance;
+    chooser.hInstance = server.instance;
     chooser.lpstrFile = path;
     chooser.nMaxFile = sizeof path;
     chooser.lpstrTitle = kChooserTitle;
@@ -45,10 +41,14 @@ void ChooseHtmlFile(HWND dialog) {
         SetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, path);
 }
 
-void ConfirmOptions(HWND dialog) {
-    ServerSettings &settings = TheServer().settings;
-    Alerts &alerts = *TheServer().alerts;
-    GetDlgItemTextA(dialog, IDC_OPTIONS_PORT, settings.Port, sizeof settings.Port);
+void ConfirmOptions(ServerState &server, HWND dialog) {
+    ServerSettings &settings = server.settings;
+    // Nothing else changes the port while the dialog is open: the settings
+    // still hold the one it opened with.
+    char port[sizeof settings.Port];
+    GetDlgItemTextA(dialog, IDC_OPTIONS_PORT, port, sizeof port);
+    bool port_changed = std::strcmp(port, settings.Port) != 0;
+    CopyCut(settings.Port, port);
     GetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, settings.HTMLFile,
                     sizeof settings.HTMLFile);
     if (IsDlgButtonChecked(dialog, IDC_OPTIONS_HISTORY) == BST_CHECKED) {
@@ -58,47 +58,44 @@ void ConfirmOptions(HWND dialog) {
         CopyCut(settings.History, "FALSE");
         settings.history_flag = false;
     }
-    int stored = WriteSetting(kServerStore, "Port", settings.Port);
-    stored &= WriteSetting(kServerStore, "HTMLFile", settings.HTMLFile);
-    stored &= WriteSetting(kServerStore, "History", settings.History);
+    // One warning for the three, however many the store refuses.
+    bool stored = WriteSetting(server.store, "Port", settings.Port);
+    stored &= WriteSetting(server.store, "HTMLFile", settings.HTMLFile);
+    stored &= WriteSetting(server.store, "History", settings.History);
     if (!stored)
-        alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning, AlertButtons::Ok);
-    if (std::strcmp(settings.Port, g_port_copy) != 0)
-        alerts.Ask(kPortChangedText, kPortChangedCaption, AlertIcon::Warning, AlertButtons::Ok);
+        server.alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
+                          AlertButtons::Ok);
+    if (port_changed)
+        server.alerts.Ask(kPortChangedText, kPortChangedCaption, AlertIcon::Warning,
+                          AlertButtons::Ok);
 }
 
 } // namespace
 
-int StoreServerSetting(const char *name, const char *text) {
-    int stored = WriteSetting(kServerStore, name, text);
-    if (!stored)
-        TheServer().alerts->Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
-                                AlertButtons::Ok);
-    return stored;
-}
-
-INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+    ServerState *server = reinterpret_cast<ServerState *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!server) return FALSE;
     switch (message) {
     case WM_INITDIALOG:
-        CopyCut(g_port_copy, TheServer().settings.Port);
-        SetDlgItemTextA(dialog, IDC_OPTIONS_PORT, TheServer().settings.Port);
-        SetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, TheServer().settings.HTMLFile);
+        SetDlgItemTextA(dialog, IDC_OPTIONS_PORT, server->settings.Port);
+        SetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, server->settings.HTMLFile);
         CheckDlgButton(dialog, IDC_OPTIONS_HISTORY,
-                       TheServer().settings.history_flag ? BST_CHECKED : BST_UNCHECKED);
+                       server->settings.history_flag ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
         case IDC_OPTIONS_BROWSE:
-            ChooseHtmlFile(dialog);
+            ChooseHtmlFile(*server, dialog);
             break;
         case IDC_OPTIONS_HEADER:
-            RunHtmlEditorDialog(dialog, HtmlPart::Header);
+            RunHtmlEditorDialog(*server, dialog, HtmlPart::Header);
             break;
         case IDC_OPTIONS_FOOTER:
-            RunHtmlEditorDialog(dialog, HtmlPart::Footer);
+            RunHtmlEditorDialog(*server, dialog, HtmlPart::Footer);
             break;
         case IDOK:
-            ConfirmOptions(dialog);
+            ConfirmOptions(*server, dialog);
             EndDialog(dialog, 1);
             break;
         case IDCANCEL:
@@ -113,7 +110,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPA
     }
 }
 
-void RunOptionsDialog(HWND owner) {
-    DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_OPTIONS), owner, OptionsDialogProc,
-                    0);
+void RunOptionsDialog(ServerState &server, HWND owner) {
+    DialogBoxParamA(server.instance, MAKEINTRESOURCEA(IDD_OPTIONS), owner, OptionsDialogProc,
+                    reinterpret_cast<LPARAM>(&server));
 }

@@ -1,27 +1,16 @@
 #include "server/shell/server_state.h"
 
-#include "common/alerts_win32.h"
-#include "common/clock.h"
 #include "common/code_page.h"
 #include "common/fixed_text.h"
+#include "common/settings_store.h"
 
-namespace {
-MessageBoxAlerts message_boxes;
-}
-
-ServerState &TheServer() {
-    static ServerState server;
-    static bool ready = (server.alerts = &message_boxes, true);
-    (void)ready;
-    return server;
-}
-
-ServerState::ServerState()
-    : history(settings, ActiveCodePage()), history_recorder(history, SystemClock()) {
+ServerState::ServerState(SettingsStore &store, Clock &clock, Alerts &alerts)
+    : store(store), clock(clock), alerts(alerts), history(settings, ActiveCodePage()),
+      history_recorder(history, clock) {
     publisher.SetJournal(&history_recorder);
 }
 
-BoardContext ServerState::Board() { return BoardContext{table, settings, *alerts, SystemClock()}; }
+BoardContext ServerState::Board() { return BoardContext{table, settings, alerts, clock}; }
 
 PublishResult ServerState::PublishEdit(const BoardChange &change) {
     BoardContext board = Board();
@@ -56,4 +45,10 @@ void ServerState::ReportPublish(const PublishResult &result) {
         AppendCut(text, history.FailedPath());
     }
     if (text[0]) status.SetStatusText(text);
+}
+
+bool ServerState::StoreSetting(const char *name, const char *text) {
+    bool stored = WriteSetting(store, name, text);
+    if (!stored) alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning, AlertButtons::Ok);
+    return stored;
 }

@@ -1,7 +1,10 @@
-// The server program's one instance of everything: its window, settings,
-// board, sockets, status line, alerts and the publisher of the board.
-// The window and dialog procedures reach it through TheServer(). Windows
-// only.
+// The server program's one instance of everything: its window, the seams it
+// is made with (the settings store, the clock, the message boxes), its
+// settings, board, sockets, status line, the publisher of the board and what
+// its timers and dialogs keep between messages. WinMain makes it (tests make
+// theirs with doubles); the main window keeps it (GWLP_USERDATA) and hands
+// it to every dialog it opens (DialogBoxParam's lParam, kept in DWLP_USER).
+// Windows only.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -9,32 +12,33 @@
 #include "common/alerts.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
+#include "server/history/daily_reset.h"
 #include "server/history/history_journal.h"
 #include "server/history/history_recorder.h"
 #include "server/service/publisher.h"
 #include "server/service/status_line.h"
+#include "server/shell/dialogs_on_close.h"
 #include "server/shell/socket_front_end.h"
+#include "server/shell/window_status_view.h"
 
-// The status line shows in the main window: a change repaints it.
-struct WindowStatusView : StatusLine::View {
-    HWND window = nullptr;
-    void StatusChanged() override {
-        if (window) InvalidateRect(window, nullptr, TRUE);
-    }
-};
+class Clock;
+class SettingsStore;
 
 struct ServerState {
-    ServerState();
+    ServerState(SettingsStore &store, Clock &clock, Alerts &alerts);
     ServerState(const ServerState &) = delete;
     ServerState &operator=(const ServerState &) = delete;
 
     HINSTANCE instance = nullptr;
     HWND main_window = nullptr;
+    // Where the settings are kept (the registry key), the time of day, and
+    // every message box of the server.
+    SettingsStore &store;
+    Clock &clock;
+    Alerts &alerts;
+
     ServerSettings settings = {};
     UserTable table = {};
-    // Every message box of the server goes through here (tests put a
-    // recorder in its place).
-    Alerts *alerts = nullptr;
     StatusLine status;
     WindowStatusView status_view;
     Publisher publisher;
@@ -43,6 +47,17 @@ struct ServerState {
     // every publication's changes.
     HistoryJournal history;
     HistoryRecorder history_recorder;
+
+    // The menu's dialogs while they are open, for a close asked for
+    // meanwhile.
+    MenuDialogs dialogs;
+
+    // The daily reset's days, and a date that lastreset.txt should hold but
+    // could not be written with: it is written at every check until that
+    // works, so that a restart does not make the same reset again.
+    ResetSchedule reset_schedule;
+    bool reset_unwritten = false;
+    CalendarDate reset_unwritten_date = {};
 
     // The board as the table operations and request handlers take it.
     BoardContext Board();
@@ -54,10 +69,10 @@ struct ServerState {
     // Tells the administrator on the status line that a change reached the
     // data file or the page only partly ("Cannot read <path>", "Cannot save
     // <path>", "Cannot write the page <path>", "Cannot write the history
-    // <path>"); says
-    // nothing when nothing failed.
+    // <path>"); says nothing when nothing failed.
     void ReportPublish(const PublishResult &result);
-};
 
-// The one server the program runs.
-ServerState &TheServer();
+    // Stores one setting; when the store refuses it, kStoreFailedText says
+    // so. Returns whether it was stored.
+    bool StoreSetting(const char *name, const char *text);
+};

@@ -1,31 +1,37 @@
-// Tesmar's entry point: window, settings, board, Windows Sockets, listener,
-// then the message loop until the window closes.
+// Tesmar's entry point: the program object with its seams (the registry
+// key, the system clock, message boxes), window, settings, board, Windows
+// Sockets, listener, then the message loop until the window closes.
 #include <winsock2.h>
 #include <windows.h>
 
+#include "common/alerts_win32.h"
+#include "common/clock.h"
 #include "common/settings_store_win32.h"
 #include "server/board/board_start_up.h"
+#include "server/board/first_run.h"
 #include "server/board/user_table.h"
 #include "server/page/board_page.h"
 #include "server/service/socket_error_text.h"
 #include "server/shell/board_claim.h"
 #include "server/shell/daily_reset_timer.h"
-#include "server/shell/load_settings.h"
+#include "server/shell/first_run_window.h"
 #include "server/shell/main_window.h"
 #include "server/shell/server_state.h"
 #include "server/shell/socket_front_end.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
-    ServerState &server = TheServer();
+    RegistrySettingsStore store(HKEY_LOCAL_MACHINE, kServerKeyPath);
+    MessageBoxAlerts alerts;
+    ServerState server(store, SystemClock(), alerts);
     server.instance = instance;
     if (!RegisterMainWindowClass(instance)) return 0;
-    HWND window = CreateMainWindow(instance);
+    HWND window = CreateMainWindow(server);
     if (!window) return 0;
     ShowWindow(window, show);
     UpdateWindow(window);
 
-    if (!LoadSettings(kServerStore, server.settings, server.table, *server.alerts,
-                      ChooseDataDirectory)) {
+    WindowFirstRunHost first_run(window, server.status, instance);
+    if (!LoadSettings(server.store, server.settings, server.table, server.alerts, first_run)) {
         // The window was closed during the first-run questions.
         if (IsWindow(window)) DestroyWindow(window);
         return 0;
@@ -33,7 +39,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     // One server a board: a second copy ends here, before it touches any of
     // the board's files (the first copy's save may be in flight).
     if (!ClaimBoard(server.settings.WorkingDir)) {
-        server.alerts->Ask(kAnotherServerText, "Tesmar 1.41", AlertIcon::Stop, AlertButtons::Ok);
+        server.alerts.Ask(kAnotherServerText, "Tesmar 1.41", AlertIcon::Stop, AlertButtons::Ok);
         DestroyWindow(window);
         return 0;
     }
@@ -51,7 +57,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     // the server is. It is made with no page file set too, for the web port.
     BoardContext board = server.Board();
     server.ReportPublish(server.publisher.PublishPage(board));
-    StartDailyReset(window);
+    StartDailyReset(server, window);
 
     WSADATA data;
     int error = WSAStartup(MAKEWORD(1, 1), &data);

@@ -11,22 +11,18 @@
 #include "common/user_name_dialog.h"
 #include "server/board/board_change.h"
 #include "server/board/board_file.h"
-#include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
-#include "server/shell/dialog_ids.h"
-#include "server/shell/dialogs_on_close.h"
 #include "server/shell/server_state.h"
-
-char g_user_name_buffer[30];
+#include "server/shell/tesmar_ids.h"
 
 namespace {
 
 constexpr size_t kBoardNameSize = sizeof(UserRecord::name);
 
-int BoardCount(const char *name) {
+int BoardCount(const UserTable &table, const char *name) {
     int found = 0;
-    for (uint32_t i = 0; i < TheServer().table.count && i < kMaxUsers; ++i)
-        if (CompareNamesExact(TheServer().table.slots[i].name, name) == 0)
+    for (uint32_t i = 0; i < table.count && i < kMaxUsers; ++i)
+        if (CompareNamesExact(table.slots[i].name, name) == 0)
             ++found;
     return found;
 }
@@ -69,10 +65,10 @@ int ListCount(HWND list, const char *name) {
 // after any action the list shows what the board holds: a refused name
 // leaves it alone, an empty name never shows, a name the board cut shows
 // cut. Returns the index of an entry with that name, or -1.
-int MatchBoard(HWND list, const char *name) {
+int MatchBoard(const UserTable &table, HWND list, const char *name) {
     if (name[0] == '\0')
         return -1;
-    int want = BoardCount(name);
+    int want = BoardCount(table, name);
     int have = ListCount(list, name);
     for (; have > want; --have)
         SendMessageA(list, LB_DELETESTRING, FindEntry(list, name), 0);
@@ -82,18 +78,17 @@ int MatchBoard(HWND list, const char *name) {
     return index;
 }
 
-// The selected entry's text into name (kBoardNameSize + 1 bytes); 0 with
-// none selected.
-int SelectedName(HWND list, char *name, size_t size) {
+// The selected entry's text into name (kBoardNameSize + 1 bytes); false
+// with none selected.
+bool SelectedName(HWND list, char *name, size_t size) {
     LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (selected == LB_ERR)
-        return 0;
+        return false;
     EntryText(list, static_cast<int>(selected), name, size);
-    return 1;
+    return true;
 }
 
-void FillList(HWND list) {
-    ServerState &server = TheServer();
+void FillList(ServerState &server, HWND list) {
     BoardContext board = server.Board();
     // A file that cannot be read leaves the list as the board in memory has
     // it, and the status line says so.
@@ -110,85 +105,89 @@ void FillList(HWND list) {
     }
 }
 
-void AddEntry(HWND dialog, HWND list) {
-    g_user_name_buffer[0] = '\0';
-    RunUserNameDialog(TheServer().instance, dialog, g_user_name_buffer);
-    if (ClosingWithDialogs()) return;
+void AddEntry(ServerState &server, HWND dialog, HWND list) {
+    char typed[kUserNameBufferSize] = "";
+    RunUserNameDialog(server.instance, dialog, typed);
+    if (server.dialogs.Closing()) return;
     char name[kBoardNameSize];
-    CopyCut(name, g_user_name_buffer);
-    BoardContext board = TheServer().Board();
+    CopyCut(name, typed);
+    BoardContext board = server.Board();
     BoardChange change;
-    int added = AddUser(board, g_user_name_buffer, &change);
-    if (added) TheServer().PublishEdit(change);
+    bool added = AddUser(board, typed, &change) != 0;
+    if (added) server.PublishEdit(change);
     if (added) {
-        int index = MatchBoard(list, name);
+        int index = MatchBoard(server.table, list, name);
         if (index >= 0)
             SendMessageA(list, LB_SETCURSEL, index, 0);
     }
 }
 
-void EditEntry(HWND dialog, HWND list) {
+void EditEntry(ServerState &server, HWND dialog, HWND list) {
     char old_name[kBoardNameSize + 1];
     if (!SelectedName(list, old_name, sizeof old_name))
         return;
-    CopyCut(g_user_name_buffer, old_name);
-    RunUserNameDialog(TheServer().instance, dialog, g_user_name_buffer);
-    if (ClosingWithDialogs()) return;
+    char typed[kUserNameBufferSize];
+    CopyCut(typed, old_name);
+    RunUserNameDialog(server.instance, dialog, typed);
+    if (server.dialogs.Closing()) return;
     char new_name[kBoardNameSize];
-    CopyCut(new_name, g_user_name_buffer);
-    BoardContext board = TheServer().Board();
+    CopyCut(new_name, typed);
+    BoardContext board = server.Board();
     BoardChange change;
-    int renamed = RenameUser(board, old_name, g_user_name_buffer, &change);
-    if (renamed) TheServer().PublishEdit(change);
+    bool renamed = RenameUser(board, old_name, typed, &change) != 0;
+    if (renamed) server.PublishEdit(change);
     if (renamed) {
-        MatchBoard(list, old_name);
-        int index = MatchBoard(list, new_name);
+        MatchBoard(server.table, list, old_name);
+        int index = MatchBoard(server.table, list, new_name);
         if (index >= 0)
             SendMessageA(list, LB_SETCURSEL, index, 0);
     }
 }
 
-void DeleteEntry(HWND list) {
+void DeleteEntry(ServerState &server, HWND list) {
     char name[kBoardNameSize + 1];
     if (!SelectedName(list, name, sizeof name))
         return;
     char question[sizeof "Delete user: " + kBoardNameSize];
     CopyCut(question, "Delete user: ");
     AppendCut(question, name);
-    if (TheServer().alerts->Ask(question, "Tesmar Delete User", AlertIcon::Question, AlertButtons::YesNo) !=
-            AlertAnswer::Yes ||
-        ClosingWithDialogs())
+    if (server.alerts.Ask(question, "Tesmar Delete User", AlertIcon::Question,
+                          AlertButtons::YesNo) != AlertAnswer::Yes ||
+        server.dialogs.Closing())
         return;
-    BoardContext board = TheServer().Board();
+    BoardContext board = server.Board();
     BoardChange change;
-    int deleted = RenameUser(board, name, "", &change);
-    if (deleted) TheServer().PublishEdit(change);
+    bool deleted = RenameUser(board, name, "", &change) != 0;
+    if (deleted) server.PublishEdit(change);
     if (deleted)
-        MatchBoard(list, name);
+        MatchBoard(server.table, list, name);
 }
 
 } // namespace
 
-INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lparam);
+    ServerState *server = reinterpret_cast<ServerState *>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!server) return FALSE;
     HWND list = GetDlgItem(dialog, IDC_USERS_LIST);
     switch (message) {
     case WM_INITDIALOG:
-        FillList(list);
+        FillList(*server, list);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
         case IDC_USERS_LIST:
             if (HIWORD(wparam) == LBN_DBLCLK)
-                EditEntry(dialog, list);
+                EditEntry(*server, dialog, list);
             break;
         case IDC_USERS_EDIT:
-            EditEntry(dialog, list);
+            EditEntry(*server, dialog, list);
             break;
         case IDC_USERS_ADD:
-            AddEntry(dialog, list);
+            AddEntry(*server, dialog, list);
             break;
         case IDC_USERS_DELETE:
-            DeleteEntry(list);
+            DeleteEntry(*server, list);
             break;
         case IDOK:
             EndDialog(dialog, 1);
@@ -202,7 +201,7 @@ INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARA
     }
 }
 
-void RunUserManager(HWND owner) {
-    DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_USER_MANAGER), owner,
-                    UserManagerProc, 0);
+void RunUserManager(ServerState &server, HWND owner) {
+    DialogBoxParamA(server.instance, MAKEINTRESOURCEA(IDD_USER_MANAGER), owner,
+                    UserManagerProc, reinterpret_cast<LPARAM>(&server));
 }

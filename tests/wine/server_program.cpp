@@ -1,12 +1,8 @@
 #include "tests/wine/server_program.h"
 
-ServerState &ResetServerProgram(Alerts &alerts) {
-    ServerState &server = TheServer();
-    server.instance = GetModuleHandleA(nullptr);
-    server.settings = ServerSettings{};
-    ClearTable(server.table);
-    server.table.count = 0;
-    server.alerts = &alerts;
-    server.status.SetStatusText("");
-    return server;
+ServerProgramTest::ServerProgramTest() { server.instance = GetModuleHandleA(nullptr); }
+
+std::string ServerProgramTest::Stored(const char *name) const {
+    auto found = store.values.find(name);
+    return found == store.values.end() ? "<missing>" : found->second;
 }

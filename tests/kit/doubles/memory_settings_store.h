@@ -1,5 +1,5 @@
 // A settings store in memory. Like a registry key, it does not exist until
-// the first value is written: reads then return 0 and leave the destination
+// the first value is written: reads then return false and leave the destination
 // alone. With writes_fail set, every write fails and stores nothing.
 #pragma once
 #include <map>
@@ -10,17 +10,17 @@
 
 class MemorySettingsStore : public SettingsStore {
   public:
-    int Read(const char *name, char *dest, size_t capacity) override {
-        if (!exists) return 0;
+    bool Read(const char *name, char *dest, size_t capacity) override {
+        if (!exists) return false;
         auto found = values.find(name);
         CopyCut(dest, capacity, found == values.end() ? "" : found->second.c_str());
-        return 1;
+        return true;
     }
-    int Write(const char *name, const char *text) override {
-        if (writes_fail) return 0;
+    bool Write(const char *name, const char *text) override {
+        if (writes_fail) return false;
         exists = true;
         values[name] = text;
-        return 1;
+        return true;
     }
 
     bool exists = false;

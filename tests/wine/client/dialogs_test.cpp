@@ -282,8 +282,8 @@ TEST_F(DialogTest, OptionsOkStoresTheThreeValuesAndCancelNothing) {
     EXPECT_STREQ("2230", g_program.settings.port);
     char stored[80];
     // They are the member's own: the machine's key stays as it was.
-    EXPECT_EQ(0, ReadSetting(kClientStore, "UserName", stored, sizeof stored));
-    ASSERT_EQ(1, ReadSetting(MemberKey(), "UserName", stored, sizeof stored));
+    EXPECT_FALSE(ReadSetting(kClientStore, "UserName", stored, sizeof stored));
+    ASSERT_TRUE(ReadSetting(MemberKey(), "UserName", stored, sizeof stored));
     EXPECT_STREQ("Beatrice_with_a_lon", stored);
     ReadSetting(MemberKey(), "Server", stored, sizeof stored);
     EXPECT_STREQ("board", stored);
@@ -311,7 +311,7 @@ TEST_F(DialogTest, TheAutomaticOptionsAreTheMembersOwnAndANewNameLetsRequestsGoA
     char stored[16] = "";
     ReadSetting(MemberKey(), "AutoSignOut", stored, sizeof stored);
     EXPECT_STREQ("TRUE", stored);
-    EXPECT_EQ(0, ReadSetting(kClientStore, "AutoSignOut", stored, sizeof stored));
+    EXPECT_FALSE(ReadSetting(kClientStore, "AutoSignOut", stored, sizeof stored));
     // Read back at the next start.
     g_program.auto_signer.SetOptions({});
     g_program.auto_destination[0] = '\0';

@@ -111,12 +111,12 @@ TEST_F(ClientSettingsTest, AWriteTheMembersKeyRefusesIsToldOnce) {
                                              KEY_ALL_ACCESS, nullptr, &refusing, nullptr));
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, gone.c_str()));
     ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, refusing));
-    int first = ClientStore().Write("UserName", "Ann");
-    int second = ClientStore().Write("Names", "bob%");
+    bool first = ClientStore().Write("UserName", "Ann");
+    bool second = ClientStore().Write("Names", "bob%");
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegCloseKey(refusing);
-    EXPECT_EQ(0, first);
-    EXPECT_EQ(0, second);
+    EXPECT_FALSE(first);
+    EXPECT_FALSE(second);
     ASSERT_EQ(1u, g_recorder.asked.size());
     EXPECT_EQ(kSettingsNotSaved, g_recorder.asked[0].text);
 }

@@ -2,13 +2,11 @@
 
 #include <string>
 
-#include "common/clock.h"
 #include "common/fixed_text.h"
 #include "server/history/daily_reset.h"
-#include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/daily_reset_timer.h"
-#include "server/shell/dialog_ids.h"
+#include "server/shell/tesmar_ids.h"
 #include "server/shell/server_state.h"
 #include "tests/wine/server/dialog_fixture.h"
 #include "tests/wine/server/dialog_script.h"
@@ -18,7 +16,7 @@ namespace {
 const char kBoardOptions[] = "Tesmar Board Options";
 
 TEST_F(DialogTest, BoardOptionsStoresAResetTimeRefusesWhatIsNoTimeAndArmsTheNextReset) {
-    CopyCut(TheServer().settings.ResetTime, "18:00");
+    CopyCut(server.settings.ResetTime, "18:00");
     std::string shown;
     bool open_after_refusal = false;
     DialogScript script;
@@ -34,16 +32,16 @@ TEST_F(DialogTest, BoardOptionsStoresAResetTimeRefusesWhatIsNoTimeAndArmsTheNext
             SetText(dialog, IDC_BOARD_RESET_TIME, "7:30");
             Press(dialog, IDOK);
         });
-    EXPECT_EQ(script.Run([] { RunBoardOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(script.Run([&] { RunBoardOptionsDialog(server, nullptr); }), script.size());
     EXPECT_EQ(shown, "18:00");
     EXPECT_TRUE(open_after_refusal);
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kResetTimeRefusedText);
-    EXPECT_STREQ(TheServer().settings.ResetTime, "7:30");
+    EXPECT_STREQ(server.settings.ResetTime, "7:30");
     EXPECT_EQ(Stored("ResetTime"), "7:30");
     // The new time's first reset is the next 7:30, not one already past.
     char today[16];
-    FormatDate(LatestResetDate(SystemClock().Now(), 7, 30), today, sizeof today);
+    FormatDate(LatestResetDate(clock.Now(), 7, 30), today, sizeof today);
     EXPECT_EQ(ReadWholeFile(dir + "\\lastreset.txt"), std::string(today) + "\r\n");
 
     // Emptied: never. Cancel keeps what is there.
@@ -52,19 +50,19 @@ TEST_F(DialogTest, BoardOptionsStoresAResetTimeRefusesWhatIsNoTimeAndArmsTheNext
         SetText(dialog, IDC_BOARD_RESET_TIME, "");
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(never.Run([] { RunBoardOptionsDialog(nullptr); }), never.size());
+    EXPECT_EQ(never.Run([&] { RunBoardOptionsDialog(server, nullptr); }), never.size());
     EXPECT_EQ(Stored("ResetTime"), "");
     DialogScript cancel;
     cancel.Then(kBoardOptions, [](HWND dialog) {
         SetText(dialog, IDC_BOARD_RESET_TIME, "9:00");
         Press(dialog, IDCANCEL);
     });
-    EXPECT_EQ(cancel.Run([] { RunBoardOptionsDialog(nullptr); }), cancel.size());
-    EXPECT_STREQ(TheServer().settings.ResetTime, "");
+    EXPECT_EQ(cancel.Run([&] { RunBoardOptionsDialog(server, nullptr); }), cancel.size());
+    EXPECT_STREQ(server.settings.ResetTime, "");
 }
 
 TEST_F(DialogTest, ARefusedLastResetFileIsToldAndWrittenAtTheNextCheck) {
-    CopyCut(TheServer().settings.ResetTime, "18:00");
+    CopyCut(server.settings.ResetTime, "18:00");
     const std::string last_reset = dir + "\\lastreset.txt";
     ASSERT_TRUE(CreateDirectoryA(last_reset.c_str(), nullptr));
     DialogScript script;
@@ -72,18 +70,18 @@ TEST_F(DialogTest, ARefusedLastResetFileIsToldAndWrittenAtTheNextCheck) {
         SetText(dialog, IDC_BOARD_RESET_TIME, "7:30");
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(script.Run([] { RunBoardOptionsDialog(nullptr); }), script.size());
-    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot write " + last_reset);
+    EXPECT_EQ(script.Run([&] { RunBoardOptionsDialog(server, nullptr); }), script.size());
+    EXPECT_EQ(std::string(server.status.Text()), "Cannot write " + last_reset);
 
     ASSERT_TRUE(RemoveDirectoryA(last_reset.c_str()));
-    CheckDailyReset();
+    CheckDailyReset(server);
     char today[16];
-    FormatDate(LatestResetDate(SystemClock().Now(), 7, 30), today, sizeof today);
+    FormatDate(LatestResetDate(clock.Now(), 7, 30), today, sizeof today);
     EXPECT_EQ(ReadWholeFile(last_reset), std::string(today) + "\r\n");
 }
 
 TEST_F(DialogTest, BoardOptionsStoresAWebPortRefusesWhatIsNoPortAndSaysToRestart) {
-    CopyCut(TheServer().settings.WebPort, "8080");
+    CopyCut(server.settings.WebPort, "8080");
     std::string shown;
     DialogScript script;
     script
@@ -97,18 +95,18 @@ TEST_F(DialogTest, BoardOptionsStoresAWebPortRefusesWhatIsNoPortAndSaysToRestart
             SetText(dialog, IDC_BOARD_WEB_PORT, "8081");
             Press(dialog, IDOK);
         });
-    EXPECT_EQ(script.Run([] { RunBoardOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(script.Run([&] { RunBoardOptionsDialog(server, nullptr); }), script.size());
     EXPECT_EQ(shown, "8080");
     ASSERT_EQ(alerts.asked.size(), 2u);
     EXPECT_EQ(alerts.asked[0].text, kWebPortRefusedText);
     EXPECT_EQ(alerts.asked[1].text, kPortChangedText);
-    EXPECT_STREQ(TheServer().settings.WebPort, "8081");
+    EXPECT_STREQ(server.settings.WebPort, "8081");
     EXPECT_EQ(Stored("WebPort"), "8081");
 
     // Unchanged: no restart to tell of.
     DialogScript same;
     same.Then(kBoardOptions, [](HWND dialog) { Press(dialog, IDOK); });
-    EXPECT_EQ(same.Run([] { RunBoardOptionsDialog(nullptr); }), same.size());
+    EXPECT_EQ(same.Run([&] { RunBoardOptionsDialog(server, nullptr); }), same.size());
     EXPECT_EQ(alerts.asked.size(), 2u);
 }
 
@@ -120,9 +118,9 @@ TEST_F(DialogTest, BoardOptionsTurnsSigningInFromABrowserOnAndOffAtOnce) {
         CheckDlgButton(dialog, IDC_BOARD_WEB_SIGN_IN, BST_CHECKED);
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(on.Run([] { RunBoardOptionsDialog(nullptr); }), on.size());
+    EXPECT_EQ(on.Run([&] { RunBoardOptionsDialog(server, nullptr); }), on.size());
     EXPECT_EQ(shown, static_cast<UINT>(BST_UNCHECKED));
-    EXPECT_TRUE(TheServer().settings.web_sign_in);
+    EXPECT_TRUE(server.settings.web_sign_in);
     EXPECT_EQ(Stored("WebSignIn"), "TRUE");
     EXPECT_TRUE(alerts.asked.empty()); // no restart needed
 
@@ -132,9 +130,9 @@ TEST_F(DialogTest, BoardOptionsTurnsSigningInFromABrowserOnAndOffAtOnce) {
         CheckDlgButton(dialog, IDC_BOARD_WEB_SIGN_IN, BST_UNCHECKED);
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(off.Run([] { RunBoardOptionsDialog(nullptr); }), off.size());
+    EXPECT_EQ(off.Run([&] { RunBoardOptionsDialog(server, nullptr); }), off.size());
     EXPECT_EQ(shown, static_cast<UINT>(BST_CHECKED));
-    EXPECT_FALSE(TheServer().settings.web_sign_in);
+    EXPECT_FALSE(server.settings.web_sign_in);
     EXPECT_EQ(Stored("WebSignIn"), "FALSE");
 }
 
@@ -145,10 +143,10 @@ TEST_F(DialogTest, BoardOptionsSaysWhenTheStoreRefusesAndTheTimeHoldsInMemory) {
         SetText(dialog, IDC_BOARD_RESET_TIME, "17:45");
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(script.Run([] { RunBoardOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(script.Run([&] { RunBoardOptionsDialog(server, nullptr); }), script.size());
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kStoreFailedText);
-    EXPECT_STREQ(TheServer().settings.ResetTime, "17:45");
+    EXPECT_STREQ(server.settings.ResetTime, "17:45");
     EXPECT_EQ(Stored("ResetTime"), "<missing>");
 }
 

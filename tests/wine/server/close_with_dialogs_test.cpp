@@ -7,9 +7,8 @@
 
 #include "common/user_name_dialog_ids.h"
 #include "server/service/status_line.h"
-#include "server/shell/dialog_ids.h"
+#include "server/shell/tesmar_ids.h"
 #include "server/shell/main_window.h"
-#include "server/shell/resource.h"
 #include "server/shell/server_state.h"
 #include "tests/wine/server/dialog_fixture.h"
 #include "tests/wine/server/dialog_script.h"
@@ -20,13 +19,13 @@ class CloseWithDialogs : public DialogTest {};
 
 TEST_F(CloseWithDialogs, TheOpenDialogsEndFirstAndNothingIsWrittenAfterwards) {
     SeedBoard({"Ann"});
-    ASSERT_TRUE(DeleteFileA(TheServer().settings.HTMLFile));
+    ASSERT_TRUE(DeleteFileA(server.settings.HTMLFile));
     const std::string board = DataFile();
     WNDCLASSA known;
-    if (!GetClassInfoA(TheServer().instance, kMainWindowClass, &known)) {
-        ASSERT_TRUE(RegisterMainWindowClass(TheServer().instance));
+    if (!GetClassInfoA(server.instance, kMainWindowClass, &known)) {
+        ASSERT_TRUE(RegisterMainWindowClass(server.instance));
     }
-    HWND window = CreateMainWindow(TheServer().instance);
+    HWND window = CreateMainWindow(server);
     ASSERT_NE(window, nullptr);
 
     DialogScript script;
@@ -50,8 +49,8 @@ TEST_F(CloseWithDialogs, TheOpenDialogsEndFirstAndNothingIsWrittenAfterwards) {
     }
     EXPECT_TRUE(quit);
     EXPECT_FALSE(IsWindow(window));
-    TheServer().main_window = nullptr;
-    TheServer().status_view.window = nullptr;
+    server.main_window = nullptr;
+    server.status_view.window = nullptr;
 
     EXPECT_EQ(Page(), "<missing>");
     EXPECT_EQ(DataFile(), board);

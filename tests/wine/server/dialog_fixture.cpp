@@ -8,7 +8,6 @@
 #include "server/board/board_file.h"
 #include "server/board/user_table.h"
 #include "server/shell/server_state.h"
-#include "tests/wine/server_program.h"
 #include "tests/kit/board_test_support.h"
 
 std::string ReadWholeFile(const std::string &path) {
@@ -18,47 +17,37 @@ std::string ReadWholeFile(const std::string &path) {
 }
 
 void DialogTest::SetUp() {
-    InProcessTest::SetUp();
+    ServerProgramTest::SetUp();
     if (HasFatalFailure()) return;
     dir = scratch;
-    saved_alerts_ = TheServer().alerts;
-    ResetServerProgram(alerts);
 
-    CopyCut(TheServer().settings.WorkingDir, dir.c_str());
-    CopyCut(TheServer().settings.Port, "223");
-    CopyCut(TheServer().settings.HTMLFile, (dir + "\\board.html").c_str());
-    CopyCut(TheServer().settings.Header, kDefaultHeader);
-    CopyCut(TheServer().settings.Footer, kDefaultFooter);
-    CopyCut(TheServer().settings.History, "TRUE");
-    TheServer().settings.history_flag = true;
-    ASSERT_EQ(SaveBoard(TheServer().table, TheServer().settings), 1);
-}
-
-void DialogTest::TearDown() {
-    TheServer().alerts = saved_alerts_;
-    InProcessTest::TearDown();
+    CopyCut(server.settings.WorkingDir, dir.c_str());
+    CopyCut(server.settings.Port, "223");
+    CopyCut(server.settings.HTMLFile, (dir + "\\board.html").c_str());
+    CopyCut(server.settings.Header, kDefaultHeader);
+    CopyCut(server.settings.Footer, kDefaultFooter);
+    CopyCut(server.settings.History, "TRUE");
+    server.settings.history_flag = true;
+    ASSERT_TRUE(SaveBoard(server.table, server.settings));
 }
 
 void DialogTest::SeedBoard(const std::vector<std::string> &names) {
-    BoardContext board = TheServer().Board();
+    BoardContext board = server.Board();
     for (const std::string &name : names) {
         BoardChange change;
         ASSERT_EQ(AddUser(board, name.c_str(), &change), 1) << name;
-        TheServer().PublishEdit(change);
+        server.PublishEdit(change);
     }
 }
 
 std::vector<std::string> DialogTest::BoardNames() const {
     std::vector<std::string> names;
-    for (uint32_t i = 0; i < TheServer().table.count; ++i)
-        names.push_back(TheServer().table.slots[i].name);
+    for (uint32_t i = 0; i < server.table.count; ++i)
+        names.push_back(server.table.slots[i].name);
     return names;
 }
 
 std::string DialogTest::DataFile() const { return ReadWholeFile(dir + "\\tesmar.dat"); }
 
-std::string DialogTest::Page() const { return ReadWholeFile(TheServer().settings.HTMLFile); }
+std::string DialogTest::Page() const { return ReadWholeFile(server.settings.HTMLFile); }
 
-std::string DialogTest::Stored(const char *name) const {
-    return StoredMachineValue("SOFTWARE\\KVT\\Tesmar", name);
-}

@@ -1,8 +1,7 @@
-// What every dialog test starts from: the in-process base (its scratch
-// directory and private registry keys, so that the settings the dialogs
-// store land where only this test sees them), a board there with a page
-// file, the server's settings pointing there, message boxes answered by a
-// recorder.
+// What every dialog test starts from: the program object made with doubles
+// (tests/wine/server_program.h: the settings the dialogs store land in
+// memory, message boxes are answered by a recorder), a board in the scratch
+// directory with a page file, the server's settings pointing there.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -13,13 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/kit/doubles/alerts_recorder.h"
-#include "tests/wine/in_process_test.h"
+#include "tests/wine/server_program.h"
 
-class DialogTest : public InProcessTest {
+class DialogTest : public ServerProgramTest {
   protected:
     void SetUp() override;
-    void TearDown() override;
 
     // Puts users on the board and into the data file (and the page).
     void SeedBoard(const std::vector<std::string> &names);
@@ -28,15 +25,11 @@ class DialogTest : public InProcessTest {
     std::string DataFile() const;
     std::string Page() const;
 
-    // The value as the dialogs stored it, or "<missing>".
-    std::string Stored(const char *name) const;
-    void MakeStoreReadOnly() { MakeMachineStoreReadOnly(); }
+    // Makes the store refuse writes (as the registry does for a member who
+    // may not write under HKEY_LOCAL_MACHINE).
+    void MakeStoreReadOnly() { store.writes_fail = true; }
 
-    AlertsRecorder alerts;
     std::string dir;
-
-  private:
-    Alerts *saved_alerts_ = nullptr;
 };
 
 std::string ReadWholeFile(const std::string &path);

@@ -18,13 +18,13 @@ class FailedSave : public ServingTest {
         ServingTest::SetUp();
         board_dir = MakeDirectory("board");
         data_file = board_dir + "\\tesmar.dat";
-        CopyCut(TheServer().settings.WorkingDir, board_dir.c_str());
-        CopyCut(TheServer().settings.HTMLFile, (board_dir + "\\board.htm").c_str());
+        CopyCut(server.settings.WorkingDir, board_dir.c_str());
+        CopyCut(server.settings.HTMLFile, (board_dir + "\\board.htm").c_str());
         WriteFile(data_file, kBoard);
-        LoadBoard(TheServer().table, TheServer().settings);
-        SortAndCompact(TheServer().table);
-        TheServer().connections.OpenListener(TheServer().main_window, "0");
-        ASSERT_NE(TheServer().connections.ListeningPort(), 0) << TheServer().status.Text();
+        LoadBoard(server.table, server.settings);
+        SortAndCompact(server.table);
+        server.connections.OpenListener(server.main_window, "0");
+        ASSERT_NE(server.connections.ListeningPort(), 0) << server.status.Text();
     }
 
     // Sends one request, serves it as the main window does on MSG_ACCEPT,
@@ -78,7 +78,7 @@ TEST_F(FailedSave, AnUnreadableDataFileIsShownOnTheStatusLineAndNeverAnsweredDon
     ASSERT_TRUE(CreateDirectoryA(data_file.c_str(), nullptr));
 
     EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "");
-    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot read " + data_file);
+    EXPECT_EQ(std::string(server.status.Text()), "Cannot read " + data_file);
     // Nothing on disk was touched: the directory is still empty and no
     // temporary file was left.
     EXPECT_EQ(ReadFile(kept), kBoard);
@@ -101,19 +101,19 @@ TEST_F(FailedSave, AHeldDataFileIsNotAnsweredDoneAndIsLeftWhole) {
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "");
     CloseHandle(reader);
-    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot save " + data_file);
+    EXPECT_EQ(std::string(server.status.Text()), "Cannot save " + data_file);
     EXPECT_EQ(ReadFile(data_file), kBoard);
     EXPECT_EQ(CountFiles(board_dir + "\\*.tmp"), 0);
 }
 
 TEST_F(FailedSave, AHeldPageIsWrittenInPlace) {
-    std::string page = TheServer().settings.HTMLFile;
+    std::string page = server.settings.HTMLFile;
     WriteFile(page, "an older page, longer than nothing");
     HANDLE reader = Hold(page);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "0\n\r");
     CloseHandle(reader);
-    EXPECT_EQ(std::string(TheServer().status.Text()), "");
+    EXPECT_EQ(std::string(server.status.Text()), "");
     std::string written = ReadFile(page);
     EXPECT_EQ(written.rfind("<HTML>", 0), 0u) << written;
     EXPECT_NE(written.find("Lunch"), std::string::npos) << written;
@@ -127,22 +127,22 @@ namespace {
 
 TEST_F(FailedSave, AnswersNoMemberOfTheBatchAndLeavesThePageAsItWas) {
     ASSERT_EQ(Request("#iAnn-08:00\n\r"), "0\n\r");
-    const std::string page = ReadFile(TheServer().settings.HTMLFile);
+    const std::string page = ReadFile(server.settings.HTMLFile);
     HANDLE reader = Hold(data_file);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     SOCKET ann = ConnectToListener(), bob = ConnectToListener();
     send(ann, "#oAnn-12:00-Lunch-13:00\n\r", 25, 0);
     send(bob, "#oBob-12:01-Bank-13:00\n\r", 24, 0);
     // Served together or one after the other: each save fails.
-    unsigned long before = TheServer().connections.AcceptedCount();
-    for (int i = 0; i < 2 && TheServer().connections.AcceptedCount() < before + 2; ++i)
+    unsigned long before = server.connections.AcceptedCount();
+    for (int i = 0; i < 2 && server.connections.AcceptedCount() < before + 2; ++i)
         EXPECT_TRUE(Serve());
     CloseHandle(reader);
     EXPECT_EQ(ReplyOn(ann), "");
     EXPECT_EQ(ReplyOn(bob), "");
     closesocket(ann);
     closesocket(bob);
-    EXPECT_EQ(ReadFile(TheServer().settings.HTMLFile), page);
+    EXPECT_EQ(ReadFile(server.settings.HTMLFile), page);
     EXPECT_EQ(ReadFile(data_file), "Ann-1- -08:00- -\r\nBob-1- -09:10- -\r\n");
 }
 

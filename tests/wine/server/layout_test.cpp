@@ -9,8 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "common/user_name_dialog_ids.h"
-#include "server/shell/dialog_ids.h"
-#include "server/shell/server_state.h"
+#include "server/shell/tesmar_ids.h"
 
 namespace {
 
@@ -93,7 +92,7 @@ TEST(DialogLayout, TemplatesHaveTheirControlsTextsPlacesAndStyles) {
     for (const Layout &layout : Layouts()) {
         SCOPED_TRACE(layout.caption);
         HWND dialog =
-            CreateDialogParamA(TheServer().instance, MAKEINTRESOURCEA(layout.resource), nullptr, Inert, 0);
+            CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(layout.resource), nullptr, Inert, 0);
         ASSERT_NE(dialog, nullptr);
         char caption[64] = "";
         GetWindowTextA(dialog, caption, sizeof caption);

@@ -5,9 +5,8 @@
 #include "server/board/board_change.h"
 #include "common/fixed_text.h"
 #include "server/board/user_table.h"
-#include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
-#include "server/shell/dialog_ids.h"
+#include "server/shell/tesmar_ids.h"
 #include "server/shell/server_state.h"
 #include "tests/wine/server/dialog_fixture.h"
 #include "tests/wine/server/dialog_script.h"
@@ -29,7 +28,7 @@ class OptionsDialogTest : public DialogTest {
             fill(dialog);
             Press(dialog, button);
         });
-        EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
+        EXPECT_EQ(script.Run([&] { RunOptionsDialog(server, nullptr); }), script.size());
     }
 };
 
@@ -49,18 +48,18 @@ TEST_F(OptionsDialogTest, ShowsTheSettingsAndStoresAllThreeOnOkWithoutPortMessag
     EXPECT_EQ(shown_file, dir + "\\board.html");
     EXPECT_EQ(history, static_cast<UINT>(BST_CHECKED));
 
-    EXPECT_STREQ(TheServer().settings.HTMLFile, "C:\\Inetpub\\board.htm");
+    EXPECT_STREQ(server.settings.HTMLFile, "C:\\Inetpub\\board.htm");
     EXPECT_EQ(Stored("Port"), "223");
     EXPECT_EQ(Stored("HTMLFile"), "C:\\Inetpub\\board.htm");
     // A server whose History was TRUE stores TRUE again.
     EXPECT_EQ(Stored("History"), "TRUE");
-    EXPECT_TRUE(TheServer().settings.history_flag);
+    EXPECT_TRUE(server.settings.history_flag);
     EXPECT_TRUE(alerts.asked.empty());
 }
 
 TEST_F(OptionsDialogTest, PortTextThatDiffersOnlyInFormBringsTheRestartMessage) {
     Confirm([](HWND dialog) { SetText(dialog, IDC_OPTIONS_PORT, "0223"); }, IDOK);
-    EXPECT_STREQ(TheServer().settings.Port, "0223");
+    EXPECT_STREQ(server.settings.Port, "0223");
     EXPECT_EQ(Stored("Port"), "0223");
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kPortMessage);
@@ -74,8 +73,8 @@ TEST_F(OptionsDialogTest, PortTextThatDiffersOnlyInFormBringsTheRestartMessage) 
 }
 
 TEST_F(OptionsDialogTest, OkStoresAsTypedCutToTheFieldsAndFalseWithoutHistory) {
-    CopyCut(TheServer().settings.History, "");
-    TheServer().settings.history_flag = false;
+    CopyCut(server.settings.History, "");
+    server.settings.history_flag = false;
     std::string long_path(400, 'p');
     Confirm(
         [&](HWND dialog) {
@@ -83,13 +82,13 @@ TEST_F(OptionsDialogTest, OkStoresAsTypedCutToTheFieldsAndFalseWithoutHistory) {
             SetText(dialog, IDC_OPTIONS_HTML_FILE, long_path.c_str());
         },
         IDOK);
-    EXPECT_STREQ(TheServer().settings.Port, "not a port ");
+    EXPECT_STREQ(server.settings.Port, "not a port ");
     EXPECT_EQ(Stored("Port"), "not a port ");
-    EXPECT_EQ(std::string(TheServer().settings.HTMLFile), long_path.substr(0, 349));
+    EXPECT_EQ(std::string(server.settings.HTMLFile), long_path.substr(0, 349));
     EXPECT_EQ(Stored("HTMLFile"), long_path.substr(0, 349));
     EXPECT_EQ(Stored("History"), "FALSE");
-    EXPECT_STREQ(TheServer().settings.History, "FALSE");
-    EXPECT_FALSE(TheServer().settings.history_flag);
+    EXPECT_STREQ(server.settings.History, "FALSE");
+    EXPECT_FALSE(server.settings.history_flag);
 }
 
 TEST_F(OptionsDialogTest, CancelStoresNothing) {
@@ -99,8 +98,8 @@ TEST_F(OptionsDialogTest, CancelStoresNothing) {
             SetText(dialog, IDC_OPTIONS_HTML_FILE, "C:\\elsewhere.htm");
         },
         IDCANCEL);
-    EXPECT_STREQ(TheServer().settings.Port, "223");
-    EXPECT_EQ(std::string(TheServer().settings.HTMLFile), dir + "\\board.html");
+    EXPECT_STREQ(server.settings.Port, "223");
+    EXPECT_EQ(std::string(server.settings.HTMLFile), dir + "\\board.html");
     EXPECT_EQ(Stored("Port"), "<missing>");
     EXPECT_EQ(Stored("HTMLFile"), "<missing>");
     EXPECT_EQ(Stored("History"), "<missing>");
@@ -110,7 +109,7 @@ TEST_F(OptionsDialogTest, CancelStoresNothing) {
 TEST_F(OptionsDialogTest, SettingsTheStoreRefusesAreSaidOnceAndHoldInMemory) {
     MakeStoreReadOnly();
     Confirm([](HWND dialog) { SetText(dialog, IDC_OPTIONS_PORT, "224"); }, IDOK);
-    EXPECT_STREQ(TheServer().settings.Port, "224");
+    EXPECT_STREQ(server.settings.Port, "224");
     EXPECT_EQ(Stored("Port"), "<missing>");
     ASSERT_EQ(alerts.asked.size(), 2u);
     EXPECT_EQ(alerts.asked[0].text, kStoreFailedText);
@@ -128,8 +127,8 @@ TEST_F(OptionsDialogTest, SettingsTheStoreRefusesAreSaidOnceAndHoldInMemory) {
                   Press(dialog, IDOK);
               })
         .Then(kOptions, [](HWND dialog) { Press(dialog, IDCANCEL); });
-    EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
-    EXPECT_STREQ(TheServer().settings.Footer, "</body>");
+    EXPECT_EQ(script.Run([&] { RunOptionsDialog(server, nullptr); }), script.size());
+    EXPECT_STREQ(server.settings.Footer, "</body>");
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kStoreFailedText);
 }
@@ -154,20 +153,20 @@ TEST_F(OptionsDialogTest, HeaderIsStoredAtOnceButReachesThePageWithTheNextBoardC
                   Press(dialog, IDCANCEL);
               })
         .Then(kOptions, [](HWND dialog) { Press(dialog, IDCANCEL); });
-    EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(script.Run([&] { RunOptionsDialog(server, nullptr); }), script.size());
 
-    EXPECT_STREQ(TheServer().settings.Header, typed);
+    EXPECT_STREQ(server.settings.Header, typed);
     EXPECT_EQ(Stored("Header"), typed);
-    EXPECT_STREQ(TheServer().settings.Footer, kDefaultFooter);
+    EXPECT_STREQ(server.settings.Footer, kDefaultFooter);
     EXPECT_EQ(Stored("Footer"), "<missing>");
     // Cancel in Options does not take back what the editor stored.
     EXPECT_EQ(Stored("Port"), "<missing>");
     EXPECT_EQ(Page(), page_before);
 
-    BoardContext board = TheServer().Board();
+    BoardContext board = server.Board();
     BoardChange change;
     ASSERT_EQ(AddUser(board, "Bob", &change), 1);
-    TheServer().PublishEdit(change);
+    server.PublishEdit(change);
     EXPECT_NE(Page().find(typed), std::string::npos);
 }
 
@@ -181,8 +180,8 @@ TEST_F(OptionsDialogTest, FooterTextIsCutTo999Characters) {
                   Press(dialog, IDOK);
               })
         .Then(kOptions, [](HWND dialog) { Press(dialog, IDOK); });
-    EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
-    EXPECT_EQ(std::string(TheServer().settings.Footer), typed.substr(0, 999));
+    EXPECT_EQ(script.Run([&] { RunOptionsDialog(server, nullptr); }), script.size());
+    EXPECT_EQ(std::string(server.settings.Footer), typed.substr(0, 999));
     EXPECT_EQ(Stored("Footer"), typed.substr(0, 999));
 }
 
@@ -200,7 +199,7 @@ void ChooseInFileDialog(HWND chooser, const std::string &path) {
 
 TEST_F(OptionsDialogTest, ChosenPageFileGoesIntoTheFieldOnlyUntilOk) {
     const char kChooser[] = "Name of the Wenlo HTML file";
-    const std::string original = TheServer().settings.HTMLFile;
+    const std::string original = server.settings.HTMLFile;
     const std::string chosen = dir + "\\chosen.html";
     std::string field_after_cancel, field_after_choice, settings_during_choice;
     DialogScript script;
@@ -215,23 +214,23 @@ TEST_F(OptionsDialogTest, ChosenPageFileGoesIntoTheFieldOnlyUntilOk) {
         .Then(kOptions,
               [&](HWND dialog) {
                   field_after_choice = GetText(dialog, IDC_OPTIONS_HTML_FILE);
-                  settings_during_choice = TheServer().settings.HTMLFile;
+                  settings_during_choice = server.settings.HTMLFile;
                   Press(dialog, IDCANCEL);
               });
-    EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(script.Run([&] { RunOptionsDialog(server, nullptr); }), script.size());
     EXPECT_EQ(field_after_cancel, original);
     EXPECT_EQ(field_after_choice, chosen);
     EXPECT_EQ(settings_during_choice, original);
     // Cancel in Options drops the choice.
-    EXPECT_EQ(std::string(TheServer().settings.HTMLFile), original);
+    EXPECT_EQ(std::string(server.settings.HTMLFile), original);
     EXPECT_EQ(Stored("HTMLFile"), "<missing>");
 
     DialogScript keep;
     keep.Then(kOptions, [](HWND dialog) { Press(dialog, IDC_OPTIONS_BROWSE); })
         .Then(kChooser, [&](HWND chooser) { ChooseInFileDialog(chooser, chosen); })
         .Then(kOptions, [](HWND dialog) { Press(dialog, IDOK); });
-    EXPECT_EQ(keep.Run([] { RunOptionsDialog(nullptr); }), keep.size());
-    EXPECT_EQ(std::string(TheServer().settings.HTMLFile), chosen);
+    EXPECT_EQ(keep.Run([&] { RunOptionsDialog(server, nullptr); }), keep.size());
+    EXPECT_EQ(std::string(server.settings.HTMLFile), chosen);
     EXPECT_EQ(Stored("HTMLFile"), chosen);
 }
 
@@ -251,7 +250,7 @@ TEST_F(OptionsDialogTest, TheFileChooserIsOwnedByOptionsAndDisablesIt) {
                   Press(chooser, IDCANCEL);
               })
         .Then(kOptions, [](HWND dialog) { Press(dialog, IDCANCEL); });
-    EXPECT_EQ(script.Run([] { RunOptionsDialog(nullptr); }), script.size());
+    EXPECT_EQ(script.Run([&] { RunOptionsDialog(server, nullptr); }), script.size());
     EXPECT_EQ(owner, options);
     EXPECT_FALSE(enabled);
 }

@@ -2,7 +2,6 @@
 // written and the board stays.
 #include <string>
 
-#include "common/clock.h"
 #include "common/fixed_text.h"
 #include "server/board/user_table.h"
 #include "server/page/board_page.h"
@@ -18,17 +17,17 @@ TEST_F(PageOverBoard, NoSpellingOfTheDataFilesPathLetsThePageOverwriteIt) {
     std::string data_file = dir + "\\tesmar.dat";
     const std::string board = "Ann-1- -09:00- -\r\n";
     WriteFile(data_file, board);
-    CopyCut(TheServer().settings.WorkingDir, dir.c_str());
-    TheServer().table.count = 1;
-    CopyCut(TheServer().table.slots[0].name, "Ann");
+    CopyCut(server.settings.WorkingDir, dir.c_str());
+    server.table.count = 1;
+    CopyCut(server.table.slots[0].name, "Ann");
 
     char short_path[MAX_PATH];
     DWORD length = GetShortPathNameA(data_file.c_str(), short_path, sizeof short_path);
     ASSERT_TRUE(length > 0 && length < sizeof short_path);
     ASSERT_EQ(std::string(short_path).find("long name"), std::string::npos) << short_path;
     for (const std::string &spelling : {std::string(short_path), "\\\\?\\" + data_file}) {
-        CopyCut(TheServer().settings.HTMLFile, spelling.c_str());
-        EXPECT_EQ(0, WriteBoardPage(TheServer().table, TheServer().settings, SystemClock())) << spelling;
+        CopyCut(server.settings.HTMLFile, spelling.c_str());
+        EXPECT_EQ(0, WriteBoardPage(server.table, server.settings, server.clock)) << spelling;
         EXPECT_EQ(ReadFile(data_file), board) << spelling;
     }
 }

@@ -32,19 +32,19 @@ class SettingsStoreTest : public InProcessTest {
 
 TEST_F(SettingsStoreTest, MissingKeyLeavesTheDestinationAlone) {
     char dest[12] = "keep";
-    EXPECT_EQ(ReadSetting(kTestStore, "Port", dest, sizeof dest), 0);
+    EXPECT_FALSE(ReadSetting(kTestStore, "Port", dest, sizeof dest));
     EXPECT_STREQ(dest, "keep");
 }
 
 TEST_F(SettingsStoreTest, WrittenValuesReadBackAndMissingOnesReadEmpty) {
-    ASSERT_EQ(WriteSetting(kTestStore, "Port", "5000"), 1);
-    ASSERT_EQ(WriteSetting(kTestStore, "HTMLFile", "C:\\web\\board.html"), 1);
+    ASSERT_TRUE(WriteSetting(kTestStore, "Port", "5000"));
+    ASSERT_TRUE(WriteSetting(kTestStore, "HTMLFile", "C:\\web\\board.html"));
     char port[12] = "x";
     char page[350] = "x";
     char footer[1000] = "x";
-    EXPECT_EQ(ReadSetting(kTestStore, "Port", port, sizeof port), 1);
-    EXPECT_EQ(ReadSetting(kTestStore, "HTMLFile", page, sizeof page), 1);
-    EXPECT_EQ(ReadSetting(kTestStore, "Footer", footer, sizeof footer), 1);
+    EXPECT_TRUE(ReadSetting(kTestStore, "Port", port, sizeof port));
+    EXPECT_TRUE(ReadSetting(kTestStore, "HTMLFile", page, sizeof page));
+    EXPECT_TRUE(ReadSetting(kTestStore, "Footer", footer, sizeof footer));
     EXPECT_STREQ(port, "5000");
     EXPECT_STREQ(page, "C:\\web\\board.html");
     EXPECT_STREQ(footer, "");
@@ -63,7 +63,7 @@ TEST_F(SettingsStoreTest, WrittenValuesReadBackAndMissingOnesReadEmpty) {
 TEST_F(SettingsStoreTest, TheKeyPathTextReadsAsMissing) {
     WriteSetting(kTestStore, "History", kTestStore.key_path());
     char value[400] = "x";
-    EXPECT_EQ(ReadSetting(kTestStore, "History", value, sizeof value), 1);
+    EXPECT_TRUE(ReadSetting(kTestStore, "History", value, sizeof value));
     EXPECT_STREQ(value, "");
     // Only the exact text: one more character is an ordinary value.
     std::string longer = std::string(kTestStore.key_path()) + "x";
@@ -94,7 +94,7 @@ TEST_F(SettingsStoreTest, ValuesTheQueryCannotReturnOrThatAreNoTextReadAsMissing
     char value[1000] = "x";
     std::string too_long(1020, 'v'); // 1021 bytes with its NUL
     SetRaw("Header", REG_SZ, too_long.c_str(), static_cast<DWORD>(too_long.size() + 1));
-    EXPECT_EQ(ReadSetting(kTestStore, "Header", value, sizeof value), 1);
+    EXPECT_TRUE(ReadSetting(kTestStore, "Header", value, sizeof value));
     EXPECT_STREQ(value, "");
 
     DWORD number = 0x31323334; // would read as "4321" were its type ignored

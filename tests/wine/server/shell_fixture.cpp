@@ -1,11 +1,8 @@
 #include "tests/wine/server/shell_fixture.h"
 
-#include "common/fixed_text.h"
-#include "server/shell/socket_front_end.h"
-#include "server/service/status_line.h"
 #include "server/shell/main_window.h"
 #include "server/shell/server_state.h"
-#include "tests/wine/server_program.h"
+#include "server/shell/socket_front_end.h"
 
 namespace {
 
@@ -14,23 +11,22 @@ bool class_registered = false;
 } // namespace
 
 void ShellTest::SetUp() {
-    InProcessTest::SetUp();
+    ServerProgramTest::SetUp();
     if (HasFatalFailure()) return;
-    ResetServerProgram(alerts);
     if (!class_registered) {
-        ASSERT_TRUE(RegisterMainWindowClass(TheServer().instance));
+        ASSERT_TRUE(RegisterMainWindowClass(server.instance));
         class_registered = true;
     }
-    ASSERT_NE(CreateMainWindow(TheServer().instance), nullptr);
+    ASSERT_NE(CreateMainWindow(server), nullptr);
 }
 
 void ShellTest::TearDown() {
-    TheServer().connections.CloseSockets();
-    if (TheServer().main_window && IsWindow(TheServer().main_window)) DestroyWindow(TheServer().main_window);
-    TheServer().main_window = nullptr;
-    TheServer().status_view.window = nullptr;
+    server.connections.CloseSockets();
+    if (server.main_window && IsWindow(server.main_window)) DestroyWindow(server.main_window);
+    server.main_window = nullptr;
+    server.status_view.window = nullptr;
     PumpMessages();
-    InProcessTest::TearDown();
+    ServerProgramTest::TearDown();
 }
 
 void ServingTest::SetUp() {
@@ -49,7 +45,7 @@ SOCKET ServingTest::ConnectToListener() {
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<u_short>(TheServer().connections.ListeningPort()));
+    address.sin_port = htons(static_cast<u_short>(server.connections.ListeningPort()));
     EXPECT_EQ(connect(client, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
     return client;
 }
@@ -66,7 +62,7 @@ bool ServingTest::Serve() {
     // The window's messages are delivered until a connection has been
     // accepted and every open one served or ended (at most 10 s, several
     // times the deadline).
-    const SocketFrontEnd &table = TheServer().connections;
+    const SocketFrontEnd &table = server.connections;
     unsigned long accepted = table.AcceptedCount();
     DWORD start = GetTickCount();
     while (GetTickCount() - start < 10000) {

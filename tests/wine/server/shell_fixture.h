@@ -1,6 +1,5 @@
-// What the in-process tests of the server share: the in-process base (scratch
-// directory, private registry keys, message pump), the program's state
-// reset, a hidden main window, a recorder for the message boxes.
+// What the in-process tests of the server share: the program object made
+// with doubles (tests/wine/server_program.h) and its hidden main window.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -9,15 +8,12 @@
 
 #include <string>
 
-#include "tests/kit/doubles/alerts_recorder.h"
-#include "tests/wine/in_process_test.h"
+#include "tests/wine/server_program.h"
 
-class ShellTest : public InProcessTest {
+class ShellTest : public ServerProgramTest {
   protected:
     void SetUp() override;
     void TearDown() override;
-
-    AlertsRecorder alerts;
 };
 
 // For tests that talk to the listener over a real socket: Windows Sockets
@@ -28,11 +24,11 @@ class ServingTest : public ShellTest {
     void TearDown() override;
 
     // A client connected to the listener over the loopback address.
-    static SOCKET ConnectToListener();
+    SOCKET ConnectToListener();
     // What the server sent on the socket before closing it.
     static std::string ReplyOn(SOCKET client);
     // Serves the waiting connection as the main window does, its messages
     // delivered until it is accepted and closed again. False when that did
     // not happen within 10 s.
-    static bool Serve();
+    bool Serve();
 };

@@ -5,10 +5,8 @@
 
 #include "common/user_name_dialog.h"
 #include "common/user_name_dialog_ids.h"
-#include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
-#include "server/shell/dialog_ids.h"
-#include "server/shell/server_state.h"
+#include "server/shell/tesmar_ids.h"
 #include "tests/wine/server/dialog_fixture.h"
 #include "tests/wine/server/dialog_script.h"
 
@@ -25,7 +23,7 @@ TEST(UserNameDialog, OkStoresTheTextCutTo29AndCancelKeepsTheBuffer) {
         Press(dialog, IDOK);
     });
     INT_PTR result = 0;
-    EXPECT_EQ(script.Run([&] { result = RunUserNameDialog(TheServer().instance, nullptr, name); }), 1u);
+    EXPECT_EQ(script.Run([&] { result = RunUserNameDialog(GetModuleHandleA(nullptr), nullptr, name); }), 1u);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(shown, "Ann");
     EXPECT_EQ(std::string(name), typed.substr(0, 29));
@@ -35,7 +33,7 @@ TEST(UserNameDialog, OkStoresTheTextCutTo29AndCancelKeepsTheBuffer) {
         SetText(dialog, IDC_USER_NAME_EDIT, "Bob");
         Press(dialog, IDCANCEL);
     });
-    EXPECT_EQ(cancel.Run([&] { result = RunUserNameDialog(TheServer().instance, nullptr, name); }), 1u);
+    EXPECT_EQ(cancel.Run([&] { result = RunUserNameDialog(GetModuleHandleA(nullptr), nullptr, name); }), 1u);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(std::string(name), typed.substr(0, 29));
 }
@@ -64,7 +62,7 @@ TEST(AboutBox, OnlyOkEndsItWithResultZero) {
               });
     INT_PTR result = -1;
     EXPECT_EQ(script.Run([&] {
-        result = DialogBoxParamA(TheServer().instance, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0);
+        result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0);
     }),
               2u);
     EXPECT_EQ(result, 0);

@@ -9,7 +9,7 @@
 #include "server/shell/socket_front_end.h"
 #include "server/service/status_line.h"
 #include "server/shell/main_window.h"
-#include "server/shell/resource.h"
+#include "server/shell/tesmar_ids.h"
 #include "server/shell/server_state.h"
 #include "tests/wine/server/shell_fixture.h"
 
@@ -20,12 +20,12 @@ class ListenerTest : public ServingTest {
     void SetUp() override {
         ServingTest::SetUp();
         board_dir = MakeDirectory("board");
-        CopyCut(TheServer().settings.WorkingDir, board_dir.c_str());
-        CopyCut(TheServer().settings.Header, "<h>");
-        CopyCut(TheServer().settings.Footer, "<f>");
+        CopyCut(server.settings.WorkingDir, board_dir.c_str());
+        CopyCut(server.settings.Header, "<h>");
+        CopyCut(server.settings.Footer, "<f>");
         WriteFile(board_dir + "\\tesmar.dat", "Ann-1- -09:00- -\r\n");
-        LoadBoard(TheServer().table, TheServer().settings);
-        SortAndCompact(TheServer().table);
+        LoadBoard(server.table, server.settings);
+        SortAndCompact(server.table);
     }
     void TearDown() override {
         if (client != INVALID_SOCKET) closesocket(client);
@@ -34,8 +34,8 @@ class ListenerTest : public ServingTest {
 
     // Opens the listener on a port the system picks and connects to it.
     void ListenAndConnect() {
-        TheServer().connections.OpenListener(TheServer().main_window, "0");
-        ASSERT_NE(TheServer().connections.ListeningPort(), 0) << TheServer().status.Text();
+        server.connections.OpenListener(server.main_window, "0");
+        ASSERT_NE(server.connections.ListeningPort(), 0) << server.status.Text();
         client = ConnectToListener();
     }
 
@@ -57,15 +57,15 @@ TEST_F(ListenerTest, ASecondListenerOnAPortInUseShowsTheErrorWithItsStage) {
     getsockname(first, reinterpret_cast<sockaddr *>(&address), &size);
     std::string port = std::to_string(ntohs(address.sin_port));
 
-    TheServer().connections.OpenListener(TheServer().main_window, port.c_str());
-    EXPECT_STREQ(TheServer().status.Text(), "Listen: Windows Sockets reports error 2740");
-    EXPECT_EQ(TheServer().status.Length(), 42);
+    server.connections.OpenListener(server.main_window, port.c_str());
+    EXPECT_STREQ(server.status.Text(), "Listen: Windows Sockets reports error 2740");
+    EXPECT_EQ(server.status.Length(), 42);
     closesocket(first);
 }
 
 TEST_F(ListenerTest, AWebPortThatCannotBeOpenedIsToldAndTheSignInPortServesOn) {
-    TheServer().connections.OpenListener(TheServer().main_window, "x", Pool::Web);
-    EXPECT_STREQ(TheServer().status.Text(), "Listen: Windows Sockets reports error 2726");
+    server.connections.OpenListener(server.main_window, "x", Pool::Web);
+    EXPECT_STREQ(server.status.Text(), "Listen: Windows Sockets reports error 2726");
     SOCKET holder = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -77,9 +77,9 @@ TEST_F(ListenerTest, AWebPortThatCannotBeOpenedIsToldAndTheSignInPortServesOn) {
     std::string port = std::to_string(ntohs(address.sin_port));
 
     ListenAndConnect();
-    TheServer().connections.OpenListener(TheServer().main_window, port.c_str(), Pool::Web);
-    EXPECT_STREQ(TheServer().status.Text(), "Listen: Windows Sockets reports error 2740");
-    EXPECT_EQ(TheServer().connections.ListeningPort(Pool::Web), 0);
+    server.connections.OpenListener(server.main_window, port.c_str(), Pool::Web);
+    EXPECT_STREQ(server.status.Text(), "Listen: Windows Sockets reports error 2740");
+    EXPECT_EQ(server.connections.ListeningPort(Pool::Web), 0);
     const char request[] = "#oAnn-12:00-Lunch-13:00\n\r";
     send(client, request, sizeof request - 1, 0);
     ASSERT_TRUE(Serve());
@@ -89,23 +89,23 @@ TEST_F(ListenerTest, AWebPortThatCannotBeOpenedIsToldAndTheSignInPortServesOn) {
 
 TEST_F(ListenerTest, AFailedPageWriteIsToldWithThePath) {
     std::string page = board_dir + "\\missing\\board.html";
-    CopyCut(TheServer().settings.HTMLFile, page.c_str());
+    CopyCut(server.settings.HTMLFile, page.c_str());
     ListenAndConnect();
     const char request[] = "#oAnn-12:00-Lunch-13:00\n\r";
     send(client, request, sizeof request - 1, 0);
     ASSERT_TRUE(Serve());
     EXPECT_EQ(Reply(), "0\n\r");
-    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot write the page " + page);
+    EXPECT_EQ(std::string(server.status.Text()), "Cannot write the page " + page);
     EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
 }
 
 TEST_F(ListenerTest, AJournalThatCannotBeWrittenIsToldWithThePathAndHoldsNoReplyBack) {
-    CopyCut(TheServer().settings.History, "TRUE");
-    TheServer().settings.history_flag = true;
-    SYSTEMTIME today;
-    GetLocalTime(&today);
+    CopyCut(server.settings.History, "TRUE");
+    server.settings.history_flag = true;
+    // The journal of the month the program's clock shows.
+    ClockTime today = clock.Now();
     char name[32];
-    std::snprintf(name, sizeof name, "\\history-%04d-%02d.csv", today.wYear, today.wMonth);
+    std::snprintf(name, sizeof name, "\\history-%04d-%02d.csv", today.year, today.month);
     std::string journal = board_dir + name;
     ASSERT_TRUE(CreateDirectoryA(journal.c_str(), nullptr)); // where the file should be
     ListenAndConnect();
@@ -113,14 +113,14 @@ TEST_F(ListenerTest, AJournalThatCannotBeWrittenIsToldWithThePathAndHoldsNoReply
     send(client, request, sizeof request - 1, 0);
     Serve();
     EXPECT_EQ(Reply(), "0\n\r");
-    EXPECT_EQ(std::string(TheServer().status.Text()), "Cannot write the history " + journal);
+    EXPECT_EQ(std::string(server.status.Text()), "Cannot write the history " + journal);
     EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
     // The line was kept: it is written once the file can be made.
     ASSERT_TRUE(RemoveDirectoryA(journal.c_str()));
-    EXPECT_EQ(TheServer().history.Flush(), 1);
+    EXPECT_EQ(server.history.Flush(), 1);
     EXPECT_NE(ReadFile(journal).find(",out,Ann,12:00,Lunch,13:00,127.0.0.1\r\n"),
               std::string::npos);
-    TheServer().settings.history_flag = false;
+    server.settings.history_flag = false;
 }
 
 TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
@@ -132,7 +132,7 @@ TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
     DWORD took = GetTickCount() - start;
     EXPECT_EQ(Reply(), "0\n\r");
     EXPECT_LT(took, static_cast<DWORD>(kRequestDeadlineMs)) << "waited instead of dispatching";
-    EXPECT_STREQ(TheServer().status.Text(), "");
+    EXPECT_STREQ(server.status.Text(), "");
     EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-1- -10:00- -\r\n");
 
     // The listener is watched again: the next client is announced and served.
@@ -144,12 +144,12 @@ TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
 }
 
 TEST_F(ListenerTest, AStaleAcceptNoticeLeavesTheStatusLineAlone) {
-    TheServer().connections.OpenListener(TheServer().main_window, "0");
-    TheServer().status.SetStatusText("earlier");
+    server.connections.OpenListener(server.main_window, "0");
+    server.status.SetStatusText("earlier");
     // Nobody is waiting: accept answers WSAEWOULDBLOCK.
-    SendMessageA(TheServer().main_window, MSG_ACCEPT,
-                 static_cast<WPARAM>(TheServer().connections.ListeningSocket()), FD_ACCEPT);
-    EXPECT_STREQ(TheServer().status.Text(), "earlier");
+    SendMessageA(server.main_window, MSG_ACCEPT,
+                 static_cast<WPARAM>(server.connections.ListeningSocket()), FD_ACCEPT);
+    EXPECT_STREQ(server.status.Text(), "earlier");
 }
 
 TEST_F(ListenerTest, ASilentClientIsLetGoAfterTheDeadline) {
@@ -158,7 +158,7 @@ TEST_F(ListenerTest, ASilentClientIsLetGoAfterTheDeadline) {
     ASSERT_TRUE(Serve());
     DWORD took = GetTickCount() - start;
     EXPECT_LT(took, 15000u);
-    EXPECT_STREQ(TheServer().status.Text(), "GetRequest: Windows Sockets reports error 274c");
+    EXPECT_STREQ(server.status.Text(), "GetRequest: Windows Sockets reports error 274c");
     EXPECT_EQ(Reply(), ""); // closed without a reply
 }
 
@@ -175,7 +175,7 @@ TEST(SocketErrorTexts, NameTwoErrorsAndShowTheRestInHex) {
 }
 
 TEST_F(ShellTest, UsersWithoutAPageFileWarnsAndOpensNothing) {
-    SendMessageA(TheServer().main_window, WM_COMMAND, IDM_USERS, 0);
+    SendMessageA(server.main_window, WM_COMMAND, IDM_USERS, 0);
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kSetOptionsText);
     EXPECT_EQ(alerts.asked[0].caption, "(none)");
@@ -184,12 +184,12 @@ TEST_F(ShellTest, UsersWithoutAPageFileWarnsAndOpensNothing) {
 }
 
 TEST_F(ShellTest, TheStatusLineKeepsTheLatestTextCutTo1023Characters) {
-    TheServer().status.SetStatusText("first");
-    TheServer().status.SetStatusText("second");
-    EXPECT_STREQ(TheServer().status.Text(), "second");
-    EXPECT_EQ(TheServer().status.Length(), 6);
-    TheServer().status.SetStatusText(std::string(1500, 's').c_str());
-    EXPECT_EQ(TheServer().status.Length(), 1023);
+    server.status.SetStatusText("first");
+    server.status.SetStatusText("second");
+    EXPECT_STREQ(server.status.Text(), "second");
+    EXPECT_EQ(server.status.Length(), 6);
+    server.status.SetStatusText(std::string(1500, 's').c_str());
+    EXPECT_EQ(server.status.Length(), 1023);
 }
 
 } // namespace

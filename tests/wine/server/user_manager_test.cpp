@@ -10,9 +10,8 @@
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/recording_connection.h"
 #include "server/service/request_handlers.h"
-#include "server/shell/admin_dialog_procs.h"
 #include "server/shell/admin_dialogs.h"
-#include "server/shell/dialog_ids.h"
+#include "server/shell/tesmar_ids.h"
 #include "server/shell/server_state.h"
 #include "tests/wine/server/dialog_fixture.h"
 #include "tests/wine/server/dialog_script.h"
@@ -60,7 +59,7 @@ class UserManagerTest : public DialogTest {
     }
     void Play(DialogScript &script) {
         script.Then(kManager, [](HWND dialog) { Press(dialog, IDOK); });
-        EXPECT_EQ(script.Run([] { RunUserManager(nullptr); }), script.size());
+        EXPECT_EQ(script.Run([&] { RunUserManager(server, nullptr); }), script.size());
     }
     bool FileHas(const std::string &name) {
         return DataFile().find(name + "-") != std::string::npos;
@@ -73,10 +72,10 @@ TEST_F(UserManagerTest, OpensWithTheDataFileAndAddsEditsAndDeletes) {
     // A user added to the data file behind the server's back is listed:
     // the list is read from the file when the manager opens.
     char path[400];
-    BuildDataFilePath(TheServer().settings, path, sizeof path);
+    BuildDataFilePath(server.settings, path, sizeof path);
     WriteBytes(path, DataFile() + "Dave-1- -12:00- -\r\n");
-    ClearTable(TheServer().table);
-    TheServer().table.count = 3;
+    ClearTable(server.table);
+    server.table.count = 3;
 
     Names opened, added, edited, kept, deleted;
     DialogScript script;
@@ -229,8 +228,8 @@ TEST_F(UserManagerTest, RequestServedWhileOpenIsKeptByTheNextAdd) {
     DialogScript script;
     // A sign-out arriving between two of the manager's messages.
     script.Then(kManager, [&](HWND) {
-        BoardContext board = TheServer().Board();
-        DispatchRequest(board, TheServer().publisher, "#oBob-10:15-Lunch-11:30\n\r", connection);
+        BoardContext board = server.Board();
+        DispatchRequest(board, server.publisher, "#oBob-10:15-Lunch-11:30\n\r", connection);
     });
     Add(script, "Cy");
     Play(script);

@@ -1,6 +1,15 @@
-// Resource ids of the server's administration dialogs.
+// Resource ids of the server program: the main window's menu commands and
+// the administration dialogs with their controls. The resource scripts
+// include it too.
 #pragma once
 
+// Main window menu
+#define IDM_OPTIONS 40001
+#define IDM_ABOUT 40003
+#define IDM_USERS 40004
+#define IDM_BOARD_OPTIONS 40005
+
+// Dialog templates (the user name dialog, 109, is common/user_name_dialog_ids.h)
 #define IDD_OPTIONS 107
 #define IDD_USER_MANAGER 108
 #define IDD_ABOUT 111

@@ -1,6 +1,6 @@
 // The settings step of start-up and the first-run questions, against a
 // settings store in memory, answered by the recorder and a scripted host.
-#include "server/board/load_settings.h"
+#include "server/board/first_run.h"
 
 #include "common/fixed_text.h"
 #include "common/link_time_files.h"
@@ -18,15 +18,15 @@ namespace {
 
 // The main window and the chooser as a script: the directory offered, the
 // chooser's next answer ("" = cancelled), whether the window is open.
-class ScriptedHost : public StartUpHost {
+class ScriptedHost : public FirstRunHost {
   public:
     void CurrentDirectory(char *dir, size_t capacity) override {
         CopyCut(dir, capacity, current.c_str());
     }
-    int ChooseDirectory(char *dir, size_t capacity) override {
+    bool ChooseDirectory(char *dir, size_t capacity) override {
         ++chooser_calls;
         CopyCut(dir, capacity, chooser_answer.c_str());
-        return chooser_answer.empty() ? 0 : 1;
+        return !chooser_answer.empty();
     }
     bool StillRunning() override { return running; }
     void HoldWindow(bool held) override { this->held = held; }
@@ -37,9 +37,9 @@ class ScriptedHost : public StartUpHost {
     bool running = true, held = false;
 };
 
-class LoadSettingsTest : public ::testing::Test {
+class FirstRunTest : public ::testing::Test {
   protected:
-    int Load() { return LoadSettings(store, settings, table, alerts, host); }
+    bool Load() { return LoadSettings(store, settings, table, alerts, host); }
     std::string Dir(const char *name) {
         std::filesystem::create_directory(scratch.path() / name);
         return scratch.File(name);
@@ -56,13 +56,13 @@ class LoadSettingsTest : public ::testing::Test {
     ScriptedHost host;
 };
 
-TEST_F(LoadSettingsTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBoard) {
+TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBoard) {
     host.current = Dir("board");
     alerts.answers = {AlertAnswer::Yes};
     bool held_while_asking = true;
     alerts.while_asking = [&] { held_while_asking &= host.held; };
 
-    ASSERT_EQ(Load(), 1);
+    ASSERT_TRUE(Load());
 
     ASSERT_EQ(alerts.asked.size(), 2u);
     EXPECT_EQ(alerts.asked[0].text, kFirstRunText);
@@ -82,13 +82,13 @@ TEST_F(LoadSettingsTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmp
     EXPECT_STREQ(settings.Footer, kDefaultFooter);
 }
 
-TEST_F(LoadSettingsTest, NoAndACancelledChooserAskAgainThenTheChosenDirectoryIsTaken) {
+TEST_F(FirstRunTest, NoAndACancelledChooserAskAgainThenTheChosenDirectoryIsTaken) {
     WriteSetting(store, "Port", "4000");
     std::string chosen = Dir("chosen");
     alerts.answers = {AlertAnswer::No, AlertAnswer::No};
     alerts.while_asking = [&] { host.chooser_answer = alerts.asked.size() == 2 ? chosen : ""; };
 
-    ASSERT_EQ(Load(), 1);
+    ASSERT_TRUE(Load());
 
     EXPECT_EQ(alerts.asked.size(), 2u); // no port message: the port is stored
     EXPECT_EQ(host.chooser_calls, 2);
@@ -98,13 +98,13 @@ TEST_F(LoadSettingsTest, NoAndACancelledChooserAskAgainThenTheChosenDirectoryIsT
     EXPECT_TRUE(IsFile(DataFileIn(chosen).c_str()));
 }
 
-TEST_F(LoadSettingsTest, ADirectoryThatCannotBeStoredOrWrittenIsSaidSo) {
+TEST_F(FirstRunTest, ADirectoryThatCannotBeStoredOrWrittenIsSaidSo) {
     store.writes_fail = true; // as the registry is for a standard account
     std::string missing = scratch.File("missing");
     host.chooser_answer = missing;
     alerts.answers = {AlertAnswer::No};
 
-    ASSERT_EQ(Load(), 1);
+    ASSERT_TRUE(Load());
 
     ASSERT_EQ(alerts.asked.size(), 3u);
     EXPECT_EQ(alerts.asked[2].text, kStoreFailedText);
@@ -113,29 +113,29 @@ TEST_F(LoadSettingsTest, ADirectoryThatCannotBeStoredOrWrittenIsSaidSo) {
     EXPECT_EQ(host.status, "Cannot save " + DataFileIn(missing));
 }
 
-TEST_F(LoadSettingsTest, AnExistingDataFileInTheChosenDirectoryIsKept) {
+TEST_F(FirstRunTest, AnExistingDataFileInTheChosenDirectoryIsKept) {
     WriteSetting(store, "Port", "4000");
     host.current = Dir("kept");
     const std::string board = "Zed-1- -09:00- -\r\nAnn-0-Home-17:00-08:00-\r\n";
     WriteBytes(DataFileIn(host.current), board);
     alerts.answers = {AlertAnswer::Yes};
 
-    ASSERT_EQ(Load(), 1);
+    ASSERT_TRUE(Load());
     EXPECT_EQ(ReadBytes(DataFileIn(host.current)), board);
 }
 
-TEST_F(LoadSettingsTest, ClosingTheWindowDuringTheQuestionsEndsStartUp) {
+TEST_F(FirstRunTest, ClosingTheWindowDuringTheQuestionsEndsStartUp) {
     WriteSetting(store, "Port", "4000");
     alerts.answers = {AlertAnswer::No, AlertAnswer::No, AlertAnswer::No};
     alerts.while_asking = [&] { host.running = false; };
 
-    EXPECT_EQ(Load(), 0);
+    EXPECT_FALSE(Load());
     EXPECT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(host.chooser_calls, 0);
     EXPECT_EQ(store.values.count("WorkingDir"), 0u);
 }
 
-TEST_F(LoadSettingsTest, StoredSettingsAreReadWithoutAQuestion) {
+TEST_F(FirstRunTest, StoredSettingsAreReadWithoutAQuestion) {
     std::string dir = Dir("stored");
     WriteSetting(store, "WorkingDir", dir.c_str());
     WriteSetting(store, "Port", "70000");
@@ -144,7 +144,7 @@ TEST_F(LoadSettingsTest, StoredSettingsAreReadWithoutAQuestion) {
     WriteSetting(store, "Header", "<h1>");
     WriteSetting(store, "WebPort", "8080");
 
-    ASSERT_EQ(Load(), 1);
+    ASSERT_TRUE(Load());
     EXPECT_TRUE(alerts.asked.empty());
     EXPECT_FALSE(host.held);
     EXPECT_STREQ(settings.Port, "70000");
@@ -154,32 +154,6 @@ TEST_F(LoadSettingsTest, StoredSettingsAreReadWithoutAQuestion) {
     EXPECT_STREQ(settings.WebPort, "8080");
     EXPECT_FALSE(settings.history_flag); // only "TRUE" counts
     EXPECT_FALSE(IsFile(DataFileIn(dir).c_str()));
-}
-
-TEST(ChosenPath, IsCutAtItsLastBackslashButNeverToNothing) {
-    char path[64];
-    CopyCut(path, "C:\\Data\\tesmar.dat");
-    CutChosenPath(path);
-    EXPECT_STREQ(path, "C:\\Data");
-    CopyCut(path, "C:\\tesmar.dat");
-    CutChosenPath(path);
-    EXPECT_STREQ(path, "C:");
-    CopyCut(path, "tesmar.dat");
-    CutChosenPath(path);
-    EXPECT_STREQ(path, "t");
-    CopyCut(path, "D:\\Board\\anything.txt");
-    CutChosenPath(path);
-    EXPECT_STREQ(path, "D:\\Board");
-}
-
-TEST(ChosenPath, ADirectoryLongerThanTheFieldCountsAsNoChoice) {
-    char dir[300] = "x";
-    std::string fits = "C:\\" + std::string(296, 'd'); // 299 characters
-    EXPECT_EQ(DirectoryOfChosenFile((fits + "\\TESMAR.DAT").c_str(), dir, sizeof dir), 1);
-    EXPECT_EQ(std::string(dir), fits);
-    std::string too_long = fits + "d";
-    EXPECT_EQ(DirectoryOfChosenFile((too_long + "\\TESMAR.DAT").c_str(), dir, sizeof dir), 0);
-    EXPECT_STREQ(dir, "");
 }
 
 } // namespace

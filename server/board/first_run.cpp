@@ -1,4 +1,4 @@
-#include "server/board/load_settings.h"
+#include "server/board/first_run.h"
 
 #include <cstring>
 
@@ -19,7 +19,7 @@ const char kDataFileQuestion[] = "The KVT In/Out Daemon needs to create a file c
 namespace {
 
 // Asks until a directory is given; false when the window closed meanwhile.
-bool AskForWorkingDir(ServerSettings &settings, Alerts &alerts, StartUpHost &host) {
+bool AskForWorkingDir(ServerSettings &settings, Alerts &alerts, FirstRunHost &host) {
     while (settings.WorkingDir[0] == '\0') {
         if (!host.StillRunning()) return false;
         char current[300];
@@ -41,30 +41,8 @@ bool AskForWorkingDir(ServerSettings &settings, Alerts &alerts, StartUpHost &hos
 
 } // namespace
 
-void CutChosenPath(char *path) {
-    size_t length = std::strlen(path);
-    while (length > 1) {
-        --length;
-        char removed = path[length];
-        path[length] = '\0';
-        if (removed == '\\') break;
-    }
-}
-
-int DirectoryOfChosenFile(const char *chosen, char *dir, size_t capacity) {
-    char path[400];
-    CopyCut(path, chosen);
-    CutChosenPath(path);
-    if (std::strlen(path) + 1 > capacity) {
-        if (capacity) dir[0] = '\0';
-        return 0;
-    }
-    CopyCut(dir, capacity, path);
-    return 1;
-}
-
-int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
-                 Alerts &alerts, StartUpHost &host) {
+bool LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
+                  Alerts &alerts, FirstRunHost &host) {
     CopyCut(settings.WorkingDir, "");
     CopyCut(settings.Port, "");
     CopyCut(settings.WebPort, "");
@@ -89,7 +67,7 @@ int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable
         CopyCut(settings.Port, "223");
     }
     if (settings.WorkingDir[0] == '\0') {
-        if (!AskForWorkingDir(settings, alerts, host)) return 0;
+        if (!AskForWorkingDir(settings, alerts, host)) return false;
         // A data file already in the chosen directory is the board: keep it.
         char path[400];
         if (BuildDataFilePath(settings, path, sizeof path) && !IsFile(path) &&
@@ -105,7 +83,7 @@ int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable
                        AlertButtons::Ok);
     }
     if (asking) {
-        if (!host.StillRunning()) return 0;
+        if (!host.StillRunning()) return false;
         host.HoldWindow(false);
     }
 
@@ -122,5 +100,5 @@ int LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable
     if (settings.Footer[0] == '\0') CopyCut(settings.Footer, kDefaultFooter);
     settings.history_flag = std::strcmp(settings.History, "TRUE") == 0;
     settings.web_sign_in = std::strcmp(settings.WebSignIn, "TRUE") == 0;
-    return 1;
+    return true;
 }

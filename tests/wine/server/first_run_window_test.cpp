@@ -7,7 +7,8 @@
 #include "common/settings_store_win32.h"
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
-#include "server/shell/load_settings.h"
+#include "server/board/first_run.h"
+#include "server/shell/first_run_window.h"
 #include "server/shell/server_state.h"
 #include "tests/wine/server/shell_fixture.h"
 
@@ -15,14 +16,19 @@ namespace {
 
 RegistrySettingsStore kStore(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\ShellTests\\FirstRun");
 
-// What the directory chooser answers next ("" = cancelled).
-std::string chooser_answer;
-int chooser_calls = 0;
-int ScriptedChooser(char *dir, size_t capacity) {
-    ++chooser_calls;
-    CopyCut(dir, capacity, chooser_answer.c_str());
-    return chooser_answer.empty() ? 0 : 1;
-}
+// The window's host with the save-file dialog scripted: what it answers
+// next ("" = cancelled).
+class ScriptedChooserHost : public WindowFirstRunHost {
+  public:
+    using WindowFirstRunHost::WindowFirstRunHost;
+    bool ChooseDirectory(char *dir, size_t capacity) override {
+        ++chooser_calls;
+        CopyCut(dir, capacity, chooser_answer.c_str());
+        return !chooser_answer.empty();
+    }
+    std::string chooser_answer;
+    int chooser_calls = 0;
+};
 
 std::string CurrentDirectory() {
     char dir[MAX_PATH];
@@ -35,8 +41,6 @@ class FirstRunTest : public ShellTest {
     void SetUp() override {
         ShellTest::SetUp();
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kStore.key_path());
-        chooser_answer.clear();
-        chooser_calls = 0;
         old_directory = CurrentDirectory();
     }
     void TearDown() override {
@@ -44,13 +48,19 @@ class FirstRunTest : public ShellTest {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, kStore.key_path());
         ShellTest::TearDown();
     }
-    int Load() { return LoadSettings(kStore, TheServer().settings, TheServer().table, alerts, ScriptedChooser); }
+    bool Load() {
+        ScriptedChooserHost host(server.main_window, server.status, server.instance);
+        bool loaded = LoadSettings(kStore, server.settings, server.table, alerts, host);
+        chooser_calls = host.chooser_calls;
+        return loaded;
+    }
     std::string Stored(const char *name) {
         char value[1000] = "(unread)";
         if (!ReadSetting(kStore, name, value, sizeof value)) return "(no key)";
         return value;
     }
     std::string old_directory;
+    int chooser_calls = 0;
 };
 
 std::string Question(const std::string &dir) {
@@ -62,9 +72,9 @@ TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBo
     SetCurrentDirectoryA(board_dir.c_str());
     alerts.answers = {AlertAnswer::Yes};
     bool disabled_while_asking = true;
-    alerts.while_asking = [&] { disabled_while_asking &= !IsWindowEnabled(TheServer().main_window); };
+    alerts.while_asking = [&] { disabled_while_asking &= !IsWindowEnabled(server.main_window); };
 
-    ASSERT_EQ(Load(), 1);
+    ASSERT_TRUE(Load());
 
     ASSERT_EQ(alerts.asked.size(), 2u);
     EXPECT_EQ(alerts.asked[0].text, kFirstRunText);
@@ -74,28 +84,28 @@ TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBo
     EXPECT_EQ(alerts.asked[1].caption, "Tesmar TESMAR.DAT");
     EXPECT_EQ(alerts.asked[1].buttons, AlertButtons::YesNo);
     EXPECT_TRUE(disabled_while_asking);
-    EXPECT_TRUE(IsWindowEnabled(TheServer().main_window));
+    EXPECT_TRUE(IsWindowEnabled(server.main_window));
 
-    EXPECT_STREQ(TheServer().settings.WorkingDir, board_dir.c_str());
-    EXPECT_STREQ(TheServer().settings.Port, "223");
+    EXPECT_STREQ(server.settings.WorkingDir, board_dir.c_str());
+    EXPECT_STREQ(server.settings.Port, "223");
     EXPECT_TRUE(Exists(board_dir + "\\tesmar.dat"));
     EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "");
     // Only the directory is stored; the rest stays default in memory.
     EXPECT_EQ(Stored("WorkingDir"), board_dir);
     EXPECT_EQ(Stored("Port"), "");
-    EXPECT_STREQ(TheServer().settings.History, "");
-    EXPECT_FALSE(TheServer().settings.history_flag);
-    EXPECT_STREQ(TheServer().settings.Header, kDefaultHeader);
-    EXPECT_STREQ(TheServer().settings.Footer, kDefaultFooter);
+    EXPECT_STREQ(server.settings.History, "");
+    EXPECT_FALSE(server.settings.history_flag);
+    EXPECT_STREQ(server.settings.Header, kDefaultHeader);
+    EXPECT_STREQ(server.settings.Footer, kDefaultFooter);
 }
 
 TEST_F(FirstRunTest, ClosingTheWindowDuringTheQuestionsEndsStartUp) {
     WriteSetting(kStore, "Port", "4000");
     alerts.answers = {AlertAnswer::No, AlertAnswer::No, AlertAnswer::No};
     // The administrator closes the window while the question is open.
-    alerts.while_asking = [&] { SendMessageA(TheServer().main_window, WM_CLOSE, 0, 0); };
+    alerts.while_asking = [&] { SendMessageA(server.main_window, WM_CLOSE, 0, 0); };
 
-    EXPECT_EQ(Load(), 0);
+    EXPECT_FALSE(Load());
     EXPECT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(chooser_calls, 0);
     EXPECT_EQ(Stored("WorkingDir"), "");
