@@ -24,19 +24,15 @@ namespace {
 constexpr UINT kSessionRegisterMs = 5000;
 constexpr int kSessionRegisterTries = 60;
 
-bool ReadFlag(const char *name) {
+bool ReadFlag(SettingsStore &store, const char *name) {
     char value[8] = "";
-    ClientStore().Read(name, value, sizeof value);
+    store.Read(name, value, sizeof value);
     return std::strcmp(value, "TRUE") == 0;
 }
 
 FARPROC SessionFunction(const char *name) {
     static HMODULE wtsapi32 = LoadLibraryA("wtsapi32.dll");
     return wtsapi32 ? GetProcAddress(wtsapi32, name) : nullptr;
-}
-
-SessionProbe &Probe() {
-    return g_program.session_probe ? *g_program.session_probe : SystemSessionProbe();
 }
 
 // The session's information as the system gives it (WTSINFOEXA, level 1):
@@ -96,96 +92,97 @@ class WtsSessionProbe : public SessionProbe {
     }
 };
 
-bool Register() {
+bool Register(HWND window) {
     using Fn = BOOL(WINAPI *)(HWND, DWORD);
     auto fn = reinterpret_cast<Fn>(
         reinterpret_cast<void *>(SessionFunction("WTSRegisterSessionNotification")));
-    return fn && g_program.hidden_window && fn(g_program.hidden_window, NOTIFY_FOR_THIS_SESSION);
+    return fn && window && fn(window, NOTIFY_FOR_THIS_SESSION);
 }
 
 // The request fields of an automatic request: the member's own name, the
 // clock's time; a sign-out with the destination and no return time.
-void Send(AutoRequest request) {
-    if (request == AutoRequest::None || !g_program.dialog) return;
+void Send(ClientProgram &program, AutoRequest request) {
+    if (request == AutoRequest::None || !program.dialog) return;
     // The member's own request is never given up for an automatic one.
-    if (MemberRequestOpen()) {
-        g_program.auto_signer.Defer(request);
+    if (MemberRequestOpen(program.connection)) {
+        program.auto_signer.Defer(request);
         return;
     }
     // A name the wire would split, or none: the board cannot know it.
-    const char *name = g_program.settings.user_name;
+    const char *name = program.settings.user_name;
     if (name[0] == '\0' || std::strchr(name, '-')) {
-        OnAutoVerdict(request, RequestStep::UnknownName);
+        OnAutoVerdict(program, request, RequestStep::UnknownName);
         return;
     }
-    RequestFields &fields = g_program.request;
+    RequestFields &fields = program.request;
     std::memset(&fields, 0, sizeof fields);
     fields.signed_in = request == AutoRequest::SignIn;
-    CopyCut(fields.name, g_program.settings.user_name);
-    CopyCut(g_program.settings.current_name, g_program.settings.user_name);
+    CopyCut(fields.name, program.settings.user_name);
+    CopyCut(program.settings.current_name, program.settings.user_name);
     char now[kClockTextCapacity];
-    FormatClockTime(*g_program.clock, now, sizeof now);
+    FormatClockTime(program.clock, now, sizeof now);
     if (fields.signed_in) {
         CopyCut(fields.in_time, now);
     } else {
         CopyCut(fields.out_time, now);
-        CopyCut(fields.destination, g_program.auto_destination);
+        CopyCut(fields.destination, program.auto_destination);
     }
-    StartConnection(g_program.dialog, request);
+    StartRequest(program, request);
 }
 
-void ShowDone(AutoRequest request) {
-    HWND dialog = g_program.dialog;
-    const RequestFields &fields = g_program.request;
+void ShowDone(ClientProgram &program, AutoRequest request) {
+    HWND dialog = program.dialog;
+    const RequestFields &fields = program.request;
     if (request == AutoRequest::SignIn) {
         SetDlgItemTextA(dialog, IDC_IN_TIME, fields.in_time);
-        SetTrayState(TrayChoice::SignIn);
+        SetTrayState(program, TrayChoice::SignIn);
     } else {
         SetDlgItemTextA(dialog, IDC_OUT_TIME, fields.out_time);
         SetDlgItemTextA(dialog, IDC_DESTINATION, fields.destination);
         SetDlgItemTextA(dialog, IDC_RETURN_TIME, "");
-        SetTrayState(TrayChoice::SignOut);
+        SetTrayState(program, TrayChoice::SignOut);
     }
 }
 
 } // namespace
 
-void LoadAutoOptions() {
+void LoadAutoOptions(ClientProgram &program) {
     AutoOptions options;
-    options.sign_in = ReadFlag("AutoSignIn");
-    options.sign_out = ReadFlag("AutoSignOut");
-    g_program.auto_signer.SetOptions(options);
-    g_program.auto_destination[0] = '\0';
-    ClientStore().Read("AutoSignOutDestination", g_program.auto_destination,
-                       sizeof g_program.auto_destination);
+    options.sign_in = ReadFlag(program.store, "AutoSignIn");
+    options.sign_out = ReadFlag(program.store, "AutoSignOut");
+    program.auto_signer.SetOptions(options);
+    program.auto_destination[0] = '\0';
+    program.store.Read("AutoSignOutDestination", program.auto_destination,
+                       sizeof program.auto_destination);
 }
 
-void StoreAutoOptions(const AutoOptions &options, const char *destination) {
-    g_program.auto_signer.SetOptions(options);
-    CopyCut(g_program.auto_destination, destination);
-    ClientStore().Write("AutoSignIn", options.sign_in ? "TRUE" : "FALSE");
-    ClientStore().Write("AutoSignOut", options.sign_out ? "TRUE" : "FALSE");
-    ClientStore().Write("AutoSignOutDestination", g_program.auto_destination);
+void StoreAutoOptions(ClientProgram &program, const AutoOptions &options,
+                      const char *destination) {
+    program.auto_signer.SetOptions(options);
+    CopyCut(program.auto_destination, destination);
+    program.store.Write("AutoSignIn", options.sign_in ? "TRUE" : "FALSE");
+    program.store.Write("AutoSignOut", options.sign_out ? "TRUE" : "FALSE");
+    program.store.Write("AutoSignOutDestination", program.auto_destination);
 }
 
-void StartSessionWatch() {
-    g_program.session_watched = Register();
-    if (g_program.session_watched || !g_program.hidden_window) return;
-    g_program.session_register_tries = kSessionRegisterTries;
-    SetTimer(g_program.hidden_window, kSessionRegisterTimer, kSessionRegisterMs, nullptr);
+void StartSessionWatch(ClientProgram &program) {
+    program.session_watched = Register(program.hidden_window);
+    if (program.session_watched || !program.hidden_window) return;
+    program.session_register_tries = kSessionRegisterTries;
+    SetTimer(program.hidden_window, kSessionRegisterTimer, kSessionRegisterMs, nullptr);
 }
 
-void StopSessionWatch() {
-    if (g_program.hidden_window) {
-        KillTimer(g_program.hidden_window, kSessionRegisterTimer);
-        KillTimer(g_program.hidden_window, kLogonRetryTimer);
+void StopSessionWatch(ClientProgram &program) {
+    if (program.hidden_window) {
+        KillTimer(program.hidden_window, kSessionRegisterTimer);
+        KillTimer(program.hidden_window, kLogonRetryTimer);
     }
-    if (!g_program.session_watched) return;
-    g_program.session_watched = false;
+    if (!program.session_watched) return;
+    program.session_watched = false;
     using Fn = BOOL(WINAPI *)(HWND);
     auto fn = reinterpret_cast<Fn>(
         reinterpret_cast<void *>(SessionFunction("WTSUnRegisterSessionNotification")));
-    if (fn) fn(g_program.hidden_window);
+    if (fn) fn(program.hidden_window);
 }
 
 SessionProbe &SystemSessionProbe() {
@@ -193,71 +190,71 @@ SessionProbe &SystemSessionProbe() {
     return probe;
 }
 
-bool IsOwnName(const char *name) {
-    return name[0] != '\0' && std::strcmp(name, g_program.settings.user_name) == 0;
+bool IsOwnName(const ClientProgram &program, const char *name) {
+    return name[0] != '\0' && std::strcmp(name, program.settings.user_name) == 0;
 }
 
-void OnMemberRequestEnded(bool done, bool signed_in) {
-    Send(g_program.auto_signer.MemberRequestEnded(done, signed_in));
+void OnMemberRequestEnded(ClientProgram &program, bool done, bool signed_in) {
+    Send(program, program.auto_signer.MemberRequestEnded(done, signed_in));
 }
 
-void AutoSignInAtStart() {
-    AutoSigner &signer = g_program.auto_signer;
-    AutoRequest request = signer.At(SessionMoment::Start, Probe());
+void AutoSignInAtStart(ClientProgram &program) {
+    AutoSigner &signer = program.auto_signer;
+    AutoRequest request = signer.At(SessionMoment::Start, program.session_probe);
     // Waiting for the member to unlock is signing in by itself too.
     if (request == AutoRequest::None && !signer.WaitingForUnlock()) return;
-    g_program.keep_hidden = true;
-    if (g_program.dialog) ShowWindow(g_program.dialog, SW_HIDE);
-    Send(request);
+    program.keep_hidden = true;
+    if (program.dialog) ShowWindow(program.dialog, SW_HIDE);
+    Send(program, request);
 }
 
-void OnSessionChange(WPARAM change) {
+void OnSessionChange(ClientProgram &program, WPARAM change) {
     if (change == WTS_SESSION_LOCK)
-        Send(g_program.auto_signer.At(SessionMoment::Lock, Probe()));
+        Send(program, program.auto_signer.At(SessionMoment::Lock, program.session_probe));
     else if (change == WTS_SESSION_UNLOCK)
-        Send(g_program.auto_signer.At(SessionMoment::Unlock, Probe()));
+        Send(program, program.auto_signer.At(SessionMoment::Unlock, program.session_probe));
 }
 
-void OnSessionTimer(UINT_PTR timer) {
-    HWND window = g_program.hidden_window;
+void OnSessionTimer(ClientProgram &program, UINT_PTR timer) {
+    HWND window = program.hidden_window;
     if (timer == kSessionRegisterTimer) {
-        g_program.session_watched = Register();
-        if (g_program.session_watched || --g_program.session_register_tries <= 0)
+        program.session_watched = Register(window);
+        if (program.session_watched || --program.session_register_tries <= 0)
             KillTimer(window, kSessionRegisterTimer);
     } else if (timer == kLogonRetryTimer) {
         KillTimer(window, kLogonRetryTimer);
-        Send(g_program.auto_signer.RetryDue());
+        Send(program, program.auto_signer.RetryDue());
     }
 }
 
-bool SignsOutAtEnd() {
-    const AutoSigner &signer = g_program.auto_signer;
+bool SignsOutAtEnd(const ClientProgram &program) {
+    const AutoSigner &signer = program.auto_signer;
     return signer.Options().sign_out && !signer.Stopped() && signer.Board() == BoardState::In &&
-           g_program.dialog;
+           program.dialog;
 }
 
-void SignOutAtEnd() {
-    DWORD deadline = GetTickCount() + g_program.end_session_wait_ms;
-    AutoSigner &signer = g_program.auto_signer;
+void SignOutAtEnd(ClientProgram &program) {
+    DWORD deadline = GetTickCount() + program.end_session_wait_ms;
+    AutoSigner &signer = program.auto_signer;
     // The member's own request still under way goes first, within the
     // bound: the automatic sign-out is not sent once it put them out.
-    if (MemberRequestOpen()) {
-        const RequestFields &mine = g_program.request;
-        if (ExchangeWithin(g_program.end_session_wait_ms) == RequestStep::Done &&
-            IsOwnName(mine.name))
+    if (MemberRequestOpen(program.connection)) {
+        const RequestFields &mine = program.request;
+        if (ExchangeRequestWithin(program, program.end_session_wait_ms) == RequestStep::Done &&
+            IsOwnName(program, mine.name))
             signer.Confirmed(mine.signed_in);
     }
-    AutoRequest request = signer.At(SessionMoment::End, Probe());
+    AutoRequest request = signer.At(SessionMoment::End, program.session_probe);
     if (request != AutoRequest::SignOut) return;
     DWORD now = GetTickCount();
     UINT left = static_cast<int>(deadline - now) > 0 ? deadline - now : 0;
-    RequestFields &fields = g_program.request;
+    RequestFields &fields = program.request;
     std::memset(&fields, 0, sizeof fields);
     fields.signed_in = false;
-    CopyCut(fields.name, g_program.settings.user_name);
-    FormatClockTime(*g_program.clock, fields.out_time, sizeof fields.out_time);
-    CopyCut(fields.destination, g_program.auto_destination);
-    RequestStep verdict = ExchangeWithin(left);
+    CopyCut(fields.name, program.settings.user_name);
+    FormatClockTime(program.clock, fields.out_time, sizeof fields.out_time);
+    CopyCut(fields.destination, program.auto_destination);
+    RequestStep verdict = ExchangeRequestWithin(program, left);
     if (verdict == RequestStep::Done) signer.Confirmed(false);
     signer.Concluded(verdict == RequestStep::Done ? AutoVerdict::Done
                                     : verdict == RequestStep::UnknownName
@@ -265,20 +262,20 @@ void SignOutAtEnd() {
                                         : AutoVerdict::Unreachable);
 }
 
-void OnAutoVerdict(AutoRequest request, RequestStep verdict) {
+void OnAutoVerdict(ClientProgram &program, AutoRequest request, RequestStep verdict) {
     bool in = request == AutoRequest::SignIn;
     AutoVerdict outcome = verdict == RequestStep::Done          ? AutoVerdict::Done
                           : verdict == RequestStep::UnknownName ? AutoVerdict::UnknownName
                                                                 : AutoVerdict::Unreachable;
     if (outcome == AutoVerdict::Done) {
-        g_program.auto_signer.Confirmed(in);
-        ShowDone(request);
+        program.auto_signer.Confirmed(in);
+        ShowDone(program, request);
     } else {
         const char *tip = outcome == AutoVerdict::UnknownName
                               ? (in ? kNotSignedInUnknownName : kNotSignedOutUnknownName)
                               : (in ? kNotSignedInUnreachable : kNotSignedOutUnreachable);
-        ShowTrayIcon(g_program.tray.icon_id, tip);
+        ShowTrayIcon(program, program.tray.icon_id, tip);
     }
-    if (g_program.auto_signer.Concluded(outcome) && g_program.hidden_window)
-        SetTimer(g_program.hidden_window, kLogonRetryTimer, g_program.logon_retry_ms, nullptr);
+    if (program.auto_signer.Concluded(outcome) && program.hidden_window)
+        SetTimer(program.hidden_window, kLogonRetryTimer, program.logon_retry_ms, nullptr);
 }

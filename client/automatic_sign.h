@@ -9,6 +9,8 @@
 #include "client/auto_sign.h"
 #include "client/request_machine.h"
 
+struct ClientProgram;
+
 // The hidden window's timers: registering for the session's notifications
 // again, and the logon sign-in's retry.
 constexpr UINT_PTR kSessionRegisterTimer = 201;
@@ -21,37 +23,38 @@ extern const char kNotSignedOutUnreachable[];
 extern const char kNotSignedOutUnknownName[];
 
 // The options and the destination from the client's settings, and back.
-void LoadAutoOptions();
-void StoreAutoOptions(const AutoOptions &options, const char *destination);
+void LoadAutoOptions(ClientProgram &program);
+void StoreAutoOptions(ClientProgram &program, const AutoOptions &options,
+                      const char *destination);
 
 // Registers the hidden window for the session's notifications, retrying
 // every few seconds while the session service is not ready; and the
 // unregistering before the window goes.
-void StartSessionWatch();
-void StopSessionWatch();
+void StartSessionWatch(ClientProgram &program);
+void StopSessionWatch(ClientProgram &program);
 
 // At start-up, once the dialog is there: with AutoSignIn the sign-in goes
 // and the dialog stays hidden.
-void AutoSignInAtStart();
+void AutoSignInAtStart(ClientProgram &program);
 // WM_WTSSESSION_CHANGE.
-void OnSessionChange(WPARAM change);
-void OnSessionTimer(UINT_PTR timer);
+void OnSessionChange(ClientProgram &program, WPARAM change);
+void OnSessionTimer(ClientProgram &program, UINT_PTR timer);
 
 // True when the end of the session signs the member out by itself (the
 // end-session query is then answered yes at once).
-bool SignsOutAtEnd();
+bool SignsOutAtEnd(const ClientProgram &program);
 // WM_ENDSESSION: the sign-out, its reply waited for within the bound.
-void SignOutAtEnd();
+void SignOutAtEnd(ClientProgram &program);
 
 // The verdict of an automatic request (from the connection).
-void OnAutoVerdict(AutoRequest request, RequestStep verdict);
+void OnAutoVerdict(ClientProgram &program, AutoRequest request, RequestStep verdict);
 
 // True for the member's own name (the one the automatic requests carry).
-bool IsOwnName(const char *name);
+bool IsOwnName(const ClientProgram &program, const char *name);
 // The member's own request ended (done: "0" for their own name): an
 // automatic request waiting behind it goes now, unless the member's
 // request already put them where it would.
-void OnMemberRequestEnded(bool done, bool signed_in);
+void OnMemberRequestEnded(ClientProgram &program, bool done, bool signed_in);
 
 // The session as the system tells it: locked by the session's information,
 // remote by the system metric or the session's protocol.

@@ -2,28 +2,20 @@
 
 #include "client/end_session_reason.h"
 
-ClientProgram g_program;
-
-void ResetClientProgram() {
-    Alerts *alerts = g_program.alerts;
-    Clock *clock = g_program.clock;
-    TrayShell *tray_shell = g_program.tray_shell;
-    EndSessionReason *reason = g_program.end_session_reason;
-    SessionProbe *probe = g_program.session_probe;
-    HINSTANCE instance = g_program.instance;
-    g_program = ClientProgram();
-    g_program.tray_shell = tray_shell;
-    g_program.end_session_reason = reason;
-    g_program.session_probe = probe;
-    RearmSettingsFailureMessage();
-    g_program.alerts = alerts;
-    g_program.clock = clock;
-    g_program.instance = instance;
+void DropEndSessionReason(ClientProgram &program) {
+    if (!program.end_session_reason_set) return;
+    program.end_session_reason_set = false;
+    program.end_session_reason.Destroy(program.hidden_window);
 }
 
-void DropEndSessionReason() {
-    if (!g_program.end_session_reason_set) return;
-    g_program.end_session_reason_set = false;
-    if (g_program.end_session_reason)
-        g_program.end_session_reason->Destroy(g_program.hidden_window);
+void StartRequest(ClientProgram &program, AutoRequest automatic) {
+    StartConnection(program.connection, program.dialog,
+                    {program.settings.server, program.settings.port, program.request},
+                    automatic, program.connection_wait_ms);
+}
+
+RequestStep ExchangeRequestWithin(ClientProgram &program, UINT wait_ms) {
+    return ExchangeWithin(program.connection,
+                          {program.settings.server, program.settings.port, program.request},
+                          wait_ms);
 }

@@ -3,7 +3,7 @@
 #include "client/client_program.h"
 #include "client/end_of_session.h"
 #include "client/automatic_sign.h"
-#include "client/signin_dialog.h"
+#include "client/dialogs.h"
 #include "client/wenlo_ids.h"
 
 const char kSessionMutexName[] = "Local\\KVT.Wenlo";
@@ -24,26 +24,26 @@ bool ForwardToRunningClient() {
     return false;
 }
 
-int RunSignInClient(HINSTANCE instance) {
-    g_program.instance = instance;
-    if (!CreateHiddenWindow(instance)) return -1;
-    LoadClientSettings();
-    LoadAutoOptions();
-    StartSessionWatch();
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SIGN_IN), nullptr, SignInDialogProc, 0);
-    DestroyWindow(g_program.hidden_window);
-    g_program.hidden_window = nullptr;
+int RunSignInClient(ClientProgram &program) {
+    if (!CreateHiddenWindow(program)) return -1;
+    LoadClientSettings(program);
+    LoadAutoOptions(program);
+    StartSessionWatch(program);
+    DialogBoxParamA(program.instance, MAKEINTRESOURCEA(IDD_SIGN_IN), nullptr, SignInDialogProc,
+                    reinterpret_cast<LPARAM>(&program));
+    DestroyWindow(program.hidden_window);
+    program.hidden_window = nullptr;
     return 0;
 }
 
-int RunClient(HINSTANCE instance) {
+int RunClient(ClientProgram &program) {
     HANDLE session = CreateMutexA(nullptr, FALSE, kSessionMutexName);
     if (session && GetLastError() == ERROR_ALREADY_EXISTS) {
         ForwardToRunningClient();
         CloseHandle(session);
         return 0;
     }
-    int code = RunSignInClient(instance);
+    int code = RunSignInClient(program);
     if (session) CloseHandle(session);
     return code;
 }

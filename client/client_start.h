@@ -5,15 +5,17 @@
 #include <winsock2.h>
 #include <windows.h>
 
+struct ClientProgram;
+
 // Held by the running client, in the session's own namespace.
 extern const char kSessionMutexName[];
 
-// Runs the client with the seams already in place; returns its exit code.
-int RunClient(HINSTANCE instance);
+// Runs the client program (made with its seams); returns its exit code.
+int RunClient(ClientProgram &program);
 
 // The client without the claim on the session: the hidden window, the
 // settings, the sign-in dialog until Exit.
-int RunSignInClient(HINSTANCE instance);
+int RunSignInClient(ClientProgram &program);
 
 // Lets the running client of the session take the foreground and asks it
 // to bring its dialog forward; false when no running client was found

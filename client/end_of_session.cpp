@@ -37,38 +37,38 @@ class ShutdownBlockReason : public EndSessionReason {
 // with the question as the reason Windows shows in its own list of the
 // programs that hold up the log-off (with its own button to go
 // regardless); the dialog comes forward for the sign-out.
-BOOL AnswerEndQuery(LPARAM flags) {
+BOOL AnswerEndQuery(ClientProgram &program, LPARAM flags) {
     if (flags & ENDSESSION_CLOSEAPP) return TRUE; // the Restart Manager: end quietly
     // Signing out by itself wins over the question.
-    if (SignsOutAtEnd()) {
-        DropEndSessionReason();
+    if (SignsOutAtEnd(program)) {
+        DropEndSessionReason(program);
         return TRUE;
     }
-    if (!g_program.dialog || !g_program.sign_in_chosen || (flags & ENDSESSION_CRITICAL)) {
-        DropEndSessionReason();
+    if (!program.dialog || !program.sign_in_chosen || (flags & ENDSESSION_CRITICAL)) {
+        DropEndSessionReason(program);
         return TRUE;
     }
-    if (!g_program.end_session_reason_set && g_program.end_session_reason)
-        g_program.end_session_reason_set =
-            g_program.end_session_reason->Create(g_program.hidden_window, kSignOutFirst);
-    SendMessageA(g_program.dialog, MSG_BRING_FORWARD, 0, 0);
+    if (!program.end_session_reason_set)
+        program.end_session_reason_set =
+            program.end_session_reason.Create(program.hidden_window, kSignOutFirst);
+    SendMessageA(program.dialog, MSG_BRING_FORWARD, 0, 0);
     return FALSE;
 }
 
-void OnEndSession(bool ending, LPARAM flags) {
+void OnEndSession(ClientProgram &program, bool ending, LPARAM flags) {
     if (!ending) {
         // The log-off was cancelled.
-        DropEndSessionReason();
+        DropEndSessionReason(program);
         return;
     }
-    DropEndSessionReason();
+    DropEndSessionReason(program);
     // A log-off or shut-down, not a Restart Manager close (the member stays).
-    if (!(flags & ENDSESSION_CLOSEAPP) && SignsOutAtEnd()) SignOutAtEnd();
-    DeleteTrayIcon();
-    EndSockets();
-    if ((flags & ENDSESSION_CLOSEAPP) && g_program.dialog) {
-        g_program.exit_confirmed = true;
-        EndDialog(g_program.dialog, 1);
+    if (!(flags & ENDSESSION_CLOSEAPP) && SignsOutAtEnd(program)) SignOutAtEnd(program);
+    DeleteTrayIcon(program);
+    EndSockets(program.connection);
+    if ((flags & ENDSESSION_CLOSEAPP) && program.dialog) {
+        program.exit_confirmed = true;
+        EndDialog(program.dialog, 1);
     }
 }
 
@@ -80,31 +80,40 @@ EndSessionReason &SystemEndSessionReason() {
 }
 
 LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        const auto *create = reinterpret_cast<const CREATESTRUCTA *>(lparam);
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto *kept = reinterpret_cast<ClientProgram *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!kept) return DefWindowProcA(window, message, wparam, lparam);
+    ClientProgram &program = *kept;
     switch (message) {
     case WM_QUERYENDSESSION:
-        return AnswerEndQuery(lparam);
+        return AnswerEndQuery(program, lparam);
     case WM_ENDSESSION:
-        OnEndSession(wparam != FALSE, lparam);
+        OnEndSession(program, wparam != FALSE, lparam);
         return 0;
     case MSG_BRING_FORWARD:
         // The dialog brings itself forward.
-        if (g_program.dialog) SendMessageA(g_program.dialog, MSG_BRING_FORWARD, 0, 0);
+        if (program.dialog) SendMessageA(program.dialog, MSG_BRING_FORWARD, 0, 0);
         return 0;
     case WM_WTSSESSION_CHANGE:
-        OnSessionChange(wparam);
+        OnSessionChange(program, wparam);
         return 0;
     case WM_TIMER:
-        OnSessionTimer(wparam);
+        OnSessionTimer(program, wparam);
         return 0;
     case WM_DESTROY:
-        StopSessionWatch();
+        StopSessionWatch(program);
         return 0;
     default:
         return DefWindowProcA(window, message, wparam, lparam);
     }
 }
 
-bool CreateHiddenWindow(HINSTANCE instance) {
+bool CreateHiddenWindow(ClientProgram &program) {
+    HINSTANCE instance = program.instance;
     WNDCLASSA window_class;
     std::memset(&window_class, 0, sizeof window_class);
     window_class.style = CS_OWNDC;
@@ -115,7 +124,7 @@ bool CreateHiddenWindow(HINSTANCE instance) {
     window_class.lpszClassName = "SIGNIN";
     if (!RegisterClassA(&window_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return false;
-    g_program.hidden_window =
-        CreateWindowA("SIGNIN", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    return g_program.hidden_window != nullptr;
+    program.hidden_window =
+        CreateWindowA("SIGNIN", "", 0, 0, 0, 0, 0, nullptr, nullptr, instance, &program);
+    return program.hidden_window != nullptr;
 }

@@ -7,6 +7,8 @@
 
 #include "client/end_session_reason.h"
 
+struct ClientProgram;
+
 // Sent by a second wenlo.exe of the session: bring the dialog forward.
 constexpr UINT MSG_BRING_FORWARD = WM_APP + 101;
 
@@ -17,7 +19,10 @@ EndSessionReason &SystemEndSessionReason();
 // The question the reason asks.
 extern const wchar_t kSignOutFirst[];
 
+// The program comes in the creation's parameter and is kept in the
+// window's user data.
 LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-// Registers the "SIGNIN" class and creates the hidden window; false on failure.
-bool CreateHiddenWindow(HINSTANCE instance);
+// Registers the "SIGNIN" class and creates the program's hidden window;
+// false on failure.
+bool CreateHiddenWindow(ClientProgram &program);

@@ -1,7 +1,5 @@
 #include "client/icon_loader.h"
 
-#include "client/client_program.h"
-
 namespace {
 
 using GetDpiForWindowFn = UINT(WINAPI *)(HWND);
@@ -40,13 +38,13 @@ int SmallIconSizeForDpi(unsigned dpi) {
 
 int SmallIconSize(HWND window) { return SmallIconSizeForDpi(WindowDpi(window)); }
 
-HICON LoadClientIcon(int id, int size) {
+HICON LoadClientIcon(HINSTANCE instance, int id, int size) {
     HICON icon = nullptr;
     if (LoadIconWithScaleDownFn load = ScaleDownLoader())
-        if (FAILED(load(g_program.instance, MAKEINTRESOURCEW(id), size, size, &icon)))
+        if (FAILED(load(instance, MAKEINTRESOURCEW(id), size, size, &icon)))
             icon = nullptr;
     if (!icon)
         icon = static_cast<HICON>(
-            LoadImageA(g_program.instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+            LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
     return icon;
 }

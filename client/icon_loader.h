@@ -10,7 +10,7 @@ unsigned WindowDpi(HWND window);
 // The small icon size (tray, buttons) for a DPI.
 int SmallIconSizeForDpi(unsigned dpi);
 int SmallIconSize(HWND window);
-// The icon resource id of this program at size x size pixels, scaled down
+// The icon resource id of the module instance at size x size pixels, scaled down
 // from a larger image when the file holds no image of that size; null when
 // it cannot be loaded. The caller destroys it.
-HICON LoadClientIcon(int id, int size);
+HICON LoadClientIcon(HINSTANCE instance, int id, int size);

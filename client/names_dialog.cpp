@@ -1,4 +1,4 @@
-#include "client/names_dialog.h"
+#include "client/dialogs.h"
 
 #include <cstdio>
 
@@ -29,31 +29,31 @@ bool SelectedLine(HWND list_box, char *out, size_t capacity) {
     return true;
 }
 
-void EditName(HWND dialog) {
+void EditName(ClientProgram &program, HWND dialog) {
     HWND list_box = GetDlgItem(dialog, IDC_NAMES);
     char old_name[kUserNameBufferSize];
     if (!SelectedLine(list_box, old_name, sizeof old_name)) return;
     LRESULT selected = SendMessageA(list_box, LB_GETCURSEL, 0, 0);
     char new_name[kUserNameBufferSize];
     CopyCut(new_name, old_name);
-    RunUserNameDialog(g_program.instance, dialog, new_name);
-    NamePlace place = ClientNamePlace();
+    RunUserNameDialog(program.instance, dialog, new_name);
+    NamePlace place = ClientNamePlace(program);
     if (!ReplaceName(place, old_name, new_name)) return;
     SendMessageA(list_box, LB_DELETESTRING, selected, 0);
     AddListLine(list_box, new_name);
 }
 
-void DeleteName(HWND dialog) {
+void DeleteName(ClientProgram &program, HWND dialog) {
     HWND list_box = GetDlgItem(dialog, IDC_NAMES);
     char name[kUserNameBufferSize];
     if (!SelectedLine(list_box, name, sizeof name)) return;
     LRESULT selected = SendMessageA(list_box, LB_GETCURSEL, 0, 0);
     char question[64];
     std::snprintf(question, sizeof question, "Delete user: %s", name);
-    if (g_program.alerts->Ask(question, "In/Out Delete Name", AlertIcon::Question,
+    if (program.alerts.Ask(question, "In/Out Delete Name", AlertIcon::Question,
                               AlertButtons::YesNo) != AlertAnswer::Yes)
         return;
-    NamePlace place = ClientNamePlace();
+    NamePlace place = ClientNamePlace(program);
     ReplaceName(place, name, "");
     SendMessageA(list_box, LB_DELETESTRING, selected, 0);
 }
@@ -61,12 +61,15 @@ void DeleteName(HWND dialog) {
 } // namespace
 
 INT_PTR CALLBACK NameListDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+    ClientProgram *kept = DialogProgram(dialog, message, lparam);
+    if (!kept) return FALSE;
+    ClientProgram &program = *kept;
     switch (message) {
     case WM_INITDIALOG: {
         HWND list_box = GetDlgItem(dialog, IDC_NAMES);
-        for (uint32_t i = 0; i < g_program.names.count && i < kNameSlots; ++i)
+        for (uint32_t i = 0; i < program.names.count && i < kNameSlots; ++i)
             SendMessageA(list_box, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                         reinterpret_cast<LPARAM>(g_program.names.slots[i]));
+                         reinterpret_cast<LPARAM>(program.names.slots[i]));
         return TRUE;
     }
     case WM_COMMAND:
@@ -76,19 +79,19 @@ INT_PTR CALLBACK NameListDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
             return TRUE;
         case IDC_ADD: {
             char name[kUserNameBufferSize] = "";
-            RunUserNameDialog(g_program.instance, dialog, name);
-            NamePlace place = ClientNamePlace();
+            RunUserNameDialog(program.instance, dialog, name);
+            NamePlace place = ClientNamePlace(program);
             if (AddName(place, name)) AddListLine(GetDlgItem(dialog, IDC_NAMES), name);
             return TRUE;
         }
         case IDC_EDIT:
-            EditName(dialog);
+            EditName(program, dialog);
             return TRUE;
         case IDC_NAMES:
-            if (HIWORD(wparam) == LBN_DBLCLK) EditName(dialog);
+            if (HIWORD(wparam) == LBN_DBLCLK) EditName(program, dialog);
             return TRUE;
         case IDC_DELETE:
-            DeleteName(dialog);
+            DeleteName(program, dialog);
             return TRUE;
         default:
             return TRUE; // Escape and the close box do nothing: OK is the way out

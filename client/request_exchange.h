@@ -7,8 +7,13 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <cstddef>
+
 #include "client/auto_sign.h"
 #include "client/request_machine.h"
+#include "common/protocol.h"
+
+class Alerts;
 
 // Socket notifications (wParam the socket, low word of lParam the event,
 // high word the error code).
@@ -22,20 +27,49 @@ constexpr UINT MSG_REQUEST_ENDED = WM_USER + 102;
 // The window's timer that bounds one request.
 constexpr UINT_PTR kConnectionTimer = 100;
 
-// Starts the request of the program's request fields against its server
-// and port, the member's own (None) or an automatic one; the verdict comes
-// through window's messages. An earlier request still open is given up.
-void StartConnection(HWND window, AutoRequest automatic);
-void OnSocketEvent(WPARAM wparam, LPARAM lparam);
-void OnLookupDone(WPARAM wparam, LPARAM lparam);
-void OnConnectionTimer();
-// The request of the program's request fields as one bounded exchange on
-// a blocking wait (no messages are handled meanwhile): for the end of the
-// session. Returns its verdict; CannotConnect also when wait_ms ran out.
-RequestStep ExchangeWithin(UINT wait_ms);
+// The request under way: its steps, its look-up and its socket.
+struct ClientConnection {
+    explicit ClientConnection(Alerts &alerts) : alerts(alerts) {}
+    Alerts &alerts; // told of a socket option the system refused
+    RequestMachine machine;
+    SOCKET socket = INVALID_SOCKET;
+    HWND window = nullptr;   // receives the socket, look-up and timer messages
+    HANDLE lookup = nullptr; // the asynchronous look-up's task, while it runs
+    // The look-up's result; it must outlive the look-up.
+    char host_buffer[MAXGETHOSTSTRUCT] = {};
+    sockaddr_in server_address = {};
+    unsigned short port = 0; // the server's, put in the address the look-up finds
+    char line[kRequestLineCapacity] = {}; // the request line, sent once connected
+    size_t line_length = 0;
+    int send_error = 0; // of a failed send
+    // The kind of an automatic request under way, set when it starts (None
+    // for the member's own).
+    AutoRequest automatic = AutoRequest::None;
+    bool sockets_started = false; // Windows Sockets started, until EndSockets
+};
+
+// Where a request goes and what it says.
+struct RequestTarget {
+    const char *server; // host name or dotted address
+    const char *port;   // decimal text
+    const RequestFields &fields;
+};
+
+// Starts the request against its server, the member's own (None) or an
+// automatic one; the verdict comes through window's messages. An earlier
+// request still open is given up. wait_ms bounds it from here to its reply.
+void StartConnection(ClientConnection &c, HWND window, const RequestTarget &target,
+                     AutoRequest automatic, UINT wait_ms);
+void OnSocketEvent(ClientConnection &c, WPARAM wparam, LPARAM lparam);
+void OnLookupDone(ClientConnection &c, WPARAM wparam, LPARAM lparam);
+void OnConnectionTimer(ClientConnection &c);
+// The request as one bounded exchange on a blocking wait (no messages are
+// handled meanwhile): for the end of the session. Returns its verdict;
+// CannotConnect also when wait_ms ran out.
+RequestStep ExchangeWithin(ClientConnection &c, const RequestTarget &target, UINT wait_ms);
 // Ends the request under way, if any, quietly (its timer, look-up, socket).
-void EndConnection();
+void EndConnection(ClientConnection &c);
 // True while the member's own request (not an automatic one) is under way.
-bool MemberRequestOpen();
+bool MemberRequestOpen(const ClientConnection &c);
 // Windows Sockets clean-up, once, at Exit.
-void EndSockets();
+void EndSockets(ClientConnection &c);

@@ -5,11 +5,13 @@
 #include <winsock2.h>
 #include <windows.h>
 
+struct ClientProgram;
+
 enum class TrayChoice { Keep, SignIn, SignOut };
 
 // Selects the state's radio button and shows its icon and tip (Keep: the
-// one selected).
-void SetTrayState(TrayChoice choice);
+// one chosen).
+void SetTrayState(ClientProgram &program, TrayChoice choice);
 
-// True while the dialog has Sign In selected.
-bool SignInSelected();
+// True while the dialog has Sign In chosen.
+bool SignInSelected(const ClientProgram &program);

@@ -15,55 +15,55 @@ class ShellNotifyIcon : public TrayShell {
     }
 };
 
-bool Send(DWORD message) {
-    TrayRecord &tray = g_program.tray;
+bool Send(ClientProgram &program, DWORD message) {
+    TrayRecord &tray = program.tray;
     NOTIFYICONDATAA data;
     std::memset(&data, 0, sizeof data);
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = g_program.dialog;
+    data.hWnd = program.dialog;
     data.uID = 0;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = MSG_TRAY_ICON;
     HICON icon = nullptr;
     if (message != NIM_DELETE && tray.icon_id != 0)
-        icon = LoadClientIcon(tray.icon_id, SmallIconSize(g_program.dialog));
+        icon = LoadClientIcon(program.instance, tray.icon_id, SmallIconSize(program.dialog));
     data.hIcon = icon;
     CopyCut(data.szTip, sizeof data.szTip, tray.tip);
-    bool taken = g_program.tray_shell->Notify(message, data);
+    bool taken = program.tray_shell.Notify(message, data);
     if (icon) DestroyIcon(icon);
     return taken;
 }
 
-void StartRetries() {
-    TrayRecord &tray = g_program.tray;
+void StartRetries(ClientProgram &program) {
+    TrayRecord &tray = program.tray;
     if (tray.retries_left > 0) return; // already retrying
     tray.retries_left = kTrayRetries;
-    SetTimer(g_program.dialog, kTrayRetryTimer, kTrayRetryMs, nullptr);
+    SetTimer(program.dialog, kTrayRetryTimer, kTrayRetryMs, nullptr);
 }
 
-void StopRetries() {
-    g_program.tray.retries_left = 0;
-    if (g_program.dialog) KillTimer(g_program.dialog, kTrayRetryTimer);
+void StopRetries(ClientProgram &program) {
+    program.tray.retries_left = 0;
+    if (program.dialog) KillTimer(program.dialog, kTrayRetryTimer);
 }
 
 // Puts the recorded state in the shell: a modify while the icon is there
 // or may be (an add whose answer came too late still adds it); an add when
 // it is not, or when the shell no longer knows it. True once the shell has
 // the icon.
-bool Place() {
-    TrayRecord &tray = g_program.tray;
-    bool placed = ((tray.added || tray.add_failed) && Send(NIM_MODIFY)) || Send(NIM_ADD);
+bool Place(ClientProgram &program) {
+    TrayRecord &tray = program.tray;
+    bool placed = ((tray.added || tray.add_failed) && Send(program, NIM_MODIFY)) || Send(program, NIM_ADD);
     tray.added = placed;
     tray.add_failed = !placed;
     return placed;
 }
 
-void Push() {
-    if (!g_program.dialog || !g_program.tray_shell) return;
-    if (Place())
-        StopRetries();
+void Push(ClientProgram &program) {
+    if (!program.dialog) return;
+    if (Place(program))
+        StopRetries(program);
     else
-        StartRetries();
+        StartRetries(program);
 }
 
 } // namespace
@@ -73,18 +73,18 @@ TrayShell &SystemTrayShell() {
     return shell;
 }
 
-void ShowTrayIcon(int icon_id, const char *tip) {
-    g_program.tray.icon_id = icon_id;
-    CopyCut(g_program.tray.tip, sizeof g_program.tray.tip, tip);
-    Push();
+void ShowTrayIcon(ClientProgram &program, int icon_id, const char *tip) {
+    program.tray.icon_id = icon_id;
+    CopyCut(program.tray.tip, sizeof program.tray.tip, tip);
+    Push(program);
 }
 
-void RenewTrayIcon() { Push(); }
+void RenewTrayIcon(ClientProgram &program) { Push(program); }
 
-void DeleteTrayIcon() {
-    StopRetries();
-    TrayRecord &tray = g_program.tray;
-    if ((tray.added || tray.add_failed) && g_program.tray_shell) Send(NIM_DELETE);
+void DeleteTrayIcon(ClientProgram &program) {
+    StopRetries(program);
+    TrayRecord &tray = program.tray;
+    if (tray.added || tray.add_failed) Send(program, NIM_DELETE);
     tray.added = false;
     tray.add_failed = false;
 }
@@ -94,23 +94,23 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
-void OnTaskbarCreated() {
+void OnTaskbarCreated(ClientProgram &program) {
     // The new shell knows no icons: add ours afresh, with its state.
-    g_program.tray.added = false;
-    g_program.tray.add_failed = false;
-    StopRetries();
-    Push();
+    program.tray.added = false;
+    program.tray.add_failed = false;
+    StopRetries(program);
+    Push(program);
 }
 
-void OnTrayRetryTimer() {
-    TrayRecord &tray = g_program.tray;
+void OnTrayRetryTimer(ClientProgram &program) {
+    TrayRecord &tray = program.tray;
     if (tray.retries_left <= 0 || tray.added) {
-        StopRetries();
+        StopRetries(program);
         return;
     }
     int left = tray.retries_left - 1;
-    if (Place() || left == 0)
-        StopRetries();
+    if (Place(program) || left == 0)
+        StopRetries(program);
     else
         tray.retries_left = left;
 }

@@ -23,15 +23,17 @@ class TrayShell {
 };
 TrayShell &SystemTrayShell();
 
+struct ClientProgram;
+
 // Gives the icon this picture (a resource id) and tip, adding it when it
 // is not there.
-void ShowTrayIcon(int icon_id, const char *tip);
+void ShowTrayIcon(ClientProgram &program, int icon_id, const char *tip);
 // Shows the recorded state again (after a change of scale, say).
-void RenewTrayIcon();
-void DeleteTrayIcon();
+void RenewTrayIcon(ClientProgram &program);
+void DeleteTrayIcon(ClientProgram &program);
 
 // The shell's "TaskbarCreated" message: sent to every top-level window
 // when the taskbar (re)appears.
 UINT TaskbarCreatedMessage();
-void OnTaskbarCreated();
-void OnTrayRetryTimer();
+void OnTaskbarCreated(ClientProgram &program);
+void OnTrayRetryTimer(ClientProgram &program);

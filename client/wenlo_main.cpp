@@ -1,17 +1,21 @@
 // wenlo.exe: the sign-in client with the system's message boxes, clock,
-// notification area and end-session reason.
+// notification area, end-session reason and session, and its settings as
+// the member's values over the machine's.
+#include "client/automatic_sign.h"
 #include "client/client_program.h"
 #include "client/client_start.h"
 #include "client/end_of_session.h"
+#include "client/layered_settings_store.h"
 #include "client/tray_icon.h"
 #include "common/alerts_win32.h"
 #include "common/clock.h"
+#include "common/settings_store_win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    static MessageBoxAlerts alerts;
-    g_program.alerts = &alerts;
-    g_program.clock = &SystemClock();
-    g_program.tray_shell = &SystemTrayShell();
-    g_program.end_session_reason = &SystemEndSessionReason();
-    return RunClient(instance);
+    MessageBoxAlerts alerts;
+    RegistrySettingsStore member(HKEY_CURRENT_USER, "SOFTWARE\\KVT\\Wenlo");
+    LayeredSettingsStore store(member, kClientStore, alerts);
+    ClientProgram program(instance, SystemClock(), store, alerts, SystemTrayShell(),
+                          SystemEndSessionReason(), SystemSessionProbe());
+    return RunClient(program);
 }

@@ -1,19 +1,22 @@
 // wenlo.exe for the crowd test: the same client (dialogs, connection, tray)
 // without its claim on the logon session, so that twenty of them can run in
-// one Wine prefix (the real program allows one a session). The tray shell
-// and the end-session reason are the system's, as in wenlo.exe.
+// one Wine prefix (the real program allows one a session). The seams and the
+// settings are the system's, as in wenlo.exe.
+#include "client/automatic_sign.h"
 #include "client/client_program.h"
 #include "client/client_start.h"
 #include "client/end_of_session.h"
+#include "client/layered_settings_store.h"
 #include "client/tray_icon.h"
 #include "common/alerts_win32.h"
 #include "common/clock.h"
+#include "common/settings_store_win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    static MessageBoxAlerts alerts;
-    g_program.alerts = &alerts;
-    g_program.clock = &SystemClock();
-    g_program.tray_shell = &SystemTrayShell();
-    g_program.end_session_reason = &SystemEndSessionReason();
-    return RunSignInClient(instance);
+    MessageBoxAlerts alerts;
+    RegistrySettingsStore member(HKEY_CURRENT_USER, "SOFTWARE\\KVT\\Wenlo");
+    LayeredSettingsStore store(member, kClientStore, alerts);
+    ClientProgram program(instance, SystemClock(), store, alerts, SystemTrayShell(),
+                          SystemEndSessionReason(), SystemSessionProbe());
+    return RunSignInClient(program);
 }

@@ -1,7 +1,9 @@
-// What the in-process client tests share: a recorder in place of the
-// message boxes, a fixed clock, the sign-in dialog created modeless with
-// the program's own procedure, on the in-process base (message pump,
-// scratch directory, private registry keys).
+// What the in-process client tests share: a client program of each test's
+// own, made with a recorder in place of the message boxes, a fixed clock, a
+// scripted tray, end-session reason and session, and its settings in the
+// (redirected) registry as wenlo.exe keeps them; the sign-in dialog created
+// modeless with the program's own procedure, on the in-process base
+// (message pump, scratch directory, private registry keys).
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -12,10 +14,13 @@
 #include <vector>
 
 #include "client/auto_sign.h"
+#include "client/client_program.h"
 #include "client/end_of_session.h"
+#include "client/layered_settings_store.h"
 #include "client/tray_icon.h"
 
 #include "common/settings_store.h"
+#include "common/settings_store_win32.h"
 #include "tests/kit/doubles/alerts_recorder.h"
 #include "tests/kit/doubles/fixed_clock.h"
 #include "tests/wine/in_process_test.h"
@@ -67,24 +72,32 @@ class ScriptedSession : public SessionProbe {
     bool Remote() override { return remote; }
 };
 
-extern AlertsRecorder g_recorder;
-extern RecordedReason g_reason;
-extern ScriptedTray g_tray_shell;
-extern FixedClock g_fixed_clock;
-extern ScriptedSession g_session;
-
-// Puts the recorder, the clock, the scripted tray, the reason and the
-// session in place, empties the client's
-// state and settings in memory (not in the registry).
-void ResetClient();
-
-// Creates the sign-in dialog (modeless) with the program's procedure.
-HWND OpenSignInDialog();
-void CloseSignInDialog();
-
-std::string DialogText(HWND dialog, int control);
-
 // The member's values as they are in the (redirected) registry.
 SettingsStore &MemberKey();
 // Deletes the client's key, the machine's and the member's.
 void DeleteClientKey();
+
+std::string DialogText(HWND dialog, int control);
+
+// A fresh client program for each test, its state and settings empty (the
+// registry's keys are the test's own); its request and Windows Sockets end
+// with the test.
+class ClientTest : public InProcessTest {
+  protected:
+    void TearDown() override;
+
+    // Creates the sign-in dialog (modeless) with the program's procedure.
+    HWND OpenSignInDialog();
+    void CloseSignInDialog();
+    // Creates one of the other dialogs (modeless) with the program.
+    HWND OpenDialog(int id, DLGPROC procedure, HWND owner = nullptr);
+
+    AlertsRecorder recorder;
+    FixedClock clock{ClockTime{9, 7, 0}};
+    ScriptedTray tray_shell;
+    RecordedReason reason;
+    ScriptedSession session;
+    LayeredSettingsStore store{MemberKey(), kClientStore, recorder};
+    ClientProgram program{GetModuleHandleA(nullptr), clock, store, recorder,
+                          tray_shell, reason, session};
+};

@@ -11,11 +11,8 @@
 #include "client/client_program.h"
 #include "client/request_exchange.h"
 #include "client/end_of_session.h"
-#include "client/automatic_dialog.h"
-#include "client/names_dialog.h"
-#include "client/options_dialog.h"
 #include "client/shown_state.h"
-#include "client/signin_dialog.h"
+#include "client/dialogs.h"
 #include "client/wenlo_ids.h"
 #include "tests/wine/client/client_harness.h"
 
@@ -102,30 +99,26 @@ class FakeServer {
     std::atomic<bool> accepted_{false}, finished_{false}, client_closed_{false}, stop_{false};
 };
 
-class ConnectionTest : public InProcessTest {
+class ConnectionTest : public ClientTest {
   protected:
     void SetUp() override {
-        InProcessTest::SetUp();
+        ClientTest::SetUp();
         if (HasFatalFailure()) return;
-        ResetClient();
-        std::strcpy(g_program.settings.user_name, "Ann");
-        std::strcpy(g_program.settings.current_name, "Ann");
-        std::strcpy(g_program.settings.server, "127.0.0.1");
+        std::strcpy(program.settings.user_name, "Ann");
+        std::strcpy(program.settings.current_name, "Ann");
+        std::strcpy(program.settings.server, "127.0.0.1");
         dialog = OpenSignInDialog();
         ASSERT_NE(nullptr, dialog);
     }
-    void TearDown() override {
-        CloseSignInDialog();
-        InProcessTest::TearDown();
-    }
 
     void UsePort(unsigned short port) {
-        std::snprintf(g_program.settings.port, sizeof g_program.settings.port, "%u", port);
+        std::snprintf(program.settings.port, sizeof program.settings.port, "%u", port);
     }
 
     void SignOut(const char *name, const char *time, const char *destination, const char *back) {
         CheckDlgButton(dialog, IDC_SIGN_IN, BST_UNCHECKED);
         CheckDlgButton(dialog, IDC_SIGN_OUT, BST_CHECKED);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SIGN_OUT, BN_CLICKED), 0);
         SetDlgItemTextA(dialog, IDC_NAME_BOX, name);
         SetDlgItemTextA(dialog, IDC_OUT_TIME, time);
         SetDlgItemTextA(dialog, IDC_DESTINATION, destination);
@@ -140,12 +133,12 @@ class ConnectionTest : public InProcessTest {
     // Waits until the request has ended and a little longer, so that a
     // second message, were there one, would show.
     void WaitForEnd(int timeout_ms = 15000) {
-        ASSERT_TRUE(PumpUntil([] { return !g_program.connection.machine.Open(); }, timeout_ms));
+        ASSERT_TRUE(PumpUntil([this] { return !program.connection.machine.Open(); }, timeout_ms));
         PumpFor(300);
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (auto &shown : g_recorder.asked)
+        for (auto &shown : recorder.asked)
             texts.push_back(shown.text);
         return texts;
     }
@@ -162,9 +155,9 @@ TEST_F(ConnectionTest, ZeroIsDoneSilentlyAndTheLineCarriesEveryField) {
     EXPECT_FALSE(IsWindowVisible(dialog));
     WaitForEnd();
     EXPECT_EQ("#oAnn-12:00-Lunch-13:00\n\r", server.line());
-    EXPECT_TRUE(g_recorder.asked.empty());
-    EXPECT_EQ(INVALID_SOCKET, g_program.connection.socket);
-    EXPECT_STREQ("Ann", g_program.settings.current_name);
+    EXPECT_TRUE(recorder.asked.empty());
+    EXPECT_EQ(INVALID_SOCKET, program.connection.socket);
+    EXPECT_STREQ("Ann", program.settings.current_name);
 }
 
 TEST_F(ConnectionTest, EmptyFieldsGoAsSpacesAndDashesNeverSplitAField) {
@@ -182,7 +175,7 @@ TEST_F(ConnectionTest, EmptyFieldsGoAsSpacesAndDashesNeverSplitAField) {
         WaitForEnd();
         EXPECT_EQ("#oAnn-12 00-Out of town- \n\r", server.line());
     }
-    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_TRUE(recorder.asked.empty());
 }
 
 TEST_F(ConnectionTest, ANameHoldingADashIsRefusedAndNothingIsSent) {
@@ -190,11 +183,11 @@ TEST_F(ConnectionTest, ANameHoldingADashIsRefusedAndNothingIsSent) {
     UsePort(server.port());
     SignIn("Ann-Marie", "9:00am");
     PumpFor(500);
-    ASSERT_EQ(1u, g_recorder.asked.size());
-    EXPECT_EQ("A name cannot contain \"-\".", g_recorder.asked[0].text);
-    EXPECT_EQ("Invalid Name", g_recorder.asked[0].caption);
+    ASSERT_EQ(1u, recorder.asked.size());
+    EXPECT_EQ("A name cannot contain \"-\".", recorder.asked[0].text);
+    EXPECT_EQ("Invalid Name", recorder.asked[0].caption);
     EXPECT_FALSE(server.accepted());
-    EXPECT_FALSE(g_program.connection.machine.Open());
+    EXPECT_FALSE(program.connection.machine.Open());
     EXPECT_TRUE(IsWindowVisible(dialog));
 }
 
@@ -202,16 +195,16 @@ TEST_F(ConnectionTest, OneIsTheInvalidNameMessageOnceWholeInPiecesOrWithTheClose
     const std::vector<std::vector<std::string>> replies = {
         {"1\n\r"}, {"1", "\n", "\r"}, {"1"}, {"1\n"}};
     for (auto &reply : replies) {
-        g_recorder.asked.clear();
+        recorder.asked.clear();
         FakeServer server(reply);
         UsePort(server.port());
         SignIn("Nobody", "9:00am");
         WaitForEnd();
-        ASSERT_EQ(1u, g_recorder.asked.size()) << "reply in " << reply.size() << " pieces";
+        ASSERT_EQ(1u, recorder.asked.size()) << "reply in " << reply.size() << " pieces";
         EXPECT_EQ("That User Name is not valid.\n\r If you are sure you spelled the name "
                   "correctly, contact your network administrator.",
-                  g_recorder.asked[0].text);
-        EXPECT_EQ("Invalid Name", g_recorder.asked[0].caption);
+                  recorder.asked[0].text);
+        EXPECT_EQ("Invalid Name", recorder.asked[0].caption);
         EXPECT_EQ("#iNobody-9:00am\n\r", server.line());
     }
 }
@@ -219,25 +212,25 @@ TEST_F(ConnectionTest, OneIsTheInvalidNameMessageOnceWholeInPiecesOrWithTheClose
 TEST_F(ConnectionTest, TwoBytesDecideNothingAndAnEndWithoutReplyIsAFailureShownOnce) {
     {
         // Two bytes while the connection stays open: nothing yet.
-        g_program.connection_wait_ms = 1500;
+        program.connection_wait_ms = 1500;
         FakeServer server({"\n\r"}, /*hold=*/true);
         UsePort(server.port());
         SignIn("Ann", "9:00am");
         PumpFor(700);
-        EXPECT_TRUE(g_program.connection.machine.Open());
-        EXPECT_TRUE(g_recorder.asked.empty());
+        EXPECT_TRUE(program.connection.machine.Open());
+        EXPECT_TRUE(recorder.asked.empty());
         WaitForEnd();
         EXPECT_EQ(Lines({kCannotConnect}), Texts());
     }
     {
         // Two bytes and the close.
-        g_recorder.asked.clear();
+        recorder.asked.clear();
         FakeServer server({"\n\r"});
         UsePort(server.port());
         SignIn("Ann", "9:00am");
         WaitForEnd();
         EXPECT_EQ(Lines({kCannotConnect}), Texts());
-        EXPECT_EQ("ERROR", g_recorder.asked[0].caption);
+        EXPECT_EQ("ERROR", recorder.asked[0].caption);
     }
 }
 
@@ -263,11 +256,11 @@ TEST_F(ConnectionTest, ARefusedConnectionIsAFailedConnectionNotASendError) {
     WaitForEnd();
     EXPECT_EQ(Lines({kCannotConnect}), Texts());
     // Shown while the dialog is hidden: it comes to the front.
-    EXPECT_TRUE(g_recorder.asked[0].to_front);
+    EXPECT_TRUE(recorder.asked[0].to_front);
 }
 
 TEST_F(ConnectionTest, AnUnknownHostFailsOnce) {
-    std::strcpy(g_program.settings.server, "no-such-host.invalid");
+    std::strcpy(program.settings.server, "no-such-host.invalid");
     UsePort(223);
     SignIn("Ann", "9:00am");
     WaitForEnd();
@@ -275,7 +268,7 @@ TEST_F(ConnectionTest, AnUnknownHostFailsOnce) {
 }
 
 TEST_F(ConnectionTest, AServerThatNeverAnswersFailsOnceWhenTheWaitRunsOut) {
-    g_program.connection_wait_ms = 700;
+    program.connection_wait_ms = 700;
     FakeServer server({}, /*hold=*/true);
     UsePort(server.port());
     DWORD start = GetTickCount();
@@ -295,7 +288,7 @@ TEST_F(ConnectionTest, ASecondOkGivesUpTheEarlierRequestQuietly) {
     UsePort(slow.port());
     SignIn("Ann", "9:00am");
     ASSERT_TRUE(PumpUntil(
-        [&] { return g_program.connection.machine.State() == RequestState::AwaitingReply; },
+        [&] { return program.connection.machine.State() == RequestState::AwaitingReply; },
         10000));
     UsePort(quick.port());
     SignIn("Ann", "9:05am");
@@ -304,14 +297,13 @@ TEST_F(ConnectionTest, ASecondOkGivesUpTheEarlierRequestQuietly) {
     EXPECT_TRUE(slow.client_closed());
     EXPECT_EQ("#iAnn-9:00am\n\r", slow.line());
     EXPECT_EQ("#iAnn-9:05am\n\r", quick.line());
-    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_TRUE(recorder.asked.empty());
 }
 
 TEST_F(ConnectionTest, OptionsOkThenOkSendsTheNewName) {
     FakeServer server({"0\n\r"});
     UsePort(server.port());
-    HWND options = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
-                                      OptionsDialogProc, 0);
+    HWND options = OpenDialog(IDD_OPTIONS, OptionsDialogProc);
     ASSERT_NE(nullptr, options);
     SetDlgItemTextA(options, IDC_OPT_USER_NAME, "Beth");
     SendMessageA(options, WM_COMMAND, IDOK, 0);
@@ -334,20 +326,14 @@ class AutoSignTest : public ConnectionTest {
     void SetUp() override {
         ConnectionTest::SetUp();
         if (HasFatalFailure()) return;
-        ASSERT_TRUE(CreateHiddenWindow(g_program.instance));
-        g_program.auto_signer.SetOptions({true, true});
-        g_program.auto_signer.Confirmed(true); // the member is in, as after a sign-in
-        std::strcpy(g_program.auto_destination, "Home");
-        g_program.tray_shell = &g_tray_shell;
-        SendMessageA(dialog, WM_COMMAND, 3, 0); // hidden, as after an OK
-    }
-    void TearDown() override {
-        DestroyWindow(g_program.hidden_window);
-        g_program.hidden_window = nullptr;
-        ConnectionTest::TearDown();
+        ASSERT_TRUE(CreateHiddenWindow(program));
+        program.auto_signer.SetOptions({true, true});
+        program.auto_signer.Confirmed(true); // the member is in, as after a sign-in
+        std::strcpy(program.auto_destination, "Home");
+            SendMessageA(dialog, WM_COMMAND, 3, 0); // hidden, as after an OK
     }
     void Session(WPARAM change) {
-        SendMessageA(g_program.hidden_window, WM_WTSSESSION_CHANGE, change, 0);
+        SendMessageA(program.hidden_window, WM_WTSSESSION_CHANGE, change, 0);
     }
 };
 
@@ -358,32 +344,32 @@ TEST_F(AutoSignTest, LockSignsOutAndUnlockSignsInWithoutShowingAnything) {
         Session(WTS_SESSION_LOCK);
         WaitForEnd();
         EXPECT_EQ("#oAnn-9:07am-Home- \n\r", server.line());
-        EXPECT_EQ(IDI_SIGNED_OUT, g_program.tray.icon_id);
-        EXPECT_STREQ("9:07am", g_program.tray.tip);
+        EXPECT_EQ(IDI_SIGNED_OUT, program.tray.icon_id);
+        EXPECT_STREQ("9:07am", program.tray.tip);
     }
-    g_fixed_clock.time = {13, 30, 0};
+    clock.time = {13, 30, 0};
     FakeServer server({"0\n\r"});
     UsePort(server.port());
     Session(WTS_SESSION_UNLOCK);
     WaitForEnd();
     EXPECT_EQ("#iAnn-1:30pm\n\r", server.line());
-    EXPECT_EQ(IDI_SIGNED_IN, g_program.tray.icon_id);
+    EXPECT_EQ(IDI_SIGNED_IN, program.tray.icon_id);
     EXPECT_FALSE(IsWindowVisible(dialog));
-    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_TRUE(recorder.asked.empty());
 }
 
 TEST_F(AutoSignTest, WithTheOptionsOffNothingIsSent) {
-    g_program.auto_signer.SetOptions({false, false});
+    program.auto_signer.SetOptions({false, false});
     FakeServer server({"0\n\r"});
     UsePort(server.port());
     Session(WTS_SESSION_LOCK);
     Session(WTS_SESSION_UNLOCK);
     PumpFor(500);
     EXPECT_FALSE(server.accepted());
-    EXPECT_FALSE(g_program.connection.machine.Open());
+    EXPECT_FALSE(program.connection.machine.Open());
     // The end-session query asks as before: held up while Sign In is chosen.
     DWORD_PTR answer = 99;
-    ASSERT_TRUE(SendMessageTimeoutA(g_program.hidden_window, WM_QUERYENDSESSION, 0,
+    ASSERT_TRUE(SendMessageTimeoutA(program.hidden_window, WM_QUERYENDSESSION, 0,
                                     ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
     EXPECT_EQ(FALSE, static_cast<BOOL>(answer));
 }
@@ -393,25 +379,25 @@ TEST_F(AutoSignTest, TheEndOfTheSessionGoesAheadAndSignsOutWithinTheBound) {
         FakeServer server({"0\n\r"});
         UsePort(server.port());
         DWORD_PTR answer = 99;
-        ASSERT_TRUE(SendMessageTimeoutA(g_program.hidden_window, WM_QUERYENDSESSION, 0,
+        ASSERT_TRUE(SendMessageTimeoutA(program.hidden_window, WM_QUERYENDSESSION, 0,
                                         ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
         EXPECT_EQ(TRUE, static_cast<BOOL>(answer));
-        EXPECT_TRUE(g_reason.calls.empty()); // no reason, no question
-        SendMessageA(g_program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_TRUE(reason.calls.empty()); // no reason, no question
+        SendMessageA(program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
         // The reply was waited for before WM_ENDSESSION returned.
         EXPECT_EQ("#oAnn-9:07am-Home- \n\r", server.line());
     }
     // A server that never answers holds the end for the bound only.
-    g_program.auto_signer.Confirmed(true); // signed in again since
-    g_program.end_session_wait_ms = 700;
+    program.auto_signer.Confirmed(true); // signed in again since
+    program.end_session_wait_ms = 700;
     FakeServer silent({}, /*hold=*/true);
     UsePort(silent.port());
     DWORD start = GetTickCount();
-    SendMessageA(g_program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    SendMessageA(program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     DWORD took = GetTickCount() - start;
     EXPECT_GE(took, 600u);
     EXPECT_LT(took, 5000u);
-    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_TRUE(recorder.asked.empty());
 }
 
 TEST_F(AutoSignTest, ARefusedConnectionIsToldInTheTipAndNoBox) {
@@ -423,8 +409,8 @@ TEST_F(AutoSignTest, ARefusedConnectionIsToldInTheTipAndNoBox) {
     UsePort(port);
     Session(WTS_SESSION_UNLOCK);
     WaitForEnd();
-    EXPECT_STREQ("Not signed in: server not reachable", g_program.tray.tip);
-    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_STREQ("Not signed in: server not reachable", program.tray.tip);
+    EXPECT_TRUE(recorder.asked.empty());
     EXPECT_FALSE(IsWindowVisible(dialog));
 }
 
@@ -434,14 +420,14 @@ TEST_F(AutoSignTest, ANameTheServerDoesNotKnowStopsTheNextAutomaticRequest) {
         UsePort(server.port());
         Session(WTS_SESSION_UNLOCK);
         WaitForEnd();
-        EXPECT_STREQ("Not signed in: name not on the board", g_program.tray.tip);
+        EXPECT_STREQ("Not signed in: name not on the board", program.tray.tip);
     }
     FakeServer server({"0\n\r"});
     UsePort(server.port());
     Session(WTS_SESSION_LOCK);
     PumpFor(500);
     EXPECT_FALSE(server.accepted());
-    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_TRUE(recorder.asked.empty());
 }
 
 TEST_F(AutoSignTest, AtStartUpTheSignInGoesAndTheDialogStaysHidden) {
@@ -463,7 +449,7 @@ TEST_F(AutoSignTest, TheMembersOkOverAnAutomaticRequestIsTheirsAnsweredInABox) {
     UsePort(slow.port());
     Session(WTS_SESSION_UNLOCK);
     ASSERT_TRUE(PumpUntil(
-        [&] { return g_program.connection.machine.State() == RequestState::AwaitingReply; },
+        [&] { return program.connection.machine.State() == RequestState::AwaitingReply; },
         10000));
     {
         FakeServer server({"1\n\r"});
@@ -490,35 +476,35 @@ TEST_F(AutoSignTest, TheMembersSignOutIsNeverOverwrittenByTheLock) {
         WaitForEnd();
         EXPECT_EQ("#oAnn-12:00-Lunch-13:00\n\r", server.line());
     }
-    EXPECT_FALSE(g_program.connection.machine.Open());
-    EXPECT_EQ(IDI_SIGNED_OUT, g_program.tray.icon_id);
-    EXPECT_STREQ("12:00", g_program.tray.tip);
+    EXPECT_FALSE(program.connection.machine.Open());
+    EXPECT_EQ(IDI_SIGNED_OUT, program.tray.icon_id);
+    EXPECT_STREQ("12:00", program.tray.tip);
     // Already out: a later lock and the end of the session send nothing.
     FakeServer server({"0\n\r"});
     UsePort(server.port());
     Session(WTS_SESSION_LOCK);
-    SendMessageA(g_program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    SendMessageA(program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     PumpFor(500);
     EXPECT_FALSE(server.accepted());
-    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_TRUE(recorder.asked.empty());
 }
 
 TEST_F(AutoSignTest, ALockedStartSignsInAtTheUnlockAtTheMachineOnly) {
     CloseSignInDialog();
     FakeServer server({"0\n\r"});
     UsePort(server.port());
-    g_session.locked = true;
+    session.locked = true;
     dialog = OpenSignInDialog();
     ASSERT_NE(nullptr, dialog);
     EXPECT_FALSE(IsWindowVisible(dialog));
     PumpFor(300);
-    g_session.locked = false;
-    g_session.remote = true; // unlocked over Remote Desktop
+    session.locked = false;
+    session.remote = true; // unlocked over Remote Desktop
     Session(WTS_SESSION_UNLOCK);
     PumpFor(300);
     EXPECT_FALSE(server.accepted());
-    EXPECT_FALSE(g_program.connection.machine.Open());
-    g_session.remote = false;
+    EXPECT_FALSE(program.connection.machine.Open());
+    session.remote = false;
     Session(WTS_SESSION_UNLOCK);
     WaitForEnd();
     EXPECT_EQ("#iAnn-9:07am\n\r", server.line());

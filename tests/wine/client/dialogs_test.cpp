@@ -13,11 +13,8 @@
 #include "client/end_of_session.h"
 #include "client/icon_loader.h"
 #include "client/automatic_sign.h"
-#include "client/automatic_dialog.h"
-#include "client/names_dialog.h"
-#include "client/options_dialog.h"
 #include "client/shown_state.h"
-#include "client/signin_dialog.h"
+#include "client/dialogs.h"
 #include "client/wenlo_ids.h"
 #include "common/settings_store_win32.h"
 #include "common/user_name_dialog_ids.h"
@@ -46,21 +43,16 @@ std::string StoredNames() {
 
 using Lines = std::vector<std::string>;
 
-class DialogTest : public InProcessTest {
+class DialogTest : public ClientTest {
   protected:
     void SetUp() override {
-        InProcessTest::SetUp();
+        ClientTest::SetUp();
         if (HasFatalFailure()) return;
-        ResetClient();
-        std::strcpy(g_program.settings.user_name, "Ann");
-        std::strcpy(g_program.settings.current_name, "Ann");
-        std::strcpy(g_program.settings.server, "127.0.0.1");
-        std::strcpy(g_program.settings.port, "223");
-        std::strcpy(g_program.settings.names, "carl%bob%");
-    }
-    void TearDown() override {
-        CloseSignInDialog();
-        InProcessTest::TearDown();
+        std::strcpy(program.settings.user_name, "Ann");
+        std::strcpy(program.settings.current_name, "Ann");
+        std::strcpy(program.settings.server, "127.0.0.1");
+        std::strcpy(program.settings.port, "223");
+        std::strcpy(program.settings.names, "carl%bob%");
     }
     void Open() {
         dialog = OpenSignInDialog();
@@ -72,6 +64,12 @@ class DialogTest : public InProcessTest {
         CheckDlgButton(dialog, IDC_SIGN_OUT, BST_CHECKED);
         Click(IDC_SIGN_OUT);
     }
+    BOOL QueryEnd(LPARAM flags) {
+        DWORD_PTR answer = 99;
+        EXPECT_TRUE(SendMessageTimeoutA(program.hidden_window, WM_QUERYENDSESSION, 0, flags,
+                                        SMTO_NORMAL, 5000, &answer));
+        return static_cast<BOOL>(answer);
+    }
 
     HWND dialog = nullptr;
 };
@@ -79,37 +77,37 @@ class DialogTest : public InProcessTest {
 TEST_F(DialogTest, OpeningFillsTheNameBoxTheTimesAndTheSignInTip) {
     Open();
     EXPECT_EQ(Lines({"Ann", "bob", "carl"}), BoxLines(dialog, IDC_NAME_BOX, true));
-    EXPECT_EQ(2u, g_program.names.count);
-    EXPECT_STREQ("carl", g_program.names.slots[0]); // the stored order, not sorted
+    EXPECT_EQ(2u, program.names.count);
+    EXPECT_STREQ("carl", program.names.slots[0]); // the stored order, not sorted
     EXPECT_EQ("Ann", DialogText(dialog, IDC_NAME_BOX));
     EXPECT_EQ("9:07am", DialogText(dialog, IDC_IN_TIME));
     EXPECT_EQ("9:07am", DialogText(dialog, IDC_OUT_TIME));
     EXPECT_EQ(BST_CHECKED, IsDlgButtonChecked(dialog, IDC_SIGN_IN));
-    EXPECT_TRUE(g_program.tray.added);
-    EXPECT_EQ(IDI_SIGNED_IN, g_program.tray.icon_id);
-    EXPECT_STREQ("9:07am", g_program.tray.tip);
-    EXPECT_TRUE(g_program.request.signed_in);
+    EXPECT_TRUE(program.tray.added);
+    EXPECT_EQ(IDI_SIGNED_IN, program.tray.icon_id);
+    EXPECT_STREQ("9:07am", program.tray.tip);
+    EXPECT_TRUE(program.request.signed_in);
 }
 
 TEST_F(DialogTest, TheTipFollowsTheChosenStateAndFallsBackToItsString) {
     Open();
     SetDlgItemTextA(dialog, IDC_OUT_TIME, "");
     ChooseSignOut();
-    EXPECT_EQ(IDI_SIGNED_OUT, g_program.tray.icon_id);
-    EXPECT_STREQ("State12", g_program.tray.tip);
+    EXPECT_EQ(IDI_SIGNED_OUT, program.tray.icon_id);
+    EXPECT_STREQ("State12", program.tray.tip);
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(dialog, IDC_SIGN_IN));
     SetDlgItemTextA(dialog, IDC_OUT_TIME, "12:30pm and a very long text that goes past the end");
     Click(3); // Cancel keeps the state and hides the dialog
     EXPECT_FALSE(IsWindowVisible(dialog));
-    EXPECT_EQ(IDI_SIGNED_OUT, g_program.tray.icon_id);
-    EXPECT_STREQ("12:30pm and a very long text that goes past the end", g_program.tray.tip);
+    EXPECT_EQ(IDI_SIGNED_OUT, program.tray.icon_id);
+    EXPECT_STREQ("12:30pm and a very long text that goes past the end", program.tray.tip);
     SetDlgItemTextA(dialog, IDC_IN_TIME, "");
     CheckDlgButton(dialog, IDC_SIGN_OUT, BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_SIGN_IN, BST_CHECKED);
     Click(IDC_SIGN_IN);
-    EXPECT_EQ(IDI_SIGNED_IN, g_program.tray.icon_id);
-    EXPECT_STREQ("State11", g_program.tray.tip);
-    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_EQ(IDI_SIGNED_IN, program.tray.icon_id);
+    EXPECT_STREQ("State11", program.tray.tip);
+    EXPECT_TRUE(recorder.asked.empty());
 }
 
 TEST_F(DialogTest, ShowingFromTheTrayRefreshesButRepaintingKeepsWhatWasPicked) {
@@ -129,7 +127,7 @@ TEST_F(DialogTest, ShowingFromTheTrayRefreshesButRepaintingKeepsWhatWasPicked) {
     EXPECT_EQ("bob", DialogText(dialog, IDC_NAME_BOX));
     EXPECT_EQ("old", DialogText(dialog, IDC_OUT_TIME));
     // A click on the tray icon shows the dialog afresh.
-    g_fixed_clock.time = {13, 30, 0};
+    clock.time = {13, 30, 0};
     SendMessageA(dialog, MSG_TRAY_ICON, 0, WM_RBUTTONDOWN);
     EXPECT_FALSE(IsWindowVisible(dialog));
     SendMessageA(dialog, MSG_TRAY_ICON, 0, WM_LBUTTONDOWN);
@@ -153,120 +151,114 @@ TEST_F(DialogTest, ATrayClickOnAVisibleDialogKeepsThePickAndRestoresAMinimisedOn
 }
 
 TEST_F(DialogTest, AFailedAddIsRetriedAndANewTaskbarGetsTheIconWithItsState) {
-    g_tray_shell.answers = {false, false}; // the shell is not ready at logon
+    tray_shell.answers = {false, false}; // the shell is not ready at logon
     Open();
-    EXPECT_FALSE(g_program.tray.added);
-    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray_shell.calls.back().message);
+    EXPECT_FALSE(program.tray.added);
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), tray_shell.calls.back().message);
     SendMessageA(dialog, WM_TIMER, kTrayRetryTimer, 0);
-    EXPECT_TRUE(g_program.tray.added);
-    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray_shell.calls.back().message);
+    EXPECT_TRUE(program.tray.added);
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), tray_shell.calls.back().message);
 
     SetDlgItemTextA(dialog, IDC_OUT_TIME, "12:30pm");
     ChooseSignOut();
-    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), g_tray_shell.calls.back().message);
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), tray_shell.calls.back().message);
     // Explorer restarted: the new taskbar is told of the icon afresh.
-    size_t before = g_tray_shell.calls.size();
+    size_t before = tray_shell.calls.size();
     SendMessageA(dialog, TaskbarCreatedMessage(), 0, 0);
-    ASSERT_EQ(before + 1, g_tray_shell.calls.size());
-    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray_shell.calls.back().message);
-    EXPECT_EQ("12:30pm", g_tray_shell.calls.back().tip);
-    EXPECT_TRUE(g_tray_shell.calls.back().icon);
+    ASSERT_EQ(before + 1, tray_shell.calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), tray_shell.calls.back().message);
+    EXPECT_EQ("12:30pm", tray_shell.calls.back().tip);
+    EXPECT_TRUE(tray_shell.calls.back().icon);
     // A modify the shell refuses (it lost the icon) becomes an add.
-    g_tray_shell.answers = {false, true};
+    tray_shell.answers = {false, true};
     Click(IDC_SIGN_OUT);
-    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), g_tray_shell.calls.back().message);
-    EXPECT_TRUE(g_program.tray.added);
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), tray_shell.calls.back().message);
+    EXPECT_TRUE(program.tray.added);
 }
 
 TEST_F(DialogTest, AnAddRefusedTooLateIsFollowedByModifiesThatCarryTheState) {
     // The shell's wait ran out on the first add, which it carried out all
     // the same: every later add is refused, modifies are taken.
-    g_tray_shell.answer_of = [](DWORD message) { return message != NIM_ADD; };
+    tray_shell.answer_of = [](DWORD message) { return message != NIM_ADD; };
     Open();
-    EXPECT_FALSE(g_program.tray.added);
+    EXPECT_FALSE(program.tray.added);
     SendMessageA(dialog, WM_TIMER, kTrayRetryTimer, 0);
-    EXPECT_TRUE(g_program.tray.added);
+    EXPECT_TRUE(program.tray.added);
     SetDlgItemTextA(dialog, IDC_OUT_TIME, "12:30pm");
     ChooseSignOut();
-    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), g_tray_shell.calls.back().message);
-    EXPECT_EQ("12:30pm", g_tray_shell.calls.back().tip);
-    size_t adds = std::count_if(g_tray_shell.calls.begin(), g_tray_shell.calls.end(),
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), tray_shell.calls.back().message);
+    EXPECT_EQ("12:30pm", tray_shell.calls.back().tip);
+    size_t adds = std::count_if(tray_shell.calls.begin(), tray_shell.calls.end(),
                                 [](const ScriptedTray::Call &c) { return c.message == NIM_ADD; });
     EXPECT_EQ(1u, adds);
 }
 
 TEST_F(DialogTest, ExitAsksAndOnlyYesEndsTheProgram) {
     Open();
-    g_recorder.answers = {AlertAnswer::No};
+    recorder.answers = {AlertAnswer::No};
     Click(IDCANCEL);
-    ASSERT_EQ(1u, g_recorder.asked.size());
-    EXPECT_EQ("Terminate Sign-in / Sign-out program?", g_recorder.asked[0].text);
-    EXPECT_EQ("EXIT Program", g_recorder.asked[0].caption);
-    EXPECT_EQ(AlertIcon::Question, g_recorder.asked[0].icon);
-    EXPECT_EQ(AlertButtons::YesNo, g_recorder.asked[0].buttons);
-    EXPECT_FALSE(g_program.exit_confirmed);
+    ASSERT_EQ(1u, recorder.asked.size());
+    EXPECT_EQ("Terminate Sign-in / Sign-out program?", recorder.asked[0].text);
+    EXPECT_EQ("EXIT Program", recorder.asked[0].caption);
+    EXPECT_EQ(AlertIcon::Question, recorder.asked[0].icon);
+    EXPECT_EQ(AlertButtons::YesNo, recorder.asked[0].buttons);
+    EXPECT_FALSE(program.exit_confirmed);
     EXPECT_TRUE(IsWindowVisible(dialog));
-    g_recorder.answers = {AlertAnswer::Yes};
+    recorder.answers = {AlertAnswer::Yes};
     Click(IDCANCEL);
-    EXPECT_EQ(2u, g_recorder.asked.size());
-    EXPECT_TRUE(g_program.exit_confirmed);
+    EXPECT_EQ(2u, recorder.asked.size());
+    EXPECT_TRUE(program.exit_confirmed);
     EXPECT_FALSE(IsWindowVisible(dialog));
 }
 
-BOOL QueryEnd(LPARAM flags) {
-    DWORD_PTR answer = 99;
-    EXPECT_TRUE(SendMessageTimeoutA(g_program.hidden_window, WM_QUERYENDSESSION, 0, flags,
-                                    SMTO_NORMAL, 5000, &answer));
-    return static_cast<BOOL>(answer);
-}
-
 TEST_F(DialogTest, LogOffWithSignInSelectedIsHeldUpAtOnceWithTheQuestionAsItsReason) {
-    ASSERT_TRUE(CreateHiddenWindow(g_program.instance));
+    ASSERT_TRUE(CreateHiddenWindow(program));
     Open();
     Click(3);
     EXPECT_EQ(FALSE, QueryEnd(ENDSESSION_LOGOFF));
-    EXPECT_TRUE(g_recorder.asked.empty()); // no box inside the query
-    EXPECT_EQ(Lines({"create"}), g_reason.calls);
-    EXPECT_EQ(std::wstring(L"Do you want to sign out first?"), g_reason.text);
+    EXPECT_TRUE(recorder.asked.empty()); // no box inside the query
+    EXPECT_EQ(Lines({"create"}), reason.calls);
+    EXPECT_EQ(std::wstring(L"Do you want to sign out first?"), reason.text);
     EXPECT_TRUE(IsWindowVisible(dialog));
     // A critical end goes ahead and takes the reason away; so does a
     // Restart Manager close.
     EXPECT_EQ(TRUE, QueryEnd(ENDSESSION_CRITICAL));
-    EXPECT_EQ(Lines({"create", "destroy"}), g_reason.calls);
+    EXPECT_EQ(Lines({"create", "destroy"}), reason.calls);
     EXPECT_EQ(TRUE, QueryEnd(ENDSESSION_CLOSEAPP));
     // Choosing Sign Out ends the hold.
     EXPECT_EQ(FALSE, QueryEnd(0));
     ChooseSignOut();
-    EXPECT_EQ(Lines({"create", "destroy", "create", "destroy"}), g_reason.calls);
+    EXPECT_EQ(Lines({"create", "destroy", "create", "destroy"}), reason.calls);
     EXPECT_EQ(TRUE, QueryEnd(0));
-    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_TRUE(recorder.asked.empty());
     // The Restart Manager's end closes the program without a question.
-    SendMessageA(g_program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
-    EXPECT_TRUE(g_program.exit_confirmed);
-    EXPECT_TRUE(g_recorder.asked.empty());
-    DestroyWindow(g_program.hidden_window);
-    g_program.hidden_window = nullptr;
+    SendMessageA(program.hidden_window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_TRUE(program.exit_confirmed);
+    EXPECT_TRUE(recorder.asked.empty());
+    DestroyWindow(program.hidden_window);
+    program.hidden_window = nullptr;
 }
 
 TEST_F(DialogTest, ASecondStartInTheSessionBringsTheFirstForwardAndEnds) {
     HANDLE first = CreateMutexA(nullptr, FALSE, kSessionMutexName);
     ASSERT_NE(nullptr, first);
-    ASSERT_TRUE(CreateHiddenWindow(g_program.instance));
+    ASSERT_TRUE(CreateHiddenWindow(program));
     Open();
     Click(3);
     ASSERT_FALSE(IsWindowVisible(dialog));
-    EXPECT_EQ(0, RunClient(g_program.instance));
+    // The second start is a program of its own.
+    ClientProgram second(program.instance, clock, store, recorder, tray_shell, reason, session);
+    EXPECT_EQ(0, RunClient(second));
     EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(dialog) != FALSE; }, 5000));
-    EXPECT_TRUE(g_recorder.asked.empty()); // it asked nothing, started nothing
-    DestroyWindow(g_program.hidden_window);
-    g_program.hidden_window = nullptr;
+    EXPECT_TRUE(recorder.asked.empty()); // it asked nothing, started nothing
+    DestroyWindow(program.hidden_window);
+    program.hidden_window = nullptr;
     CloseHandle(first);
 }
 
 TEST_F(DialogTest, OptionsOkStoresTheThreeValuesAndCancelNothing) {
     Open();
-    HWND options = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
-                                      OptionsDialogProc, 0);
+    HWND options = OpenDialog(IDD_OPTIONS, OptionsDialogProc);
     ASSERT_NE(nullptr, options);
     EXPECT_EQ("Ann", DialogText(options, IDC_OPT_USER_NAME));
     EXPECT_EQ("127.0.0.1", DialogText(options, IDC_OPT_SERVER));
@@ -276,10 +268,10 @@ TEST_F(DialogTest, OptionsOkStoresTheThreeValuesAndCancelNothing) {
     SetDlgItemTextA(options, IDC_OPT_PORT, "2230");
     SendMessageA(options, WM_COMMAND, IDOK, 0);
     DestroyWindow(options);
-    EXPECT_STREQ("Beatrice_with_a_lon", g_program.settings.user_name);
-    EXPECT_STREQ("Beatrice_with_a_lon", g_program.settings.current_name);
-    EXPECT_STREQ("board", g_program.settings.server);
-    EXPECT_STREQ("2230", g_program.settings.port);
+    EXPECT_STREQ("Beatrice_with_a_lon", program.settings.user_name);
+    EXPECT_STREQ("Beatrice_with_a_lon", program.settings.current_name);
+    EXPECT_STREQ("board", program.settings.server);
+    EXPECT_STREQ("2230", program.settings.port);
     char stored[80];
     // They are the member's own: the machine's key stays as it was.
     EXPECT_FALSE(ReadSetting(kClientStore, "UserName", stored, sizeof stored));
@@ -290,18 +282,16 @@ TEST_F(DialogTest, OptionsOkStoresTheThreeValuesAndCancelNothing) {
     ReadSetting(MemberKey(), "Port", stored, sizeof stored);
     EXPECT_STREQ("2230", stored);
 
-    options = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
-                                 OptionsDialogProc, 0);
+    options = OpenDialog(IDD_OPTIONS, OptionsDialogProc);
     SetDlgItemTextA(options, IDC_OPT_PORT, "1");
     SendMessageA(options, WM_COMMAND, IDCANCEL, 0);
     DestroyWindow(options);
-    EXPECT_STREQ("2230", g_program.settings.port);
+    EXPECT_STREQ("2230", program.settings.port);
 }
 
 TEST_F(DialogTest, TheAutomaticOptionsAreTheMembersOwnAndANewNameLetsRequestsGoAgain) {
     Open();
-    HWND automatic = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_AUTO_SIGN),
-                                        nullptr, AutoSignDialogProc, 0);
+    HWND automatic = OpenDialog(IDD_AUTO_SIGN, AutoSignDialogProc);
     ASSERT_NE(nullptr, automatic);
     EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(automatic, IDC_AUTO_SIGN_IN));
     CheckDlgButton(automatic, IDC_AUTO_SIGN_OUT, BST_CHECKED);
@@ -313,23 +303,22 @@ TEST_F(DialogTest, TheAutomaticOptionsAreTheMembersOwnAndANewNameLetsRequestsGoA
     EXPECT_STREQ("TRUE", stored);
     EXPECT_FALSE(ReadSetting(kClientStore, "AutoSignOut", stored, sizeof stored));
     // Read back at the next start.
-    g_program.auto_signer.SetOptions({});
-    g_program.auto_destination[0] = '\0';
-    LoadAutoOptions();
-    EXPECT_FALSE(g_program.auto_signer.Options().sign_in);
-    EXPECT_TRUE(g_program.auto_signer.Options().sign_out);
-    EXPECT_STREQ("Home", g_program.auto_destination);
+    program.auto_signer.SetOptions({});
+    program.auto_destination[0] = '\0';
+    LoadAutoOptions(program);
+    EXPECT_FALSE(program.auto_signer.Options().sign_in);
+    EXPECT_TRUE(program.auto_signer.Options().sign_out);
+    EXPECT_STREQ("Home", program.auto_destination);
 
     // Stopped by an unknown name: a new name in Options lets requests go.
-    g_program.auto_signer.At(SessionMoment::Unlock, g_session);
-    g_program.auto_signer.Concluded(AutoVerdict::UnknownName);
-    ASSERT_TRUE(g_program.auto_signer.Stopped());
-    HWND options = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
-                                      OptionsDialogProc, 0);
+    program.auto_signer.At(SessionMoment::Unlock, session);
+    program.auto_signer.Concluded(AutoVerdict::UnknownName);
+    ASSERT_TRUE(program.auto_signer.Stopped());
+    HWND options = OpenDialog(IDD_OPTIONS, OptionsDialogProc);
     SetDlgItemTextA(options, IDC_OPT_USER_NAME, "Anne");
     SendMessageA(options, WM_COMMAND, IDOK, 0);
     DestroyWindow(options);
-    EXPECT_FALSE(g_program.auto_signer.Stopped());
+    EXPECT_FALSE(program.auto_signer.Stopped());
 }
 
 // Answers the next name dialog of this thread with a text (OK) or Cancel.
@@ -375,15 +364,14 @@ void Select(HWND list_dialog, const char *name) {
 TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
     Open();
     SetDlgItemTextA(dialog, IDC_NAME_BOX, "bob");
-    HWND list = CreateDialogParamA(g_program.instance, MAKEINTRESOURCEA(IDD_NAME_LIST), dialog,
-                                   NameListDialogProc, 0);
+    HWND list = OpenDialog(IDD_NAME_LIST, NameListDialogProc, dialog);
     ASSERT_NE(nullptr, list);
     EXPECT_EQ(Lines({"carl", "bob"}), BoxLines(list, IDC_NAMES, false));
 
     PressWithNameDialog(list, IDC_ADD, "dave");
     EXPECT_EQ(1, g_name_dialogs_seen);
     EXPECT_EQ("bob%carl%dave%", StoredNames());
-    EXPECT_STREQ("bob%carl%dave%", g_program.settings.names);
+    EXPECT_STREQ("bob%carl%dave%", program.settings.names);
     Lines lines = BoxLines(list, IDC_NAMES, false);
     EXPECT_EQ(3u, lines.size());
     EXPECT_EQ(Lines({"Ann", "bob", "carl", "dave"}), BoxLines(dialog, IDC_NAME_BOX, true));
@@ -394,12 +382,12 @@ TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
     EXPECT_EQ(2, g_name_dialogs_seen);
     EXPECT_EQ("bob%carl%dave%", StoredNames());
     EXPECT_EQ(3u, BoxLines(list, IDC_NAMES, false).size());
-    EXPECT_TRUE(g_recorder.asked.empty());
+    EXPECT_TRUE(recorder.asked.empty());
 
     // A refused name leaves the list box alone.
     PressWithNameDialog(list, IDC_ADD, "carl");
-    ASSERT_EQ(1u, g_recorder.asked.size());
-    EXPECT_EQ("That user already exists.", g_recorder.asked[0].text);
+    ASSERT_EQ(1u, recorder.asked.size());
+    EXPECT_EQ("That user already exists.", recorder.asked[0].text);
     EXPECT_EQ(3u, BoxLines(list, IDC_NAMES, false).size());
 
     Select(list, "carl");
@@ -417,24 +405,24 @@ TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
     EXPECT_EQ(2u, BoxLines(list, IDC_NAMES, false).size());
 
     // Delete asks; No keeps, Yes removes.
-    g_recorder.asked.clear();
+    recorder.asked.clear();
     Select(list, "bob");
-    g_recorder.answers = {AlertAnswer::No};
+    recorder.answers = {AlertAnswer::No};
     SendMessageA(list, WM_COMMAND, IDC_DELETE, 0);
-    ASSERT_EQ(1u, g_recorder.asked.size());
-    EXPECT_EQ("Delete user: bob", g_recorder.asked[0].text);
-    EXPECT_EQ("In/Out Delete Name", g_recorder.asked[0].caption);
+    ASSERT_EQ(1u, recorder.asked.size());
+    EXPECT_EQ("Delete user: bob", recorder.asked[0].text);
+    EXPECT_EQ("In/Out Delete Name", recorder.asked[0].caption);
     EXPECT_EQ("bob%Carla%", StoredNames());
-    g_recorder.answers = {AlertAnswer::Yes};
+    recorder.answers = {AlertAnswer::Yes};
     SendMessageA(list, WM_COMMAND, IDC_DELETE, 0);
     EXPECT_EQ("Carla%", StoredNames());
     EXPECT_EQ(Lines({"Carla"}), BoxLines(list, IDC_NAMES, false));
 
     // Nothing selected: Edit and Delete do nothing.
     SendDlgItemMessageA(list, IDC_NAMES, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-    size_t shown = g_recorder.asked.size();
+    size_t shown = recorder.asked.size();
     SendMessageA(list, WM_COMMAND, IDC_DELETE, 0);
-    EXPECT_EQ(shown, g_recorder.asked.size());
+    EXPECT_EQ(shown, recorder.asked.size());
 
     // Escape does not close the list; the member's pick survived it all.
     SendMessageA(list, WM_COMMAND, IDCANCEL, 0);
@@ -457,7 +445,6 @@ const BITMAPINFOHEADER *IconImage(int id, int size) {
 }
 
 TEST(ClientIconTest, EverySizeIsDrawnAndTheSizeLoadedFollowsTheDpi) {
-    g_program.instance = GetModuleHandleA(nullptr);
     for (int id : {IDI_SIGNED_IN, IDI_SIGNED_OUT, IDI_PROGRAM})
         for (int size : {16, 20, 24, 32, 48}) {
             const BITMAPINFOHEADER *header = IconImage(id, size);
@@ -469,7 +456,7 @@ TEST(ClientIconTest, EverySizeIsDrawnAndTheSizeLoadedFollowsTheDpi) {
     for (const auto &scale : scales) {
         int size = SmallIconSizeForDpi(static_cast<unsigned>(scale[0]));
         EXPECT_EQ(scale[1], size) << scale[0] << " DPI";
-        HICON icon = LoadClientIcon(IDI_SIGNED_IN, size);
+        HICON icon = LoadClientIcon(GetModuleHandleA(nullptr), IDI_SIGNED_IN, size);
         ASSERT_NE(nullptr, icon);
         ICONINFO info{};
         ASSERT_TRUE(GetIconInfo(icon, &info));

@@ -17,27 +17,20 @@ std::string LogonName() {
     return name;
 }
 
-class ClientSettingsTest : public InProcessTest {
-  protected:
-    void SetUp() override {
-        InProcessTest::SetUp();
-        if (HasFatalFailure()) return;
-        ResetClient();
-    }
-};
+using ClientSettingsTest = ClientTest;
 
 TEST_F(ClientSettingsTest, AFirstRunAsksForOptionsAndTakesTheLogonName) {
-    LoadClientSettings();
-    ASSERT_EQ(1u, g_recorder.asked.size());
-    EXPECT_EQ("Please set your options!", g_recorder.asked[0].text);
-    EXPECT_EQ("In/Out Setup", g_recorder.asked[0].caption);
-    EXPECT_EQ(AlertIcon::Warning, g_recorder.asked[0].icon);
+    LoadClientSettings(program);
+    ASSERT_EQ(1u, recorder.asked.size());
+    EXPECT_EQ("Please set your options!", recorder.asked[0].text);
+    EXPECT_EQ("In/Out Setup", recorder.asked[0].caption);
+    EXPECT_EQ(AlertIcon::Warning, recorder.asked[0].icon);
     EXPECT_FALSE(LogonName().empty());
-    EXPECT_EQ(LogonName(), g_program.settings.user_name);
-    EXPECT_EQ(LogonName(), g_program.settings.current_name);
-    EXPECT_STREQ("", g_program.settings.server);
-    EXPECT_STREQ("223", g_program.settings.port);
-    EXPECT_STREQ("", g_program.settings.names);
+    EXPECT_EQ(LogonName(), program.settings.user_name);
+    EXPECT_EQ(LogonName(), program.settings.current_name);
+    EXPECT_STREQ("", program.settings.server);
+    EXPECT_STREQ("223", program.settings.port);
+    EXPECT_STREQ("", program.settings.names);
     // Nothing is written until the options are confirmed.
     HKEY key;
     EXPECT_NE(ERROR_SUCCESS,
@@ -48,24 +41,24 @@ TEST_F(ClientSettingsTest, WithTheKeyPresentAMissingPortReadsEmpty) {
     WriteSetting(kClientStore, "UserName", "Ann");
     WriteSetting(kClientStore, "Server", "board.example");
     WriteSetting(kClientStore, "Names", "bob%carl%");
-    LoadClientSettings();
-    EXPECT_TRUE(g_recorder.asked.empty());
-    EXPECT_STREQ("Ann", g_program.settings.user_name);
-    EXPECT_STREQ("Ann", g_program.settings.current_name);
-    EXPECT_STREQ("board.example", g_program.settings.server);
-    EXPECT_STREQ("", g_program.settings.port);
-    EXPECT_STREQ("bob%carl%", g_program.settings.names);
+    LoadClientSettings(program);
+    EXPECT_TRUE(recorder.asked.empty());
+    EXPECT_STREQ("Ann", program.settings.user_name);
+    EXPECT_STREQ("Ann", program.settings.current_name);
+    EXPECT_STREQ("board.example", program.settings.server);
+    EXPECT_STREQ("", program.settings.port);
+    EXPECT_STREQ("bob%carl%", program.settings.names);
 }
 
 TEST_F(ClientSettingsTest, AMachineSetUpWithServerAndPortOnlyNamesEachMemberByTheirLogon) {
     WriteSetting(kClientStore, "Server", "board");
     WriteSetting(kClientStore, "Port", "2230");
-    LoadClientSettings();
-    EXPECT_TRUE(g_recorder.asked.empty());
+    LoadClientSettings(program);
+    EXPECT_TRUE(recorder.asked.empty());
     EXPECT_FALSE(LogonName().empty());
-    EXPECT_EQ(LogonName(), g_program.settings.user_name);
-    EXPECT_EQ(LogonName(), g_program.settings.current_name);
-    EXPECT_STREQ("2230", g_program.settings.port);
+    EXPECT_EQ(LogonName(), program.settings.user_name);
+    EXPECT_EQ(LogonName(), program.settings.current_name);
+    EXPECT_STREQ("2230", program.settings.port);
 }
 
 TEST_F(ClientSettingsTest, LongValuesSetByHandAreCut) {
@@ -74,11 +67,11 @@ TEST_F(ClientSettingsTest, LongValuesSetByHandAreCut) {
     WriteSetting(kClientStore, "Server", long_text.c_str());
     WriteSetting(kClientStore, "Port", long_text.c_str());
     WriteSetting(kClientStore, "Names", long_text.c_str());
-    LoadClientSettings();
-    EXPECT_EQ(std::string(19, 'x'), g_program.settings.user_name);
-    EXPECT_EQ(std::string(79, 'x'), g_program.settings.server);
-    EXPECT_EQ(std::string(11, 'x'), g_program.settings.port);
-    EXPECT_EQ(std::string(639, 'x'), g_program.settings.names);
+    LoadClientSettings(program);
+    EXPECT_EQ(std::string(19, 'x'), program.settings.user_name);
+    EXPECT_EQ(std::string(79, 'x'), program.settings.server);
+    EXPECT_EQ(std::string(11, 'x'), program.settings.port);
+    EXPECT_EQ(std::string(639, 'x'), program.settings.names);
 }
 
 TEST_F(ClientSettingsTest, TheMembersValuesComeBeforeTheMachinesAndOnlyServerMarksASetUp) {
@@ -86,20 +79,20 @@ TEST_F(ClientSettingsTest, TheMembersValuesComeBeforeTheMachinesAndOnlyServerMar
     WriteSetting(kClientStore, "Port", "2230");
     WriteSetting(MemberKey(), "UserName", "Beth");
     WriteSetting(MemberKey(), "Port", ""); // empty: the machine's holds
-    LoadClientSettings();
-    EXPECT_TRUE(g_recorder.asked.empty());
-    EXPECT_STREQ("Beth", g_program.settings.user_name);
-    EXPECT_STREQ("board", g_program.settings.server);
-    EXPECT_STREQ("2230", g_program.settings.port);
+    LoadClientSettings(program);
+    EXPECT_TRUE(recorder.asked.empty());
+    EXPECT_STREQ("Beth", program.settings.user_name);
+    EXPECT_STREQ("board", program.settings.server);
+    EXPECT_STREQ("2230", program.settings.port);
 
     // A name of its own but no server anywhere: the first-start message.
     DeleteClientKey();
     WriteSetting(MemberKey(), "UserName", "Beth");
-    LoadClientSettings();
-    ASSERT_EQ(1u, g_recorder.asked.size());
-    EXPECT_EQ("Please set your options!", g_recorder.asked[0].text);
-    EXPECT_STREQ("Beth", g_program.settings.user_name);
-    EXPECT_STREQ("223", g_program.settings.port);
+    LoadClientSettings(program);
+    ASSERT_EQ(1u, recorder.asked.size());
+    EXPECT_EQ("Please set your options!", recorder.asked[0].text);
+    EXPECT_STREQ("Beth", program.settings.user_name);
+    EXPECT_STREQ("223", program.settings.port);
 }
 
 TEST_F(ClientSettingsTest, AWriteTheMembersKeyRefusesIsToldOnce) {
@@ -111,14 +104,14 @@ TEST_F(ClientSettingsTest, AWriteTheMembersKeyRefusesIsToldOnce) {
                                              KEY_ALL_ACCESS, nullptr, &refusing, nullptr));
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_LOCAL_MACHINE, gone.c_str()));
     ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, refusing));
-    bool first = ClientStore().Write("UserName", "Ann");
-    bool second = ClientStore().Write("Names", "bob%");
+    bool first = store.Write("UserName", "Ann");
+    bool second = store.Write("Names", "bob%");
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegCloseKey(refusing);
     EXPECT_FALSE(first);
     EXPECT_FALSE(second);
-    ASSERT_EQ(1u, g_recorder.asked.size());
-    EXPECT_EQ(kSettingsNotSaved, g_recorder.asked[0].text);
+    ASSERT_EQ(1u, recorder.asked.size());
+    EXPECT_EQ(kSettingsNotSaved, recorder.asked[0].text);
 }
 
 } // namespace
