@@ -33,9 +33,6 @@ class LayeredSettingsStore : public SettingsStore {
     // taken away because the machine's value is the same).
     bool Write(const char *name, const char *text) override;
 
-    // The next failed write is told again (a fresh start of the program).
-    void RearmFailureMessage() { failure_told_ = false; }
-
   private:
     SettingsStore &member_;
     SettingsStore &machine_;
