@@ -11,11 +11,6 @@
 
 struct ClientProgram;
 
-// The hidden window's timers: registering for the session's notifications
-// again, and the logon sign-in's retry.
-constexpr UINT_PTR kSessionRegisterTimer = 201;
-constexpr UINT_PTR kLogonRetryTimer = 202;
-
 // The tips of a failed automatic request.
 extern const char kNotSignedInUnreachable[];
 extern const char kNotSignedInUnknownName[];

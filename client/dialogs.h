@@ -13,10 +13,6 @@
 
 struct ClientProgram;
 
-// Sent to the sign-in dialog once the options are saved: it shows the name
-// again.
-constexpr UINT MSG_OPTIONS_SAVED = WM_APP + 102;
-
 INT_PTR CALLBACK SignInDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK AutoSignDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);

@@ -6,6 +6,7 @@
 #include "client/request_exchange.h"
 #include "client/automatic_sign.h"
 #include "client/tray_icon.h"
+#include "client/wenlo_ids.h"
 
 const wchar_t kSignOutFirst[] = L"Do you want to sign out first?";
 

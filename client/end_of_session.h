@@ -9,9 +9,6 @@
 
 struct ClientProgram;
 
-// Sent by a second wenlo.exe of the session: bring the dialog forward.
-constexpr UINT MSG_BRING_FORWARD = WM_APP + 101;
-
 // The system's reason (looked up at run time; a system without it holds
 // up nothing).
 EndSessionReason &SystemEndSessionReason();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "client/wenlo_ids.h"
 #include "common/alerts.h"
 #include "common/protocol.h"
 

@@ -15,18 +15,6 @@
 
 class Alerts;
 
-// Socket notifications (wParam the socket, low word of lParam the event,
-// high word the error code).
-constexpr UINT MSG_SOCKET_EVENT = WM_USER + 100;
-// The asynchronous look-up's completion (wParam its task handle, high word
-// of lParam the error code).
-constexpr UINT MSG_LOOKUP_DONE = WM_USER + 101;
-// The request's verdict, sent to its window when it ends: wParam the
-// RequestStep, lParam the AutoRequest (None for the member's own).
-constexpr UINT MSG_REQUEST_ENDED = WM_USER + 102;
-// The window's timer that bounds one request.
-constexpr UINT_PTR kConnectionTimer = 100;
-
 // The request under way: its steps, its look-up and its socket.
 struct ClientConnection {
     explicit ClientConnection(Alerts &alerts) : alerts(alerts) {}

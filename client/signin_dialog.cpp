@@ -5,7 +5,6 @@
 
 #include "client/automatic_sign.h"
 #include "client/client_program.h"
-#include "client/end_of_session.h"
 #include "client/icon_loader.h"
 #include "client/name_list.h"
 #include "client/request_exchange.h"

@@ -4,6 +4,7 @@
 
 #include "client/client_program.h"
 #include "client/icon_loader.h"
+#include "client/wenlo_ids.h"
 #include "common/fixed_text.h"
 
 namespace {

@@ -7,10 +7,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// The icon's callback message.
-constexpr UINT MSG_TRAY_ICON = WM_APP + 100;
-// The dialog's timer that retries a failed add.
-constexpr UINT_PTR kTrayRetryTimer = 101;
 constexpr UINT kTrayRetryMs = 5000;
 constexpr int kTrayRetries = 24;
 

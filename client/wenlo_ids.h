@@ -1,4 +1,5 @@
-// Resource and control ids of wenlo.exe (included by wenlo.rc and the code).
+// Resource and control ids of wenlo.exe (included by wenlo.rc and the code),
+// and for the code alone the client's own window messages and timers.
 #pragma once
 
 #define IDD_SIGN_IN 103
@@ -44,3 +45,33 @@
 #define IDC_ADD 1005
 #define IDC_EDIT 1006
 #define IDC_DELETE 1007
+
+#ifndef RC_INVOKED
+#include <windows.h>
+
+// The sign-in dialog's messages. The notification icon's callback:
+constexpr UINT MSG_TRAY_ICON = WM_APP + 100;
+// Bring the dialog forward: sent by a second wenlo.exe of the session to
+// the hidden window, which hands it on to the dialog.
+constexpr UINT MSG_BRING_FORWARD = WM_APP + 101;
+// The options are saved: the dialog shows the name again.
+constexpr UINT MSG_OPTIONS_SAVED = WM_APP + 102;
+// From the request under way. Socket notifications (wParam the socket, low
+// word of lParam the event, high word the error code):
+constexpr UINT MSG_SOCKET_EVENT = WM_USER + 100;
+// The asynchronous look-up's completion (wParam its task handle, high word
+// of lParam the error code).
+constexpr UINT MSG_LOOKUP_DONE = WM_USER + 101;
+// The request's verdict, sent to its window when it ends: wParam the
+// RequestStep, lParam the AutoRequest (None for the member's own).
+constexpr UINT MSG_REQUEST_ENDED = WM_USER + 102;
+
+// The sign-in dialog's timers: the bound of one request, the retry of a
+// failed add of the notification icon.
+constexpr UINT_PTR kConnectionTimer = 100;
+constexpr UINT_PTR kTrayRetryTimer = 101;
+// The hidden window's: registering for the session's notifications again,
+// and the logon sign-in's retry.
+constexpr UINT_PTR kSessionRegisterTimer = 201;
+constexpr UINT_PTR kLogonRetryTimer = 202;
+#endif
