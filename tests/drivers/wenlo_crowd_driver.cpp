@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "tests/drivers/wenlo_driving.h"
+#include "tests/kit/files.h"
 
 namespace {
 
@@ -99,17 +100,6 @@ bool AllShown(const std::vector<Client> &clients, bool shown) {
     return true;
 }
 
-std::string ReadFileText(const std::string &path) {
-    std::string bytes;
-    FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file) return bytes;
-    char buffer[4096];
-    size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
-    std::fclose(file);
-    return bytes;
-}
-
 std::string User(size_t i) {
     char name[16];
     std::snprintf(name, sizeof name, "user%03u", static_cast<unsigned>(i));
@@ -135,7 +125,7 @@ std::string InLine(size_t i) {
 bool AllLanded(const std::vector<Client> &clients, const std::string &data_file,
                std::string (*line)(size_t)) {
     ExpectNoErrorBoxes(clients);
-    std::string bytes = ReadFileText(data_file);
+    std::string bytes = ReadBytes(data_file);
     for (size_t i = 0; i < clients.size(); ++i)
         if (bytes.find(line(i)) == std::string::npos) return false;
     return true;

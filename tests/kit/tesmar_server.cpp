@@ -15,7 +15,7 @@ namespace {
 const char kSettingsKey[] = "Software\\KVT\\Tesmar";
 
 std::string FirstArgument(pid_t pid) {
-    std::string cmdline = ReadFile("/proc/" + std::to_string(pid) + "/cmdline");
+    std::string cmdline = ReadBytes("/proc/" + std::to_string(pid) + "/cmdline");
     return cmdline.substr(0, cmdline.find('\0'));
 }
 
@@ -38,7 +38,7 @@ std::string BoardFile(int users) {
 bool Listening(int port) {
     char local[32];
     snprintf(local, sizeof local, ":%04X 00000000:0000 0A", port);
-    return ReadFile("/proc/net/tcp").find(local) != std::string::npos;
+    return ReadBytes("/proc/net/tcp").find(local) != std::string::npos;
 }
 
 int DriveWenlo(WinePrefix &prefix, const std::vector<std::string> &args,
@@ -47,7 +47,7 @@ int DriveWenlo(WinePrefix &prefix, const std::vector<std::string> &args,
     pid_t pid = prefix.Start(WindowsBuildDir() + "/tests/drivers/wenlo_e2e_driver.exe", args,
                              output_file);
     int status = WinePrefix::WaitExit(pid, 120000);
-    *said = ReadFile(output_file);
+    *said = ReadBytes(output_file);
     return status;
 }
 
@@ -76,7 +76,7 @@ void KillProcess(pid_t pid) {
 }
 
 bool ProcessRunning(pid_t pid) {
-    std::string stat = ReadFile("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat = ReadBytes("/proc/" + std::to_string(pid) + "/stat");
     size_t close = stat.rfind(')');
     if (close == std::string::npos || close + 2 >= stat.size()) return false;
     char state = stat[close + 2];

@@ -103,8 +103,6 @@ std::string WindowsPath(const std::string &unix_path) {
     return path;
 }
 
-std::string ReadFile(const std::string &path) { return ReadBytes(path); }
-
 void WriteFile(const std::string &path, const std::string &bytes) { WriteBytes(path, bytes); }
 
 bool FileExists(const std::string &path) {

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/kit/files.h"
+
 namespace e2e {
 
 // The source tree, and the Windows build that holds the programs: the
@@ -19,7 +21,6 @@ std::string WindowsBuildDir();
 // The Windows path of a Linux path (Wine's Z: drive).
 std::string WindowsPath(const std::string &unix_path);
 
-std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);
 void MakeDirectories(const std::string &path);

@@ -1,7 +1,6 @@
 #include "tests/wine/in_process_test.h"
 
 #include <fstream>
-#include <sstream>
 
 void PumpMessages() {
     MSG message;
@@ -31,24 +30,6 @@ void PumpFor(int ms) {
     PumpUntil([] { return false; }, ms);
 }
 
-void RemoveTree(const std::string &path) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string full = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
 namespace {
 
 HKEY CreateKey(const std::string &path) {
@@ -68,11 +49,9 @@ void InProcessTest::SetUp() {
         if (c == '/') c = '-';
     std::string own = std::to_string(GetCurrentProcessId()) + "-" + name;
 
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    scratch = std::string(temp) + "inproc-" + own;
-    RemoveTree(scratch);
-    ASSERT_TRUE(CreateDirectoryA(scratch.c_str(), nullptr)) << scratch;
+    scratch_dir_.emplace();
+    scratch = scratch_dir_->path().string();
+    ASSERT_TRUE(Exists(scratch)) << scratch;
 
     // The private keys live under the member's real key; both are opened
     // before either root is redirected.
@@ -101,7 +80,7 @@ void InProcessTest::Unredirect() {
 void InProcessTest::TearDown() {
     Unredirect();
     if (!sandbox_.empty()) RegDeleteTreeA(HKEY_CURRENT_USER, sandbox_.c_str());
-    RemoveTree(scratch);
+    scratch_dir_.reset();
 }
 
 // Wine does not check a parent key's access when a subkey is created, so
@@ -139,13 +118,6 @@ std::string InProcessTest::MakeDirectory(const std::string &name) {
     std::string path = scratch + "\\" + name;
     CreateDirectoryA(path.c_str(), nullptr);
     return path;
-}
-
-std::string InProcessTest::ReadFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 void InProcessTest::WriteFile(const std::string &path, const std::string &bytes) {

@@ -7,9 +7,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "tests/kit/files.h"
+#include "tests/kit/scratch_dir.h"
 
 // Delivers the window messages waiting for this thread.
 void PumpMessages();
@@ -17,9 +21,6 @@ void PumpMessages();
 bool PumpUntil(const std::function<bool()> &done, int timeout_ms);
 // Delivers messages for a while.
 void PumpFor(int ms);
-
-// Deletes a directory and everything under it.
-void RemoveTree(const std::string &path);
 
 class InProcessTest : public ::testing::Test {
   protected:
@@ -29,7 +30,6 @@ class InProcessTest : public ::testing::Test {
     // A fresh directory under the scratch directory (Windows path, no
     // trailing backslash).
     std::string MakeDirectory(const std::string &name);
-    static std::string ReadFile(const std::string &path);
     static void WriteFile(const std::string &path, const std::string &bytes);
     static bool Exists(const std::string &path);
 
@@ -40,10 +40,11 @@ class InProcessTest : public ::testing::Test {
     // write under HKEY_LOCAL_MACHINE).
     void MakeMachineStoreReadOnly();
 
-    std::string scratch;
+    std::string scratch; // the test's own directory (Windows path)
 
   private:
     void Unredirect();
+    std::optional<ScratchDir> scratch_dir_;
     std::string sandbox_;
     HKEY root_ = nullptr; // the private keys' parent
     HKEY machine_ = nullptr;

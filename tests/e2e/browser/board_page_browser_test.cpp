@@ -98,7 +98,7 @@ class BoardPageInChromium : public ::testing::Test {
             *setup_error_ = "sign-out of Eve answered \"" + reply + "\"";
             return;
         }
-        page_ = new std::string(e2e::ReadFile(server_->page()));
+        page_ = new std::string(ReadBytes(server_->page()));
         if (chromium_->empty()) return;
         dump_ = new browser::ChromiumRun(browser::DumpDom(*chromium_, server_->page(), kChromiumMs));
         std::string error;

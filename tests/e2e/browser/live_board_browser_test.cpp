@@ -26,7 +26,7 @@ TEST(LiveBoardInChromium, ASignOutFromThePanelShowsInAnotherWindowAtOnce) {
                           "http://127.0.0.1:" + std::to_string(web) + " 'Bob Baker' Bank";
     if (const char *shots = std::getenv("LIVE_BOARD_SHOTS")) command += std::string(" ") + shots;
     EXPECT_EQ(0, std::system(command.c_str()));
-    std::string board = e2e::ReadFile(server.DataFile());
+    std::string board = ReadBytes(server.DataFile());
     EXPECT_NE(std::string::npos, board.find("Bob Baker-0-Bank-")) << board;
     EXPECT_EQ(0, server.Close());
 }

@@ -55,7 +55,7 @@ TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
                                         {"Port", std::to_string(server_->port())}});
     ASSERT_TRUE(server_->Start()) << "tesmar.exe does not listen on " << server_->port();
     pid_t client = server_->prefix().Start(e2e::WenloExe(), {}, dir_ + "/wenlo.txt", dir_);
-    auto data = [&] { return e2e::ReadFile(server_->DataFile()); };
+    auto data = [&] { return ReadBytes(server_->DataFile()); };
 
     std::string said;
     ASSERT_EQ(0, Drive({"ready"}, &said)) << said;
@@ -67,7 +67,7 @@ TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
     std::string page;
     EXPECT_TRUE(PollUntil(
         [&] {
-            page = e2e::ReadFile(server_->page());
+            page = ReadBytes(server_->page());
             return page.find("Lunch") != std::string::npos;
         },
         30))
@@ -96,7 +96,7 @@ TEST(ClientImports, WenloImportsOnlySystemLibraries) {
     ASSERT_TRUE(e2e::FileExists(wenlo)) << wenlo << " is not built";
     std::string listing = "/tmp/wenlo-imports." + std::to_string(getpid());
     ASSERT_EQ(0, std::system(("x86_64-w64-mingw32-objdump -p '" + wenlo + "' >" + listing).c_str()));
-    std::string output = e2e::ReadFile(listing);
+    std::string output = ReadBytes(listing);
     unlink(listing.c_str());
     const std::set<std::string> system = {"ADVAPI32.dll", "GDI32.dll",  "KERNEL32.dll",
                                           "msvcrt.dll",   "SHELL32.dll", "USER32.dll",

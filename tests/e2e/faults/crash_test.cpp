@@ -107,7 +107,7 @@ TEST(CrashDuringWrites, AKillAtAnyMomentLeavesAWholeBoardWithEveryAnsweredChange
         for (auto &client : clients) client.join();
         answered_total += answered_this_round;
 
-        ExpectWholeBoard(ReadFile(server.DataFile()), last_answered, round);
+        ExpectWholeBoard(ReadBytes(server.DataFile()), last_answered, round);
         if (HasFatalFailure() || HasNonfatalFailure()) return;
     }
     // The storm did reach the server (not every kill fell before the first
@@ -120,7 +120,7 @@ TEST(CrashDuringWrites, AKillAtAnyMomentLeavesAWholeBoardWithEveryAnsweredChange
     ASSERT_TRUE(server.Start());
     Reply reply = Exchange(server.port(), "#i" + UserName(0) + "-10:00\n\r");
     EXPECT_EQ(reply.bytes, "0\n\r");
-    std::string bytes = ReadFile(server.DataFile());
+    std::string bytes = ReadBytes(server.DataFile());
     EXPECT_EQ(bytes.substr(0, bytes.find('\n') + 1), UserName(0) + "-1- -10:00- -\r\n");
 }
 

@@ -31,7 +31,7 @@ class HostileClients : public ::testing::Test {
 
     void SetUp() override {
         ASSERT_TRUE(server) << "the server did not start";
-        board_before = ReadFile(server->DataFile());
+        board_before = ReadBytes(server->DataFile());
     }
 
     // After each hostile client: the server still runs, an ordinary
@@ -46,7 +46,7 @@ class HostileClients : public ::testing::Test {
         size_t at = expected.find(old_line);
         if (at != std::string::npos)
             expected.replace(at, old_line.size(), UserName(kUsers - 1) + "-1- -17:30- -\r\n");
-        EXPECT_EQ(ReadFile(server->DataFile()), expected)
+        EXPECT_EQ(ReadBytes(server->DataFile()), expected)
             << "the hostile client changed the board";
         // Back as it was for the next test.
         Exchange(server->port(), "#i" + UserName(kUsers - 1) + "-12:00\n\r");
@@ -154,7 +154,7 @@ TEST_F(HostileClients, AClientResettingMidRequestLeavesTheServerServing) {
     // Under Wine a reset reads as the peer's close, and the text gathered
     // before a close is dispatched as the request: the cut-short sign-out
     // may have been applied. The record must still be a whole line.
-    std::string board = ReadFile(server->DataFile());
+    std::string board = ReadBytes(server->DataFile());
     std::string changed = UserName(3) + "-0-Hal-09:00- -\r\n";
     std::string unchanged = UserName(3) + "-1- -12:00- -\r\n";
     EXPECT_TRUE(board.find(changed) != std::string::npos ||

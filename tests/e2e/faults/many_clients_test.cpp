@@ -26,7 +26,7 @@ TEST(ManyClients, TwentyClientsSignOutAndInTogetherAndEveryChangeLands) {
     const std::string dir = e2e::ScratchDir("faults.many-clients");
     TesmarServer server(dir, kUsers);
     ASSERT_TRUE(server.Start());
-    const std::string board = ReadFile(server.DataFile());
+    const std::string board = ReadBytes(server.DataFile());
 
     // The clients share a prefix of their own, apart from the server's.
     WinePrefix clients(dir + "/clients-prefix");
@@ -43,7 +43,7 @@ TEST(ManyClients, TwentyClientsSignOutAndInTogetherAndEveryChangeLands) {
     ASSERT_GT(driver, 0);
     int status = WinePrefix::WaitExit(driver, 150000);
     if (status == -1) KillProcess(driver);
-    std::string said = ReadFile(log);
+    std::string said = ReadBytes(log);
     EXPECT_EQ(status, 0) << said;
     EXPECT_NE(said.find("ok: 20 signed out"), std::string::npos) << said;
     EXPECT_NE(said.find("ok: 20 signed in"), std::string::npos) << said;
@@ -58,7 +58,7 @@ TEST(ManyClients, TwentyClientsSignOutAndInTogetherAndEveryChangeLands) {
         expected.replace(expected.find(old_line), old_line.size(),
                          UserName(i) + "-1- -13:" + minute + "- -\r\n");
     }
-    EXPECT_EQ(ReadFile(server.DataFile()), expected);
+    EXPECT_EQ(ReadBytes(server.DataFile()), expected);
     EXPECT_TRUE(server.Running());
 }
 

@@ -50,7 +50,7 @@ TEST_F(ManyConnections, TwentySilentConnectionsHoldUpNeitherASignOutNorTheWindow
     Reply reply = Exchange(server->port(), "#o" + UserName(1) + "-10:00-Bank-11:00\n\r");
     EXPECT_EQ(reply.bytes, "0\n\r");
     EXPECT_LT(reply.ms, kPromptMs);
-    EXPECT_NE(ReadFile(server->DataFile()).find(UserName(1) + "-0-Bank-10:00-11:00-"),
+    EXPECT_NE(ReadBytes(server->DataFile()).find(UserName(1) + "-0-Bank-10:00-11:00-"),
               std::string::npos);
 
     // The main window answers a message while 20 more silent connections
@@ -59,7 +59,7 @@ TEST_F(ManyConnections, TwentySilentConnectionsHoldUpNeitherASignOutNorTheWindow
     pid_t probe = server->prefix().Start(WindowsTestProgram("window_probe"),
                                          {std::to_string(server->port()), "20"}, said);
     ASSERT_GT(probe, 0);
-    EXPECT_EQ(WinePrefix::WaitExit(probe, 30000), 0) << ReadFile(said);
+    EXPECT_EQ(WinePrefix::WaitExit(probe, 30000), 0) << ReadBytes(said);
 }
 
 TEST_F(ManyConnections, AOneByteASecondClientDoesNotHoldUpAnOrdinaryOne) {
@@ -79,7 +79,7 @@ TEST_F(ManyConnections, AOneByteASecondClientDoesNotHoldUpAnOrdinaryOne) {
     EXPECT_EQ(slow.ReadUntilClosed(4 * kDeadlineMs, &closed), "");
     EXPECT_TRUE(closed);
     trickle.join();
-    EXPECT_NE(ReadFile(server->DataFile()).find(UserName(2) + "-1- -12:00- -"),
+    EXPECT_NE(ReadBytes(server->DataFile()).find(UserName(2) + "-1- -12:00- -"),
               std::string::npos);
 }
 
@@ -129,7 +129,7 @@ TEST_F(ManyConnections, PeersThatReconnectWhenEndedLeaveRoomForAMemberWhoseLineI
     stop = true;
     for (std::thread &peer : churn) peer.join();
     EXPECT_EQ(answered, 5);
-    EXPECT_NE(ReadFile(server->DataFile()).find(UserName(5) + "-0-Out-11:04-12:00-"),
+    EXPECT_NE(ReadBytes(server->DataFile()).find(UserName(5) + "-0-Out-11:04-12:00-"),
               std::string::npos);
 }
 

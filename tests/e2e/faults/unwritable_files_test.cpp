@@ -25,7 +25,7 @@ void ExpectNoTemporaryFiles(const std::string &dir) {
 TEST(UnwritableFiles, ADirectoryWhereTheDataFileShouldBeGetsNoDoneReply) {
     TesmarServer server(e2e::ScratchDir("faults.data-directory"), kUsers);
     ASSERT_TRUE(server.Start());
-    const std::string board = ReadFile(server.DataFile());
+    const std::string board = ReadBytes(server.DataFile());
     const std::string kept = server.work() + "/kept.dat";
 
     // While the server runs, a directory takes the data file's place.
@@ -41,7 +41,7 @@ TEST(UnwritableFiles, ADirectoryWhereTheDataFileShouldBeGetsNoDoneReply) {
     EXPECT_EQ(Exchange(server.port(), "hello\n\r").bytes, "\n\r");
     EXPECT_TRUE(IsDirectory(server.DataFile()));
     EXPECT_TRUE(ListDirectory(server.DataFile()).empty());
-    EXPECT_EQ(ReadFile(kept), board);
+    EXPECT_EQ(ReadBytes(kept), board);
     ExpectNoTemporaryFiles(server.work());
 
     // With the file back, requests are saved again: the board is the one
@@ -53,7 +53,7 @@ TEST(UnwritableFiles, ADirectoryWhereTheDataFileShouldBeGetsNoDoneReply) {
     std::string old_line = UserName(6) + "-1- -12:00- -\r\n";
     expected.replace(expected.find(old_line), old_line.size(),
                      UserName(6) + "-0-Post-09:05-09:30-\r\n");
-    EXPECT_EQ(ReadFile(server.DataFile()), expected);
+    EXPECT_EQ(ReadBytes(server.DataFile()), expected);
 }
 
 TEST(UnwritableFiles, APagePathInAMissingDirectoryStillSavesTheBoard) {
@@ -62,7 +62,7 @@ TEST(UnwritableFiles, APagePathInAMissingDirectoryStillSavesTheBoard) {
     setup.page = dir + "/missing/board.htm";
     TesmarServer server(dir, kUsers, setup);
     ASSERT_TRUE(server.Start());
-    const std::string board = ReadFile(server.DataFile());
+    const std::string board = ReadBytes(server.DataFile());
 
     // The page cannot be written, but the data file can: the change is
     // saved, so it is answered as done.
@@ -72,7 +72,7 @@ TEST(UnwritableFiles, APagePathInAMissingDirectoryStillSavesTheBoard) {
     std::string old_line = UserName(7) + "-1- -12:00- -\r\n";
     expected.replace(expected.find(old_line), old_line.size(),
                      UserName(7) + "-0-Dentist-09:00-11:00-\r\n");
-    EXPECT_EQ(ReadFile(server.DataFile()), expected);
+    EXPECT_EQ(ReadBytes(server.DataFile()), expected);
     EXPECT_FALSE(FileExists(dir + "/missing"));
     ExpectNoTemporaryFiles(server.work());
 

@@ -19,7 +19,6 @@ using e2e::Listening;
 using e2e::NowMs;
 using e2e::ProcessRunning;
 using e2e::Reply;
-using e2e::ReadFile;
 using e2e::StartProgram;
 using e2e::TcpClient;
 using e2e::TesmarExe;

@@ -64,7 +64,7 @@ class Packages : public ::testing::Test {
         e2e::RemoveTree(output);
         pid_t pid = prefix_->Start("reg", args, output);
         e2e::WinePrefix::WaitExit(pid, 60000);
-        return e2e::ReadFile(output);
+        return ReadBytes(output);
     }
     std::string Value(const std::string &key, const std::string &name) {
         std::string said = Reg({"query", key, "/v", name});
@@ -146,13 +146,13 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     ASSERT_EQ(0, Drive({"ready"}, &said)) << said;
     ASSERT_EQ(0, Drive({"signout", "Ann", "12:00", "Lunch", "13:00"}, &said)) << said;
     EXPECT_TRUE(e2e::PollUntil(
-        [&] { return e2e::ReadFile(data).find("Ann-0-Lunch-12:00-13:00-") != std::string::npos; },
+        [&] { return ReadBytes(data).find("Ann-0-Lunch-12:00-13:00-") != std::string::npos; },
         30))
-        << e2e::ReadFile(data);
+        << ReadBytes(data);
     // The page is written after the data file.
     EXPECT_TRUE(e2e::PollUntil(
-        [&] { return e2e::ReadFile(page).find("Lunch") != std::string::npos; }, 30))
-        << e2e::ReadFile(page);
+        [&] { return ReadBytes(page).find("Lunch") != std::string::npos; }, 30))
+        << ReadBytes(page);
     ASSERT_EQ(0, Drive({"exit"}, &said)) << said;
     e2e::WinePrefix::WaitExit(client, 30000);
     e2e::KillProcess(server);
@@ -179,7 +179,7 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     EXPECT_EQ("<none>", Value(kRunKey, "Tesmar"));
     EXPECT_EQ("<none>", Value(kRunKey, "Wenlo"));
     EXPECT_EQ(0, Products("Tesmar") + Products("Wenlo"));
-    EXPECT_NE(std::string::npos, e2e::ReadFile(data).find("Ann-0-Lunch-12:00-13:00-"));
+    EXPECT_NE(std::string::npos, ReadBytes(data).find("Ann-0-Lunch-12:00-13:00-"));
     EXPECT_TRUE(e2e::FileExists(page));
     EXPECT_EQ("Ann", Value(kMemberKey, "UserName"));
     EXPECT_EQ("Bob", Value(kMemberKey, "Names"));
@@ -204,7 +204,7 @@ TEST_F(Packages, ProgramsAndPackagesCarryTheProjectVersion) {
     std::u16string wide(kVersion.begin(), kVersion.end());
     std::string utf16(reinterpret_cast<const char *>(wide.data()), wide.size() * 2);
     for (const std::string &exe : {e2e::TesmarExe(), e2e::WenloExe()}) {
-        std::string image = e2e::ReadFile(exe);
+        std::string image = ReadBytes(exe);
         EXPECT_NE(std::string::npos, image.find(utf16)) << exe;
         EXPECT_NE(std::string::npos, image.find("version=\"" + kVersion + ".0\"")) << exe;
     }
@@ -214,7 +214,7 @@ TEST_F(Packages, ProgramsAndPackagesCarryTheProjectVersion) {
                               ".msi' Property >'" + properties + "'";
         ASSERT_EQ(0, std::system(command.c_str())) << command;
         EXPECT_NE(std::string::npos,
-                  e2e::ReadFile(properties).find("ProductVersion\t" + kVersion + "\r\n"))
+                  ReadBytes(properties).find("ProductVersion\t" + kVersion + "\r\n"))
             << program;
     }
 }

@@ -45,7 +45,7 @@ bool BoardComesToHold(ServerTest &test, const std::string &file, const std::stri
                       int timeout_ms) {
     long long end = e2e::NowMs() + timeout_ms;
     while (e2e::NowMs() < end) {
-        if (e2e::ReadFile(file).find(text) != std::string::npos) return true;
+        if (ReadBytes(file).find(text) != std::string::npos) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
     }
     return false;
@@ -59,7 +59,7 @@ class DailyResetTest : public ServerTest {
         ClockTime now = LocalNow();
         char name[32];
         std::snprintf(name, sizeof name, "/board/history-%04d-%02d.csv", now.year, now.month);
-        return e2e::ReadFile(work + name);
+        return ReadBytes(work + name);
     }
     void SetResetTime(const std::string &text) {
         prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"ResetTime", text}});
@@ -86,8 +86,8 @@ TEST_F(DailyResetTest, AResetTimeAMinuteAheadSignsTheInMembersOutAndLeavesTheOth
     EXPECT_EQ(Board(), after);
     // The page, the journal and the reset's date follow the data file.
     std::string made = DateText(LatestResetDate(LocalNow(), at.hour, at.minute)) + "\r\n";
-    EXPECT_TRUE(BoardComesToHold(*this, LastReset(), made, 30000)) << e2e::ReadFile(LastReset());
-    std::string page = e2e::ReadFile(PageFile());
+    EXPECT_TRUE(BoardComesToHold(*this, LastReset(), made, 30000)) << ReadBytes(LastReset());
+    std::string page = ReadBytes(PageFile());
     for (const char *name : {"Ann", "Carol"}) {
         EXPECT_NE(page.find(std::string("<TH ALIGN=LEFT>") + name + "</TH>\r\n<TH> </TH>\r\n<TH>" +
                             time_text + "</TH>\r\n<TH></TH>\r\n<TH></TH>"),
@@ -115,7 +115,7 @@ TEST_F(DailyResetTest, ARestartAfterAMissedResetMakesItOnce) {
     ASSERT_TRUE(BoardComesToHold(*this, DataFile(), reset, 30000)) << Board();
     EXPECT_TRUE(e2e::FileExists(PageFile()));
     EXPECT_TRUE(BoardComesToHold(*this, LastReset(), DaysAgo(0) + "\r\n", 30000))
-        << e2e::ReadFile(LastReset());
+        << ReadBytes(LastReset());
 
     EXPECT_EQ(Exchange(port, "#iAnn-09:05\n\r").bytes, "0\n\r");
     EXPECT_EQ(StopServer(), 0);

@@ -40,7 +40,7 @@ TEST_F(ServerTest, SignOutAndSignInChangeTheDataFileAndThePage) {
 TEST_F(ServerTest, UnknownNamesAndLinesThatAreNoRequestsChangeNothing) {
     StartServer(kBoard);
     // The page is written once at start-up, and then only at a change.
-    const std::string page = e2e::ReadFile(PageFile());
+    const std::string page = ReadBytes(PageFile());
     EXPECT_NE(page.find(">Carol<"), std::string::npos);
     EXPECT_EQ(Exchange(port, "#iZoe-09:00\n\r").bytes, "1\n\r");
     EXPECT_EQ(Exchange(port, "#oAnnabel-09:00-X-Y\n\r").bytes, "1\n\r");
@@ -53,7 +53,7 @@ TEST_F(ServerTest, UnknownNamesAndLinesThatAreNoRequestsChangeNothing) {
     std::string longest = "#iAnn-" + std::string(255 - 6 - 2, ' ') + "\n\r";
     EXPECT_EQ(Exchange(port, longest + "x").bytes, "Your request was not processed.\n\r");
     EXPECT_EQ(Board(), kBoard);
-    EXPECT_EQ(e2e::ReadFile(PageFile()), page);
+    EXPECT_EQ(ReadBytes(PageFile()), page);
     EXPECT_EQ(Exchange(port, longest).bytes, "0\n\r");
 }
 
@@ -113,11 +113,11 @@ TEST_F(ServerTest, ASecondServerOnTheSameBoardSaysSoAndEndsBeforeTouchingItsFile
     pid_t probe = prefix->Start(e2e::WindowsBuildDir() + "/tests/drivers/box_probe.exe",
                                 {"Tesmar 1.41", "30000"}, said);
     ASSERT_GT(probe, 0);
-    EXPECT_EQ(e2e::WinePrefix::WaitExit(probe, 40000), 0) << e2e::ReadFile(said);
-    EXPECT_EQ(e2e::ReadFile(said).find("Another Tesmar is serving this board"), 0u)
-        << e2e::ReadFile(said);
+    EXPECT_EQ(e2e::WinePrefix::WaitExit(probe, 40000), 0) << ReadBytes(said);
+    EXPECT_EQ(ReadBytes(said).find("Another Tesmar is serving this board"), 0u)
+        << ReadBytes(said);
     EXPECT_EQ(e2e::WinePrefix::WaitExit(second, 20000), 0) << "the second server stayed";
-    EXPECT_EQ(e2e::ReadFile(in_flight), "half a save");
+    EXPECT_EQ(ReadBytes(in_flight), "half a save");
     EXPECT_EQ(Board(), kBoard);
     // The first one serves on.
     EXPECT_EQ(Exchange(port, "#iBob-12:41\n\r").bytes, "0\n\r");

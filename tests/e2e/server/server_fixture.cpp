@@ -42,7 +42,7 @@ void ServerTest::StartServer(const std::string &board) {
 int ServerTest::StopServer() { return tesmar->Close(30000); }
 
 ::testing::AssertionResult ServerTest::PageShows(const std::string &board, long long since_s) {
-    std::string page = e2e::ReadFile(PageFile());
+    std::string page = ReadBytes(PageFile());
     static UserTable table;
     LoadBoardFromBytes(table, board.data(), board.size());
     SortAndCompact(table);

@@ -25,7 +25,7 @@ class ServerTest : public ::testing::Test {
 
     std::string DataFile() const { return tesmar->DataFile(); }
     std::string PageFile() const { return tesmar->page(); }
-    std::string Board() const { return e2e::ReadFile(DataFile()); }
+    std::string Board() const { return ReadBytes(DataFile()); }
 
     // The page the server must have written for the data file bytes: the
     // same bytes for one of the seconds between since_ms and now.

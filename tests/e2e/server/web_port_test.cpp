@@ -98,7 +98,7 @@ class WebPortTest : public ServerTest {
 
 TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     StartWithWebPort(kBoard);
-    std::string page = e2e::ReadFile(PageFile());
+    std::string page = ReadBytes(PageFile());
     ASSERT_FALSE(page.empty()) << "no page was written at start-up";
     HttpReply got = Http(web, "GET /board.html HTTP/1.1\r\nHost: board\r\nAccept: text/html\r\n\r\n");
     EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), got.head);
@@ -121,7 +121,7 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
               got.body.find("{\"name\": \"Ann\", \"in\": false, \"time\": \"12:00\", "
                             "\"destination\": \"Dentist \\\"3\\\"\", \"return\": \"tomorrow\", \"overdue\": false}"))
         << got.body;
-    page = e2e::ReadFile(PageFile());
+    page = ReadBytes(PageFile());
     EXPECT_NE(std::string::npos, page.find("Dentist"));
     got = Http(web, "GET /board.html HTTP/1.1\r\n\r\n");
     EXPECT_EQ(page, got.body);
@@ -168,7 +168,7 @@ TEST_F(WebPortTest, SilentWebClientsCostASignInNothingAndASlowReaderGetsTheWhole
     EXPECT_LT(e2e::NowMs() - start, 9000);
 
     // A page larger than a small receive window goes out whole.
-    std::string page = e2e::ReadFile(PageFile());
+    std::string page = ReadBytes(PageFile());
     ASSERT_GT(page.size(), 20000u);
     HttpReply got = Http(web, "GET /board.html HTTP/1.1\r\n\r\n", 2048);
     EXPECT_EQ(page.size(), got.body.size());
@@ -212,7 +212,7 @@ TEST_F(WebPortTest, ABrowsersSignInIsRefusedWhileSwitchedOff) {
     StartWithWebPort(kBoard);
     std::string host = "127.0.0.1:" + std::to_string(web);
     EXPECT_EQ(403, StatusOf(Http(web, SignPost(host, "", kAnnOut))));
-    EXPECT_EQ(kBoard, e2e::ReadFile(DataFile()));
+    EXPECT_EQ(kBoard, ReadBytes(DataFile()));
 }
 
 TEST_F(WebPortTest, ABrowsersSignInNeedsThisServersHostAndOriginAndTheKey) {
@@ -224,12 +224,12 @@ TEST_F(WebPortTest, ABrowsersSignInNeedsThisServersHostAndOriginAndTheKey) {
     EXPECT_EQ(403, StatusOf(Http(web, SignPost("evil.example:" + std::to_string(web), key, kAnnOut))));
     EXPECT_EQ(401, StatusOf(Http(web, SignPost(host, "", kAnnOut))));
     EXPECT_EQ(401, StatusOf(Http(web, SignPost(host, "X-Board-Key: k3\r\n", kAnnOut))));
-    EXPECT_EQ(kBoard, e2e::ReadFile(DataFile()));
+    EXPECT_EQ(kBoard, ReadBytes(DataFile()));
     // Right: through the sign-in path, into the data file.
     HttpReply done = Http(web, SignPost(host, key + "Origin: http://" + host + "\r\n", kAnnOut));
     EXPECT_EQ(200, StatusOf(done)) << done.head;
     EXPECT_EQ("{\"ok\":true}", done.body);
-    EXPECT_EQ(0u, e2e::ReadFile(DataFile()).find("Ann-0-Bank-")) << e2e::ReadFile(DataFile());
+    EXPECT_EQ(0u, ReadBytes(DataFile()).find("Ann-0-Bank-")) << ReadBytes(DataFile());
     EXPECT_EQ(404, StatusOf(Http(web, SignPost(host, key, "{\"name\": \"Zed\", \"in\": true}"))));
 }
 

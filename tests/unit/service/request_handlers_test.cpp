@@ -19,9 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFile(const fs::path &path) { return ReadBytes(path.string()); }
-void WriteFile(const fs::path &path, const std::string &bytes) { WriteBytes(path.string(), bytes); }
-
 // A board in a scratch folder of its own: the data file in the folder, the
 // page beside it.
 class RequestTest : public ::testing::Test {
@@ -42,7 +39,7 @@ class RequestTest : public ::testing::Test {
 
     // Puts the lines in the data file and loads them as start-up does.
     void Board(const std::string &lines) {
-        WriteFile(DataFile(), lines);
+        WriteBytes(DataFile(), lines);
         ASSERT_EQ(BoardLoad::Loaded, LoadBoard(table_, settings_));
         SortAndCompact(table_);
     }
@@ -71,7 +68,7 @@ class RequestTest : public ::testing::Test {
 
 TEST_F(RequestTest, DispatchFollowsTheFirstTwoBytes) {
     Board("Ann-0-Lunch-12:00-13:00-\r\n");
-    const std::string before = ReadFile(DataFile());
+    const std::string before = ReadBytes(DataFile());
     for (int byte = 1; byte < 256; ++byte) {
         if (byte == '#') continue;
         std::string line(1, static_cast<char>(byte));
@@ -91,12 +88,12 @@ TEST_F(RequestTest, DispatchFollowsTheFirstTwoBytes) {
     }
     EXPECT_EQ(RequestOutcome::NotRequest, Dispatch("default.txt").kind);
     EXPECT_EQ(RequestOutcome::NotRequest, Dispatch("GET / HTTP/1.1").kind);
-    EXPECT_EQ(before, ReadFile(DataFile()));
+    EXPECT_EQ(before, ReadBytes(DataFile()));
     EXPECT_EQ(0, Slot(0).in_out);
 
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#iAnn-9:00").kind);
     EXPECT_EQ("0\n\r", Reply());
-    EXPECT_EQ("Ann-1- -9:00- -\r\n", ReadFile(DataFile()));
+    EXPECT_EQ("Ann-1- -9:00- -\r\n", ReadBytes(DataFile()));
 }
 
 TEST_F(RequestTest, MatchingByTheBeginningNeverRenames) {
@@ -116,11 +113,11 @@ TEST_F(RequestTest, MatchingByTheBeginningNeverRenames) {
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#iBob-11:00").kind);
 
     // A longer name matches nothing and writes neither file.
-    const std::string before = ReadFile(DataFile());
+    const std::string before = ReadBytes(DataFile());
     fs::remove(dir_ / "board.htm");
     EXPECT_EQ(RequestOutcome::NoMatch, Dispatch("#iBobby-1").kind);
     EXPECT_EQ("1\n\r", Reply());
-    EXPECT_EQ(before, ReadFile(DataFile()));
+    EXPECT_EQ(before, ReadBytes(DataFile()));
     EXPECT_FALSE(fs::exists(dir_ / "board.htm"));
 
     // The first slot wins among prefix matches.
@@ -128,7 +125,7 @@ TEST_F(RequestTest, MatchingByTheBeginningNeverRenames) {
     EXPECT_EQ(0, Slot(1).in_out);
     EXPECT_STREQ("x", Slot(1).destination);
     EXPECT_STREQ(" ", Slot(2).destination); // John as loaded
-    EXPECT_EQ("Bob-1- -11:00- -\r\nJoan-0-x-1-2-\r\nJohn-0- - - -\r\n", ReadFile(DataFile()));
+    EXPECT_EQ("Bob-1- -11:00- -\r\nJoan-0-x-1-2-\r\nJohn-0- - - -\r\n", ReadBytes(DataFile()));
 }
 
 TEST_F(RequestTest, AnExactNameWinsOverAnEarlierPrefixMatch) {
@@ -155,7 +152,7 @@ TEST_F(RequestTest, FieldsSplitAtDashRunsAndAreCutToTheirRecordFields) {
     EXPECT_STREQ(" ", Slot(0).time);
     EXPECT_STREQ(" ", Slot(0).destination);
     EXPECT_STREQ(" ", Slot(0).return_time);
-    EXPECT_EQ("Ann-0- - - -\r\n", ReadFile(DataFile()));
+    EXPECT_EQ("Ann-0- - - -\r\n", ReadBytes(DataFile()));
     // Leading dashes and runs of dashes separate no empty field.
     Dispatch("#o--Ann--12:00---13:00");
     EXPECT_STREQ("12:00", Slot(0).time);
@@ -179,7 +176,7 @@ TEST_F(RequestTest, LineEndsInsideFieldsBecomeSpacesAndMissingFieldsAreEmpty) {
     EXPECT_STREQ("1 2", Slot(0).time);
     EXPECT_STREQ("a b", Slot(0).destination);
     EXPECT_STREQ("c  ", Slot(0).return_time);
-    EXPECT_EQ("Ann-0-a b-1 2-c  -\r\nBea-1- -8:00- -\r\n", ReadFile(DataFile()));
+    EXPECT_EQ("Ann-0-a b-1 2-c  -\r\nBea-1- -8:00- -\r\n", ReadBytes(DataFile()));
 
     // No name at all: "1", nothing read past the line, nothing written.
     for (const char *nameless : {"#i", "#o", "#i---", "#o-"}) {
@@ -193,31 +190,31 @@ TEST_F(RequestTest, LineEndsInsideFieldsBecomeSpacesAndMissingFieldsAreEmpty) {
     EXPECT_STREQ("", Slot(1).destination);
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#iBea").kind);
     EXPECT_STREQ("", Slot(1).time);
-    EXPECT_EQ("Ann-0-a b-1 2-c  -\r\nBea-1- - - -\r\n", ReadFile(DataFile()));
+    EXPECT_EQ("Ann-0-a b-1 2-c  -\r\nBea-1- - - -\r\n", ReadBytes(DataFile()));
 }
 
 TEST_F(RequestTest, TheDataFileIsTheSourceOfTheRecords) {
     Board("Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\n");
     // A line beyond count, added by hand, matches but is not saved.
-    WriteFile(DataFile(), "Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\nCy-1- -8:00- -\r\n");
+    WriteBytes(DataFile(), "Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\nCy-1- -8:00- -\r\n");
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#oCy-9-Home-17").kind);
     EXPECT_EQ("0\n\r", Reply());
     EXPECT_EQ(2u, table_.count);
-    EXPECT_EQ("Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\n", ReadFile(DataFile()));
-    EXPECT_EQ(std::string::npos, ReadFile(dir_ / "board.htm").find("Home"));
+    EXPECT_EQ("Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\n", ReadBytes(DataFile()));
+    EXPECT_EQ(std::string::npos, ReadBytes(dir_ / "board.htm").find("Home"));
 
     // With the file gone the table in memory is matched, and saved anew.
     fs::remove(DataFile());
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#oBea-9-Bank-10").kind);
     EXPECT_EQ("0\n\r", Reply());
-    EXPECT_EQ("Ann-1- -8:00- -\r\nBea-0-Bank-9-10-\r\n", ReadFile(DataFile()));
+    EXPECT_EQ("Ann-1- -8:00- -\r\nBea-0-Bank-9-10-\r\n", ReadBytes(DataFile()));
 }
 
 TEST_F(RequestTest, AFileThatCannotBeReadToItsEndChangesAndAnswersNothing) {
     Board("Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\n");
     // Changed by hand since; the second read of it fails.
     const std::string edited = "Ann-0-Home-7:00- -\r\nBea-1- -8:00- -\r\n";
-    WriteFile(DataFile(), edited);
+    WriteBytes(DataFile(), edited);
     FailingFileReader second_read_fails(8, 2);
     publisher_.SetFileReader(&second_read_fails);
     RecordingConnection bea, web;
@@ -230,7 +227,7 @@ TEST_F(RequestTest, AFileThatCannotBeReadToItsEndChangesAndAnswersNothing) {
               kinds);
     EXPECT_TRUE(bea.sends.empty());
     EXPECT_EQ(std::vector<std::string>{"\n\r"}, web.sends);
-    EXPECT_EQ(edited, ReadFile(DataFile()));
+    EXPECT_EQ(edited, ReadBytes(DataFile()));
     EXPECT_FALSE(fs::exists(dir_ / "board.htm"));
     EXPECT_EQ(1, Slot(0).in_out);
     EXPECT_STREQ("8:00", Slot(0).time);
@@ -238,15 +235,15 @@ TEST_F(RequestTest, AFileThatCannotBeReadToItsEndChangesAndAnswersNothing) {
     // Once it reads again, the hand edit is the record the request changes.
     publisher_.SetFileReader(&StandardFileReader());
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#oBea-9-Bank-10").kind);
-    EXPECT_EQ("Ann-0-Home-7:00- -\r\nBea-0-Bank-9-10-\r\n", ReadFile(DataFile()));
+    EXPECT_EQ("Ann-0-Home-7:00- -\r\nBea-0-Bank-9-10-\r\n", ReadBytes(DataFile()));
 }
 
 TEST_F(RequestTest, TheReplyComesAfterThePageAndTheDataFile) {
     Board("Ann-1- -8:00- -\r\n");
     std::string page_at_reply, file_at_reply;
     connection_.on_send = [&] {
-        page_at_reply = ReadFile(dir_ / "board.htm");
-        file_at_reply = ReadFile(DataFile());
+        page_at_reply = ReadBytes(dir_ / "board.htm");
+        file_at_reply = ReadBytes(DataFile());
     };
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#oAnn-9-Zanzibar-10").kind);
     EXPECT_NE(std::string::npos, page_at_reply.find("Zanzibar"));
@@ -256,7 +253,7 @@ TEST_F(RequestTest, TheReplyComesAfterThePageAndTheDataFile) {
 TEST_F(RequestTest, AFailedSaveGetsNoReplyAndAFailedPageIsReported) {
     Board("Ann-1- -8:00- -\r\n");
     ASSERT_EQ(RequestOutcome::Matched, Dispatch("#iAnn-8:30").kind);
-    const std::string page = ReadFile(dir_ / "board.htm");
+    const std::string page = ReadBytes(dir_ / "board.htm");
     // The data file's folder is gone: the change is kept in memory only,
     // neither on the page nor reported as done.
     SetDir(dir_ / "gone");
@@ -266,8 +263,8 @@ TEST_F(RequestTest, AFailedSaveGetsNoReplyAndAFailedPageIsReported) {
     EXPECT_FALSE(outcome.published.page_failed);
     EXPECT_TRUE(connection_.sends.empty());
     EXPECT_EQ(0, Slot(0).in_out);
-    EXPECT_EQ(page, ReadFile(dir_ / "board.htm"));
-    EXPECT_EQ("Ann-1- -8:30- -\r\n", ReadFile(DataFile()));
+    EXPECT_EQ(page, ReadBytes(dir_ / "board.htm"));
+    EXPECT_EQ("Ann-1- -8:30- -\r\n", ReadBytes(DataFile()));
 
     // A page that cannot be written does not hold the reply back.
     SetDir(dir_);
@@ -276,7 +273,7 @@ TEST_F(RequestTest, AFailedSaveGetsNoReplyAndAFailedPageIsReported) {
     EXPECT_TRUE(outcome.published.page_failed);
     EXPECT_FALSE(outcome.published.save_failed);
     EXPECT_EQ("0\n\r", Reply());
-    EXPECT_EQ("Ann-1- -11- -\r\n", ReadFile(DataFile()));
+    EXPECT_EQ("Ann-1- -11- -\r\n", ReadBytes(DataFile()));
 
     // No page configured is not a failure.
     settings_.HTMLFile[0] = '\0';
@@ -289,7 +286,7 @@ TEST_F(RequestTest, ABatchIsAppliedInOrderAndRepliedOnceSaved) {
     Board("Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\n");
     RecordingConnection ann, nobody, again, web;
     std::string file_at_reply;
-    ann.on_send = [&] { file_at_reply = ReadFile(DataFile()); };
+    ann.on_send = [&] { file_at_reply = ReadBytes(DataFile()); };
     std::vector<PendingRequest> batch = {{"#oAnn-9-Bank-10", &ann, "10.0.0.1"},
                                          {"#iNobody-9", &nobody, "10.0.0.2"},
                                          {"#iAnn-9:30", &again, "10.0.0.3"},

@@ -42,7 +42,7 @@ TEST_F(DialogTest, BoardOptionsStoresAResetTimeRefusesWhatIsNoTimeAndArmsTheNext
     // The new time's first reset is the next 7:30, not one already past.
     char today[16];
     FormatDate(LatestResetDate(clock.Now(), 7, 30), today, sizeof today);
-    EXPECT_EQ(ReadWholeFile(dir + "\\lastreset.txt"), std::string(today) + "\r\n");
+    EXPECT_EQ(ReadBytes(dir + "\\lastreset.txt", "<missing>"), std::string(today) + "\r\n");
 
     // Emptied: never. Cancel keeps what is there.
     DialogScript never;
@@ -77,7 +77,7 @@ TEST_F(DialogTest, ARefusedLastResetFileIsToldAndWrittenAtTheNextCheck) {
     CheckDailyReset(server);
     char today[16];
     FormatDate(LatestResetDate(clock.Now(), 7, 30), today, sizeof today);
-    EXPECT_EQ(ReadWholeFile(last_reset), std::string(today) + "\r\n");
+    EXPECT_EQ(ReadBytes(last_reset, "<missing>"), std::string(today) + "\r\n");
 }
 
 TEST_F(DialogTest, BoardOptionsStoresAWebPortRefusesWhatIsNoPortAndSaysToRestart) {

@@ -36,13 +36,13 @@ TEST_F(DailyResetTimerTest, TheResetIsMadeWhenTheProgramsClockReachesItAndOnceAD
     StartDailyReset(server, server.main_window);
     At(12, 29);
     CheckDailyReset(server);
-    EXPECT_EQ(ReadFile(DataFile()), kBoard);
+    EXPECT_EQ(ReadBytes(DataFile()), kBoard);
     EXPECT_FALSE(Exists(LastReset()));
 
     At(12, 30);
     CheckDailyReset(server);
-    EXPECT_EQ(ReadFile(DataFile()), "Ann-0- -12:30pm- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
-    EXPECT_EQ(ReadFile(LastReset()), "2026-03-14\r\n");
+    EXPECT_EQ(ReadBytes(DataFile()), "Ann-0- -12:30pm- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
+    EXPECT_EQ(ReadBytes(LastReset()), "2026-03-14\r\n");
 
     // Ann signs in again: later checks that day leave her in, the next
     // day's reset signs her out.
@@ -50,11 +50,11 @@ TEST_F(DailyResetTimerTest, TheResetIsMadeWhenTheProgramsClockReachesItAndOnceAD
     WriteFile(DataFile(), back_in);
     At(23, 59);
     CheckDailyReset(server);
-    EXPECT_EQ(ReadFile(DataFile()), back_in);
+    EXPECT_EQ(ReadBytes(DataFile()), back_in);
     At(12, 30, 15);
     CheckDailyReset(server);
-    EXPECT_EQ(ReadFile(DataFile()), "Ann-0- -12:30pm- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
-    EXPECT_EQ(ReadFile(LastReset()), "2026-03-15\r\n");
+    EXPECT_EQ(ReadBytes(DataFile()), "Ann-0- -12:30pm- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
+    EXPECT_EQ(ReadBytes(LastReset()), "2026-03-15\r\n");
 }
 
 TEST_F(DailyResetTimerTest, AResetMissedWhileTheServerWasDownIsMadeOnceAtItsStart) {
@@ -62,12 +62,12 @@ TEST_F(DailyResetTimerTest, AResetMissedWhileTheServerWasDownIsMadeOnceAtItsStar
     WriteFile(LastReset(), "2026-03-12\r\n");
     At(12, 0);
     StartDailyReset(server, server.main_window);
-    EXPECT_EQ(ReadFile(DataFile()), "Ann-0- -11:00am- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
-    EXPECT_EQ(ReadFile(LastReset()), "2026-03-14\r\n");
+    EXPECT_EQ(ReadBytes(DataFile()), "Ann-0- -11:00am- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
+    EXPECT_EQ(ReadBytes(LastReset()), "2026-03-14\r\n");
 
     WriteFile(DataFile(), kBoard);
     CheckDailyReset(server);
-    EXPECT_EQ(ReadFile(DataFile()), kBoard);
+    EXPECT_EQ(ReadBytes(DataFile()), kBoard);
 }
 
 } // namespace

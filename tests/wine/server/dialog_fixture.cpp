@@ -10,12 +10,6 @@
 #include "server/shell/server_state.h"
 #include "tests/kit/board_test_support.h"
 
-std::string ReadWholeFile(const std::string &path) {
-    // A missing file must not pass for an empty one.
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return "<missing>";
-    return ReadBytes(path);
-}
-
 void DialogTest::SetUp() {
     ServerProgramTest::SetUp();
     if (HasFatalFailure()) return;
@@ -47,7 +41,7 @@ std::vector<std::string> DialogTest::BoardNames() const {
     return names;
 }
 
-std::string DialogTest::DataFile() const { return ReadWholeFile(dir + "\\tesmar.dat"); }
+std::string DialogTest::DataFile() const { return ReadBytes(dir + "\\tesmar.dat", "<missing>"); }
 
-std::string DialogTest::Page() const { return ReadWholeFile(server.settings.HTMLFile); }
+std::string DialogTest::Page() const { return ReadBytes(server.settings.HTMLFile, "<missing>"); }
 

@@ -22,6 +22,8 @@ class DialogTest : public ServerProgramTest {
     void SeedBoard(const std::vector<std::string> &names);
     std::vector<std::string> BoardNames() const;
 
+    // The files' bytes, "<missing>" when there is none: a missing file
+    // must not pass for an empty one.
     std::string DataFile() const;
     std::string Page() const;
 
@@ -31,5 +33,3 @@ class DialogTest : public ServerProgramTest {
 
     std::string dir;
 };
-
-std::string ReadWholeFile(const std::string &path);

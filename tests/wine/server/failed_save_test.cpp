@@ -81,7 +81,7 @@ TEST_F(FailedSave, AnUnreadableDataFileIsShownOnTheStatusLineAndNeverAnsweredDon
     EXPECT_EQ(std::string(server.status.Text()), "Cannot read " + data_file);
     // Nothing on disk was touched: the directory is still empty and no
     // temporary file was left.
-    EXPECT_EQ(ReadFile(kept), kBoard);
+    EXPECT_EQ(ReadBytes(kept), kBoard);
     EXPECT_EQ(CountFiles(data_file + "\\*"), 0);
     EXPECT_EQ(CountFiles(board_dir + "\\*.tmp"), 0);
 
@@ -89,7 +89,7 @@ TEST_F(FailedSave, AnUnreadableDataFileIsShownOnTheStatusLineAndNeverAnsweredDon
     ASSERT_TRUE(RemoveDirectoryA(data_file.c_str()));
     ASSERT_TRUE(MoveFileA(kept.c_str(), data_file.c_str()));
     EXPECT_EQ(Request("#oBob-12:05-Bank-12:30\n\r"), "0\n\r");
-    EXPECT_EQ(ReadFile(data_file), "Ann-1- -09:00- -\r\nBob-0-Bank-12:05-12:30-\r\n");
+    EXPECT_EQ(ReadBytes(data_file), "Ann-1- -09:00- -\r\nBob-0-Bank-12:05-12:30-\r\n");
 }
 
 } // namespace
@@ -102,7 +102,7 @@ TEST_F(FailedSave, AHeldDataFileIsNotAnsweredDoneAndIsLeftWhole) {
     EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "");
     CloseHandle(reader);
     EXPECT_EQ(std::string(server.status.Text()), "Cannot save " + data_file);
-    EXPECT_EQ(ReadFile(data_file), kBoard);
+    EXPECT_EQ(ReadBytes(data_file), kBoard);
     EXPECT_EQ(CountFiles(board_dir + "\\*.tmp"), 0);
 }
 
@@ -114,7 +114,7 @@ TEST_F(FailedSave, AHeldPageIsWrittenInPlace) {
     EXPECT_EQ(Request("#oAnn-12:00-Lunch-13:00\n\r"), "0\n\r");
     CloseHandle(reader);
     EXPECT_EQ(std::string(server.status.Text()), "");
-    std::string written = ReadFile(page);
+    std::string written = ReadBytes(page);
     EXPECT_EQ(written.rfind("<HTML>", 0), 0u) << written;
     EXPECT_NE(written.find("Lunch"), std::string::npos) << written;
     EXPECT_EQ(written.substr(written.size() - 9), "</HTML>\r\n");
@@ -127,7 +127,7 @@ namespace {
 
 TEST_F(FailedSave, AnswersNoMemberOfTheBatchAndLeavesThePageAsItWas) {
     ASSERT_EQ(Request("#iAnn-08:00\n\r"), "0\n\r");
-    const std::string page = ReadFile(server.settings.HTMLFile);
+    const std::string page = ReadBytes(server.settings.HTMLFile);
     HANDLE reader = Hold(data_file);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     SOCKET ann = ConnectToListener(), bob = ConnectToListener();
@@ -142,8 +142,8 @@ TEST_F(FailedSave, AnswersNoMemberOfTheBatchAndLeavesThePageAsItWas) {
     EXPECT_EQ(ReplyOn(bob), "");
     closesocket(ann);
     closesocket(bob);
-    EXPECT_EQ(ReadFile(server.settings.HTMLFile), page);
-    EXPECT_EQ(ReadFile(data_file), "Ann-1- -08:00- -\r\nBob-1- -09:10- -\r\n");
+    EXPECT_EQ(ReadBytes(server.settings.HTMLFile), page);
+    EXPECT_EQ(ReadBytes(data_file), "Ann-1- -08:00- -\r\nBob-1- -09:10- -\r\n");
 }
 
 } // namespace

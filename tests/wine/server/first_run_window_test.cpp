@@ -89,7 +89,7 @@ TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBo
     EXPECT_STREQ(server.settings.WorkingDir, board_dir.c_str());
     EXPECT_STREQ(server.settings.Port, "223");
     EXPECT_TRUE(Exists(board_dir + "\\tesmar.dat"));
-    EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "");
+    EXPECT_EQ(ReadBytes(board_dir + "\\tesmar.dat"), "");
     // Only the directory is stored; the rest stays default in memory.
     EXPECT_EQ(Stored("WorkingDir"), board_dir);
     EXPECT_EQ(Stored("Port"), "");

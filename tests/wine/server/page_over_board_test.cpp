@@ -28,7 +28,7 @@ TEST_F(PageOverBoard, NoSpellingOfTheDataFilesPathLetsThePageOverwriteIt) {
     for (const std::string &spelling : {std::string(short_path), "\\\\?\\" + data_file}) {
         CopyCut(server.settings.HTMLFile, spelling.c_str());
         EXPECT_EQ(0, WriteBoardPage(server.table, server.settings, server.clock)) << spelling;
-        EXPECT_EQ(ReadFile(data_file), board) << spelling;
+        EXPECT_EQ(ReadBytes(data_file), board) << spelling;
     }
 }
 

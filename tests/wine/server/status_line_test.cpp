@@ -96,7 +96,7 @@ TEST_F(ListenerTest, AFailedPageWriteIsToldWithThePath) {
     ASSERT_TRUE(Serve());
     EXPECT_EQ(Reply(), "0\n\r");
     EXPECT_EQ(std::string(server.status.Text()), "Cannot write the page " + page);
-    EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
+    EXPECT_EQ(ReadBytes(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
 }
 
 TEST_F(ListenerTest, AJournalThatCannotBeWrittenIsToldWithThePathAndHoldsNoReplyBack) {
@@ -114,11 +114,11 @@ TEST_F(ListenerTest, AJournalThatCannotBeWrittenIsToldWithThePathAndHoldsNoReply
     Serve();
     EXPECT_EQ(Reply(), "0\n\r");
     EXPECT_EQ(std::string(server.status.Text()), "Cannot write the history " + journal);
-    EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
+    EXPECT_EQ(ReadBytes(board_dir + "\\tesmar.dat"), "Ann-0-Lunch-12:00-13:00-\r\n");
     // The line was kept: it is written once the file can be made.
     ASSERT_TRUE(RemoveDirectoryA(journal.c_str()));
     EXPECT_EQ(server.history.Flush(), 1);
-    EXPECT_NE(ReadFile(journal).find(",out,Ann,12:00,Lunch,13:00,127.0.0.1\r\n"),
+    EXPECT_NE(ReadBytes(journal).find(",out,Ann,12:00,Lunch,13:00,127.0.0.1\r\n"),
               std::string::npos);
     server.settings.history_flag = false;
 }
@@ -133,7 +133,7 @@ TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
     EXPECT_EQ(Reply(), "0\n\r");
     EXPECT_LT(took, static_cast<DWORD>(kRequestDeadlineMs)) << "waited instead of dispatching";
     EXPECT_STREQ(server.status.Text(), "");
-    EXPECT_EQ(ReadFile(board_dir + "\\tesmar.dat"), "Ann-1- -10:00- -\r\n");
+    EXPECT_EQ(ReadBytes(board_dir + "\\tesmar.dat"), "Ann-1- -10:00- -\r\n");
 
     // The listener is watched again: the next client is announced and served.
     closesocket(client);
