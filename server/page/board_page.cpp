@@ -108,16 +108,28 @@ size_t FormatBoardPage(const UserTable &table, const ServerSettings &settings,
     return page.used();
 }
 
-int WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_t size) {
+bool PagePathCheck::NamesDataFile(const ServerSettings &settings) {
+    size_t length = strnlen(settings.HTMLFile, sizeof settings.HTMLFile - 1);
+    std::string page(settings.HTMLFile, length);
+    char data_file[sizeof settings.WorkingDir + 16];
+    if (!BuildDataFilePath(settings, data_file, sizeof data_file)) return false;
+    if (known_ && page == page_ && data_file_ == data_file) return same_;
+    same_ = SamePath(page.c_str(), data_file) != 0;
+    known_ = IsFile(data_file) != 0;
+    page_ = page;
+    data_file_ = data_file;
+    return same_;
+}
+
+int WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_t size,
+                        PagePathCheck &check) {
     if (!BoardPageConfigured(settings)) return 0;
+    // The page must never take the data file's place.
+    if (check.NamesDataFile(settings)) return 0;
     char path[sizeof settings.HTMLFile];
     size_t length = strnlen(settings.HTMLFile, sizeof settings.HTMLFile - 1);
     std::memcpy(path, settings.HTMLFile, length);
     path[length] = '\0';
-    // The page must never take the data file's place.
-    char data_file[sizeof settings.WorkingDir + 16];
-    if (BuildDataFilePath(settings, data_file, sizeof data_file) && SamePath(path, data_file))
-        return 0;
     return ReplaceOftenReadFile(path, bytes, size);
 }
 
@@ -125,5 +137,6 @@ int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock
     if (!BoardPageConfigured(settings)) return 0;
     std::vector<char> bytes(kBoardPageCapacity);
     size_t size = FormatBoardPage(table, settings, clock.Now(), bytes.data(), bytes.size());
-    return WriteBoardPageBytes(settings, bytes.data(), size);
+    PagePathCheck check;
+    return WriteBoardPageBytes(settings, bytes.data(), size, check);
 }

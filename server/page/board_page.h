@@ -2,6 +2,7 @@
 // change of the board.
 #pragma once
 #include <cstddef>
+#include <string>
 
 struct UserTable;
 struct ServerSettings;
@@ -16,9 +17,28 @@ struct ClockTime;
 // which callers tell apart from a failure with BoardPageConfigured.
 int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock);
 
+// Whether HTMLFile names the data file, however spelt. Comparing the two
+// opens both files, which costs as much as writing the page, so a server
+// that writes the page after every change keeps the answer until either
+// path changes. It is looked at again while the data file is not there:
+// only an existing file can be told from another name of it. (A hard link
+// made to the data file is undone by its next save, which replaces it.)
+class PagePathCheck {
+  public:
+    bool NamesDataFile(const ServerSettings &settings);
+
+  private:
+    std::string page_;
+    std::string data_file_;
+    bool known_ = false;
+    bool same_ = false;
+};
+
 // Writes page bytes made already (FormatBoardPage) to HTMLFile as
-// WriteBoardPage does, with the same refusals and result.
-int WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_t size);
+// WriteBoardPage does, with the same refusals and result; check keeps
+// whether the page names the data file from one write to the next.
+int WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_t size,
+                        PagePathCheck &check);
 
 // 1 when HTMLFile names a page to write, 0 when it is empty.
 int BoardPageConfigured(const ServerSettings &settings);

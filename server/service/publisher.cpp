@@ -45,16 +45,35 @@ std::vector<bool> WhoIsOverdue(const UserTable &table, const ClockTime &now) {
 } // namespace
 
 void Publisher::MakeLive(BoardContext &board, const ClockTime &now) {
+    live_table_ = board.table;
+    live_settings_ = board.settings;
+    live_at_ = now;
+    live_due_ = true;
+    overdue_ = WhoIsOverdue(board.table, now);
+    ++number_;
+}
+
+void Publisher::MakeLiveNow() const {
+    if (!live_due_) return;
+    live_due_ = false;
     feed_.clear();
-    AppendBoardJson(feed_, board.table, now, ActiveCodePage());
+    AppendBoardJson(feed_, live_table_, live_at_, ActiveCodePage());
     live_.clear();
     live_wall_.clear();
     LiveView view;
-    AppendLivePage(live_, board.table, board.settings, now, view);
+    AppendLivePage(live_, live_table_, live_settings_, live_at_, view);
     view.wall = true;
-    AppendLivePage(live_wall_, board.table, board.settings, now, view);
-    overdue_ = WhoIsOverdue(board.table, now);
-    ++number_;
+    AppendLivePage(live_wall_, live_table_, live_settings_, live_at_, view);
+}
+
+const std::string &Publisher::FeedBytes() const {
+    MakeLiveNow();
+    return feed_;
+}
+
+const std::string &Publisher::LiveBytes(bool wall) const {
+    MakeLiveNow();
+    return wall ? live_wall_ : live_;
 }
 
 bool Publisher::RefreshOverdue(BoardContext &board) {
@@ -73,7 +92,7 @@ bool Publisher::WritePage(BoardContext &board) {
     page_.resize(size);
     MakeLive(board, now);
     if (!BoardPageConfigured(board.settings)) return true;
-    return WriteBoardPageBytes(board.settings, page_.data(), page_.size()) != 0;
+    return WriteBoardPageBytes(board.settings, page_.data(), page_.size(), page_path_) != 0;
 }
 
 PublishResult Publisher::Publish(BoardContext &board, const std::vector<BoardChange> &changes,

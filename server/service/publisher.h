@@ -10,10 +10,12 @@
 #include "server/board/board_change.h"
 #include "server/board/change_journal.h"
 #include "server/board/file_reader.h"
+#include "server/board/server_settings.h"
+#include "server/board/user_table.h"
+#include "common/clock.h"
+#include "server/page/board_page.h"
 
 class Connection;
-struct BoardContext;
-struct ClockTime;
 
 // What became of one publication. Nothing failed by default.
 struct PublishResult {
@@ -69,10 +71,12 @@ class Publisher {
 
     // The bytes of the last page made, also when no page file is set.
     const std::string &PageBytes() const { return page_; }
-    // The same board as JSON, made with the page (empty before the first).
-    const std::string &FeedBytes() const { return feed_; }
-    // The live board, and its lobby view, made with the page.
-    const std::string &LiveBytes(bool wall = false) const { return wall ? live_wall_ : live_; }
+    // The same board as JSON, of the board as the page was made (empty
+    // before the first). Made when first asked for after a publication:
+    // most publications are read by no browser.
+    const std::string &FeedBytes() const;
+    // The live board, and its lobby view, made as the feed is.
+    const std::string &LiveBytes(bool wall = false) const;
     // Counts the documents made: 1 for the first, one more each time.
     unsigned long Number() const { return number_; }
 
@@ -91,13 +95,25 @@ class Publisher {
 
   private:
     bool WritePage(BoardContext &board);
+    // Keeps the board and the time of a publication for the feed and the
+    // live board, and counts it.
     void MakeLive(BoardContext &board, const ClockTime &now);
+    // Makes the feed and the live board of the kept publication if they
+    // have not been made yet.
+    void MakeLiveNow() const;
 
     std::string page_;
-    std::string feed_;
-    std::string live_;
-    std::string live_wall_;
-    std::vector<bool> overdue_; // who was overdue when they were made
+    PagePathCheck page_path_;
+    // The board, settings and time the feed and the live board show, and
+    // whether they are still to be made from them.
+    UserTable live_table_ = {};
+    ServerSettings live_settings_ = {};
+    ClockTime live_at_ = {};
+    mutable bool live_due_ = false;
+    mutable std::string feed_;
+    mutable std::string live_;
+    mutable std::string live_wall_;
+    std::vector<bool> overdue_; // who was overdue at the kept publication
     unsigned long number_ = 0;
     PublicationWatcher *watcher_ = nullptr;
     ChangeJournal *journal_ = nullptr;

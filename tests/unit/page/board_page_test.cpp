@@ -151,6 +151,21 @@ TEST_F(BoardPage, NeverOverwritesTheDataFile) {
     EXPECT_EQ("Ann-1- -12:00- -\r\n", ReadBytes(data_file));
 }
 
+TEST_F(BoardPage, AKeptPathCheckLooksAgainWhenAPathChanges) {
+    std::string data_file = dir.File("tesmar.dat");
+    WriteBytes(data_file, "Ann-1- -12:00- -\r\n");
+    PagePathCheck check;
+    const std::string bytes = "<HTML></HTML>";
+    // A page elsewhere, then the data file by another spelling.
+    std::strcpy(settings.HTMLFile, dir.File("board.htm").c_str());
+    EXPECT_EQ(1, WriteBoardPageBytes(settings, bytes.data(), bytes.size(), check));
+    EXPECT_EQ(1, WriteBoardPageBytes(settings, bytes.data(), bytes.size(), check));
+    std::strcpy(settings.HTMLFile, (dir.path() / "." / "tesmar.dat").string().c_str());
+    EXPECT_EQ(0, WriteBoardPageBytes(settings, bytes.data(), bytes.size(), check));
+    EXPECT_EQ("Ann-1- -12:00- -\r\n", ReadBytes(data_file));
+    EXPECT_EQ(bytes, ReadBytes(dir.File("board.htm")));
+}
+
 TEST_F(BoardPage, GivesUpAfterBoundedAttemptsLeavingNothingBehind) {
     // A directory where the page should be, and a directory that is missing.
     std::filesystem::create_directory(dir.File("board.htm"));

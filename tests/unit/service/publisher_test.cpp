@@ -113,6 +113,18 @@ TEST_F(PublishTest, AFailedSaveStopsEverythingAfterIt) {
     EXPECT_EQ(feed, publisher.FeedBytes());
 }
 
+TEST_F(PublishTest, AFeedFirstAskedForAfterAFailedSaveShowsTheSavedBoard) {
+    ASSERT_FALSE(Publish().Failed());
+    std::filesystem::remove(dir.File("tesmar.dat"));
+    std::filesystem::create_directory(dir.File("tesmar.dat"));
+    table.slots[0].in_out = 0;
+    clock.time = ClockTime{10, 0, 0};
+    ASSERT_TRUE(Publish().save_failed);
+    EXPECT_NE(std::string::npos, publisher.FeedBytes().find("T09:05:07"));
+    EXPECT_NE(std::string::npos, publisher.FeedBytes().find("\"in\": true"));
+    EXPECT_NE(std::string::npos, publisher.LiveBytes().find("Ann"));
+}
+
 TEST_F(PublishTest, APageThatCannotBeWrittenIsAFailureOnlyWhenOneIsSet) {
     // No page configured: nothing is written and nothing is amiss, but the
     // page is still made.
