@@ -10,14 +10,16 @@
 //       back-to-back sign-ins, one connection each, for SECONDS seconds.
 //   bench_driver compare PORT_A PORT_B USERS SECONDS SLICE_MS
 //       the same against two servers in turns of SLICE_MS, SECONDS each.
-//   bench_driver requests PORT USERS COUNT
-//       COUNT back-to-back sign-ins (the memory benchmark's load).
+//   bench_driver requests PORT USERS COUNT [PARALLEL]
+//       COUNT back-to-back sign-ins (the memory benchmark's load), from
+//       PARALLEL members at once (1 unless given).
 //   bench_driver slow PORT USERS SILENT TRICKLING
 //       SILENT connections that send nothing and TRICKLING ones that send
 //       one byte a second are open; then one ordinary sign-out is timed.
-//   bench_driver hold PORT COUNT SECONDS
+//   bench_driver hold PORT COUNT SECONDS [FROM]
 //       keeps COUNT idle connections open for SECONDS, opening a new one
-//       for each the server ends (the memory benchmark's full table).
+//       for each the server ends (the memory benchmark's full table); from
+//       the loopback address FROM (127.0.0.2, another host) when given.
 //   bench_driver fsync DIR
 //       the time one fsync of a small file takes in DIR.
 //   bench_driver watchers PORT WEB_PORT USERS COUNT ROUNDS
@@ -29,6 +31,7 @@
 // Every mode prints "key=value" lines for scripts/bench; the exit status
 // is 0 unless the mode could not run at all.
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -38,6 +41,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <thread>
 #include <csignal>
 #include <string>
 #include <sys/socket.h>
@@ -291,12 +295,17 @@ int Compare(int port_a, int port_b, int users, double seconds, int slice_ms) {
     return 0;
 }
 
-int Requests(int port, int users, int count) {
-    int failed = 0;
+int Requests(int port, int users, int count, int parallel) {
+    std::atomic<int> failed{0}, next{0};
     Clock::time_point start = Clock::now();
-    for (int i = 0; i < count; ++i)
-        if (Exchange(port, SignIn(i % users, i)) != "0\n\r") ++failed;
-    printf("requests_sent=%d\nrequests_failed=%d\nrequests_seconds=%.1f\n", count, failed,
+    std::vector<std::thread> members;
+    for (int m = 0; m < parallel; ++m)
+        members.emplace_back([&] {
+            for (int i = next++; i < count; i = next++)
+                if (Exchange(port, SignIn(i % users, i)) != "0\n\r") ++failed;
+        });
+    for (std::thread &member : members) member.join();
+    printf("requests_sent=%d\nrequests_failed=%d\nrequests_seconds=%.1f\n", count, failed.load(),
            MillisecondsSince(start) / 1000);
     return 0;
 }
@@ -324,9 +333,18 @@ int FsyncTime(const char *dir) {
     return times.size() == 50 ? 0 : 1;
 }
 
-int Connected(int port) {
+int Connected(int port, const char *from = nullptr) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) return -1;
+    if (from) {
+        sockaddr_in local{};
+        local.sin_family = AF_INET;
+        if (inet_pton(AF_INET, from, &local.sin_addr) != 1 ||
+            bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0) {
+            close(fd);
+            return -1;
+        }
+    }
     sockaddr_in address = Loopback(port);
     if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
         close(fd);
@@ -363,10 +381,10 @@ int Slow(int port, int users, int silent, int trickling) {
 volatile sig_atomic_t g_stop = 0;
 void Stop(int) { g_stop = 1; }
 
-int Hold(int port, int count, double seconds) {
+int Hold(int port, int count, double seconds, const char *from) {
     signal(SIGTERM, Stop);
     std::vector<pollfd> fds;
-    for (int i = 0; i < count; ++i) fds.push_back(pollfd{Connected(port), POLLIN, 0});
+    for (int i = 0; i < count; ++i) fds.push_back(pollfd{Connected(port, from), POLLIN, 0});
     int reopened = 0;
     Clock::time_point start = Clock::now();
     while (!g_stop && MillisecondsSince(start) < seconds * 1000) {
@@ -376,7 +394,7 @@ int Hold(int port, int count, double seconds) {
             char buffer[64];
             if (p.fd >= 0 && recv(p.fd, buffer, sizeof buffer, MSG_DONTWAIT) > 0) continue;
             if (p.fd >= 0) close(p.fd);
-            p.fd = Connected(port);
+            p.fd = Connected(port, from);
             p.revents = 0;
             ++reopened;
         }
@@ -516,7 +534,7 @@ int Usage() {
     fprintf(stderr, "usage: bench_driver board DAT USERS | rush PORT USERS TAG DAT PAGE |\n"
                     "       throughput PORT USERS SECONDS |\n"
                     "       compare PORT_A PORT_B USERS SECONDS SLICE_MS | requests PORT USERS COUNT |\n"
-                    "       slow PORT USERS SILENT TRICKLING | hold PORT COUNT SECONDS | fsync DIR |\n"
+                    "       slow PORT USERS SILENT TRICKLING | hold PORT COUNT SECONDS [FROM] | fsync DIR |\n"
                     "       late PORT USERS TRIES DELAY_MS |\n"
                     "       watchers PORT WEB_PORT USERS COUNT ROUNDS\n");
     return 2;
@@ -535,13 +553,15 @@ int main(int argc, char **argv) {
         return Throughput(atoi(argv[2]), atoi(argv[3]), atof(argv[4]));
     if (mode == "compare" && argc == 7)
         return Compare(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atof(argv[5]), atoi(argv[6]));
-    if (mode == "requests" && argc == 5) return Requests(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]));
+    if (mode == "requests" && (argc == 5 || argc == 6))
+        return Requests(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), argc == 6 ? atoi(argv[5]) : 1);
     if (mode == "slow" && argc == 6)
         return Slow(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
     if (mode == "late" && argc == 6)
         return Late(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
     if (mode == "watchers" && argc == 7)
         return Watchers(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
-    if (mode == "hold" && argc == 5) return Hold(atoi(argv[2]), atoi(argv[3]), atof(argv[4]));
+    if (mode == "hold" && (argc == 5 || argc == 6))
+        return Hold(atoi(argv[2]), atoi(argv[3]), atof(argv[4]), argc == 6 ? argv[5] : nullptr);
     return Usage();
 }
