@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "common/clock.h"
+#include "common/files.h"
 #include "common/fixed_text.h"
-#include "common/link_time_files.h"
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"

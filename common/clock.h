@@ -18,5 +18,6 @@ class Clock {
     virtual ClockTime Now() = 0;
 };
 
-// The machine's local clock (one implementation per platform).
+// The machine's local clock: one implementation a platform, chosen by the
+// build (clock_posix.cpp natively, clock_win32.cpp in the Windows programs).
 Clock &SystemClock();

@@ -1,6 +1,6 @@
 #include "server/board/board_file.h"
 
-#include "common/link_time_files.h"
+#include "common/files.h"
 #include "common/protocol.h"
 #include "server/board/file_reader.h"
 #include "server/board/server_settings.h"

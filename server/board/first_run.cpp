@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "common/alerts.h"
+#include "common/files.h"
 #include "common/fixed_text.h"
-#include "common/link_time_files.h"
 #include "common/settings_store.h"
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"

@@ -1,6 +1,6 @@
 #include "server/board/server_settings.h"
 
-#include "common/link_time_files.h"
+#include "common/files.h"
 
 #include <cstring>
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "common/clock.h"
+#include "common/files.h"
 #include "common/fixed_text.h"
-#include "common/link_time_files.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "common/clock.h"
-#include "common/link_time_files.h"
+#include "common/files.h"
 #include "server/board/server_settings.h"
 
 int BuildJournalPath(const ServerSettings &settings, const ClockTime &when, char *out,

@@ -1,7 +1,7 @@
 #include "server/page/board_page.h"
 
 #include "common/clock.h"
-#include "common/link_time_files.h"
+#include "common/files.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 

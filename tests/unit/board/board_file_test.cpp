@@ -1,6 +1,6 @@
 #include "server/board/board_file.h"
 
-#include "common/link_time_files.h"
+#include "common/files.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 #include "tests/kit/board_test_support.h"

@@ -2,8 +2,8 @@
 // settings store in memory, answered by the recorder and a scripted host.
 #include "server/board/first_run.h"
 
+#include "common/files.h"
 #include "common/fixed_text.h"
-#include "common/link_time_files.h"
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"

@@ -1,14 +1,11 @@
-// File, clock and pause services, bound at link time, of the native build.
-#include "common/clock.h"
-#include "common/link_time_files.h"
-#include "common/pause.h"
+// The file services of the native build (common/files.h).
+#include "common/files.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,17 +14,6 @@
 const char kPathSeparator = '/';
 
 namespace {
-
-class LocalClock : public Clock {
-  public:
-    ClockTime Now() override {
-        time_t now = time(nullptr);
-        struct tm local;
-        localtime_r(&now, &local);
-        return ClockTime{local.tm_hour, local.tm_min, local.tm_sec,
-                         local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-    }
-};
 
 int WriteAll(int fd, const char *data, size_t size) {
     while (size > 0) {
@@ -83,11 +69,6 @@ void SyncDirectoryOf(const char *path) {
 }
 
 } // namespace
-
-Clock &SystemClock() {
-    static LocalClock clock;
-    return clock;
-}
 
 int ReplaceFileDurably(const char *path, const char *data, size_t size) {
     char temp[PATH_MAX + 32];
@@ -169,10 +150,4 @@ int SamePath(const char *a, const char *b) {
 int IsFile(const char *path) {
     struct stat info;
     return stat(path, &info) == 0 && !S_ISDIR(info.st_mode) ? 1 : 0;
-}
-
-void PauseMilliseconds(int ms) {
-    struct timespec t{ms / 1000, (ms % 1000) * 1000000L};
-    while (nanosleep(&t, &t) != 0 && errno == EINTR) {
-    }
 }

@@ -1,6 +1,6 @@
-// File services bound at link time, one implementation a platform chosen by
-// the build: link_time_posix.cpp natively, link_time_win32.cpp in the
-// Windows programs.
+// File services: the replacements, appends and checks that the board, its
+// page and its history need, one implementation a platform, chosen by the
+// build (files_posix.cpp natively, files_win32.cpp in the Windows programs).
 #pragma once
 #include <cstddef>
 

@@ -1,7 +1,5 @@
-// File, clock and pause services, bound at link time, of the Windows programs.
-#include "common/clock.h"
-#include "common/link_time_files.h"
-#include "common/pause.h"
+// The file services of the Windows programs (common/files.h).
+#include "common/files.h"
 
 #include <windows.h>
 
@@ -11,15 +9,6 @@
 const char kPathSeparator = '\\';
 
 namespace {
-
-class LocalClock : public Clock {
-  public:
-    ClockTime Now() override {
-        SYSTEMTIME t;
-        GetLocalTime(&t);
-        return ClockTime{t.wHour, t.wMinute, t.wSecond, t.wYear, t.wMonth, t.wDay};
-    }
-};
 
 // How long a rename refused because a reader holds the target is retried,
 // and the pause between two tries.
@@ -102,11 +91,6 @@ bool IsTemporaryOf(const char *name, const char *base) {
 
 } // namespace
 
-Clock &SystemClock() {
-    static LocalClock clock;
-    return clock;
-}
-
 int ReplaceFileDurably(const char *path, const char *data, size_t size) {
     char temp[MAX_PATH + 64];
     if (!TemporaryPath(path, temp) || !WriteTemporary(temp, data, size, true)) return 0;
@@ -180,5 +164,3 @@ int IsFile(const char *path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1
                                                                                            : 0;
 }
-
-void PauseMilliseconds(int ms) { Sleep(static_cast<DWORD>(ms)); }
