@@ -1,11 +1,14 @@
 # The layers of the programs, each a library that sees only itself and the
-# layers below it:
+# layers below it. The server:
 #
-#   common <- board <- page <- service <- the server shell
-#                   <- history ---------------^
+#   common <- board <- page <- service <--+
+#                   <- history -----------+- the server shell
+#                   <- reset (daily) -----+
 #
-# (history stands on the board beside page, and the shell uses it and the
-# service), and common <- client_core <- the client.
+# history and the daily reset stand on the board beside page; only the
+# shell uses them with the service. The client:
+#
+#   common <- client_core <- the client
 #
 # Sources include headers by their path from the checkout's top
 # ("server/board/user_table.h"). A layer is not given the top as include

@@ -1,4 +1,5 @@
-// The administrator's edits of the board: add, rename and delete.
+// The edits of the board: the administrator's add, rename and delete, and
+// the daily reset's sign-out of everyone.
 #include "common/alerts.h"
 #include "common/fixed_text.h"
 #include "common/protocol.h"
@@ -95,4 +96,20 @@ int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
         change->record = renamed;
     }
     return 1;
+}
+
+std::vector<int> SignEveryoneOut(UserTable &table, const char *time_text) {
+    std::vector<int> changed;
+    // Every slot, as requests search them: a reload fills slots without
+    // setting the count.
+    for (int i = 0; i < kMaxUsers; ++i) {
+        UserRecord &record = table.slots[i];
+        if (record.name[0] == '\0' || record.in_out == 0) continue;
+        record.in_out = 0;
+        CopyCut(record.time, time_text);
+        CopyCut(record.destination, "");
+        CopyCut(record.return_time, "");
+        changed.push_back(i);
+    }
+    return changed;
 }

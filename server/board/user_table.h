@@ -1,7 +1,9 @@
 // The board in memory: 150 fixed-width user records and the count of those
-// in use, with the board order and the administrator's edits.
+// in use, with the board order and its edits (the administrator's and the
+// daily reset's).
 #pragma once
 #include <cstdint>
+#include <vector>
 
 class Alerts;
 struct BoardChange;
@@ -69,3 +71,9 @@ int AddUser(BoardContext &board, const char *name, BoardChange *change = nullptr
 // empty new name).
 int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
                BoardChange *change = nullptr);
+
+// The daily reset's edit: signs out every member who is in (any slot
+// holding a name): the time text becomes time_text, destination and return
+// time empty. Members who are out keep their records. Returns the slots
+// changed, in table order.
+std::vector<int> SignEveryoneOut(UserTable &table, const char *time_text);

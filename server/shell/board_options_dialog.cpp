@@ -11,7 +11,7 @@
 
 #include "common/fixed_text.h"
 #include "common/settings_store.h"
-#include "server/history/daily_reset.h"
+#include "server/reset/daily_reset.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/server_state.h"

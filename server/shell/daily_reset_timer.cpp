@@ -5,7 +5,8 @@
 #include "common/clock.h"
 #include "common/clock_text.h"
 #include "common/fixed_text.h"
-#include "server/history/daily_reset.h"
+#include "server/board/user_table.h"
+#include "server/reset/daily_reset.h"
 #include "server/shell/server_state.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "common/clock.h"
 #include "common/clock_text.h"
-#include "server/history/daily_reset.h"
+#include "server/reset/daily_reset.h"
 #include "tests/e2e/server/server_fixture.h"
 
 namespace {

@@ -214,3 +214,21 @@ TEST_F(UserEdits, ReportWhatChanged) {
     // The table's operations write nothing: publishing is their caller's.
     EXPECT_TRUE(FilesIn(dir.path()).empty());
 }
+
+TEST_F(UserEdits, DailyResetSignsOutOnlyTheMembersWhoAreIn) {
+    Put(table, 0, "Ann", 1, "", "9:00am", "");
+    Put(table, 1, "Bob", 0, "Holiday", "5:00pm", "Monday");
+    Put(table, 2, "Cy", 1, " ", "8:15am", " ");
+    table.count = 3;
+    std::vector<int> changed = SignEveryoneOut(table, "6:00pm");
+    EXPECT_EQ(changed, (std::vector<int>{0, 2}));
+    for (int slot : {0, 2}) {
+        EXPECT_EQ(table.slots[slot].in_out, 0);
+        EXPECT_STREQ(table.slots[slot].time, "6:00pm");
+        EXPECT_STREQ(table.slots[slot].destination, "");
+        EXPECT_STREQ(table.slots[slot].return_time, "");
+    }
+    EXPECT_STREQ(table.slots[1].destination, "Holiday");
+    EXPECT_STREQ(table.slots[1].time, "5:00pm");
+    EXPECT_STREQ(table.slots[1].return_time, "Monday");
+}

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "common/fixed_text.h"
-#include "server/history/daily_reset.h"
+#include "server/reset/daily_reset.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/tesmar_ids.h"

@@ -1,14 +1,14 @@
 // The daily reset: at the ResetTime of every day ("HH:MM", 24-hour; empty
-// for never) every member who is in is signed out. The date of the last
-// reset is kept in lastreset.txt in the working directory, so that a reset
-// the server was not running for is made at its next start, once.
+// for never) every member who is in is signed out (SignEveryoneOut, among
+// the board's edits). Here are its calendar, its schedule and its file:
+// the date of the last reset is kept in lastreset.txt in the working
+// directory, so that a reset the server was not running for is made at its
+// next start, once.
 #pragma once
 #include <cstddef>
-#include <vector>
 
 struct ClockTime;
 struct ServerSettings;
-struct UserTable;
 
 struct CalendarDate {
     int year = 0;
@@ -55,11 +55,6 @@ class ResetSchedule {
     bool settled_known_ = false;
     CalendarDate settled_;
 };
-
-// Signs out every member who is in (any slot holding a name): the time text
-// becomes time_text, destination and return time empty. Members who are
-// out keep their records. Returns the slots changed, in table order.
-std::vector<int> SignEveryoneOut(UserTable &table, const char *time_text);
 
 // WorkingDir, the separator and "lastreset.txt". 0 when it does not fit.
 int BuildLastResetPath(const ServerSettings &settings, char *out, size_t capacity);

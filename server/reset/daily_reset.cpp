@@ -1,4 +1,4 @@
-#include "server/history/daily_reset.h"
+#include "server/reset/daily_reset.h"
 
 #include <cstdio>
 #include <cstring>
@@ -7,7 +7,6 @@
 #include "common/files.h"
 #include "common/fixed_text.h"
 #include "server/board/server_settings.h"
-#include "server/board/user_table.h"
 
 namespace {
 
@@ -124,22 +123,6 @@ bool ResetSchedule::Rearm(const ClockTime &now, const char *reset_time, Calendar
     settled_known_ = true;
     settled = settled_;
     return true;
-}
-
-std::vector<int> SignEveryoneOut(UserTable &table, const char *time_text) {
-    std::vector<int> changed;
-    // Every slot, as requests search them: a reload fills slots without
-    // setting the count.
-    for (int i = 0; i < kMaxUsers; ++i) {
-        UserRecord &record = table.slots[i];
-        if (record.name[0] == '\0' || record.in_out == 0) continue;
-        record.in_out = 0;
-        CopyCut(record.time, time_text);
-        CopyCut(record.destination, "");
-        CopyCut(record.return_time, "");
-        changed.push_back(i);
-    }
-    return changed;
 }
 
 int BuildLastResetPath(const ServerSettings &settings, char *out, size_t capacity) {

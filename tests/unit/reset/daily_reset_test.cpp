@@ -1,4 +1,4 @@
-#include "server/history/daily_reset.h"
+#include "server/reset/daily_reset.h"
 
 #include <gtest/gtest.h>
 
@@ -87,25 +87,6 @@ TEST(DailyReset, WithoutALastResetOrAfterANewTimeTheFirstResetIsTheNextOne) {
     EXPECT_FALSE(changed.Due(At(2026, 12, 8, 10, 0), "08:00", due));
     EXPECT_TRUE(changed.Due(At(2026, 12, 9, 8, 0), "08:00", due));
     EXPECT_FALSE(changed.Rearm(At(2026, 12, 9, 8, 0), "", settled));
-}
-
-TEST(DailyReset, SignsOutOnlyTheMembersWhoAreIn) {
-    UserTable table{};
-    Put(table, 0, "Ann", 1, "", "9:00am", "");
-    Put(table, 1, "Bob", 0, "Holiday", "5:00pm", "Monday");
-    Put(table, 2, "Cy", 1, " ", "8:15am", " ");
-    table.count = 3;
-    std::vector<int> changed = SignEveryoneOut(table, "6:00pm");
-    EXPECT_EQ(changed, (std::vector<int>{0, 2}));
-    for (int slot : {0, 2}) {
-        EXPECT_EQ(table.slots[slot].in_out, 0);
-        EXPECT_STREQ(table.slots[slot].time, "6:00pm");
-        EXPECT_STREQ(table.slots[slot].destination, "");
-        EXPECT_STREQ(table.slots[slot].return_time, "");
-    }
-    EXPECT_STREQ(table.slots[1].destination, "Holiday");
-    EXPECT_STREQ(table.slots[1].time, "5:00pm");
-    EXPECT_STREQ(table.slots[1].return_time, "Monday");
 }
 
 TEST(DailyReset, LastResetFileHoldsTheDate) {
