@@ -8,6 +8,6 @@
 unsigned ActiveCodePage();
 
 // Converts text in a code page the portable tables do not know to UTF-8,
-// appending to out. Returns 0 when the platform cannot convert it either
+// appending to out. Returns false when the platform cannot convert it either
 // (natively always), leaving out alone.
-int SystemAnsiToUtf8(unsigned code_page, const char *text, std::string &out);
+bool SystemAnsiToUtf8(unsigned code_page, const char *text, std::string &out);

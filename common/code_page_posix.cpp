@@ -2,4 +2,4 @@
 
 unsigned ActiveCodePage() { return 1252; }
 
-int SystemAnsiToUtf8(unsigned, const char *, std::string &) { return 0; }
+bool SystemAnsiToUtf8(unsigned, const char *, std::string &) { return false; }

@@ -12,9 +12,9 @@ extern const char kPathSeparator;
 // the same directory, are flushed to the disk, and the temporary file is
 // renamed over the target. A rename refused because a reader holds the
 // target open is retried for about 100 ms. The temporary file is removed
-// on any failure. Returns 1 on success, 0 when the file could not be
+// on any failure. True on success, false when the file could not be
 // replaced (the old file, if any, is then untouched).
-int ReplaceFileDurably(const char *path, const char *data, size_t size);
+bool ReplaceFileDurably(const char *path, const char *data, size_t size);
 
 // Replaces a file that is made anew at every change and only read by
 // others (the board page). The bytes go to a temporary file beside it, not
@@ -22,9 +22,9 @@ int ReplaceFileDurably(const char *path, const char *data, size_t size);
 // over the target; while a reader holds the target the rename alone is
 // retried, for about 50 ms, and then the bytes are written into the target
 // itself (a reader may then see it half written, and whole at the next
-// change). Returns 1 when the file holds the bytes, 0 when neither way
+// change). True when the file holds the bytes, false when neither way
 // worked; the temporary file never stays.
-int ReplaceOftenReadFile(const char *path, const char *data, size_t size);
+bool ReplaceOftenReadFile(const char *path, const char *data, size_t size);
 
 // Removes what the two replacements above leave beside path when the
 // process is killed in the middle: files in path's directory named as
@@ -35,17 +35,17 @@ void RemoveLeftTemporaries(const char *path);
 // Appends data to the file at path, creating the file when it is missing;
 // a file that is new or empty gets head first. The bytes are flushed to
 // the disk before it returns. Other programs may read the file meanwhile.
-// Returns 1 when everything was written, 0 otherwise (the file may then
+// True when everything was written, false otherwise (the file may then
 // end in part of the bytes).
-int AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
+bool AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
                  size_t size);
 
-// 1 when both paths name the same file. When both exist their identities
+// True when both paths name the same file. When both exist their identities
 // are compared (volume and file index on Windows, device and inode
 // natively), so that no spelling of a path (a short name, a "\\?\" prefix,
 // a share naming a local folder) hides that it is the other file;
 // otherwise their full paths' texts (without regard to case on Windows).
-int SamePath(const char *a, const char *b);
+bool SamePath(const char *a, const char *b);
 
-// 1 when path names an existing file that is not a directory.
-int IsFile(const char *path);
+// True when path names an existing file that is not a directory.
+bool IsFile(const char *path);

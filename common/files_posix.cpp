@@ -15,17 +15,17 @@ const char kPathSeparator = '/';
 
 namespace {
 
-int WriteAll(int fd, const char *data, size_t size) {
+bool WriteAll(int fd, const char *data, size_t size) {
     while (size > 0) {
         ssize_t n = write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return 0;
+            return false;
         }
         data += n;
         size -= static_cast<size_t>(n);
     }
-    return 1;
+    return true;
 }
 
 // The directory part of path ("." when it has none), for syncing the rename.
@@ -70,27 +70,27 @@ void SyncDirectoryOf(const char *path) {
 
 } // namespace
 
-int ReplaceFileDurably(const char *path, const char *data, size_t size) {
+bool ReplaceFileDurably(const char *path, const char *data, size_t size) {
     char temp[PATH_MAX + 32];
-    if (!TemporaryPath(path, temp, sizeof temp) || !WriteTemporary(temp, data, size, true)) return 0;
+    if (!TemporaryPath(path, temp, sizeof temp) || !WriteTemporary(temp, data, size, true)) return false;
     if (rename(temp, path) != 0) {
         unlink(temp);
-        return 0;
+        return false;
     }
     SyncDirectoryOf(path);
-    return 1;
+    return true;
 }
 
-int ReplaceOftenReadFile(const char *path, const char *data, size_t size) {
+bool ReplaceOftenReadFile(const char *path, const char *data, size_t size) {
     char temp[PATH_MAX + 32];
-    if (!TemporaryPath(path, temp, sizeof temp)) return 0;
+    if (!TemporaryPath(path, temp, sizeof temp)) return false;
     if (WriteTemporary(temp, data, size, false)) {
-        if (rename(temp, path) == 0) return 1;
+        if (rename(temp, path) == 0) return true;
         unlink(temp);
     }
     // Written into the file itself.
     int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) return 0;
+    if (fd < 0) return false;
     int ok = WriteAll(fd, data, size);
     if (close(fd) != 0) ok = 0;
     return ok;
@@ -119,19 +119,19 @@ void RemoveLeftTemporaries(const char *path) {
     closedir(listing);
 }
 
-int AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
+bool AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
                  size_t size) {
     int fd = open(path, O_WRONLY | O_APPEND | O_CREAT, 0644);
-    if (fd < 0) return 0;
+    if (fd < 0) return false;
     struct stat info;
     bool ok = fstat(fd, &info) == 0;
     if (ok && info.st_size == 0) ok = WriteAll(fd, head, head_size);
     ok = ok && WriteAll(fd, data, size) && fsync(fd) == 0;
     if (close(fd) != 0) ok = false;
-    return ok ? 1 : 0;
+    return ok;
 }
 
-int SamePath(const char *a, const char *b) {
+bool SamePath(const char *a, const char *b) {
     struct stat sa, sb;
     if (stat(a, &sa) == 0 && stat(b, &sb) == 0)
         return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
@@ -147,7 +147,7 @@ int SamePath(const char *a, const char *b) {
     return strcmp(ra, rb) == 0 && strcmp(na, nb) == 0;
 }
 
-int IsFile(const char *path) {
+bool IsFile(const char *path) {
     struct stat info;
-    return stat(path, &info) == 0 && !S_ISDIR(info.st_mode) ? 1 : 0;
+    return stat(path, &info) == 0 && !S_ISDIR(info.st_mode);
 }

@@ -91,22 +91,22 @@ bool IsTemporaryOf(const char *name, const char *base) {
 
 } // namespace
 
-int ReplaceFileDurably(const char *path, const char *data, size_t size) {
+bool ReplaceFileDurably(const char *path, const char *data, size_t size) {
     char temp[MAX_PATH + 64];
-    if (!TemporaryPath(path, temp) || !WriteTemporary(temp, data, size, true)) return 0;
-    if (RenameOver(temp, path, MOVEFILE_WRITE_THROUGH, kDataFileRenameMs)) return 1;
+    if (!TemporaryPath(path, temp) || !WriteTemporary(temp, data, size, true)) return false;
+    if (RenameOver(temp, path, MOVEFILE_WRITE_THROUGH, kDataFileRenameMs)) return true;
     DeleteFileA(temp);
-    return 0;
+    return false;
 }
 
-int ReplaceOftenReadFile(const char *path, const char *data, size_t size) {
+bool ReplaceOftenReadFile(const char *path, const char *data, size_t size) {
     char temp[MAX_PATH + 64];
-    if (!TemporaryPath(path, temp)) return 0;
+    if (!TemporaryPath(path, temp)) return false;
     if (WriteTemporary(temp, data, size, false)) {
-        if (RenameOver(temp, path, 0, kPageRenameMs)) return 1;
+        if (RenameOver(temp, path, 0, kPageRenameMs)) return true;
         DeleteFileA(temp);
     }
-    return WriteInPlace(path, data, size) ? 1 : 0;
+    return WriteInPlace(path, data, size);
 }
 
 void RemoveLeftTemporaries(const char *path) {
@@ -132,22 +132,22 @@ void RemoveLeftTemporaries(const char *path) {
     FindClose(search);
 }
 
-int AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
+bool AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
                  size_t size) {
     // Write access (not append only), which flushing asks for; the server
     // is the file's one writer, so writing at the end is appending.
     HANDLE file = CreateFileA(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
+    if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER zero = {}, length = {};
     bool ok = SetFilePointerEx(file, zero, &length, FILE_END) != 0;
     if (ok && length.QuadPart == 0) ok = WriteAll(file, head, head_size);
     ok = ok && WriteAll(file, data, size) && FlushFileBuffers(file);
     if (!CloseHandle(file)) ok = false;
-    return ok ? 1 : 0;
+    return ok;
 }
 
-int SamePath(const char *a, const char *b) {
+bool SamePath(const char *a, const char *b) {
     BY_HANDLE_FILE_INFORMATION ia, ib;
     if (Identity(a, ia) && Identity(b, ib))
         return ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
@@ -159,8 +159,7 @@ int SamePath(const char *a, const char *b) {
     return lstrcmpiA(fa, fb) == 0;
 }
 
-int IsFile(const char *path) {
+bool IsFile(const char *path) {
     DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) ? 1
-                                                                                           : 0;
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }

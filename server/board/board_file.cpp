@@ -186,9 +186,9 @@ size_t FormatBoardFile(const UserTable &table, char *out, size_t capacity) {
     return used;
 }
 
-int SaveBoard(const UserTable &table, const ServerSettings &settings) {
+bool SaveBoard(const UserTable &table, const ServerSettings &settings) {
     char path[sizeof settings.WorkingDir + 16];
-    if (!BuildDataFilePath(settings, path, sizeof path)) return 0;
+    if (!BuildDataFilePath(settings, path, sizeof path)) return false;
     static char bytes[kBoardFileCapacity];
     size_t size = FormatBoardFile(table, bytes, sizeof bytes);
     return ReplaceFileDurably(path, bytes, size);

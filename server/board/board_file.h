@@ -45,9 +45,9 @@ BoardLoad LoadBoard(UserTable &table, const ServerSettings &settings,
 void LoadBoardFromBytes(UserTable &table, const char *bytes, size_t size);
 
 // Writes slots 0 to count - 1 to the data file, replacing it durably.
-// Returns 1 on success, 0 when the file could not be replaced (the old file
+// True on success, false when the file could not be replaced (the old file
 // is then whole).
-int SaveBoard(const UserTable &table, const ServerSettings &settings);
+bool SaveBoard(const UserTable &table, const ServerSettings &settings);
 
 // The data file's bytes for the table, written to out from its start;
 // returns their length. Only whole lines are written; kBoardFileCapacity

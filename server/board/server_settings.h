@@ -28,5 +28,5 @@ extern const char kStoreFailedText[];
 extern const char kStoreFailedCaption[];
 
 // The data file's path: WorkingDir, the platform's separator, "tesmar.dat".
-// Returns 0 when it does not fit in capacity bytes.
-int BuildDataFilePath(const ServerSettings &settings, char *out, size_t capacity);
+// False when it does not fit in capacity bytes.
+bool BuildDataFilePath(const ServerSettings &settings, char *out, size_t capacity);

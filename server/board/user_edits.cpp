@@ -28,19 +28,19 @@ size_t Used(const UserTable &table) {
 
 } // namespace
 
-int AddUser(BoardContext &board, const char *name, BoardChange *change) {
+bool AddUser(BoardContext &board, const char *name, BoardChange *change) {
     char cut[sizeof(UserRecord::name)];
     CopyCut(cut, name);
     if (!FileCanHold(cut)) {
         Warn(board, kNameRefused, "Add User");
-        return 0;
+        return false;
     }
     UserTable &table = board.table;
     size_t used = Used(table);
     for (size_t i = 0; i < used; ++i) {
         if (CompareNamesExact(table.slots[i].name, cut) == 0) {
             Warn(board, "That user already exists.", "Add User");
-            return 0;
+            return false;
         }
     }
     // The first free slot from count on: a reload may have filled slots
@@ -53,7 +53,7 @@ int AddUser(BoardContext &board, const char *name, BoardChange *change) {
              "This program will not support more than 150 users\n\r"
              "on one server.  Start another server on a different port.",
              "Add User");
-        return 0;
+        return false;
     }
     UserRecord &record = table.slots[slot];
     ClearRecord(record);
@@ -67,16 +67,16 @@ int AddUser(BoardContext &board, const char *name, BoardChange *change) {
         change->record = record;
     }
     SortAndCompact(table);
-    return 1;
+    return true;
 }
 
-int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
+bool RenameUser(BoardContext &board, const char *old_name, const char *new_name,
                BoardChange *change) {
     char cut[sizeof(UserRecord::name)];
     CopyCut(cut, new_name);
     if (!FileCanHold(cut)) {
         Warn(board, kNameRefused, "Edit User");
-        return 0;
+        return false;
     }
     UserTable &table = board.table;
     size_t used = Used(table);
@@ -95,7 +95,7 @@ int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
         change->old_name = cut[0] == '\0' ? "" : (old_name ? old_name : "");
         change->record = renamed;
     }
-    return 1;
+    return true;
 }
 
 std::vector<int> SignEveryoneOut(UserTable &table, const char *time_text) {

@@ -57,20 +57,20 @@ void SortAndCompact(UserTable &table);
 // holding "-", or a single space), a duplicate (exact comparison with slots
 // 0 to count - 1) and a full board (count 150, or no free slot from count
 // on). On success sorts and compacts the table; the caller publishes it.
-// Returns 1 when added (the empty name too, which the compaction then
-// drops), 0 when refused. change (optional) gets what changed.
-int AddUser(BoardContext &board, const char *name, BoardChange *change = nullptr);
+// True when added (the empty name too, which the compaction then
+// drops), false when refused. change (optional) gets what changed.
+bool AddUser(BoardContext &board, const char *name, BoardChange *change = nullptr);
 
 // Renames the first record named old_name exactly among slots 0 to
 // count - 1 (an empty or null new_name deletes it; new_name is cut to 19
 // characters and not tested against the other names). Refuses a new name
 // the data file cannot hold (one holding "-", or a single space) with a
-// warning, changing nothing, and returns 0. Otherwise sorts and compacts
+// warning, changing nothing, and returns false. Otherwise sorts and compacts
 // the table whether or not a record was found (the caller publishes it),
-// and returns 1; change (optional) gets what changed (Deleted for the
+// and returns true; change (optional) gets what changed (Deleted for the
 // empty new name).
-int RenameUser(BoardContext &board, const char *old_name, const char *new_name,
-               BoardChange *change = nullptr);
+bool RenameUser(BoardContext &board, const char *old_name, const char *new_name,
+                BoardChange *change = nullptr);
 
 // The daily reset's edit: signs out every member who is in (any slot
 // holding a name): the time text becomes time_text, destination and return

@@ -7,7 +7,7 @@
 #include "common/files.h"
 #include "server/board/server_settings.h"
 
-int BuildJournalPath(const ServerSettings &settings, const ClockTime &when, char *out,
+bool BuildJournalPath(const ServerSettings &settings, const ClockTime &when, char *out,
                      size_t capacity) {
     size_t dir = strnlen(settings.WorkingDir, sizeof settings.WorkingDir);
     int n = std::snprintf(out, capacity, "%.*s%chistory-%04d-%02d.csv", static_cast<int>(dir),
@@ -15,9 +15,9 @@ int BuildJournalPath(const ServerSettings &settings, const ClockTime &when, char
                           when.month % 100);
     if (n < 0 || static_cast<size_t>(n) >= capacity) {
         if (capacity > 0) out[0] = '\0';
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
 HistoryJournal::HistoryJournal(const ServerSettings &settings, unsigned code_page)
@@ -42,7 +42,7 @@ size_t HistoryJournal::KeptBytes() const {
     return total;
 }
 
-int HistoryJournal::Flush() {
+bool HistoryJournal::Flush() {
     failed_path_.clear();
     std::vector<Kept> left;
     size_t i = 0;
@@ -61,5 +61,5 @@ int HistoryJournal::Flush() {
         i = end;
     }
     kept_ = std::move(left);
-    return failed_path_.empty() ? 1 : 0;
+    return failed_path_.empty();
 }

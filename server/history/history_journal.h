@@ -13,8 +13,8 @@ struct ClockTime;
 struct ServerSettings;
 
 // WorkingDir, the separator and "history-YYYY-MM.csv" for the month of
-// when. Returns 0 (out empty) when it does not fit in capacity bytes.
-int BuildJournalPath(const ServerSettings &settings, const ClockTime &when, char *out,
+// when. False (out empty) when it does not fit in capacity bytes.
+bool BuildJournalPath(const ServerSettings &settings, const ClockTime &when, char *out,
                      size_t capacity);
 
 class HistoryJournal {
@@ -30,10 +30,10 @@ class HistoryJournal {
     // Keeps the entry's line at when, if the history flag is on.
     void Add(const ClockTime &when, const JournalEntry &entry);
 
-    // Appends the kept lines to their months' files. Returns 1 when all
-    // were written (or none was kept); 0 when a file could not be written:
+    // Appends the kept lines to their months' files. True when all
+    // were written (or none was kept); false when a file could not be written:
     // its lines stay kept and FailedPath names it.
-    int Flush();
+    bool Flush();
 
     const char *FailedPath() const { return failed_path_.c_str(); }
     size_t KeptBytes() const;

@@ -13,7 +13,7 @@ class HistoryRecorder : public ChangeJournal {
     HistoryRecorder(HistoryJournal &journal, Clock &clock) : journal_(journal), clock_(clock) {}
 
     void Record(const BoardChange &change) override;
-    bool Flush() override { return journal_.Flush() != 0; }
+    bool Flush() override { return journal_.Flush(); }
 
   private:
     HistoryJournal &journal_;

@@ -57,7 +57,7 @@ void BlankCell(PageText &page) { page.Raw("<TH> </TH>\r\n"); }
 
 } // namespace
 
-int BoardPageConfigured(const ServerSettings &settings) {
+bool BoardPageConfigured(const ServerSettings &settings) {
     return settings.HTMLFile[0] != '\0';
 }
 
@@ -114,18 +114,18 @@ bool PagePathCheck::NamesDataFile(const ServerSettings &settings) {
     char data_file[sizeof settings.WorkingDir + 16];
     if (!BuildDataFilePath(settings, data_file, sizeof data_file)) return false;
     if (known_ && page == page_ && data_file_ == data_file) return same_;
-    same_ = SamePath(page.c_str(), data_file) != 0;
-    known_ = IsFile(data_file) != 0;
+    same_ = SamePath(page.c_str(), data_file);
+    known_ = IsFile(data_file);
     page_ = page;
     data_file_ = data_file;
     return same_;
 }
 
-int WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_t size,
-                        PagePathCheck &check) {
-    if (!BoardPageConfigured(settings)) return 0;
+bool WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_t size,
+                         PagePathCheck &check) {
+    if (!BoardPageConfigured(settings)) return false;
     // The page must never take the data file's place.
-    if (check.NamesDataFile(settings)) return 0;
+    if (check.NamesDataFile(settings)) return false;
     char path[sizeof settings.HTMLFile];
     size_t length = strnlen(settings.HTMLFile, sizeof settings.HTMLFile - 1);
     std::memcpy(path, settings.HTMLFile, length);
@@ -133,8 +133,8 @@ int WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_
     return ReplaceOftenReadFile(path, bytes, size);
 }
 
-int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock) {
-    if (!BoardPageConfigured(settings)) return 0;
+bool WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock) {
+    if (!BoardPageConfigured(settings)) return false;
     std::vector<char> bytes(kBoardPageCapacity);
     size_t size = FormatBoardPage(table, settings, clock.Now(), bytes.data(), bytes.size());
     PagePathCheck check;

@@ -10,12 +10,12 @@ class Clock;
 struct ClockTime;
 
 // Writes the page to HTMLFile, replaced whole, or written in place while a
-// reader holds it (ReplaceOftenReadFile). Returns 1 when written, 0 when it
+// reader holds it (ReplaceOftenReadFile). True when written, false when it
 // was not (an empty HTMLFile, a path naming the data file itself, however
 // spelt, or the writes failing). An empty
 // HTMLFile writes nothing and creates no file: no page is configured then,
 // which callers tell apart from a failure with BoardPageConfigured.
-int WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock);
+bool WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock);
 
 // Whether HTMLFile names the data file, however spelt. Comparing the two
 // opens both files, which costs as much as writing the page, so a server
@@ -37,11 +37,11 @@ class PagePathCheck {
 // Writes page bytes made already (FormatBoardPage) to HTMLFile as
 // WriteBoardPage does, with the same refusals and result; check keeps
 // whether the page names the data file from one write to the next.
-int WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_t size,
-                        PagePathCheck &check);
+bool WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size_t size,
+                         PagePathCheck &check);
 
-// 1 when HTMLFile names a page to write, 0 when it is empty.
-int BoardPageConfigured(const ServerSettings &settings);
+// Whether HTMLFile names a page to write (false when it is empty).
+bool BoardPageConfigured(const ServerSettings &settings);
 
 // The page's bytes for the table at the given time, written to out from its
 // start; returns their length (no NUL is added). The board's fields are

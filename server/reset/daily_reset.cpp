@@ -125,32 +125,32 @@ bool ResetSchedule::Rearm(const ClockTime &now, const char *reset_time, Calendar
     return true;
 }
 
-int BuildLastResetPath(const ServerSettings &settings, char *out, size_t capacity) {
+bool BuildLastResetPath(const ServerSettings &settings, char *out, size_t capacity) {
     size_t dir = strnlen(settings.WorkingDir, sizeof settings.WorkingDir);
     int n = std::snprintf(out, capacity, "%.*s%clastreset.txt", static_cast<int>(dir),
                           settings.WorkingDir, kPathSeparator);
     if (n < 0 || static_cast<size_t>(n) >= capacity) {
         if (capacity > 0) out[0] = '\0';
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
-int ReadLastReset(const ServerSettings &settings, CalendarDate &date) {
+bool ReadLastReset(const ServerSettings &settings, CalendarDate &date) {
     char path[400];
-    if (!BuildLastResetPath(settings, path, sizeof path)) return 0;
+    if (!BuildLastResetPath(settings, path, sizeof path)) return false;
     std::FILE *file = std::fopen(path, "rb");
-    if (!file) return 0;
+    if (!file) return false;
     char text[16] = "";
     size_t n = std::fread(text, 1, sizeof text - 1, file);
     std::fclose(file);
     text[n] = '\0';
-    return ParseDate(text, date) ? 1 : 0;
+    return ParseDate(text, date);
 }
 
-int WriteLastReset(const ServerSettings &settings, const CalendarDate &date) {
+bool WriteLastReset(const ServerSettings &settings, const CalendarDate &date) {
     char path[400];
-    if (!BuildLastResetPath(settings, path, sizeof path)) return 0;
+    if (!BuildLastResetPath(settings, path, sizeof path)) return false;
     char text[16];
     FormatDate(date, text, sizeof text);
     AppendCut(text, "\r\n");

@@ -56,10 +56,10 @@ class ResetSchedule {
     CalendarDate settled_;
 };
 
-// WorkingDir, the separator and "lastreset.txt". 0 when it does not fit.
-int BuildLastResetPath(const ServerSettings &settings, char *out, size_t capacity);
-// The date kept in lastreset.txt; 0 when the file is missing or holds no
+// WorkingDir, the separator and "lastreset.txt". False when it does not fit.
+bool BuildLastResetPath(const ServerSettings &settings, char *out, size_t capacity);
+// The date kept in lastreset.txt; false when the file is missing or holds no
 // date.
-int ReadLastReset(const ServerSettings &settings, CalendarDate &date);
-// Replaces lastreset.txt with the date and a line end. 1 when written.
-int WriteLastReset(const ServerSettings &settings, const CalendarDate &date);
+bool ReadLastReset(const ServerSettings &settings, CalendarDate &date);
+// Replaces lastreset.txt with the date and a line end. True when written.
+bool WriteLastReset(const ServerSettings &settings, const CalendarDate &date);

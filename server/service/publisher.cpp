@@ -92,7 +92,7 @@ bool Publisher::WritePage(BoardContext &board) {
     page_.resize(size);
     MakeLive(board, now);
     if (!BoardPageConfigured(board.settings)) return true;
-    return WriteBoardPageBytes(board.settings, page_.data(), page_.size(), page_path_) != 0;
+    return WriteBoardPageBytes(board.settings, page_.data(), page_.size(), page_path_);
 }
 
 PublishResult Publisher::Publish(BoardContext &board, const std::vector<BoardChange> &changes,

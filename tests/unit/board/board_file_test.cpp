@@ -48,12 +48,12 @@ TEST(DataFilePath, IsTheWorkingDirectoryTheSeparatorAndTesmarDat) {
     ServerSettings settings{};
     std::strcpy(settings.WorkingDir, "C:\\Board");
     char path[400];
-    ASSERT_EQ(1, BuildDataFilePath(settings, path, sizeof path));
+    ASSERT_TRUE(BuildDataFilePath(settings, path, sizeof path));
     EXPECT_EQ(std::string("C:\\Board") + kPathSeparator + "tesmar.dat", path);
     std::strcpy(settings.WorkingDir, "D:\\"); // nothing removed: a doubled separator
-    ASSERT_EQ(1, BuildDataFilePath(settings, path, sizeof path));
+    ASSERT_TRUE(BuildDataFilePath(settings, path, sizeof path));
     EXPECT_EQ(std::string("D:\\") + kPathSeparator + "tesmar.dat", path);
-    EXPECT_EQ(0, BuildDataFilePath(settings, path, std::strlen("D:\\") + 11)); // no room for the NUL
+    EXPECT_FALSE(BuildDataFilePath(settings, path, std::strlen("D:\\") + 11)); // no room for the NUL
     EXPECT_STREQ("", path);
 }
 
@@ -63,7 +63,7 @@ TEST_F(BoardFile, WritesOneCrLfLinePerRecordWithEmptyFieldsAsOneSpace) {
     Put(table, 2, "Cy", 0, " ", " ", " ");
     Put(table, 3, "Beyond", 1, "count", "", ""); // not in use: never written
     table.count = 3;
-    ASSERT_EQ(1, SaveBoard(table, settings));
+    ASSERT_TRUE(SaveBoard(table, settings));
     EXPECT_EQ("Ann-1- -12:00- -\r\n"
               "Bob-0-Lunch-12:00-13:00-\r\n"
               "Cy-0- - - -\r\n",
@@ -71,11 +71,11 @@ TEST_F(BoardFile, WritesOneCrLfLinePerRecordWithEmptyFieldsAsOneSpace) {
 
     // A longer old file is replaced whole, not overwritten in part.
     table.count = 1;
-    ASSERT_EQ(1, SaveBoard(table, settings));
+    ASSERT_TRUE(SaveBoard(table, settings));
     EXPECT_EQ("Ann-1- -12:00- -\r\n", ReadBytes(DataFile()));
 
     table.count = 0;
-    ASSERT_EQ(1, SaveBoard(table, settings));
+    ASSERT_TRUE(SaveBoard(table, settings));
     EXPECT_TRUE(std::filesystem::exists(DataFile()));
     EXPECT_EQ(0u, std::filesystem::file_size(DataFile()));
     EXPECT_EQ(std::vector<std::string>{"tesmar.dat"}, FilesIn(dir.path()));
@@ -87,7 +87,7 @@ TEST_F(BoardFile, RoundTripGivesTheSameRecordsWithEmptyFieldsAsOneSpace) {
     Put(table, 2, "Nineteen characters", 0, "twenty nine characters, full", "123456789",
         "xxxxxxxxxxxxxxxxxxxxxxxxxxxxx");
     table.count = 3;
-    ASSERT_EQ(1, SaveBoard(table, settings));
+    ASSERT_TRUE(SaveBoard(table, settings));
 
     UserTable loaded;
     ClearTable(loaded);
@@ -108,7 +108,7 @@ TEST_F(BoardFile, RoundTripGivesTheSameRecordsWithEmptyFieldsAsOneSpace) {
     // Saving what was loaded writes the same bytes again: one space stays
     // one space.
     std::string first = ReadBytes(DataFile());
-    ASSERT_EQ(1, SaveBoard(loaded, settings));
+    ASSERT_TRUE(SaveBoard(loaded, settings));
     std::string second = ReadBytes(DataFile());
     EXPECT_EQ(first, second.substr(0, first.size()));
 }
@@ -283,7 +283,7 @@ TEST_F(BoardFile, NextSaveDropsLinesBeyondCountAndNulBytes) {
     table.count = 2;
     ASSERT_EQ(BoardLoad::Loaded, LoadBoard(table, settings));
     EXPECT_STREQ("Hand", table.slots[2].name); // loaded beyond count
-    ASSERT_EQ(1, SaveBoard(table, settings));
+    ASSERT_TRUE(SaveBoard(table, settings));
     EXPECT_EQ("Ann-1- -12:00- -\r\nB-0-x-1-2-\r\n", ReadBytes(DataFile()));
 }
 
@@ -294,7 +294,7 @@ TEST_F(BoardFile, FailedSaveLeavesWhatStoodThereWhole) {
     WriteBytes((std::filesystem::path(DataFile()) / "kept").string(), "old");
     Put(table, 0, "Ann", 1, "", "12:00", "");
     table.count = 1;
-    EXPECT_EQ(0, SaveBoard(table, settings));
+    EXPECT_FALSE(SaveBoard(table, settings));
     EXPECT_TRUE(std::filesystem::is_directory(DataFile()));
     EXPECT_EQ("old", ReadBytes((std::filesystem::path(DataFile()) / "kept").string()));
     EXPECT_EQ(std::vector<std::string>{"tesmar.dat"}, FilesIn(dir.path())); // no stray file
@@ -302,6 +302,6 @@ TEST_F(BoardFile, FailedSaveLeavesWhatStoodThereWhole) {
     // A working directory that does not exist.
     std::string missing = dir.File("missing");
     std::strcpy(settings.WorkingDir, missing.c_str());
-    EXPECT_EQ(0, SaveBoard(table, settings));
+    EXPECT_FALSE(SaveBoard(table, settings));
     EXPECT_FALSE(std::filesystem::exists(missing));
 }

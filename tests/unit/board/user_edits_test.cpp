@@ -42,15 +42,15 @@ class UserEdits : public ::testing::Test {
 
     // An edit as the User Manager makes it: the table's operation, then the
     // publication of its change when it was made.
-    int Add(const char *name, PublishResult *result = nullptr) {
+    bool Add(const char *name, PublishResult *result = nullptr) {
         BoardChange change;
-        int added = AddUser(board, name, &change);
+        bool added = AddUser(board, name, &change);
         if (added) Published(change, result);
         return added;
     }
-    int Rename(const char *old_name, const char *new_name, PublishResult *result = nullptr) {
+    bool Rename(const char *old_name, const char *new_name, PublishResult *result = nullptr) {
         BoardChange change;
-        int renamed = RenameUser(board, old_name, new_name, &change);
+        bool renamed = RenameUser(board, old_name, new_name, &change);
         if (renamed) Published(change, result);
         return renamed;
     }
@@ -71,11 +71,11 @@ class UserEdits : public ::testing::Test {
 } // namespace
 
 TEST_F(UserEdits, AddedUserIsInAtNoonInItsPlaceAndPublished) {
-    ASSERT_EQ(1, Add("Mia"));
-    ASSERT_EQ(1, Add("bob"));
+    ASSERT_TRUE(Add("Mia"));
+    ASSERT_TRUE(Add("bob"));
     PublishResult published;
     published.save_failed = published.page_failed = true;
-    ASSERT_EQ(1, Add("Bob", &published)); // differs only in case: not a duplicate
+    ASSERT_TRUE(Add("Bob", &published)); // differs only in case: not a duplicate
     EXPECT_FALSE(published.Failed());
     EXPECT_TRUE(alerts.asked.empty());
     EXPECT_EQ((std::vector<std::string>{"bob", "Bob", "Mia"}), Names());
@@ -90,41 +90,41 @@ TEST_F(UserEdits, AddedUserIsInAtNoonInItsPlaceAndPublished) {
     EXPECT_EQ(std::string(expected.data(), size), Page());
 
     // A long name is cut to 19 characters, and then it is a duplicate.
-    ASSERT_EQ(1, Add("Christopher Columbus"));
+    ASSERT_TRUE(Add("Christopher Columbus"));
     EXPECT_STREQ("Christopher Columbu", table.slots[2].name);
-    EXPECT_EQ(0, Add("Christopher Columbus Jr"));
+    EXPECT_FALSE(Add("Christopher Columbus Jr"));
     ExpectWarning(0, "That user already exists.", "Add User");
 }
 
 TEST_F(UserEdits, TheHundredAndFiftiethFitsAndDuplicatesAreToldFirst) {
-    for (int i = 0; i < 149; ++i) ASSERT_EQ(1, Add(("u" + std::to_string(i)).c_str()));
-    ASSERT_EQ(1, Add("last"));
+    for (int i = 0; i < 149; ++i) ASSERT_TRUE(Add(("u" + std::to_string(i)).c_str()));
+    ASSERT_TRUE(Add("last"));
     EXPECT_EQ(150u, table.count);
     ASSERT_TRUE(alerts.asked.empty());
     std::string file = ReadBytes(DataFile());
 
-    EXPECT_EQ(0, Add("one more"));
+    EXPECT_FALSE(Add("one more"));
     ExpectWarning(0, kFull, "Add User");
-    EXPECT_EQ(0, Add("u7"));
+    EXPECT_FALSE(Add("u7"));
     ExpectWarning(1, "That user already exists.", "Add User");
-    EXPECT_EQ(0, Add("a-b"));
+    EXPECT_FALSE(Add("a-b"));
     ExpectWarning(2, kRefused, "Add User");
     EXPECT_EQ(150u, table.count);
     EXPECT_EQ(file, ReadBytes(DataFile()));
 }
 
 TEST_F(UserEdits, NamesTheFileCannotHoldAreRefusedAndChangeNothing) {
-    ASSERT_EQ(1, Add("Ann"));
+    ASSERT_TRUE(Add("Ann"));
     std::string file = ReadBytes(DataFile());
     std::string page = Page();
     clock.time = ClockTime{10, 0, 0}; // a rewrite would show in the page
 
     PublishResult writes;
-    EXPECT_EQ(0, Add("Mary-Jane", &writes));
-    EXPECT_EQ(0, Add(" "));
-    EXPECT_EQ(0, Add("-"));
-    EXPECT_EQ(0, Rename("Ann", "Ann-Marie"));
-    EXPECT_EQ(0, Rename("Ann", " "));
+    EXPECT_FALSE(Add("Mary-Jane", &writes));
+    EXPECT_FALSE(Add(" "));
+    EXPECT_FALSE(Add("-"));
+    EXPECT_FALSE(Rename("Ann", "Ann-Marie"));
+    EXPECT_FALSE(Rename("Ann", " "));
     ASSERT_EQ(5u, alerts.asked.size());
     for (size_t i = 0; i < 3; ++i) ExpectWarning(i, kRefused, "Add User");
     for (size_t i = 3; i < 5; ++i) ExpectWarning(i, kRefused, "Edit User");
@@ -134,18 +134,18 @@ TEST_F(UserEdits, NamesTheFileCannotHoldAreRefusedAndChangeNothing) {
 
     // What the data file can hold: a dash cut off by the 19-character
     // limit, spaces within a name.
-    EXPECT_EQ(1, Add("Nineteen characters-x"));
-    EXPECT_EQ(1, Add("  "));
-    EXPECT_EQ(1, Rename("Ann", "Ann Marie"));
+    EXPECT_TRUE(Add("Nineteen characters-x"));
+    EXPECT_TRUE(Add("  "));
+    EXPECT_TRUE(Rename("Ann", "Ann Marie"));
     EXPECT_EQ((std::vector<std::string>{"  ", "Ann Marie", "Nineteen characters"}), Names());
     EXPECT_EQ(5u, alerts.asked.size());
 }
 
 TEST_F(UserEdits, EmptyNameIsAddedAsNothingButStillPublished) {
-    ASSERT_EQ(1, Add("Ann"));
+    ASSERT_TRUE(Add("Ann"));
     std::filesystem::remove(DataFile());
     std::filesystem::remove(dir.File("board.htm"));
-    EXPECT_EQ(1, Add(""));
+    EXPECT_TRUE(Add(""));
     EXPECT_EQ((std::vector<std::string>{"Ann"}), Names());
     EXPECT_EQ("Ann-1- -12:00- -\r\n", ReadBytes(DataFile()));
     EXPECT_FALSE(Page().empty());
@@ -153,32 +153,32 @@ TEST_F(UserEdits, EmptyNameIsAddedAsNothingButStillPublished) {
 }
 
 TEST_F(UserEdits, RenameFindsTheExactNameAndDeleteIsTheEmptyName) {
-    ASSERT_EQ(1, Add("bob"));
-    ASSERT_EQ(1, Add("Bob"));
-    ASSERT_EQ(1, Add("Cy"));
+    ASSERT_TRUE(Add("bob"));
+    ASSERT_TRUE(Add("Bob"));
+    ASSERT_TRUE(Add("Cy"));
     table.slots[1].in_out = 0;
     std::strcpy(table.slots[1].destination, "Lunch");
 
-    EXPECT_EQ(1, Rename("Bob", "Al")); // the second, not "bob"
+    EXPECT_TRUE(Rename("Bob", "Al")); // the second, not "bob"
     EXPECT_EQ((std::vector<std::string>{"Al", "bob", "Cy"}), Names());
     EXPECT_EQ(0, table.slots[0].in_out); // the rest of the record stays
     EXPECT_STREQ("Lunch", table.slots[0].destination);
 
-    EXPECT_EQ(1, Rename("Al", "Cy")); // no test against the others
+    EXPECT_TRUE(Rename("Al", "Cy")); // no test against the others
     EXPECT_EQ((std::vector<std::string>{"bob", "Cy", "Cy"}), Names());
 
     // A name not on the board: nothing changes, but all is saved and
     // published again.
     std::filesystem::remove(DataFile());
     clock.time = ClockTime{0, 0, 0};
-    EXPECT_EQ(1, Rename("nobody", "Zed"));
+    EXPECT_TRUE(Rename("nobody", "Zed"));
     EXPECT_EQ((std::vector<std::string>{"bob", "Cy", "Cy"}), Names());
     EXPECT_TRUE(std::filesystem::exists(DataFile()));
     EXPECT_NE(std::string::npos, Page().find("<!-- 00:00.0 -->"));
 
-    EXPECT_EQ(1, Rename("Cy", ""));
-    EXPECT_EQ(1, Rename("Cy", ""));
-    EXPECT_EQ(1, Rename("bob", nullptr));
+    EXPECT_TRUE(Rename("Cy", ""));
+    EXPECT_TRUE(Rename("Cy", ""));
+    EXPECT_TRUE(Rename("bob", nullptr));
     EXPECT_EQ(0u, table.count);
     EXPECT_EQ(0u, std::filesystem::file_size(DataFile()));
     std::string page = Page();
@@ -187,26 +187,26 @@ TEST_F(UserEdits, RenameFindsTheExactNameAndDeleteIsTheEmptyName) {
 }
 
 TEST_F(UserEdits, AddKeepsRecordsReloadedBeyondCount) {
-    ASSERT_EQ(1, Add("Ann"));
+    ASSERT_TRUE(Add("Ann"));
     // Lines added to the file by hand while the server runs are loaded
     // into the slots after count.
     WriteBytes(DataFile(), "Ann-1- -12:00- -\r\nHand-0-Home-9:00- -\r\nMade-1- -8:00- -\r\n");
     ASSERT_EQ(BoardLoad::Loaded, LoadBoard(table, settings));
     ASSERT_EQ(1u, table.count);
-    ASSERT_EQ(1, Add("Zed"));
+    ASSERT_TRUE(Add("Zed"));
     EXPECT_EQ((std::vector<std::string>{"Ann", "Hand", "Made", "Zed"}), Names());
 }
 
 TEST_F(UserEdits, ReportWhatChanged) {
     BoardChange change;
-    ASSERT_EQ(1, AddUser(board, "Christopher Columbus", &change));
+    ASSERT_TRUE(AddUser(board, "Christopher Columbus", &change));
     EXPECT_EQ(BoardChange::Added, change.kind);
     EXPECT_EQ("Christopher Columbu", change.name);
-    ASSERT_EQ(1, RenameUser(board, "Christopher Columbu", "Chris", &change));
+    ASSERT_TRUE(RenameUser(board, "Christopher Columbu", "Chris", &change));
     EXPECT_EQ(BoardChange::Renamed, change.kind);
     EXPECT_EQ("Chris", change.name);
     EXPECT_EQ("Christopher Columbu", change.old_name);
-    ASSERT_EQ(1, RenameUser(board, "Chris", "", &change));
+    ASSERT_TRUE(RenameUser(board, "Chris", "", &change));
     EXPECT_EQ(BoardChange::Deleted, change.kind);
     EXPECT_EQ("Chris", change.name);
     EXPECT_EQ("", change.old_name);

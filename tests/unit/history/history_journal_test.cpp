@@ -66,7 +66,7 @@ TEST(HistoryJournal, MonthFileGetsHeadOnceAndLinesAppendedAtFlushOnly) {
     ScratchDir dir;
     ServerSettings settings = SettingsIn(dir);
     char path[400];
-    ASSERT_EQ(BuildJournalPath(settings, At(2026, 12, 31, 23, 59, 59), path, sizeof path), 1);
+    ASSERT_TRUE(BuildJournalPath(settings, At(2026, 12, 31, 23, 59, 59), path, sizeof path));
     EXPECT_EQ(path, dir.File("history-2026-12.csv"));
 
     HistoryJournal journal(settings, 1252);
@@ -75,10 +75,10 @@ TEST(HistoryJournal, MonthFileGetsHeadOnceAndLinesAppendedAtFlushOnly) {
     entry.name = "Ann";
     journal.Add(At(2026, 12, 31, 23, 59, 59), entry);
     EXPECT_EQ(ReadBytes(path), ""); // nothing before the batch's flush
-    ASSERT_EQ(journal.Flush(), 1);
+    ASSERT_TRUE(journal.Flush());
     journal.Add(At(2026, 12, 31, 23, 59, 59), entry);
     journal.Add(At(2027, 1, 1, 0, 0, 0), entry); // the new month's file
-    ASSERT_EQ(journal.Flush(), 1);
+    ASSERT_TRUE(journal.Flush());
 
     std::string line = "2026-12-31,23:59:59,in,Ann,,,,\r\n";
     EXPECT_EQ(ReadBytes(path), std::string(kJournalHead) + line + line);
@@ -96,19 +96,19 @@ TEST(HistoryJournal, OffWritesNothingAndAFailedFileKeepsItsLinesForTheNextFlush)
     settings.history_flag = false;
     HistoryJournal journal(settings, 1252);
     journal.Add(At(2026, 5, 1, 9, 0, 0), entry);
-    EXPECT_EQ(journal.Flush(), 1);
+    EXPECT_TRUE(journal.Flush());
     EXPECT_TRUE(FilesIn(dir.path()).empty());
 
     settings.history_flag = true;
     // A directory where the month's file should be: it cannot be written.
     std::filesystem::create_directory(dir.path() / "history-2026-05.csv");
     journal.Add(At(2026, 5, 1, 9, 0, 0), entry);
-    EXPECT_EQ(journal.Flush(), 0);
+    EXPECT_FALSE(journal.Flush());
     EXPECT_EQ(std::string(journal.FailedPath()), dir.File("history-2026-05.csv"));
 
     std::filesystem::remove(dir.path() / "history-2026-05.csv");
     journal.Add(At(2026, 5, 1, 9, 0, 1), entry);
-    EXPECT_EQ(journal.Flush(), 1);
+    EXPECT_TRUE(journal.Flush());
     EXPECT_EQ(ReadBytes(dir.File("history-2026-05.csv")),
               std::string(kJournalHead) + "2026-05-01,09:00:00,in,Ann,,,,\r\n" +
                   "2026-05-01,09:00:01,in,Ann,,,,\r\n");

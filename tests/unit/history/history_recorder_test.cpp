@@ -111,11 +111,11 @@ TEST(HistoryRecorder, ChangesPublishedTogetherEachKeepTheirOwnRecord) {
                                 {"#oAnn-09:05-Lunch-10:00", &second, "10.0.0.2"}})
                      .Failed());
     BoardChange added, renamed;
-    ASSERT_EQ(1, AddUser(board, "Bob", &added));
+    ASSERT_TRUE(AddUser(board, "Bob", &added));
     // Bob is out by the time both are published.
     table.slots[1].in_out = 0;
     std::strcpy(table.slots[1].destination, "Away");
-    ASSERT_EQ(1, RenameUser(board, "Ann", "Anna", &renamed));
+    ASSERT_TRUE(RenameUser(board, "Ann", "Anna", &renamed));
     ASSERT_FALSE(publisher.Publish(board, {added, renamed}, {}).Failed());
     EXPECT_EQ(ReadBytes(dir.File("history-2026-12.csv")),
               std::string(kJournalHead) +

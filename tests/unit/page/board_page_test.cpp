@@ -116,15 +116,15 @@ TEST_F(BoardPage, WritesTheFormattedBytesToTheFile) {
     Put(table, 0, "Ann", 1, "", "9:00", "");
     table.count = 1;
     WriteBytes(dir.File("board.htm"), std::string(200000, 'x')); // an old, longer page
-    ASSERT_EQ(1, WriteBoardPage(table, settings, clock));
+    ASSERT_TRUE(WriteBoardPage(table, settings, clock));
     EXPECT_EQ(Format(table, settings, ClockTime{9, 5, 7}), ReadBytes(dir.File("board.htm")));
     EXPECT_EQ(std::vector<std::string>{"board.htm"}, FilesIn(dir.path()));
 }
 
 TEST_F(BoardPage, NoPathWritesNothing) {
     settings.HTMLFile[0] = '\0';
-    EXPECT_EQ(0, WriteBoardPage(table, settings, clock));
-    EXPECT_EQ(0, BoardPageConfigured(settings));
+    EXPECT_FALSE(WriteBoardPage(table, settings, clock));
+    EXPECT_FALSE(BoardPageConfigured(settings));
     EXPECT_TRUE(FilesIn(dir.path()).empty());
 }
 
@@ -142,12 +142,12 @@ TEST_F(BoardPage, NeverOverwritesTheDataFile) {
 #endif
     for (const std::string &path : spellings) {
         std::strcpy(settings.HTMLFile, path.c_str());
-        EXPECT_EQ(0, WriteBoardPage(table, settings, clock)) << path;
+        EXPECT_FALSE(WriteBoardPage(table, settings, clock)) << path;
         EXPECT_EQ("Ann-1- -12:00- -\r\n", ReadBytes(data_file)) << path;
     }
     // A file of the same name elsewhere is fine.
     std::strcpy(settings.HTMLFile, (dir.path() / "sub" / "tesmar.dat").string().c_str());
-    EXPECT_EQ(1, WriteBoardPage(table, settings, clock));
+    EXPECT_TRUE(WriteBoardPage(table, settings, clock));
     EXPECT_EQ("Ann-1- -12:00- -\r\n", ReadBytes(data_file));
 }
 
@@ -158,10 +158,10 @@ TEST_F(BoardPage, AKeptPathCheckLooksAgainWhenAPathChanges) {
     const std::string bytes = "<HTML></HTML>";
     // A page elsewhere, then the data file by another spelling.
     std::strcpy(settings.HTMLFile, dir.File("board.htm").c_str());
-    EXPECT_EQ(1, WriteBoardPageBytes(settings, bytes.data(), bytes.size(), check));
-    EXPECT_EQ(1, WriteBoardPageBytes(settings, bytes.data(), bytes.size(), check));
+    EXPECT_TRUE(WriteBoardPageBytes(settings, bytes.data(), bytes.size(), check));
+    EXPECT_TRUE(WriteBoardPageBytes(settings, bytes.data(), bytes.size(), check));
     std::strcpy(settings.HTMLFile, (dir.path() / "." / "tesmar.dat").string().c_str());
-    EXPECT_EQ(0, WriteBoardPageBytes(settings, bytes.data(), bytes.size(), check));
+    EXPECT_FALSE(WriteBoardPageBytes(settings, bytes.data(), bytes.size(), check));
     EXPECT_EQ("Ann-1- -12:00- -\r\n", ReadBytes(data_file));
     EXPECT_EQ(bytes, ReadBytes(dir.File("board.htm")));
 }
@@ -173,7 +173,7 @@ TEST_F(BoardPage, GivesUpAfterBoundedAttemptsLeavingNothingBehind) {
     for (const std::string &path : {dir.File("board.htm"), missing}) {
         std::strcpy(settings.HTMLFile, path.c_str());
         auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(0, WriteBoardPage(table, settings, clock)) << path;
+        EXPECT_FALSE(WriteBoardPage(table, settings, clock)) << path;
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     }
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("board.htm")));

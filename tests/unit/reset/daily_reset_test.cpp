@@ -93,13 +93,13 @@ TEST(DailyReset, LastResetFileHoldsTheDate) {
     ScratchDir dir;
     ServerSettings settings = SettingsIn(dir);
     CalendarDate date;
-    EXPECT_EQ(ReadLastReset(settings, date), 0);
-    ASSERT_EQ(WriteLastReset(settings, Date(2026, 12, 7)), 1);
+    EXPECT_FALSE(ReadLastReset(settings, date));
+    ASSERT_TRUE(WriteLastReset(settings, Date(2026, 12, 7)));
     EXPECT_EQ(ReadBytes(dir.File("lastreset.txt")), "2026-12-07\r\n");
-    ASSERT_EQ(ReadLastReset(settings, date), 1);
+    ASSERT_TRUE(ReadLastReset(settings, date));
     EXPECT_EQ(Text(date), "2026-12-07");
     WriteBytes(dir.File("lastreset.txt"), "garbage");
-    EXPECT_EQ(ReadLastReset(settings, date), 0);
+    EXPECT_FALSE(ReadLastReset(settings, date));
 }
 
 } // namespace
