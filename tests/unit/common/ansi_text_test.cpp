@@ -26,6 +26,22 @@ TEST(AnsiText, Utf8CodePageKeepsValidSequencesAndReplacesBrokenOnes) {
               "\xEF\xBF\xBD|\xEF\xBF\xBD|\xEF\xBF\xBD\xEF\xBF\xBD|\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
+TEST(AnsiText, CodePointsAreEncodedInOneToFourBytesAtEachLengthsEdges) {
+    auto encoded = [](unsigned cp) {
+        std::string out;
+        AppendUtf8CodePoint(out, cp);
+        return out;
+    };
+    EXPECT_EQ(encoded(0x41), "A");
+    EXPECT_EQ(encoded(0x7F), "\x7F");
+    EXPECT_EQ(encoded(0x80), "\xC2\x80");
+    EXPECT_EQ(encoded(0x7FF), "\xDF\xBF");
+    EXPECT_EQ(encoded(0x800), "\xE0\xA0\x80");
+    EXPECT_EQ(encoded(0xFFFD), "\xEF\xBF\xBD");
+    EXPECT_EQ(encoded(0x10000), "\xF0\x90\x80\x80");
+    EXPECT_EQ(encoded(0x10FFFF), "\xF4\x8F\xBF\xBF");
+}
+
 TEST(AnsiText, AsciiIsTheSameInEveryCodePageAndNamesAreIana) {
     EXPECT_EQ(Utf8("Ann, \"Bob\"", 1251), "Ann, \"Bob\"");
     EXPECT_EQ(Utf8(nullptr, 1252), "");
