@@ -1,12 +1,14 @@
 # The layers of the programs, each a library that sees only itself and the
 # layers below it. The server:
 #
-#   common <- board <- page <- service <--+
-#                   <- history -----------+- the server shell
-#                   <- reset (daily) -----+
+#   common <- board <- page <- service -----+
+#                   |       <- first_run ---+
+#                   <- history -------------+- the server shell
+#                   <- reset (daily) -------+
 #
-# history and the daily reset stand on the board beside page; only the
-# shell uses them with the service. The client:
+# the first-run rules stand on the page (whose defaults they fill in) beside
+# the service; history and the daily reset on the board beside page. Only
+# the shell uses them together. The client:
 #
 #   common <- client_core <- the client
 #

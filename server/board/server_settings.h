@@ -19,10 +19,6 @@ struct ServerSettings {
     char WebHosts[500];  // more names of this server, separated by "%"
 };
 
-// The header and footer the page gets while none is stored.
-extern const char kDefaultHeader[];
-extern const char kDefaultFooter[];
-
 // The warning (text and caption) when the settings store refuses a setting.
 extern const char kStoreFailedText[];
 extern const char kStoreFailedCaption[];

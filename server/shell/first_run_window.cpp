@@ -3,7 +3,7 @@
 #include <commdlg.h>
 
 #include "common/fixed_text.h"
-#include "server/board/chosen_path.h"
+#include "server/first_run/chosen_path.h"
 #include "server/service/status_line.h"
 
 void WindowFirstRunHost::CurrentDirectory(char *dir, size_t capacity) {

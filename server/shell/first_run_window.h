@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-#include "server/board/first_run_host.h"
+#include "server/first_run/first_run_host.h"
 
 class StatusLine;
 

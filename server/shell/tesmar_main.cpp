@@ -8,7 +8,7 @@
 #include "common/clock.h"
 #include "common/settings_store_win32.h"
 #include "server/board/board_start_up.h"
-#include "server/board/first_run.h"
+#include "server/first_run/first_run.h"
 #include "server/board/user_table.h"
 #include "server/page/board_page.h"
 #include "server/service/socket_error_text.h"

@@ -10,6 +10,7 @@
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
+#include "server/page/page_defaults.h"
 #include "tests/kit/doubles/fixed_clock.h"
 #include "tests/kit/doubles/null_alerts.h"
 #include "tests/kit/doubles/recording_connection.h"

@@ -8,6 +8,7 @@
 #include "tests/kit/scratch_dir.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
+#include "server/page/page_defaults.h"
 
 #include <cstring>
 #include <string>

@@ -8,6 +8,7 @@
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 #include "server/page/board_page.h"
+#include "server/page/page_defaults.h"
 
 void ServerTest::SetUp() {
     // A missing program is a failure, never a skip.

@@ -7,6 +7,7 @@
 #include "common/fixed_text.h"
 #include "server/board/board_file.h"
 #include "server/board/user_table.h"
+#include "server/page/page_defaults.h"
 #include "server/shell/server_state.h"
 #include "tests/kit/board_test_support.h"
 

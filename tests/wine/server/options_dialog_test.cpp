@@ -5,6 +5,7 @@
 #include "server/board/board_change.h"
 #include "common/fixed_text.h"
 #include "server/board/user_table.h"
+#include "server/page/page_defaults.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/tesmar_ids.h"
 #include "server/shell/server_state.h"

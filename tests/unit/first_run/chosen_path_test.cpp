@@ -1,5 +1,5 @@
 // The data file's directory from the chooser's answer.
-#include "server/board/chosen_path.h"
+#include "server/first_run/chosen_path.h"
 
 #include "common/fixed_text.h"
 

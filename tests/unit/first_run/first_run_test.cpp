@@ -1,12 +1,13 @@
 // The settings step of start-up and the first-run questions, against a
 // settings store in memory, answered by the recorder and a scripted host.
-#include "server/board/first_run.h"
+#include "server/first_run/first_run.h"
 
 #include "common/files.h"
 #include "common/fixed_text.h"
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
+#include "server/page/page_defaults.h"
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/memory_settings_store.h"
 

@@ -3,7 +3,7 @@
 // missing. The program around it (the main window, the current directory,
 // the directory chooser) is reached through FirstRunHost.
 #pragma once
-#include "server/board/first_run_host.h"
+#include "server/first_run/first_run_host.h"
 
 class Alerts;
 class SettingsStore;

@@ -1,4 +1,4 @@
-#include "server/board/chosen_path.h"
+#include "server/first_run/chosen_path.h"
 
 #include <cstring>
 

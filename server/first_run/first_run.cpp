@@ -1,4 +1,4 @@
-#include "server/board/first_run.h"
+#include "server/first_run/first_run.h"
 
 #include <cstring>
 
@@ -9,6 +9,7 @@
 #include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
+#include "server/page/page_defaults.h"
 
 const char kFirstRunText[] = "You MUST set your Options!\n\rWhen the Tesmar dialog box appears, "
                              "\n\rchoose Edit, Options.\n\r\n\rCreate Users\n\rYou also need to "
