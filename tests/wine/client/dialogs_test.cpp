@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -430,6 +431,91 @@ TEST_F(DialogTest, TheNameListAddsEditsAndDeletesAndKeepsTheNameBoxWhole) {
     EXPECT_EQ(Lines({"Ann", "Carla"}), BoxLines(dialog, IDC_NAME_BOX, true));
     EXPECT_EQ("bob", DialogText(dialog, IDC_NAME_BOX));
     DestroyWindow(list);
+}
+
+// What is done to each dialog a press opens, once it shows (the first
+// opened last in the list).
+struct Awaited {
+    std::string caption;
+    std::function<void(HWND)> act;
+};
+std::vector<Awaited> g_awaited;
+int g_awaited_ticks;
+
+BOOL CALLBACK FindAwaited(HWND window, LPARAM found) {
+    char caption[64] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    if (g_awaited.back().caption != caption || !IsWindowVisible(window)) return TRUE;
+    *reinterpret_cast<HWND *>(found) = window;
+    return FALSE;
+}
+
+// A dialog that does not show, or does not close, within seconds fails the
+// test, and every dialog of the press is closed so that the test ends.
+BOOL CALLBACK CloseClientDialog(HWND window, LPARAM) {
+    char caption[64] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    if (std::strncmp(caption, "KVT In/Out", 10) == 0) EndDialog(window, 0);
+    return TRUE;
+}
+
+void CALLBACK ActOnAwaited(HWND, UINT, UINT_PTR, DWORD) {
+    if (++g_awaited_ticks > 200) {
+        ADD_FAILURE() << (g_awaited.empty() ? "a dialog did not close"
+                                            : "no dialog " + g_awaited.back().caption);
+        g_awaited.clear();
+        g_awaited_ticks = 0;
+        EnumThreadWindows(GetCurrentThreadId(), CloseClientDialog, 0);
+        return;
+    }
+    if (g_awaited.empty()) return;
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindAwaited, reinterpret_cast<LPARAM>(&found));
+    if (!found) return;
+    Awaited next = g_awaited.back();
+    g_awaited.pop_back();
+    g_awaited_ticks = 0;
+    next.act(found);
+}
+
+// Presses id in window; the dialogs it opens (modal) are acted on in turn.
+void PressAwaiting(HWND window, int id, std::vector<Awaited> acts) {
+    g_awaited.assign(acts.rbegin(), acts.rend());
+    g_awaited_ticks = 0;
+    UINT_PTR timer = SetTimer(nullptr, 0, 20, ActOnAwaited);
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(g_awaited.empty());
+}
+
+TEST_F(DialogTest, TheDialogsOpenedFromTheSignInDialogWorkOnItsProgram) {
+    Open();
+    std::strcpy(program.auto_destination, "Home");
+    std::string user, destination;
+    PressAwaiting(dialog, IDC_OPTIONS,
+                  {{"KVT In/Out Options",
+                    [&](HWND options) {
+                        user = DialogText(options, IDC_OPT_USER_NAME);
+                        SendMessageA(options, WM_COMMAND, IDC_OPT_AUTO, 0);
+                        SetDlgItemTextA(options, IDC_OPT_SERVER, "board");
+                        PostMessageA(options, WM_COMMAND, IDOK, 0);
+                    }},
+                   {"KVT In/Out Automatic", [&](HWND automatic) {
+                        destination = DialogText(automatic, IDC_AUTO_DESTINATION);
+                        PostMessageA(automatic, WM_COMMAND, IDCANCEL, 0);
+                    }}});
+    EXPECT_EQ("Ann", user);
+    EXPECT_EQ("Home", destination);
+    EXPECT_STREQ("board", program.settings.server);
+
+    Lines listed;
+    PressAwaiting(dialog, IDC_NAME_LIST,
+                  {{"KVT In/Out Name List", [&](HWND list) {
+                        listed = BoxLines(list, IDC_NAMES, false);
+                        PostMessageA(list, WM_COMMAND, IDOK, 0);
+                    }}});
+    EXPECT_EQ(Lines({"carl", "bob"}), listed);
+    EXPECT_TRUE(recorder.asked.empty());
 }
 
 // The header of the image the icon resource id holds for size x size.
