@@ -74,10 +74,10 @@ class BoardReader {
         for (UserRecord &record : table_.slots) ClearRecord(record);
     }
 
-    bool Full() const { return slot_ >= static_cast<size_t>(kMaxUsers); }
+    bool TableFilled() const { return slot_ >= static_cast<size_t>(kMaxUsers); }
 
-    void Feed(const char *bytes, size_t size) {
-        for (size_t i = 0; i < size && !Full(); ++i) {
+    void TakeBytes(const char *bytes, size_t size) {
+        for (size_t i = 0; i < size && !TableFilled(); ++i) {
             char c = bytes[i];
             if (c == '\n') {
                 EndLine();
@@ -101,7 +101,7 @@ class BoardReader {
         // A line without a single field (empty, or dashes only) is no
         // record: a hand edit's blank line must not push the next member
         // into a slot of its own beyond the board's count.
-        if (!Full() && HasField(line_, length)) FillRecord(table_.slots[slot_++], line_, length);
+        if (!TableFilled() && HasField(line_, length)) FillRecord(table_.slots[slot_++], line_, length);
         length_ = 0;
         cut_ = false;
     }
@@ -127,7 +127,7 @@ void AppendText(std::string &out, const char *field, size_t capacity) {
 
 void LoadBoardFromBytes(UserTable &table, const char *bytes, size_t size) {
     BoardReader reader(table);
-    reader.Feed(bytes, size);
+    reader.TakeBytes(bytes, size);
     reader.Finish();
 }
 
@@ -151,10 +151,10 @@ BoardLoad LoadBoard(UserTable &table, const ServerSettings &settings, FileReader
             return BoardLoad::Failed;
         }
         if (got == 0) break;
-        lines.Feed(chunk, static_cast<size_t>(got));
+        lines.TakeBytes(chunk, static_cast<size_t>(got));
         bool keep = first_bytes && first_bytes->size() <= kBoardFileCapacity;
         if (keep) first_bytes->append(chunk, static_cast<size_t>(got));
-        if (lines.Full() && !keep) break;
+        if (lines.TableFilled() && !keep) break;
     }
     reader.CloseFile();
     lines.Finish();
