@@ -105,6 +105,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         }
         if (wparam == kSweepTimer) {
             server.connections.TimerMessage();
+            if (server.connections.TakeBatchAsk()) RunBatch(server);
             if (server.connections.OverdueCheckDue()) {
                 BoardContext board = server.Board();
                 server.publisher.RefreshOverdue(board);
@@ -122,9 +123,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         return 0;
     case MSG_ACCEPT:
         server.connections.AcceptMessage(wparam);
+        if (server.connections.TakeBatchAsk()) RunBatch(server);
         return 0;
     case MSG_SOCKET:
         server.connections.SocketMessage(wparam, lparam);
+        if (server.connections.TakeBatchAsk()) RunBatch(server);
         return 0;
     case MSG_BATCH:
         RunBatch(server);

@@ -99,8 +99,12 @@ PublishResult SocketFrontEnd::BatchMessage(BoardContext &board, Publisher &publi
     MSG queued;
     bool notices = PeekMessageA(&queued, window_, MSG_ACCEPT, MSG_SOCKET, PM_NOREMOVE) != 0;
     PublishResult result;
-    if (!engine_.RunBatchWhenDue(GetTickCount64(), notices, board, publisher, result))
-        PostMessageA(window_, MSG_BATCH, 0, 0); // behind the queued notices
+    batch_asked_ = false;
+    bool ran = engine_.RunBatchWhenDue(GetTickCount64(), notices, board, publisher, result);
+    // Not run yet, or another one asked for by what the batch let in: after
+    // the queued notices.
+    if (!ran || batch_asked_) PostMessageA(window_, MSG_BATCH, 0, 0);
+    batch_asked_ = false;
     return result;
 }
 
@@ -172,7 +176,7 @@ void SocketFrontEnd::Close(SocketId socket) {
     closesocket(static_cast<SOCKET>(socket));
 }
 
-void SocketFrontEnd::BatchWaiting() { PostMessageA(window_, MSG_BATCH, 0, 0); }
+void SocketFrontEnd::BatchWaiting() { batch_asked_ = true; }
 
 void SocketFrontEnd::CloseSockets() {
     if (window_) KillTimer(window_, kSweepTimer);

@@ -52,6 +52,15 @@ class SocketFrontEnd : private EngineSockets {
     // MSG_BATCH: runs the batch once no accept or read notice is queued (or
     // the batch has waited long enough), else asks again after them.
     PublishResult BatchMessage(BoardContext &board, Publisher &publisher);
+    // Whether the engine asked for its batch while it handled the notice or
+    // tick just given; the window then runs the batch (BatchMessage) at
+    // once instead of posting MSG_BATCH to itself, which would cost a
+    // sequential request two more trips through the message queue.
+    bool TakeBatchAsk() {
+        bool asked = batch_asked_;
+        batch_asked_ = false;
+        return asked;
+    }
 
     // Shuts down and closes the listening sockets and every open connection.
     void CloseSockets();
@@ -76,6 +85,8 @@ class SocketFrontEnd : private EngineSockets {
     void BatchWaiting() override;
 
     void Report(const char *label, int code);
+
+    bool batch_asked_ = false;
 
     StatusLine &status_;
     ConnectionEngine engine_;
