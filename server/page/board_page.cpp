@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -54,6 +55,11 @@ template <size_t N> void ValueCell(PageText &page, const char (&field)[N]) {
 }
 
 void BlankCell(PageText &page) { page.Raw("<TH> </TH>\r\n"); }
+
+// HTMLFile as a path, cut at its capacity.
+std::string PagePath(const ServerSettings &settings) {
+    return std::string(settings.HTMLFile, strnlen(settings.HTMLFile, sizeof settings.HTMLFile - 1));
+}
 
 } // namespace
 
@@ -109,8 +115,7 @@ size_t FormatBoardPage(const UserTable &table, const ServerSettings &settings,
 }
 
 bool PagePathCheck::NamesDataFile(const ServerSettings &settings) {
-    size_t length = strnlen(settings.HTMLFile, sizeof settings.HTMLFile - 1);
-    std::string page(settings.HTMLFile, length);
+    std::string page = PagePath(settings);
     char data_file[sizeof settings.WorkingDir + 16];
     if (!BuildDataFilePath(settings, data_file, sizeof data_file)) return false;
     if (known_ && page == page_ && data_file_ == data_file) return same_;
@@ -126,11 +131,7 @@ bool WriteBoardPageBytes(const ServerSettings &settings, const char *bytes, size
     if (!BoardPageConfigured(settings)) return false;
     // The page must never take the data file's place.
     if (check.NamesDataFile(settings)) return false;
-    char path[sizeof settings.HTMLFile];
-    size_t length = strnlen(settings.HTMLFile, sizeof settings.HTMLFile - 1);
-    std::memcpy(path, settings.HTMLFile, length);
-    path[length] = '\0';
-    return ReplaceOftenReadFile(path, bytes, size);
+    return ReplaceOftenReadFile(PagePath(settings).c_str(), bytes, size);
 }
 
 bool WriteBoardPage(const UserTable &table, const ServerSettings &settings, Clock &clock) {

@@ -49,7 +49,7 @@ void Publisher::MakeLive(BoardContext &board, const ClockTime &now) {
     live_settings_ = board.settings;
     live_at_ = now;
     live_due_ = true;
-    overdue_ = WhoIsOverdue(board.table, now);
+    overdue_due_ = true;
     ++number_;
 }
 
@@ -78,6 +78,10 @@ const std::string &Publisher::LiveBytes(bool wall) const {
 
 bool Publisher::RefreshOverdue(BoardContext &board) {
     if (number_ == 0) return false;
+    if (overdue_due_) {
+        overdue_ = WhoIsOverdue(live_table_, live_at_);
+        overdue_due_ = false;
+    }
     ClockTime now = board.clock.Now();
     if (WhoIsOverdue(board.table, now) == overdue_) return false;
     MakeLive(board, now);

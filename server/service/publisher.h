@@ -113,7 +113,10 @@ class Publisher {
     mutable std::string feed_;
     mutable std::string live_;
     mutable std::string live_wall_;
-    std::vector<bool> overdue_; // who was overdue at the kept publication
+    // Who was overdue at the kept publication, looked at only while someone
+    // watches (RefreshOverdue), so worked out then.
+    std::vector<bool> overdue_;
+    bool overdue_due_ = false;
     unsigned long number_ = 0;
     PublicationWatcher *watcher_ = nullptr;
     ChangeJournal *journal_ = nullptr;
