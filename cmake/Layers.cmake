@@ -1,16 +1,19 @@
 # The layers of the programs, each a library that sees only itself and the
 # layers below it. The server:
 #
-#   common <- board <- page <- service -----+
-#                   |       <- first_run ---+
-#                   <- history -------------+- the server shell
-#                   <- reset (daily) -------+
+#   common <- board <- page <- publish <- web <- engine --+
+#                   |       <- first_run -----------------+
+#                   <- history ---------------------------+- the server shell
+#                   <- reset (daily) ---------------------+
 #
-# the first-run rules stand on the page (whose defaults they fill in) beside
-# the service; history and the daily reset on the board beside page. Only
-# the shell uses them together. The client:
+# publish turns a batch of request lines into a publication (data file,
+# page, journal, replies); the web port speaks HTTP over the bytes of a
+# connection; the engine keeps the connections and their pools. The
+# first-run rules stand on the page (whose defaults they fill in); history
+# and the daily reset on the board beside page. Only the shell uses them
+# together. The client:
 #
-#   common <- client_core <- the client
+#   common <- client/core <- client/shell (the client)
 #
 # Sources include headers by their path from the checkout's top
 # ("server/board/user_table.h"). A layer is not given the top as include

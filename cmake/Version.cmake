@@ -18,4 +18,4 @@ file(CONFIGURE OUTPUT ${BOARD_VERSION_DIR}/board_version.h CONTENT
 ")
 file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/version.txt CONTENT "${BOARD_VERSION}\n")
 configure_file(${CMAKE_SOURCE_DIR}/server/shell/tesmar.manifest ${BOARD_VERSION_DIR}/tesmar.manifest @ONLY)
-configure_file(${CMAKE_SOURCE_DIR}/client/wenlo.manifest ${BOARD_VERSION_DIR}/wenlo.manifest @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/client/shell/wenlo.manifest ${BOARD_VERSION_DIR}/wenlo.manifest @ONLY)

@@ -4,7 +4,7 @@
 
 #include "common/fixed_text.h"
 #include "server/first_run/chosen_path.h"
-#include "server/service/status_line.h"
+#include "server/engine/status_line.h"
 
 void WindowFirstRunHost::CurrentDirectory(char *dir, size_t capacity) {
     // "" when it does not fit.

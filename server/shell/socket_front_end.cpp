@@ -6,8 +6,8 @@
 
 #include "common/fixed_text.h"
 #include "common/protocol.h"
-#include "server/service/socket_error_text.h"
-#include "server/service/status_line.h"
+#include "server/engine/socket_error_text.h"
+#include "server/engine/status_line.h"
 
 SocketFrontEnd::SocketFrontEnd(StatusLine &status) : status_(status), engine_(*this, status) {
     for (SOCKET &listening : listening_) listening = INVALID_SOCKET;

@@ -6,7 +6,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include "server/service/connection_engine.h"
+#include "server/engine/connection_engine.h"
 
 class Clock;
 class StatusLine;

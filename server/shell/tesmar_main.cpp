@@ -11,7 +11,7 @@
 #include "server/first_run/first_run.h"
 #include "server/board/user_table.h"
 #include "server/page/board_page.h"
-#include "server/service/socket_error_text.h"
+#include "server/engine/socket_error_text.h"
 #include "server/shell/board_claim.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/first_run_window.h"

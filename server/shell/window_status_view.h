@@ -4,7 +4,7 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include "server/service/status_line.h"
+#include "server/engine/status_line.h"
 
 struct WindowStatusView : StatusLine::View {
     HWND window = nullptr;

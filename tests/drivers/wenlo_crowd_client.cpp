@@ -2,12 +2,12 @@
 // without its claim on the logon session, so that twenty of them can run in
 // one Wine prefix (the real program allows one a session). The seams and the
 // settings are the system's, as in wenlo.exe.
-#include "client/automatic_sign.h"
-#include "client/client_program.h"
-#include "client/client_start.h"
-#include "client/end_of_session.h"
-#include "client/layered_settings_store.h"
-#include "client/tray_icon.h"
+#include "client/shell/session_sign.h"
+#include "client/shell/client_program.h"
+#include "client/shell/client_start.h"
+#include "client/shell/session_window.h"
+#include "client/core/layered_settings_store.h"
+#include "client/shell/tray_icon.h"
 #include "common/alerts_win32.h"
 #include "common/clock.h"
 #include "common/settings_store_win32.h"

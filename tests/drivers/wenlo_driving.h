@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "client/wenlo_ids.h"
+#include "client/shell/wenlo_ids.h"
 #include "tests/drivers/window_driving.h"
 
 namespace wenlo_driving {

@@ -4,8 +4,8 @@
 // Input: the first byte sets the size of each receive (1 to 256 bytes);
 // the rest is what arrives. When it ends before the answer is known the
 // peer is taken to have closed.
-#include "server/service/http_reply.h"
-#include "server/service/http_request.h"
+#include "server/web/http_reply.h"
+#include "server/web/http_request.h"
 #include "tests/fuzz/fuzz_board_dir.h"
 
 #include <cstdint>

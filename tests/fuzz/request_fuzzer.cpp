@@ -14,8 +14,8 @@
 #include "tests/kit/doubles/fixed_clock.h"
 #include "tests/kit/doubles/null_alerts.h"
 #include "tests/kit/doubles/recording_connection.h"
-#include "server/service/request_framer.h"
-#include "server/service/request_handlers.h"
+#include "server/publish/request_framer.h"
+#include "server/publish/batch_dispatch.h"
 #include "tests/kit/board_test_support.h"
 #include "tests/fuzz/fuzz_board_dir.h"
 

@@ -52,7 +52,7 @@ int DriveWenlo(WinePrefix &prefix, const std::vector<std::string> &args,
 }
 
 std::string TesmarExe() { return WindowsBuildDir() + "/server/shell/tesmar.exe"; }
-std::string WenloExe() { return WindowsBuildDir() + "/client/wenlo.exe"; }
+std::string WenloExe() { return WindowsBuildDir() + "/client/shell/wenlo.exe"; }
 
 pid_t StartProgram(WinePrefix &prefix, const std::string &exe, const std::string &cwd,
                    const std::vector<std::string> &args, const std::string &output_file) {

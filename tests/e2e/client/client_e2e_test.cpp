@@ -43,7 +43,7 @@ class ClientEndToEnd : public ::testing::Test {
 };
 
 TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
-    for (const char *exe : {"server/shell/tesmar.exe", "client/wenlo.exe",
+    for (const char *exe : {"server/shell/tesmar.exe", "client/shell/wenlo.exe",
                             "tests/drivers/wenlo_e2e_driver.exe"})
         ASSERT_TRUE(e2e::FileExists(Exe(exe))) << Exe(exe) << " is not built";
 
@@ -92,7 +92,7 @@ TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
 }
 
 TEST(ClientImports, WenloImportsOnlySystemLibraries) {
-    const std::string wenlo = Exe("client/wenlo.exe");
+    const std::string wenlo = Exe("client/shell/wenlo.exe");
     ASSERT_TRUE(e2e::FileExists(wenlo)) << wenlo << " is not built";
     std::string listing = "/tmp/wenlo-imports." + std::to_string(getpid());
     ASSERT_EQ(0, std::system(("x86_64-w64-mingw32-objdump -p '" + wenlo + "' >" + listing).c_str()));

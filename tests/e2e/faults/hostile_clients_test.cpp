@@ -8,7 +8,7 @@
 #include <random>
 #include <thread>
 
-#include "server/service/request_deadline.h"
+#include "server/engine/request_deadline.h"
 #include "tests/e2e/faults/wine_run.h"
 
 namespace faults {

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "server/service/request_deadline.h"
+#include "server/engine/request_deadline.h"
 #include "tests/e2e/faults/wine_run.h"
 
 namespace faults {

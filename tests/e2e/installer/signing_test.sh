@@ -10,7 +10,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 mkdir bin
-cp "$build/server/shell/tesmar.exe" "$build/client/wenlo.exe" bin/
+cp "$build/server/shell/tesmar.exe" "$build/client/shell/wenlo.exe" bin/
 
 certificate() { # NAME: NAME.pem (certificate) and NAME.pfx (with its key)
     openssl req -x509 -newkey rsa:2048 -nodes -keyout "$1.key" -out "$1.pem" -days 2 \

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "server/service/connection.h"
+#include "server/publish/connection.h"
 
 class RecordingConnection : public Connection {
   public:

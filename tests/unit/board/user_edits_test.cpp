@@ -2,7 +2,7 @@
 #include "server/board/user_table.h"
 #include "server/board/board_change.h"
 #include "server/page/board_page.h"
-#include "server/service/publisher.h"
+#include "server/publish/publisher.h"
 #include "tests/kit/board_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Which request each moment sends under which options and where the member
 // stands, the logon retries, the stop after an unknown name, a locked or
 // remote start, and a request waiting behind the member's own.
-#include "client/auto_sign.h"
+#include "client/core/auto_sign.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The member's values over the machine's: what is read, what is written
 // where, and a failed write told once.
-#include "client/layered_settings_store.h"
+#include "client/core/layered_settings_store.h"
 
 #include <gtest/gtest.h>
 

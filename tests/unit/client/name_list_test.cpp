@@ -1,4 +1,4 @@
-#include "client/name_list.h"
+#include "client/core/name_list.h"
 
 #include <gtest/gtest.h>
 

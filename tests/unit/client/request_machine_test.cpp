@@ -1,5 +1,5 @@
 // One request's steps and the judgement of its reply.
-#include "client/request_machine.h"
+#include "client/core/request_machine.h"
 
 #include <gtest/gtest.h>
 

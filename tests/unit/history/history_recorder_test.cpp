@@ -1,5 +1,5 @@
 #include "server/history/history_recorder.h"
-#include "server/service/request_handlers.h"
+#include "server/publish/batch_dispatch.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "client/dialogs.h"
-#include "client/request_exchange.h"
-#include "client/wenlo_ids.h"
+#include "client/shell/dialogs.h"
+#include "client/shell/request_exchange.h"
+#include "client/shell/wenlo_ids.h"
 
 void ClientTest::TearDown() {
     CloseSignInDialog();

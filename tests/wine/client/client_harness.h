@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "client/auto_sign.h"
-#include "client/client_program.h"
-#include "client/end_of_session.h"
-#include "client/layered_settings_store.h"
-#include "client/tray_icon.h"
+#include "client/core/auto_sign.h"
+#include "client/shell/client_program.h"
+#include "client/shell/session_window.h"
+#include "client/core/layered_settings_store.h"
+#include "client/shell/tray_icon.h"
 
 #include "common/settings_store.h"
 #include "common/settings_store_win32.h"

@@ -8,12 +8,12 @@
 #include <thread>
 #include <vector>
 
-#include "client/client_program.h"
-#include "client/request_exchange.h"
-#include "client/end_of_session.h"
-#include "client/shown_state.h"
-#include "client/dialogs.h"
-#include "client/wenlo_ids.h"
+#include "client/shell/client_program.h"
+#include "client/shell/request_exchange.h"
+#include "client/shell/session_window.h"
+#include "client/shell/shown_state.h"
+#include "client/shell/dialogs.h"
+#include "client/shell/wenlo_ids.h"
 #include "tests/wine/client/client_harness.h"
 
 namespace {

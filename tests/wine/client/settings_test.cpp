@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "client/client_program.h"
-#include "client/layered_settings_store.h"
+#include "client/shell/client_program.h"
+#include "client/core/layered_settings_store.h"
 #include "common/settings_store_win32.h"
 #include "tests/wine/client/client_harness.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/user_name_dialog_ids.h"
-#include "server/service/status_line.h"
+#include "server/engine/status_line.h"
 #include "server/shell/tesmar_ids.h"
 #include "server/shell/main_window.h"
 #include "server/shell/server_state.h"

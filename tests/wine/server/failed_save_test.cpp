@@ -6,7 +6,7 @@
 #include "common/fixed_text.h"
 #include "server/board/board_file.h"
 #include "server/shell/socket_front_end.h"
-#include "server/service/status_line.h"
+#include "server/engine/status_line.h"
 #include "server/shell/server_state.h"
 #include "tests/wine/server/shell_fixture.h"
 

@@ -5,9 +5,9 @@
 
 #include "common/fixed_text.h"
 #include "server/board/board_file.h"
-#include "server/service/socket_error_text.h"
+#include "server/engine/socket_error_text.h"
 #include "server/shell/socket_front_end.h"
-#include "server/service/status_line.h"
+#include "server/engine/status_line.h"
 #include "server/shell/main_window.h"
 #include "server/shell/tesmar_ids.h"
 #include "server/shell/server_state.h"

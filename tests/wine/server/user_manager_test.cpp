@@ -9,7 +9,7 @@
 #include "server/board/user_table.h"
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/recording_connection.h"
-#include "server/service/request_handlers.h"
+#include "server/publish/batch_dispatch.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/tesmar_ids.h"
 #include "server/shell/server_state.h"

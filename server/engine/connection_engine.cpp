@@ -1,0 +1,461 @@
+#include "server/engine/connection_engine.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "common/ansi_text.h"
+#include "common/clock.h"
+#include "common/code_page.h"
+#include "common/fixed_text.h"
+#include "common/protocol.h"
+#include "server/board/server_settings.h"
+#include "server/publish/connection.h"
+#include "server/publish/batch_dispatch.h"
+#include "server/engine/socket_error_text.h"
+#include "server/engine/status_line.h"
+#include "server/web/web_guard.h"
+#include "server/web/web_sign.h"
+
+struct ConnectionEngine::Open {
+    SocketId socket = 0;
+    Pool pool = Pool::SignIn;
+    std::uint64_t accepted_at = 0; // the deadline and the grace run from here
+    std::string peer;
+    RequestFramer framer;
+    unsigned long completed = 0;      // order of completion; 0 while incomplete
+    std::unique_ptr<WebExchange> web; // the web pool's connections only
+    bool web_sign = false;            // a browser's sign-in: sign_line goes to the batch
+    std::string sign_line;
+};
+
+namespace {
+
+// A member's reply goes out through the engine's sockets; what the socket
+// took is not examined (a peer gone before its reply is no failure).
+class EngineConnection : public Connection {
+  public:
+    EngineConnection(EngineSockets &sockets, SocketId socket) : sockets_(sockets), socket_(socket) {}
+    void Send(const char *bytes, size_t size) override { sockets_.Send(socket_, bytes, size); }
+
+  private:
+    EngineSockets &sockets_;
+    SocketId socket_;
+};
+
+int Index(Pool pool) { return static_cast<int>(pool); }
+
+} // namespace
+
+ConnectionEngine::ConnectionEngine(EngineSockets &sockets, StatusLine &status)
+    : sockets_(sockets), status_(status) {}
+
+ConnectionEngine::~ConnectionEngine() = default;
+
+void ConnectionEngine::Report(const char *label, int code) {
+    char text[128];
+    char error[64];
+    SocketErrorText(code, error, sizeof error);
+    CopyCut(text, label);
+    AppendCut(text, error);
+    status_.SetStatusText(text);
+}
+
+ConnectionEngine::Open *ConnectionEngine::Find(SocketId socket) {
+    for (auto &open : open_) {
+        if (open->socket == socket) return open.get();
+    }
+    return nullptr;
+}
+
+size_t ConnectionEngine::OpenCount(Pool pool) const {
+    return static_cast<size_t>(std::count_if(
+        open_.begin(), open_.end(), [pool](const std::unique_ptr<Open> &o) { return o->pool == pool; }));
+}
+
+void ConnectionEngine::Close(SocketId socket) {
+    sockets_.Close(socket);
+    open_.erase(std::remove_if(open_.begin(), open_.end(),
+                               [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
+                open_.end());
+}
+
+void ConnectionEngine::EndWithError(SocketId socket, const char *label, int code) {
+    Report(label, code);
+    Close(socket);
+}
+
+void ConnectionEngine::AcceptNotice(Pool pool, std::uint64_t now) {
+    now_ = now;
+    TakeWaiting(pool, now, true);
+}
+
+void ConnectionEngine::TakeWaiting(Pool pool, std::uint64_t now, bool may_evict) {
+    const PoolRules &rules = kPoolRules[Index(pool)];
+    size_t open = OpenCount(pool);
+    // Room is made only in a full pool, and for one connection: a burst
+    // never ends anyone, and a peer that reconnects as soon as it is ended
+    // gets one slot a notice at most.
+    if (open >= rules.capacity) {
+        if (!may_evict || !EvictOne(pool, now)) {
+            backlog_[Index(pool)] = backlog_[Index(pool)] || may_evict;
+            return;
+        }
+        open = OpenCount(pool);
+    }
+    size_t burst = std::min(rules.capacity - open, kAcceptBurst);
+    backlog_[Index(pool)] = false;
+    for (size_t taken = 0; taken < burst; ++taken) {
+        EngineSockets::Accepted accepted = sockets_.Accept(pool);
+        if (accepted.error == kErrorWouldBlock) return;
+        if (accepted.error != 0) {
+            Report("DoConnection: ", accepted.error);
+            return;
+        }
+        ++accepted_;
+        auto entry = std::make_unique<Open>();
+        entry->socket = accepted.socket;
+        entry->pool = pool;
+        entry->accepted_at = now;
+        entry->peer = std::move(accepted.peer);
+        if (pool == Pool::Web) entry->web = std::make_unique<WebExchange>();
+        Open &added = *entry;
+        open_.push_back(std::move(entry));
+        // A request that came with its connect is read at once, so that a
+        // crowd's lines complete in the burst that accepted them.
+        Read(added);
+    }
+    // The burst was cut short: the rest wait for the next notice or tick.
+    backlog_[Index(pool)] = true;
+}
+
+bool ConnectionEngine::EvictOne(Pool pool, std::uint64_t now) {
+    std::map<std::string, size_t> held;
+    for (const auto &open : open_) {
+        if (open->pool == pool) ++held[open->peer];
+    }
+    const std::string *most = nullptr;
+    size_t most_held = 0;
+    for (const auto &entry : held) {
+        if (entry.second > most_held) {
+            most = &entry.first;
+            most_held = entry.second;
+        }
+    }
+    if (!most || most_held <= kAddressShare) return false;
+    std::vector<Open *> candidates;
+    for (const auto &open : open_) {
+        if (open->pool != pool || open->peer != *most || open->completed != 0) continue;
+        if (now - open->accepted_at < kEvictionGraceMs) continue;
+        // A web reply on its way out is not cut.
+        if (open->web && open->web->phase() == WebExchange::Phase::Sending) continue;
+        candidates.push_back(open.get());
+    }
+    // The table is in the order of accept: the first is the oldest.
+    for (Open *candidate : candidates) {
+        // Bytes waiting to be read are a request on its way, not an idle peer.
+        if (sockets_.Unread(candidate->socket) != 0) continue;
+        EndWithError(candidate->socket, "GetRequest: ", kErrorAborted);
+        return true;
+    }
+    return false;
+}
+
+void ConnectionEngine::ReadNotice(SocketId socket, std::uint64_t now) {
+    now_ = now;
+    Open *open = Find(socket);
+    if (!open && watchers_.Has(socket)) {
+        ReadWatcher(socket);
+        return;
+    }
+    // A notice for a socket no longer open, or one whose request waits for
+    // its batch, changes nothing.
+    if (!open || open->completed != 0) return;
+    if (open->web)
+        ReadWeb(*open);
+    else
+        Read(*open);
+}
+
+void ConnectionEngine::WriteNotice(SocketId socket, std::uint64_t now) {
+    now_ = now;
+    Open *open = Find(socket);
+    if (open && open->web) SendWeb(*open);
+    else if (!open && watchers_.Has(socket)) SendWatchers({}, false, socket);
+}
+
+void ConnectionEngine::ReadWatcher(SocketId socket) {
+    // A watcher sends nothing after its request: what comes is dropped; its
+    // close or an error ends it.
+    char chunk[512];
+    for (;;) {
+        EngineSockets::Io got = sockets_.Receive(socket, chunk, sizeof chunk);
+        if (got.error == kErrorWouldBlock) return;
+        if (got.error != 0 || got.count == 0) {
+            watchers_.Remove(socket);
+            sockets_.Close(socket);
+            return;
+        }
+    }
+}
+
+void ConnectionEngine::SendWatchers(const std::vector<SocketId> &dropped, bool all, SocketId one) {
+    for (SocketId socket : dropped) sockets_.Close(socket);
+    auto send = [this](WatcherPool::Id id, const char *bytes, size_t size) -> long {
+        EngineSockets::Io sent = sockets_.Send(id, bytes, size);
+        if (sent.error == kErrorWouldBlock) return 0;
+        if (sent.error != 0) return -1;
+        return static_cast<long>(sent.count);
+    };
+    std::vector<SocketId> failed = all ? watchers_.SendAll(send) : watchers_.Send(one, send);
+    for (SocketId socket : failed) sockets_.Close(socket);
+}
+
+void ConnectionEngine::Published(const Publisher &publisher) {
+    std::vector<SocketId> dropped = watchers_.Publish(publisher);
+    for (SocketId socket : dropped) sockets_.Close(socket);
+    // Inside a batch the events go once its members' connections are
+    // closed: a member's request is done before the watchers hear of it.
+    if (!in_batch_) SendWatchers({}, true);
+}
+
+bool ConnectionEngine::OverdueCheckDue(std::uint64_t now) {
+    if (watchers_.Count() == 0 || now - overdue_checked_ < kOverdueCheckMs) return false;
+    overdue_checked_ = now;
+    return true;
+}
+
+// A web request read whole that the exchange does not answer itself: the
+// event stream, which makes the connection a watcher, or a browser's
+// sign-in, which is answered at once or joins the batch.
+void ConnectionEngine::Handover(Open &open) {
+    WebExchange &web = *open.web;
+    SocketId socket = open.socket;
+    if (web.Request().Resource() == HttpResource::Events) {
+        if (!source_ || watchers_.Full()) {
+            std::string reply;
+            AppendHttpJsonReply(reply, 503, "{\"error\":\"Too many watchers\"}");
+            web.Reply(reply);
+            SendWeb(open);
+            return;
+        }
+        // Out of the web pool, without a close: from now on a watcher.
+        open_.erase(std::remove_if(open_.begin(), open_.end(),
+                                   [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
+                    open_.end());
+        if (watchers_.Count() == 0) overdue_checked_ = now_;
+        watchers_.Add(socket, *source_, now_);
+        SendWatchers({}, false, socket);
+        return;
+    }
+    WebSignStart start;
+    if (!settings_ || !clock_) {
+        AppendHttpJsonReply(start.reply, 403, "{\"error\":\"Signing in from a browser is not allowed here\"}");
+        start.status = 403;
+    } else {
+        start = StartWebSign(web.Request(), *settings_, ServerHostNames(names_, settings_->WebHosts),
+                             ActiveCodePage(), clock_->Now());
+    }
+    if (start.status != 0) {
+        web.Reply(start.reply);
+        SendWeb(open);
+        return;
+    }
+    open.web_sign = true;
+    open.sign_line = start.line;
+    Complete(open);
+}
+
+void ConnectionEngine::Read(Open &open) {
+    if (open.web) {
+        ReadWeb(open);
+        return;
+    }
+    char chunk[1024 + 1];
+    SocketId socket = open.socket;
+    // Read until the line is complete or nothing more has arrived: a
+    // request that came whole takes one receive.
+    for (;;) {
+        EngineSockets::Io got = sockets_.Receive(socket, chunk, 1024);
+        if (got.error == kErrorWouldBlock) return; // nothing (more) yet
+        if (got.error != 0) {
+            EndWithError(socket, "GetRequest: ", got.error);
+            return;
+        }
+        if (got.count == 0) {
+            // The peer closed its side before a line end: what came is the
+            // request.
+            open.framer.Finish();
+            Complete(open);
+            return;
+        }
+        chunk[got.count] = '\0';
+        Feed(open, chunk, got.count);
+        Open *still = Find(socket);
+        if (!still || still->completed != 0) return;
+    }
+}
+
+void ConnectionEngine::Feed(Open &open, const char *bytes, size_t size) {
+    FrameState state = open.framer.Feed(bytes, size);
+    if (state == FrameState::Rejected) {
+        sockets_.Send(open.socket, kReplyRejected, std::strlen(kReplyRejected));
+        Close(open.socket);
+        return;
+    }
+    if (state == FrameState::Complete) Complete(open);
+}
+
+void ConnectionEngine::Complete(Open &open) {
+    open.completed = ++completions_;
+    if (!batch_waiting_) {
+        batch_waiting_ = true;
+        batch_since_ = now_;
+        sockets_.BatchWaiting();
+    }
+}
+
+WebContent ConnectionEngine::Content() const {
+    static const std::string none;
+    const std::string &page = source_ ? source_->PageBytes() : none;
+    const std::string &feed = source_ ? source_->FeedBytes() : none;
+    WebContent content{page.data(), page.size(), IanaCharsetName(ActiveCodePage()), feed.data(),
+                       feed.size()};
+    if (source_ && !source_->LiveBytes().empty()) {
+        content.live = source_->LiveBytes().data();
+        content.live_size = source_->LiveBytes().size();
+        content.live_wall = source_->LiveBytes(true).data();
+        content.live_wall_size = source_->LiveBytes(true).size();
+    }
+    return content;
+}
+
+void ConnectionEngine::ReadWeb(Open &open) {
+    SocketId socket = open.socket;
+    WebExchange &web = *open.web;
+    char chunk[1024];
+    for (;;) {
+        EngineSockets::Io got = sockets_.Receive(socket, chunk, sizeof chunk);
+        if (got.error == kErrorWouldBlock) break;
+        if (got.error != 0) {
+            // A peer that goes away after its reply is no failure of the server.
+            if (web.phase() == WebExchange::Phase::Reading)
+                EndWithError(socket, "GetRequest: ", got.error);
+            else
+                Close(socket);
+            return;
+        }
+        if (got.count == 0) {
+            web.PeerClosed(Content());
+            break;
+        }
+        web.Received(chunk, got.count, Content());
+    }
+    if (web.phase() == WebExchange::Phase::Handover && open.completed == 0) {
+        Handover(open);
+        return;
+    }
+    SendWeb(open);
+}
+
+void ConnectionEngine::SendWeb(Open &open) {
+    WebExchange &web = *open.web;
+    while (web.phase() == WebExchange::Phase::Sending) {
+        EngineSockets::Io sent = sockets_.Send(open.socket, web.Unsent(), web.UnsentSize());
+        if (sent.error == kErrorWouldBlock) return; // the rest goes at the next write notice
+        if (sent.error != 0) {
+            Close(open.socket);
+            return;
+        }
+        web.Sent(sent.count);
+        if (web.phase() == WebExchange::Phase::Draining) sockets_.ShutSending(open.socket);
+    }
+    if (web.phase() == WebExchange::Phase::Done) Close(open.socket);
+}
+
+bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, BoardContext &board,
+                                       Publisher &publisher, PublishResult &result) {
+    result = PublishResult{};
+    now_ = now;
+    if (!batch_waiting_) return true;
+    // Waiting for the queued notices lets a crowd that arrives together be
+    // saved together; the wait is bounded so that a steady stream of
+    // notices cannot hold a request back.
+    if (notices_queued && now - batch_since_ < kBatchWaitMs) return false;
+    batch_waiting_ = false;
+    std::vector<Open *> members;
+    for (auto &open : open_) {
+        if (open->completed != 0) members.push_back(open.get());
+    }
+    std::sort(members.begin(), members.end(),
+              [](const Open *a, const Open *b) { return a->completed < b->completed; });
+    std::vector<EngineConnection> connections;
+    connections.reserve(members.size());
+    // A browser's sign-in is answered over HTTP once the batch is done.
+    std::vector<CapturedReply> captured(members.size());
+    std::vector<PendingRequest> requests(members.size());
+    std::vector<SocketId> sockets;
+    for (size_t i = 0; i < members.size(); ++i) {
+        connections.emplace_back(sockets_, members[i]->socket);
+        bool web = members[i]->web_sign;
+        requests[i].line = web ? members[i]->sign_line : members[i]->framer.Line();
+        requests[i].connection = web ? static_cast<Connection *>(&captured[i]) : &connections[i];
+        requests[i].peer = members[i]->peer;
+        sockets.push_back(members[i]->socket);
+    }
+    if (!requests.empty()) {
+        ++batches_;
+        in_batch_ = true;
+        result = DispatchBatch(board, publisher, requests);
+        in_batch_ = false;
+    }
+    for (size_t i = 0; i < sockets.size(); ++i) {
+        Open *open = Find(sockets[i]);
+        if (open && open->web_sign) {
+            open->web_sign = false;
+            open->completed = 0;
+            open->web->Reply(WebSignReply(captured[i].Bytes()));
+            SendWeb(*open);
+        } else {
+            Close(sockets[i]);
+        }
+    }
+    if (!requests.empty()) SendWatchers({}, true);
+    // The slots are free again: what waits in a backlog comes in now.
+    for (int pool = 0; pool < kPoolCount; ++pool) {
+        if (backlog_[pool]) TakeWaiting(static_cast<Pool>(pool), now, false);
+    }
+    return true;
+}
+
+void ConnectionEngine::Tick(std::uint64_t now) {
+    now_ = now;
+    std::vector<SocketId> late, done;
+    for (const auto &open : open_) {
+        if (!kPoolRules[Index(open->pool)].deadline) continue;
+        if (open->completed != 0 || now - open->accepted_at < kRequestDeadlineMs) continue;
+        bool delivered = open->web && open->web->phase() == WebExchange::Phase::Draining;
+        (delivered ? done : late).push_back(open->socket);
+    }
+    for (SocketId socket : late) EndWithError(socket, "GetRequest: ", kErrorTimedOut);
+    for (SocketId socket : done) Close(socket);
+    SendWatchers(watchers_.Tick(now), true);
+    // A full pool's backlog gets no further accept notice until something
+    // is accepted, and a notice can come before its connection can be
+    // taken: the backlogs are looked at here too (room is made only when a
+    // notice said that someone waits).
+    for (int pool = 0; pool < kPoolCount; ++pool)
+        TakeWaiting(static_cast<Pool>(pool), now, backlog_[pool]);
+    // A batch is asked for again when its run is overdue.
+    if (batch_waiting_ && now - batch_since_ >= kBatchOverdueMs) sockets_.BatchWaiting();
+}
+
+void ConnectionEngine::CloseAll() {
+    while (!open_.empty()) Close(open_.front()->socket);
+    for (WatcherPool::Id id : watchers_.Ids()) {
+        watchers_.Remove(id);
+        sockets_.Close(id);
+    }
+    batch_waiting_ = false;
+    for (bool &waiting : backlog_) waiting = false;
+}

@@ -1,0 +1,200 @@
+// The server's connections as one state machine: the socket front end tells
+// it what the sockets announce (a connection waiting, bytes to read, room to
+// send, the time) and it answers through EngineSockets (accept, read, send,
+// shut, close, run the batch). It keeps the pools of open connections, their
+// deadlines, what is ended to make room, the request framers, the web
+// exchanges and the batching of complete requests. No platform code: the
+// handles are the front end's socket values and the errors are Windows
+// Sockets codes as plain numbers.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "server/publish/publisher.h"
+#include "server/engine/request_deadline.h"
+#include "server/publish/request_framer.h"
+#include "server/engine/watcher_pool.h"
+#include "server/web/web_exchange.h"
+
+class Clock;
+class StatusLine;
+struct BoardContext;
+struct ServerSettings;
+
+// A socket as the front end names it. Values are reused as soon as a socket
+// is closed, so a notice may name a socket that is not the one it was for.
+using SocketId = std::uintptr_t;
+
+// The Windows Sockets codes the engine meets or reports.
+constexpr int kErrorWouldBlock = 10035;   // nothing to accept, read or send now
+constexpr int kErrorInvalid = 10022;      // a web port setting without a port
+constexpr int kErrorAborted = 10053;      // ended to make room (2745)
+constexpr int kErrorTimedOut = 10060;     // past the request deadline (274c)
+
+// The pools of connections: each has its own listening port and rules.
+enum class Pool { SignIn, Web };
+constexpr int kPoolCount = 2;
+
+struct PoolRules {
+    // Connections of the pool open at once.
+    size_t capacity;
+    // Whether a connection is ended when its request has not come whole
+    // within kRequestDeadlineMs of its accept.
+    bool deadline;
+};
+
+// Both pools hold at most 64 with the request deadline.
+constexpr PoolRules kPoolRules[kPoolCount] = {{64, true}, {64, true}};
+
+// At one accept notice at most this many connections are taken (or the
+// free slots, when fewer); the rest wait in the backlog for the next.
+constexpr size_t kAcceptBurst = 32;
+// A full pool makes room by ending one connection that has been open this
+// long, has nothing waiting to be read, and comes from the address holding
+// the most slots of the pool, when that address holds more than
+// kAddressShare: one host's idle or churning connections never cost another
+// host's connection its slot.
+constexpr std::uint64_t kEvictionGraceMs = 500;
+constexpr size_t kAddressShare = 8;
+// A complete request waits at most this long for others to join its batch.
+constexpr std::uint64_t kBatchWaitMs = 8;
+// A batch not run this long after its first request is asked for again.
+constexpr std::uint64_t kBatchOverdueMs = 200;
+
+// What the engine asks of the sockets. Implemented by the front end over
+// Windows Sockets, by fakes in the tests.
+class EngineSockets {
+  public:
+    virtual ~EngineSockets() = default;
+
+    struct Accepted {
+        SocketId socket = 0;
+        std::string peer; // the peer's address as text
+        int error = 0;    // 0: accepted; kErrorWouldBlock: nobody waiting
+    };
+    // Takes the next connection waiting on the pool's listening socket and
+    // has its notices sent to the engine (kErrorWouldBlock when the pool
+    // has no listening socket).
+    virtual Accepted Accept(Pool pool) = 0;
+
+    struct Io {
+        size_t count = 0; // bytes read or taken; 0 read: the peer closed its side
+        int error = 0;    // 0, kErrorWouldBlock, or the failure
+    };
+    virtual Io Receive(SocketId socket, char *bytes, size_t capacity) = 0;
+    virtual Io Send(SocketId socket, const char *bytes, size_t size) = 0;
+    // Bytes that have arrived and are not read yet.
+    virtual size_t Unread(SocketId socket) = 0;
+    // Shuts the sending side (the reply is out).
+    virtual void ShutSending(SocketId socket) = 0;
+    // Shuts down and closes the socket; no further notices are wanted.
+    virtual void Close(SocketId socket) = 0;
+    // A batch is waiting: ConnectionEngine::RunBatchWhenDue should be
+    // called soon, after the notices already queued.
+    virtual void BatchWaiting() = 0;
+};
+
+// Who is overdue is looked at again this often while anyone watches.
+constexpr std::uint64_t kOverdueCheckMs = 60 * 1000;
+
+class ConnectionEngine : private PublicationWatcher {
+  public:
+    // Failures go to status with the stage's label in front: "DoConnection: "
+    // (accept) or "GetRequest: " (receive, deadline, ended to make room).
+    ConnectionEngine(EngineSockets &sockets, StatusLine &status);
+    ~ConnectionEngine();
+
+    // What the web port serves: the page and the feed the publisher last
+    // made; the watchers of the event stream hear of each publication. Set
+    // before the web port's first connection.
+    void ServeFrom(Publisher &publisher) {
+        source_ = &publisher;
+        publisher.SetWatcher(this);
+    }
+    // What a sign-in from a browser is checked against: the settings
+    // (WebSignIn, WebKey, WebHosts), the machine's own names, and the clock
+    // for a sign-in that gives no time. None set: every one is refused.
+    void AllowWebSignIn(const ServerSettings &settings, std::vector<std::string> names,
+                        Clock &clock) {
+        settings_ = &settings;
+        names_ = std::move(names);
+        clock_ = &clock;
+    }
+
+    // A connection waits on the pool's listening socket.
+    void AcceptNotice(Pool pool, std::uint64_t now);
+    // A read or close notice named the socket. Whatever error the notice
+    // carried, only what the socket itself answers is acted on.
+    void ReadNotice(SocketId socket, std::uint64_t now);
+    // The socket can take more bytes.
+    void WriteNotice(SocketId socket, std::uint64_t now);
+    // The time passes: deadlines, and connections left in a backlog.
+    void Tick(std::uint64_t now);
+
+    // True once a minute while anyone watches the event stream: time to
+    // look again at who is overdue (Publisher::RefreshOverdue).
+    bool OverdueCheckDue(std::uint64_t now);
+    size_t WatcherCount() const { return watchers_.Count(); }
+
+    // Whether a batch waits for its run.
+    bool BatchPending() const { return batch_waiting_; }
+    // Runs the batch when one is waiting and either no accept or read
+    // notice is queued (notices_queued false) or its first request has
+    // waited kBatchWaitMs; false when it should be asked again after the
+    // queued notices. The batch: the complete requests applied in the order
+    // their lines completed, one publication, then their connections
+    // closed. result gets what the publication did.
+    bool RunBatchWhenDue(std::uint64_t now, bool notices_queued, BoardContext &board,
+                         Publisher &publisher, PublishResult &result);
+
+    // Closes every open connection.
+    void CloseAll();
+
+    size_t OpenCount() const { return open_.size(); }
+    size_t OpenCount(Pool pool) const;
+    // Connections accepted, and batches run, since the engine was made.
+    unsigned long AcceptedCount() const { return accepted_; }
+    unsigned long BatchCount() const { return batches_; }
+
+  private:
+    struct Open;
+    void Published(const Publisher &publisher) override;
+    void Handover(Open &open);
+    void ReadWatcher(SocketId socket);
+    void SendWatchers(const std::vector<SocketId> &dropped, bool all, SocketId one = 0);
+    Open *Find(SocketId socket);
+    void TakeWaiting(Pool pool, std::uint64_t now, bool may_evict);
+    bool EvictOne(Pool pool, std::uint64_t now);
+    void Read(Open &open);
+    void ReadWeb(Open &open);
+    void SendWeb(Open &open);
+    void Feed(Open &open, const char *bytes, size_t size);
+    void Complete(Open &open);
+    void Close(SocketId socket);
+    void EndWithError(SocketId socket, const char *label, int code);
+    void Report(const char *label, int code);
+    WebContent Content() const;
+
+    EngineSockets &sockets_;
+    StatusLine &status_;
+    const Publisher *source_ = nullptr;
+    const ServerSettings *settings_ = nullptr;
+    std::vector<std::string> names_;
+    Clock *clock_ = nullptr;
+    WatcherPool watchers_;
+    std::uint64_t overdue_checked_ = 0;
+    bool in_batch_ = false; // a publication's events wait for the batch's end
+    std::vector<std::unique_ptr<Open>> open_;
+    // A pool whose backlog may still hold connections (a burst was cut, or
+    // the pool was full): taken when room is made and at each tick.
+    bool backlog_[kPoolCount] = {false, false};
+    unsigned long accepted_ = 0;
+    unsigned long completions_ = 0;
+    unsigned long batches_ = 0;
+    bool batch_waiting_ = false;
+    std::uint64_t batch_since_ = 0; // when the batch's first request completed
+    std::uint64_t now_ = 0;         // the time of the event being handled
+};

@@ -1,0 +1,56 @@
+// The browsers watching the board's event stream: a pool of their own,
+// apart from the sign-in and web connections and outside the request
+// deadline. Each publication is queued on every watcher and sent as far as
+// its socket takes it; a watcher that lets more than kWatcherQueueLimit
+// pile up is given up, and the others keep their events. Sending never
+// waits, so no watcher can hold up a sign-in.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "server/web/event_stream.h"
+
+class Publisher;
+
+class WatcherPool {
+  public:
+    using Id = std::uintptr_t;
+    // Sends what the socket takes of the bytes without waiting: the count
+    // taken (0 when it is full), or -1 when the connection failed.
+    using SendFunction = std::function<long(Id, const char *, size_t)>;
+
+    bool Full() const { return watchers_.size() >= kMaxWatchers; }
+    size_t Count() const { return watchers_.size(); }
+    bool Has(Id id) const { return watchers_.count(id) != 0; }
+
+    // A new watcher, its head and the board as published queued; false
+    // when the pool is full.
+    bool Add(Id id, const Publisher &publisher, std::uint64_t now);
+    void Remove(Id id) { watchers_.erase(id); }
+    std::vector<Id> Ids() const {
+        std::vector<Id> ids;
+        for (const auto &entry : watchers_) ids.push_back(entry.first);
+        return ids;
+    }
+
+    // The publisher made the board anew: every watcher gets its event.
+    // Returns the watchers to close (their queue would pass the limit),
+    // already out of the pool.
+    std::vector<Id> Publish(const Publisher &publisher);
+    // Keep-alive comment lines that are due; returns those to close.
+    std::vector<Id> Tick(std::uint64_t now);
+
+    // Sends what is queued for the watcher (or for all). Returns the
+    // watchers whose sending failed, already out of the pool.
+    std::vector<Id> Send(Id id, const SendFunction &send);
+    std::vector<Id> SendAll(const SendFunction &send);
+
+  private:
+    bool SendOne(EventStream &stream, Id id, const SendFunction &send);
+
+    std::map<Id, std::unique_ptr<EventStream>> watchers_;
+};

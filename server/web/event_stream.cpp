@@ -1,0 +1,46 @@
+#include "server/web/event_stream.h"
+
+void AppendBoardEvent(std::string &out, unsigned long number, const std::string &feed) {
+    out += "event: board\nid: ";
+    out += std::to_string(number);
+    out += "\ndata: ";
+    for (char c : feed) {
+        if (c != '\n' && c != '\r') out += c;
+    }
+    out += "\n\n";
+}
+
+void EventStream::Start(unsigned long number, const std::string &feed, std::uint64_t now) {
+    queue_ = "HTTP/1.1 200 OK\r\n"
+             "Content-Type: text/event-stream; charset=utf-8\r\n"
+             "Cache-Control: no-cache\r\n"
+             "X-Accel-Buffering: no\r\n"
+             "\r\n"
+             "retry: 2000\n\n";
+    AppendBoardEvent(queue_, number, feed);
+    sent_ = 0;
+    last_ = now;
+}
+
+bool EventStream::Queue(const std::string &bytes) {
+    if (UnsentSize() + bytes.size() > kWatcherQueueLimit) return false;
+    // What was sent already goes, so the buffer does not grow with time.
+    queue_.erase(0, sent_);
+    sent_ = 0;
+    queue_ += bytes;
+    return true;
+}
+
+bool EventStream::Publish(unsigned long number, const std::string &feed) {
+    std::string event;
+    AppendBoardEvent(event, number, feed);
+    return Queue(event);
+}
+
+bool EventStream::Tick(std::uint64_t now) {
+    if (now - last_ < kKeepAliveMs) return true;
+    last_ = now;
+    return Queue(": keep-alive\n\n");
+}
+
+void EventStream::Sent(size_t n) { sent_ += n < UnsentSize() ? n : UnsentSize(); }

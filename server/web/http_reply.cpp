@@ -1,0 +1,77 @@
+#include "server/web/http_reply.h"
+
+#include "server/web/http_request.h"
+
+#include <cstdio>
+
+namespace {
+
+void AppendHead(std::string &out, int status, const std::string &content_type, size_t length,
+                const char *allow = "GET, HEAD") {
+    char line[128];
+    std::snprintf(line, sizeof line, "HTTP/1.1 %d %s\r\n", status, HttpReason(status));
+    out += line;
+    out += "Content-Type: " + content_type + "\r\n";
+    out += "Cache-Control: no-cache\r\n";
+    std::snprintf(line, sizeof line, "Content-Length: %zu\r\n", length);
+    out += line;
+    if (status == 405) out += std::string("Allow: ") + allow + "\r\n";
+    out += "Connection: close\r\n\r\n";
+}
+
+} // namespace
+
+const char *HttpReason(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 400: return "Bad Request";
+    case 404: return "Not Found";
+    case 401: return "Unauthorized";
+    case 403: return "Forbidden";
+    case 405: return "Method Not Allowed";
+    case 411: return "Length Required";
+    case 415: return "Unsupported Media Type";
+    case 503: return "Service Unavailable";
+    case 431: return "Request Header Fields Too Large";
+    default: return "Error";
+    }
+}
+
+void AppendHttpReply(std::string &out, const HttpRequestReader &request,
+                     const WebContent &content) {
+    std::string type;
+    std::string error_body;
+    const char *body = nullptr;
+    size_t length = 0;
+    int status = request.Status();
+    HttpResource resource = request.Resource();
+    if (resource == HttpResource::Live && content.live) {
+        type = "text/html";
+        if (content.page_charset) type += std::string("; charset=") + content.page_charset;
+        bool wall = request.Wall() && content.live_wall;
+        body = wall ? content.live_wall : content.live;
+        length = wall ? content.live_wall_size : content.live_size;
+    } else if (status == 200 &&
+               (resource == HttpResource::Page || resource == HttpResource::Live)) {
+        type = "text/html";
+        if (content.page_charset) type += std::string("; charset=") + content.page_charset;
+        body = content.page;
+        length = content.page_size;
+    } else if (status == 200 && request.Resource() == HttpResource::Feed) {
+        type = "application/json; charset=utf-8";
+        body = content.feed;
+        length = content.feed_size;
+    } else {
+        type = "text/plain; charset=us-ascii";
+        error_body = std::to_string(status) + " " + HttpReason(status) + "\r\n";
+        body = error_body.data();
+        length = error_body.size();
+    }
+    AppendHead(out, status, type, length, request.Allow());
+    if (!request.HeadOnly() && length > 0) out.append(body, length);
+}
+
+void AppendHttpJsonReply(std::string &out, int status, const std::string &json) {
+    AppendHead(out, status, "application/json; charset=utf-8", json.size());
+    out += json;
+}

@@ -1,0 +1,53 @@
+#include "server/web/web_exchange.h"
+
+void WebExchange::Reset() {
+    reader_.Reset();
+    reply_.clear();
+    sent_ = 0;
+    peer_closed_ = false;
+    phase_ = Phase::Reading;
+}
+
+void WebExchange::Received(const char *bytes, size_t size, const WebContent &content) {
+    if (phase_ != Phase::Reading) return;
+    if (reader_.Feed(bytes, size)) Answer(content);
+}
+
+void WebExchange::PeerClosed(const WebContent &content) {
+    peer_closed_ = true;
+    if (phase_ == Phase::Reading) {
+        if (reader_.Total() == 0) {
+            phase_ = Phase::Done;
+            return;
+        }
+        reader_.Finish();
+        Answer(content);
+    } else if (phase_ == Phase::Draining) {
+        phase_ = Phase::Done;
+    }
+}
+
+void WebExchange::Sent(size_t n) {
+    if (phase_ != Phase::Sending) return;
+    sent_ += n < UnsentSize() ? n : UnsentSize();
+    if (UnsentSize() == 0) phase_ = peer_closed_ ? Phase::Done : Phase::Draining;
+}
+
+void WebExchange::Reply(const std::string &reply) {
+    if (phase_ != Phase::Handover) return;
+    reply_ = reply;
+    sent_ = 0;
+    phase_ = Phase::Sending;
+}
+
+void WebExchange::Answer(const WebContent &content) {
+    if (reader_.Status() == 200 && (reader_.Resource() == HttpResource::Events ||
+                                    reader_.Resource() == HttpResource::Sign)) {
+        phase_ = Phase::Handover;
+        return;
+    }
+    reply_.clear();
+    AppendHttpReply(reply_, reader_, content);
+    sent_ = 0;
+    phase_ = Phase::Sending;
+}

@@ -1,0 +1,89 @@
+#include "server/web/web_guard.h"
+
+#include "common/ascii_case.h"
+#include "server/board/server_settings.h"
+#include "server/web/http_request.h"
+
+#include <cstring>
+
+namespace {
+
+std::string Folded(std::string text) {
+    for (char &c : text) c = FoldAscii(c);
+    while (!text.empty() && text.back() == '.') text.pop_back();
+    return text;
+}
+
+// The host part of a Host value: "[::1]:80" gives "[::1]", "board:8080"
+// gives "board".
+std::string HostPart(const std::string &host) {
+    if (!host.empty() && host[0] == '[') {
+        size_t close = host.find(']');
+        return close == std::string::npos ? host : host.substr(0, close + 1);
+    }
+    size_t colon = host.find(':');
+    return colon == std::string::npos ? host : host.substr(0, colon);
+}
+
+bool SameFolded(const std::string &a, const std::string &b) { return Folded(a) == Folded(b); }
+
+} // namespace
+
+std::vector<std::string> ServerHostNames(const std::vector<std::string> &own,
+                                         const char *web_hosts) {
+    std::vector<std::string> names = own;
+    names.push_back("localhost");
+    names.push_back("127.0.0.1");
+    std::string listed = web_hosts ? web_hosts : "";
+    size_t start = 0;
+    while (start <= listed.size()) {
+        size_t end = listed.find('%', start);
+        if (end == std::string::npos) end = listed.size();
+        std::string name = listed.substr(start, end - start);
+        while (!name.empty() && name.front() == ' ') name.erase(0, 1);
+        while (!name.empty() && name.back() == ' ') name.pop_back();
+        if (!name.empty()) names.push_back(name);
+        start = end + 1;
+    }
+    return names;
+}
+
+bool HostIsOurs(const std::string &host, const std::vector<std::string> &names) {
+    std::string part = HostPart(host);
+    if (part.empty()) return false;
+    for (const std::string &name : names) {
+        if (!name.empty() && SameFolded(part, name)) return true;
+        // An IPv6 address listed bare matches its bracketed form.
+        if (part.size() > 2 && part[0] == '[' && SameFolded(part.substr(1, part.size() - 2), name))
+            return true;
+    }
+    return false;
+}
+
+bool SameKey(const std::string &given, const std::string &key) {
+    // Every byte of the longer is looked at, whatever differs first.
+    size_t n = given.size() > key.size() ? given.size() : key.size();
+    unsigned char differ = given.size() == key.size() ? 0 : 1;
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char a = i < given.size() ? static_cast<unsigned char>(given[i]) : 0;
+        unsigned char b = i < key.size() ? static_cast<unsigned char>(key[i]) : 0;
+        differ |= static_cast<unsigned char>(a ^ b);
+    }
+    return differ == 0;
+}
+
+int CheckSignRequest(const HttpRequestReader &request, const ServerSettings &settings,
+                     const std::vector<std::string> &names) {
+    const HttpHeaders &headers = request.Headers();
+    if (!settings.web_sign_in) return 403;
+    if (!HostIsOurs(headers.host, names)) return 403;
+    if (headers.has_origin && !SameFolded(headers.origin, "http://" + headers.host)) return 403;
+    std::string type = Folded(headers.content_type.substr(0, headers.content_type.find(';')));
+    while (!type.empty() && type.back() == ' ') type.pop_back();
+    if (type != "application/json") return 415;
+    size_t key_length = strnlen(settings.WebKey, sizeof settings.WebKey);
+    if (key_length > 0 &&
+        (!headers.has_key || !SameKey(headers.key, std::string(settings.WebKey, key_length))))
+        return 401;
+    return 0;
+}

@@ -1,0 +1,44 @@
+// A sign-in or sign-out from a browser ("POST /sign"), from its request
+// to its HTTP reply. The request is checked (web_guard) and its body made
+// into the client's request line, which then goes into the same batch as
+// the sign-in port's requests; what the handler answered there becomes
+// the reply.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "server/publish/connection.h"
+
+class HttpRequestReader;
+struct ClockTime;
+struct ServerSettings;
+
+struct WebSignStart {
+    // 0: line is to be applied; else the request is answered at once with
+    // this status (reply holds that answer).
+    int status = 0;
+    std::string line;
+    std::string reply;
+};
+
+// For a request the reader has finished with 200 for HttpResource::Sign.
+// now gives the time of a body that carries none.
+WebSignStart StartWebSign(const HttpRequestReader &request, const ServerSettings &settings,
+                          const std::vector<std::string> &names, unsigned code_page,
+                          const ClockTime &now);
+
+// The handler's answer, kept for the reply: it sends on this connection.
+class CapturedReply : public Connection {
+  public:
+    void Send(const char *bytes, size_t size) override { bytes_.append(bytes, size); }
+    const std::string &Bytes() const { return bytes_; }
+
+  private:
+    std::string bytes_;
+};
+
+// The HTTP reply for what the handler sent: "0\n\r" 200 {"ok":true}, "1\n\r"
+// 404 (no such member), nothing 503 (the save failed: the change was not
+// kept), anything else 400.
+std::string WebSignReply(const std::string &handler_reply);

@@ -1,0 +1,401 @@
+#include "server/engine/connection_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "server/board/board_file.h"
+#include "server/engine/status_line.h"
+#include "tests/kit/board_test_support.h"
+
+namespace {
+
+// Sockets with a backlog a pool, bytes that "arrive" when a test says, and
+// handle values a test may reuse.
+class FakeSockets : public EngineSockets {
+  public:
+    struct Socket {
+        std::string peer;
+        std::string incoming;   // arrived, not read yet
+        bool peer_closed = false;
+        int reset = 0;          // an error the next receive reports
+        std::string sent;
+        bool closed = false;
+        bool stuck = false;     // takes nothing more (a peer that never reads)
+    };
+
+    // A peer connects; it waits in the pool's backlog with what it sent.
+    SocketId Connect(Pool pool, const std::string &peer, const std::string &bytes = "",
+                     SocketId id = 0) {
+        Socket socket;
+        socket.peer = peer;
+        socket.incoming = bytes;
+        if (id == 0) id = ++last_id;
+        backlog[static_cast<int>(pool)].push_back({id, socket});
+        return id;
+    }
+    size_t Waiting(Pool pool) const { return backlog[static_cast<int>(pool)].size(); }
+    bool Closed(SocketId id) { return sockets.at(id).closed; }
+
+    Accepted Accept(Pool pool) override {
+        Accepted accepted;
+        auto &waiting = backlog[static_cast<int>(pool)];
+        if (waiting.empty()) {
+            accepted.error = kErrorWouldBlock;
+            return accepted;
+        }
+        accepted.socket = waiting.front().first;
+        accepted.peer = waiting.front().second.peer;
+        sockets[accepted.socket] = waiting.front().second;
+        waiting.pop_front();
+        return accepted;
+    }
+    Io Receive(SocketId id, char *bytes, size_t capacity) override {
+        Io io;
+        Socket &socket = sockets.at(id);
+        ++receives;
+        if (socket.closed) {
+            io.error = 10038; // not a socket
+        } else if (socket.reset) {
+            io.error = socket.reset;
+        } else if (!socket.incoming.empty()) {
+            io.count = socket.incoming.copy(bytes, capacity);
+            socket.incoming.erase(0, io.count);
+        } else if (!socket.peer_closed) {
+            io.error = kErrorWouldBlock;
+        }
+        return io;
+    }
+    Io Send(SocketId id, const char *bytes, size_t size) override {
+        Io io;
+        if (sockets.at(id).stuck) {
+            io.error = kErrorWouldBlock;
+            return io;
+        }
+        sockets.at(id).sent.append(bytes, size);
+        io.count = size;
+        return io;
+    }
+    size_t Unread(SocketId id) override { return sockets.at(id).incoming.size(); }
+    void ShutSending(SocketId) override {}
+    void Close(SocketId id) override {
+        EXPECT_FALSE(sockets.at(id).closed) << "closed twice: " << id;
+        sockets.at(id).closed = true;
+    }
+    void BatchWaiting() override { ++batch_requests; }
+
+    std::map<SocketId, Socket> sockets;
+    std::deque<std::pair<SocketId, Socket>> backlog[kPoolCount];
+    SocketId last_id = 100;
+    int batch_requests = 0;
+    int receives = 0;
+};
+
+// Counts publications: the journal is flushed once each, right after the save.
+class SaveCounter : public ChangeJournal {
+  public:
+    void Record(const BoardChange &) override {}
+    bool Flush() override {
+        ++saves;
+        return true;
+    }
+    int saves = 0;
+};
+
+class EngineTest : public ::testing::Test {
+  protected:
+    EngineTest() {
+        WriteBytes(dir.File("tesmar.dat"), "Ann-1- -08:00- -\r\nBob-1- -08:00- -\r\n");
+        LoadBoard(table, settings);
+        SortAndCompact(table);
+        publisher.SetJournal(&saves);
+    }
+    // Runs the batch if one waits and nothing is queued.
+    bool RunBatch(std::uint64_t now, bool queued = false) {
+        PublishResult result;
+        return engine.RunBatchWhenDue(now, queued, board, publisher, result);
+    }
+    // Fills the sign-in pool with count idle connections from peer.
+    std::vector<SocketId> Idle(const std::string &peer, size_t count, std::uint64_t now) {
+        std::vector<SocketId> ids;
+        for (size_t i = 0; i < count; ++i) ids.push_back(sockets.Connect(Pool::SignIn, peer));
+        for (int notice = 0; notice < 4; ++notice) engine.AcceptNotice(Pool::SignIn, now);
+        return ids;
+    }
+
+    ScratchDir dir;
+    ServerSettings settings = SettingsIn(dir);
+    UserTable table{};
+    AlertsRecorder alerts;
+    FixedClock clock;
+    BoardContext board{table, settings, alerts, clock};
+    Publisher publisher;
+    SaveCounter saves;
+    StatusLine status;
+    FakeSockets sockets;
+    ConnectionEngine engine{sockets, status};
+};
+
+const std::string kSignIn = "#iAnn-09:00\n\r";
+
+TEST_F(EngineTest, ABurstTakesAtMostItsShareAndEndsNobodyAFullPoolEndsOneANotice) {
+    std::vector<SocketId> idle = Idle("10.0.0.1", 20, 0);
+    for (int i = 0; i < 60; ++i) sockets.Connect(Pool::SignIn, "10.0.0.2");
+    engine.AcceptNotice(Pool::SignIn, 1000);
+    EXPECT_EQ(engine.OpenCount(), 20 + kAcceptBurst);
+    engine.AcceptNotice(Pool::SignIn, 1000);
+    EXPECT_EQ(engine.OpenCount(), 64u);
+    for (SocketId id : idle) EXPECT_FALSE(sockets.Closed(id)) << "ended inside a burst";
+
+    // Full: each notice ends one, the oldest of the address holding most
+    // (10.0.0.2 holds 44, but they are within their grace at 1000).
+    size_t waiting = sockets.Waiting(Pool::SignIn);
+    engine.AcceptNotice(Pool::SignIn, 1000);
+    EXPECT_EQ(sockets.Waiting(Pool::SignIn), waiting);
+    engine.AcceptNotice(Pool::SignIn, 1600);
+    EXPECT_EQ(sockets.Waiting(Pool::SignIn), waiting - 1);
+    EXPECT_EQ(engine.OpenCount(), 64u);
+    EXPECT_STREQ(status.Text(), "GetRequest: Windows Sockets reports error 2745");
+    for (SocketId id : idle) EXPECT_FALSE(sockets.Closed(id)) << "not the address holding most";
+}
+
+TEST_F(EngineTest, ChurnFromOneAddressEndsNoOtherAddressAndLetsALateLineIn) {
+    std::vector<SocketId> office = Idle("10.0.0.9", 5, 0);
+    std::vector<SocketId> churn = Idle("10.0.0.1", 61, 0); // two wait in the backlog
+    // The churning host reconnects each connection as soon as it is ended,
+    // for ten seconds; every half second a member of the same host connects
+    // and sends its line 150 ms after its connect.
+    struct Member {
+        SocketId id;
+        std::uint64_t line_at;
+        bool sent;
+    };
+    std::vector<Member> members;
+    for (std::uint64_t now = 600; now < 10000; now += 10) {
+        // Each accept announces the next waiting connection: ten notices in
+        // these 10 ms.
+        for (int notice = 0; notice < 10; ++notice) {
+            engine.AcceptNotice(Pool::SignIn, now);
+            for (size_t i = 0; i < churn.size(); ++i) {
+                auto found = sockets.sockets.find(churn[i]);
+                if (found == sockets.sockets.end() || !found->second.closed) continue;
+                churn[i] = sockets.Connect(Pool::SignIn, "10.0.0.1");
+            }
+        }
+        engine.Tick(now);
+        if (now % 500 == 100)
+            members.push_back({sockets.Connect(Pool::SignIn, "10.0.0.1"), now + 150, false});
+        for (Member &member : members) {
+            if (member.sent || now < member.line_at) continue;
+            member.sent = true;
+            auto accepted = sockets.sockets.find(member.id);
+            if (accepted != sockets.sockets.end()) {
+                accepted->second.incoming = kSignIn;
+                engine.ReadNotice(member.id, now);
+                continue;
+            }
+            for (auto &waiting : sockets.backlog[0])
+                if (waiting.first == member.id) waiting.second.incoming = kSignIn;
+        }
+        RunBatch(now);
+        // Until their deadline the other host's idle connections stay.
+        if (now == kRequestDeadlineMs - 10)
+            for (SocketId id : office) EXPECT_FALSE(sockets.Closed(id));
+    }
+    ASSERT_EQ(members.size(), 19u);
+    for (const Member &member : members)
+        EXPECT_EQ(sockets.sockets[member.id].sent, "0\n\r") << "member connected at " << member.line_at - 150;
+}
+
+TEST_F(EngineTest, AStaleNoticeForAReusedHandleChangesNothing) {
+    SocketId first = sockets.Connect(Pool::SignIn, "10.0.0.1", kSignIn);
+    engine.AcceptNotice(Pool::SignIn, 0);
+    ASSERT_TRUE(RunBatch(0));
+    ASSERT_TRUE(sockets.Closed(first));
+    // The next connection gets the same handle value; the old socket's
+    // close notice (carrying a reset) comes after its accept.
+    sockets.Connect(Pool::SignIn, "10.0.0.2", "", first);
+    engine.AcceptNotice(Pool::SignIn, 10);
+    engine.ReadNotice(first, 11);
+    EXPECT_FALSE(sockets.Closed(first));
+    EXPECT_STREQ(status.Text(), "");
+    sockets.sockets[first].incoming = "#oBob-10:00-Bank-11:00\n\r";
+    engine.ReadNotice(first, 20);
+    ASSERT_TRUE(RunBatch(20));
+    EXPECT_EQ(sockets.sockets[first].sent, "0\n\r");
+    // A notice naming a socket no longer open is dropped.
+    engine.ReadNotice(first, 30);
+    EXPECT_STREQ(status.Text(), "");
+}
+
+TEST_F(EngineTest, ACrowdIsSavedInOneBatchAndTheWaitIsBounded) {
+    std::vector<SocketId> crowd;
+    for (int i = 0; i < 40; ++i)
+        crowd.push_back(sockets.Connect(Pool::SignIn, "10.0.1." + std::to_string(i),
+                                        i % 2 ? kSignIn : "#oBob-12:00-Lunch-13:00\n\r"));
+    engine.AcceptNotice(Pool::SignIn, 0);
+    // The next accept notice is queued: the batch waits for it.
+    EXPECT_FALSE(RunBatch(1, true));
+    engine.AcceptNotice(Pool::SignIn, 2);
+    EXPECT_TRUE(RunBatch(3));
+    EXPECT_EQ(saves.saves, 1);
+    EXPECT_EQ(sockets.batch_requests, 1);
+    for (SocketId id : crowd) {
+        EXPECT_EQ(sockets.sockets[id].sent, "0\n\r");
+        EXPECT_TRUE(sockets.Closed(id));
+    }
+    EXPECT_EQ(ReadBytes(dir.File("tesmar.dat")), "Ann-1- -09:00- -\r\nBob-0-Lunch-12:00-13:00-\r\n");
+
+    // Notices that keep coming hold a batch back no longer than its wait.
+    sockets.Connect(Pool::SignIn, "10.0.2.1", kSignIn);
+    engine.AcceptNotice(Pool::SignIn, 100);
+    EXPECT_FALSE(RunBatch(100 + kBatchWaitMs - 1, true));
+    EXPECT_TRUE(RunBatch(100 + kBatchWaitMs, true));
+    EXPECT_EQ(saves.saves, 2);
+}
+
+TEST_F(EngineTest, DeadlinesEndSilentConnectionsAndAFullPoolOfHostsWaitsForThem) {
+    // 64 hosts with one silent connection each: nobody holds more than its
+    // share, so the 65th waits in the backlog instead of ending anyone.
+    std::vector<SocketId> silent;
+    for (int i = 0; i < 64; ++i) silent.push_back(sockets.Connect(Pool::SignIn, "10.0.3." + std::to_string(i)));
+    engine.AcceptNotice(Pool::SignIn, 0);
+    engine.AcceptNotice(Pool::SignIn, 0);
+    SocketId late = sockets.Connect(Pool::SignIn, "10.0.4.1", kSignIn);
+    engine.AcceptNotice(Pool::SignIn, 1000);
+    engine.Tick(1000);
+    EXPECT_EQ(sockets.Waiting(Pool::SignIn), 1u);
+    EXPECT_STREQ(status.Text(), "");
+
+    // A complete request waiting for its batch is never ended at the
+    // deadline; the silent ones are, and the one waiting comes in.
+    SocketId complete = silent[0];
+    sockets.sockets[complete].incoming = kSignIn;
+    engine.ReadNotice(complete, 2000);
+    engine.Tick(kRequestDeadlineMs - 1);
+    EXPECT_FALSE(sockets.Closed(silent[1]));
+    engine.Tick(kRequestDeadlineMs);
+    EXPECT_FALSE(sockets.Closed(complete));
+    EXPECT_TRUE(sockets.Closed(silent[1]));
+    EXPECT_TRUE(sockets.Closed(silent[63]));
+    EXPECT_STREQ(status.Text(), "GetRequest: Windows Sockets reports error 274c");
+    ASSERT_TRUE(RunBatch(kRequestDeadlineMs));
+    EXPECT_EQ(sockets.sockets[complete].sent, "0\n\r");
+    EXPECT_EQ(sockets.sockets[late].sent, "0\n\r");
+
+    // A receive that fails is told with its code; the web pool has its own cap.
+    SocketId reset = sockets.Connect(Pool::SignIn, "10.0.5.1", "#iAn");
+    engine.AcceptNotice(Pool::SignIn, 4000);
+    sockets.sockets[reset].reset = 10054;
+    engine.ReadNotice(reset, 4001);
+    EXPECT_TRUE(sockets.Closed(reset));
+    EXPECT_STREQ(status.Text(), "GetRequest: Windows Sockets reports error 2746");
+    for (int i = 0; i < 70; ++i) sockets.Connect(Pool::Web, "10.0.6." + std::to_string(i));
+    for (int i = 0; i < 4; ++i) engine.AcceptNotice(Pool::Web, 4002);
+    EXPECT_EQ(engine.OpenCount(Pool::Web), kPoolRules[static_cast<int>(Pool::Web)].capacity);
+    EXPECT_EQ(engine.OpenCount(Pool::SignIn), 0u);
+}
+
+} // namespace
+
+namespace {
+
+size_t EventsIn(const std::string &bytes) {
+    size_t n = 0;
+    for (size_t at = bytes.find("event: board\n"); at != std::string::npos;
+         at = bytes.find("event: board\n", at + 1))
+        ++n;
+    return n;
+}
+
+const std::string kWatch = "GET /events HTTP/1.1\r\nHost: localhost\r\n\r\n";
+
+std::string SignPost(const std::string &body, const std::string &extra = "") {
+    return "POST /sign HTTP/1.1\r\nHost: boardpc:8080\r\nContent-Type: application/json\r\n" +
+           extra + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+TEST_F(EngineTest, WatchersAreAPoolOfTheirOwnAndOneThatNeverReadsIsClosed) {
+    engine.ServeFrom(publisher);
+    ASSERT_FALSE(publisher.PublishPage(board).Failed());
+    std::vector<SocketId> watchers;
+    for (int i = 0; i < 100; ++i)
+        watchers.push_back(sockets.Connect(Pool::Web, "10.0.3." + std::to_string(i), kWatch));
+    for (int notice = 0; notice < 8; ++notice) engine.AcceptNotice(Pool::Web, notice);
+    EXPECT_EQ(100u, engine.WatcherCount());
+    EXPECT_EQ(0u, engine.OpenCount(Pool::Web)); // not counted against the web pool
+    for (SocketId id : watchers) ASSERT_EQ(1u, EventsIn(sockets.sockets[id].sent)) << id;
+    // Past the request deadline they stay.
+    engine.Tick(kRequestDeadlineMs * 5);
+    EXPECT_EQ(100u, engine.WatcherCount());
+
+    // One stops reading; each sign-in is answered, then every watcher gets
+    // its event, until the stuck one passes 64 KB and is closed.
+    sockets.sockets[watchers[5]].stuck = true;
+    for (int round = 0; round < 4; ++round) {
+        SocketId member = sockets.Connect(Pool::SignIn, "10.0.4.1",
+                                          round % 2 ? kSignIn : "#oAnn-9:00-Bank-" + std::string(20, 'x') + "\n\r");
+        engine.AcceptNotice(Pool::SignIn, 20000 + round);
+        EXPECT_TRUE(RunBatch(20000 + round));
+        EXPECT_EQ("0\n\r", sockets.sockets[member].sent);
+    }
+    // The board of two is a small event: the rest of the 64 KB fills with
+    // publications of the page alone (as the User Manager's edits make).
+    size_t published = 5;
+    while (!sockets.sockets[watchers[5]].closed && published < 1000) {
+        ASSERT_FALSE(publisher.PublishPage(board).Failed());
+        ++published;
+    }
+    EXPECT_TRUE(sockets.Closed(watchers[5]));
+    EXPECT_GT(published, 100u);
+    EXPECT_EQ(99u, engine.WatcherCount());
+    EXPECT_EQ(published, EventsIn(sockets.sockets[watchers[0]].sent));
+    EXPECT_EQ(published, EventsIn(sockets.sockets[watchers[99]].sent));
+    EXPECT_FALSE(sockets.Closed(watchers[99]));
+
+    // A watcher that goes away leaves the pool; the rest are closed at the end.
+    sockets.sockets[watchers[0]].peer_closed = true;
+    engine.ReadNotice(watchers[0], 30000);
+    EXPECT_TRUE(sockets.Closed(watchers[0]));
+    EXPECT_EQ(98u, engine.WatcherCount());
+    engine.CloseAll();
+    EXPECT_TRUE(sockets.Closed(watchers[99]));
+}
+
+TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
+    engine.ServeFrom(publisher);
+    settings.web_sign_in = true;
+    engine.AllowWebSignIn(settings, {"boardpc"}, clock);
+    SocketId browser = sockets.Connect(Pool::Web, "10.0.5.1",
+        SignPost("{\"name\": \"Bob\", \"in\": false, \"destination\": \"Bank\", \"return\": \"2pm\"}",
+                 "Origin: http://boardpc:8080\r\n"));
+    SocketId member = sockets.Connect(Pool::SignIn, "10.0.5.2", kSignIn);
+    engine.AcceptNotice(Pool::Web, 0);
+    engine.AcceptNotice(Pool::SignIn, 0);
+    EXPECT_TRUE(sockets.sockets[browser].sent.empty()); // waits for the batch
+    EXPECT_TRUE(RunBatch(1));
+    EXPECT_EQ(1, saves.saves);
+    EXPECT_EQ("0\n\r", sockets.sockets[member].sent);
+    EXPECT_EQ(0u, sockets.sockets[browser].sent.find("HTTP/1.1 200 OK\r\n"));
+    EXPECT_NE(std::string::npos, sockets.sockets[browser].sent.find("{\"ok\":true}"));
+    EXPECT_EQ("Ann-1- -09:00- -\r\nBob-0-Bank-12:00pm-2pm-\r\n", ReadBytes(dir.File("tesmar.dat")));
+
+    // Refused at once, nothing saved: a foreign Origin, then WebSignIn off.
+    const std::string before = ReadBytes(dir.File("tesmar.dat"));
+    SocketId foreign = sockets.Connect(Pool::Web, "10.0.5.3",
+        SignPost("{\"name\": \"Ann\", \"in\": false}", "Origin: http://evil.example\r\n"));
+    engine.AcceptNotice(Pool::Web, 10);
+    EXPECT_EQ(0u, sockets.sockets[foreign].sent.find("HTTP/1.1 403 Forbidden\r\n"));
+    settings.web_sign_in = false;
+    SocketId off = sockets.Connect(Pool::Web, "10.0.5.4", SignPost("{\"name\": \"Ann\", \"in\": false}"));
+    engine.AcceptNotice(Pool::Web, 11);
+    EXPECT_EQ(0u, sockets.sockets[off].sent.find("HTTP/1.1 403 Forbidden\r\n"));
+    EXPECT_TRUE(RunBatch(12));
+    EXPECT_EQ(1, saves.saves);
+    EXPECT_EQ(before, ReadBytes(dir.File("tesmar.dat")));
+}
+
+} // namespace
