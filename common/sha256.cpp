@@ -1,0 +1,143 @@
+#include "common/sha256.h"
+
+#include <cstring>
+
+namespace {
+
+const uint32_t kRound[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
+
+uint32_t Rotate(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+
+} // namespace
+
+Sha256::Sha256()
+    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+             0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
+
+void Sha256::Block(const uint8_t *block) {
+    uint32_t w[64];
+    for (int i = 0; i < 16; ++i)
+        w[i] = uint32_t(block[4 * i]) << 24 | uint32_t(block[4 * i + 1]) << 16 |
+               uint32_t(block[4 * i + 2]) << 8 | uint32_t(block[4 * i + 3]);
+    for (int i = 16; i < 64; ++i) {
+        uint32_t s0 = Rotate(w[i - 15], 7) ^ Rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    uint32_t v[8];
+    std::memcpy(v, state_, sizeof v);
+    for (int i = 0; i < 64; ++i) {
+        uint32_t s1 = Rotate(v[4], 6) ^ Rotate(v[4], 11) ^ Rotate(v[4], 25);
+        uint32_t choose = (v[4] & v[5]) ^ (~v[4] & v[6]);
+        uint32_t t1 = v[7] + s1 + choose + kRound[i] + w[i];
+        uint32_t s0 = Rotate(v[0], 2) ^ Rotate(v[0], 13) ^ Rotate(v[0], 22);
+        uint32_t majority = (v[0] & v[1]) ^ (v[0] & v[2]) ^ (v[1] & v[2]);
+        uint32_t t2 = s0 + majority;
+        std::memmove(v + 1, v, 7 * sizeof v[0]);
+        v[4] += t1;
+        v[0] = t1 + t2;
+    }
+    for (int i = 0; i < 8; ++i)
+        state_[i] += v[i];
+}
+
+void Sha256::Add(const void *data, size_t size) {
+    const uint8_t *bytes = static_cast<const uint8_t *>(data);
+    total_ += size;
+    while (size > 0) {
+        size_t take = 64 - buffered_ < size ? 64 - buffered_ : size;
+        std::memcpy(buffer_ + buffered_, bytes, take);
+        buffered_ += take;
+        bytes += take;
+        size -= take;
+        if (buffered_ == 64) {
+            Block(buffer_);
+            buffered_ = 0;
+        }
+    }
+}
+
+Sha256Digest Sha256::Finish() {
+    uint64_t bits = total_ * 8;
+    uint8_t pad[72] = {0x80};
+    size_t pad_size = (buffered_ < 56 ? 56 : 120) - buffered_;
+    for (int i = 0; i < 8; ++i)
+        pad[pad_size + i] = uint8_t(bits >> (56 - 8 * i));
+    Add(pad, pad_size + 8);
+    Sha256Digest digest;
+    for (int i = 0; i < 8; ++i)
+        for (int j = 0; j < 4; ++j)
+            digest[4 * i + j] = uint8_t(state_[i] >> (24 - 8 * j));
+    return digest;
+}
+
+Sha256Digest Sha256Of(const void *data, size_t size) {
+    Sha256 hash;
+    hash.Add(data, size);
+    return hash.Finish();
+}
+
+Sha256Digest Sha256Of(const std::string &text) { return Sha256Of(text.data(), text.size()); }
+
+Sha256Digest HmacSha256(const void *key, size_t key_size, const void *message, size_t message_size) {
+    uint8_t block[64] = {};
+    if (key_size > sizeof block) {
+        Sha256Digest short_key = Sha256Of(key, key_size);
+        std::memcpy(block, short_key.data(), short_key.size());
+    } else if (key_size > 0) {
+        std::memcpy(block, key, key_size);
+    }
+    uint8_t inner_pad[64], outer_pad[64];
+    for (int i = 0; i < 64; ++i) {
+        inner_pad[i] = block[i] ^ 0x36;
+        outer_pad[i] = block[i] ^ 0x5c;
+    }
+    Sha256 inner;
+    inner.Add(inner_pad, sizeof inner_pad);
+    inner.Add(message, message_size);
+    Sha256Digest inner_digest = inner.Finish();
+    Sha256 outer;
+    outer.Add(outer_pad, sizeof outer_pad);
+    outer.Add(inner_digest.data(), inner_digest.size());
+    return outer.Finish();
+}
+
+std::string Base64(const void *data, size_t size) {
+    static const char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const uint8_t *bytes = static_cast<const uint8_t *>(data);
+    std::string out;
+    out.reserve((size + 2) / 3 * 4);
+    for (size_t i = 0; i < size; i += 3) {
+        uint32_t group = uint32_t(bytes[i]) << 16;
+        if (i + 1 < size)
+            group |= uint32_t(bytes[i + 1]) << 8;
+        if (i + 2 < size)
+            group |= bytes[i + 2];
+        out += kAlphabet[group >> 18];
+        out += kAlphabet[(group >> 12) & 63];
+        out += i + 1 < size ? kAlphabet[(group >> 6) & 63] : '=';
+        out += i + 2 < size ? kAlphabet[group & 63] : '=';
+    }
+    return out;
+}
+
+std::string Base64(const Sha256Digest &digest) { return Base64(digest.data(), digest.size()); }
+
+std::string Hex(const Sha256Digest &digest) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    for (uint8_t byte : digest) {
+        out += kDigits[byte >> 4];
+        out += kDigits[byte & 15];
+    }
+    return out;
+}
