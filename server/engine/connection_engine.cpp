@@ -254,7 +254,8 @@ void ConnectionEngine::Handover(Open &open) {
         start.status = 403;
     } else {
         start = StartWebSign(web.Request(), *settings_, ServerHostNames(names_, settings_->WebHosts),
-                             ActiveCodePage(), clock_->Now());
+                             ActiveCodePage(), clock_->Now(), WebSignPeer{open.peer, now_, &key_lockout_});
+        if (!start.notice.empty()) status_.SetStatusText(start.notice.c_str());
     }
     if (start.status != 0) {
         web.Reply(start.reply);

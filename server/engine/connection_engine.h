@@ -17,6 +17,7 @@
 #include "server/engine/request_deadline.h"
 #include "server/publish/request_framer.h"
 #include "server/engine/watcher_pool.h"
+#include "server/web/key_lockout.h"
 #include "server/web/web_exchange.h"
 
 class Clock;
@@ -153,6 +154,9 @@ class ConnectionEngine : private PublicationWatcher {
     // Closes every open connection.
     void CloseAll();
 
+    // The wrong keys counted per address, for every key a peer must give.
+    KeyLockout &Lockout() { return key_lockout_; }
+
     size_t OpenCount() const { return open_.size(); }
     size_t OpenCount(Pool pool) const;
     // Connections accepted, and batches run, since the engine was made.
@@ -185,6 +189,7 @@ class ConnectionEngine : private PublicationWatcher {
     std::vector<std::string> names_;
     Clock *clock_ = nullptr;
     WatcherPool watchers_;
+    KeyLockout key_lockout_;
     std::uint64_t overdue_checked_ = 0;
     bool in_batch_ = false; // a publication's events wait for the batch's end
     std::vector<std::unique_ptr<Open>> open_;

@@ -7,7 +7,7 @@
 namespace {
 
 void AppendHead(std::string &out, int status, const std::string &content_type, size_t length,
-                const char *allow = "GET, HEAD") {
+                const char *allow = "GET, HEAD", const std::string &extra = std::string()) {
     char line[128];
     std::snprintf(line, sizeof line, "HTTP/1.1 %d %s\r\n", status, HttpReason(status));
     out += line;
@@ -16,6 +16,7 @@ void AppendHead(std::string &out, int status, const std::string &content_type, s
     std::snprintf(line, sizeof line, "Content-Length: %zu\r\n", length);
     out += line;
     if (status == 405) out += std::string("Allow: ") + allow + "\r\n";
+    out += extra;
     out += "Connection: close\r\n\r\n";
 }
 
@@ -31,6 +32,8 @@ const char *HttpReason(int status) {
     case 405: return "Method Not Allowed";
     case 411: return "Length Required";
     case 415: return "Unsupported Media Type";
+    case 421: return "Misdirected Request";
+    case 429: return "Too Many Requests";
     case 503: return "Service Unavailable";
     case 431: return "Request Header Fields Too Large";
     default: return "Error";
@@ -71,7 +74,8 @@ void AppendHttpReply(std::string &out, const HttpRequestReader &request,
     if (!request.HeadOnly() && length > 0) out.append(body, length);
 }
 
-void AppendHttpJsonReply(std::string &out, int status, const std::string &json) {
-    AppendHead(out, status, "application/json; charset=utf-8", json.size());
+void AppendHttpJsonReply(std::string &out, int status, const std::string &json,
+                         const std::string &extra) {
+    AppendHead(out, status, "application/json; charset=utf-8", json.size(), "GET, HEAD", extra);
     out += json;
 }

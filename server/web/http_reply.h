@@ -32,5 +32,7 @@ void AppendHttpReply(std::string &out, const HttpRequestReader &request,
                      const WebContent &content);
 
 // Appends a reply of the status with a JSON body (UTF-8), which closes
-// the connection: the answer to a sign-in from a browser.
-void AppendHttpJsonReply(std::string &out, int status, const std::string &json);
+// the connection: the answer to a sign-in from a browser. extra: header
+// lines (each ending in CRLF) to send besides.
+void AppendHttpJsonReply(std::string &out, int status, const std::string &json,
+                         const std::string &extra = std::string());

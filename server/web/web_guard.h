@@ -22,10 +22,12 @@ std::vector<std::string> ServerHostNames(const std::vector<std::string> &own,
 // a final dot ignored; an IPv6 address in brackets).
 bool HostIsOurs(const std::string &host, const std::vector<std::string> &names);
 
-// Equal texts, in a time that depends only on their lengths.
-bool SameKey(const std::string &given, const std::string &key);
-
-// 0 when the sign-in request may go on; else its status: 403 (WebSignIn
-// off, a foreign Host or Origin), 415 (no JSON body), 401 (the key).
+// 0 when the sign-in request may go on to its key; else its status: 403
+// (WebSignIn off, a foreign Host or Origin), 415 (no JSON body).
 int CheckSignRequest(const HttpRequestReader &request, const ServerSettings &settings,
                      const std::vector<std::string> &names);
+
+// Whether WebKey is set, so that a browser's sign-in must carry it.
+bool WebKeyAsked(const ServerSettings &settings);
+// The key a browser gave is WebKey (compared in constant time).
+bool WebKeyMatches(const ServerSettings &settings, const std::string &given);

@@ -4,6 +4,7 @@
 #include "common/protocol.h"
 #include "server/web/http_reply.h"
 #include "server/web/http_request.h"
+#include "server/web/key_lockout.h"
 #include "server/web/sign_body.h"
 #include "server/web/web_guard.h"
 
@@ -15,25 +16,43 @@ std::string Error(int status, const char *text) {
     return out;
 }
 
+// 0 when the request carries the key (or none is asked); else the
+// refusal is in start.
+int CheckKey(const HttpRequestReader &request, const ServerSettings &settings,
+             const WebSignPeer &peer, WebSignStart &start) {
+    if (!WebKeyAsked(settings)) return 0;
+    if (unsigned wait = peer.lockout ? peer.lockout->SecondsLocked(peer.address, peer.now) : 0) {
+        AppendHttpJsonReply(start.reply, 429,
+                            "{\"error\":\"Too many wrong keys from here; try again later\"}",
+                            "Retry-After: " + std::to_string(wait) + "\r\n");
+        return 429;
+    }
+    const HttpHeaders &headers = request.Headers();
+    if (headers.has_key && WebKeyMatches(settings, headers.key)) return 0;
+    if (headers.has_key && !headers.key.empty() && peer.lockout &&
+        peer.lockout->CountWrong(peer.address, peer.now))
+        start.notice = LockoutNotice(peer.address);
+    start.reply = Error(401, "The board key is missing or wrong");
+    return 401;
+}
+
 } // namespace
 
 WebSignStart StartWebSign(const HttpRequestReader &request, const ServerSettings &settings,
                           const std::vector<std::string> &names, unsigned code_page,
-                          const ClockTime &now) {
+                          const ClockTime &now, const WebSignPeer &peer) {
     WebSignStart start;
     start.status = CheckSignRequest(request, settings, names);
     if (start.status == 403) {
         start.reply = Error(403, "Signing in from a browser is not allowed here");
         return start;
     }
-    if (start.status == 401) {
-        start.reply = Error(401, "The board key is missing or wrong");
-        return start;
-    }
     if (start.status != 0) {
         start.reply = Error(start.status, "The body must be JSON");
         return start;
     }
+    start.status = CheckKey(request, settings, peer, start);
+    if (start.status != 0) return start;
     SignBody body;
     char clock[kClockTextCapacity];
     FormatClockTime(now, clock, sizeof clock);

@@ -5,14 +5,24 @@
 // the reply.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "server/publish/connection.h"
 
 class HttpRequestReader;
+class KeyLockout;
 struct ClockTime;
 struct ServerSettings;
+
+// Who asks: the peer's address and the time (of the steady clock, in
+// milliseconds), for the count of its wrong keys.
+struct WebSignPeer {
+    std::string address;
+    std::uint64_t now = 0;
+    KeyLockout *lockout = nullptr; // none: keys are not counted
+};
 
 struct WebSignStart {
     // 0: line is to be applied; else the request is answered at once with
@@ -20,13 +30,18 @@ struct WebSignStart {
     int status = 0;
     std::string line;
     std::string reply;
+    // Not empty: a text for the status line (an address locked out).
+    std::string notice;
 };
 
 // For a request the reader has finished with 200 for HttpResource::Sign.
-// now gives the time of a body that carries none.
+// now gives the time of a body that carries none. With WebKey set, an
+// address locked out gets 429 with Retry-After whatever key it gives; a
+// wrong key is counted against it (a missing or empty one is not: that is
+// the page asking for the key, not a guess) and gets 401.
 WebSignStart StartWebSign(const HttpRequestReader &request, const ServerSettings &settings,
                           const std::vector<std::string> &names, unsigned code_page,
-                          const ClockTime &now);
+                          const ClockTime &now, const WebSignPeer &peer);
 
 // The handler's answer, kept for the reply: it sends on this connection.
 class CapturedReply : public Connection {

@@ -5,6 +5,7 @@
 #include "server/web/http_request.h"
 #include "server/publish/batch_dispatch.h"
 #include "server/web/web_guard.h"
+#include "server/web/key_lockout.h"
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/recording_connection.h"
 
@@ -33,7 +34,7 @@ class WebSignTest : public ::testing::Test {
         reader.Feed(request.data(), request.size());
         EXPECT_TRUE(reader.Done());
         return StartWebSign(reader, settings, ServerHostNames({"boardpc"}, ""), 1252,
-                            ClockTime{9, 7, 0});
+                            ClockTime{9, 7, 0}, WebSignPeer{peer, now, &lockout});
     }
     // The browser's line and a sign-in port request in one batch; returns
     // the browser's HTTP reply.
@@ -54,6 +55,9 @@ class WebSignTest : public ::testing::Test {
     FixedClock clock;
     BoardContext board{table, settings, alerts, clock};
     Publisher publisher;
+    KeyLockout lockout;
+    std::string peer = "10.0.0.9";
+    std::uint64_t now = 1000;
 };
 
 } // namespace
@@ -90,6 +94,37 @@ TEST_F(WebSignTest, RefusalsAreAnsweredAtOnce) {
     WebSignStart start = Start("{\"name\": \"Ann\", \"in\": true}");
     EXPECT_EQ(401, start.status);
     EXPECT_EQ(401, Status(start.reply));
+    EXPECT_EQ(401, Start("{\"name\": \"Ann\", \"in\": true}", "X-Board-Key: kk\r\n").status);
+    EXPECT_EQ(0, Start("{\"name\": \"Ann\", \"in\": true}", "X-Board-Key: k\r\n").status);
     settings.web_sign_in = false;
     EXPECT_EQ(403, Status(Start("{\"name\": \"Ann\", \"in\": true}", "X-Board-Key: k\r\n").reply));
+}
+
+TEST_F(WebSignTest, WrongKeysLockTheAddressOutEvenForTheRightKey) {
+    std::strcpy(settings.WebKey, "s3cret-key");
+    const std::string body = "{\"name\": \"Ann\", \"in\": true}";
+    // The page's first try, without a key, is no guess.
+    EXPECT_EQ(401, Start(body, "X-Board-Key: \r\n").status);
+    EXPECT_EQ(401, Start(body).status);
+    for (int i = 0; i < 4; ++i) {
+        WebSignStart start = Start(body, "X-Board-Key: guess" + std::to_string(i) + "\r\n");
+        EXPECT_EQ(401, start.status);
+        EXPECT_EQ("", start.notice);
+        now += 1000;
+    }
+    EXPECT_EQ(0, Start(body, "X-Board-Key: s3cret-key\r\n").status); // four: not yet
+    WebSignStart fifth = Start(body, "X-Board-Key: guess4\r\n");
+    EXPECT_EQ(401, fifth.status);
+    EXPECT_EQ("Web: wrong keys from 10.0.0.9", fifth.notice);
+    now += 1000;
+    WebSignStart locked = Start(body, "X-Board-Key: s3cret-key\r\n");
+    EXPECT_EQ(429, locked.status);
+    EXPECT_EQ(429, Status(locked.reply));
+    EXPECT_NE(std::string::npos, locked.reply.find("\r\nRetry-After: 59\r\n")) << locked.reply;
+    // Another address is not held back.
+    peer = "10.0.0.10";
+    EXPECT_EQ(0, Start(body, "X-Board-Key: s3cret-key\r\n").status);
+    peer = "10.0.0.9";
+    now += kLockoutMs;
+    EXPECT_EQ(0, Start(body, "X-Board-Key: s3cret-key\r\n").status);
 }
