@@ -39,14 +39,15 @@ void SocketFrontEnd::OpenListener(HWND window, const char *port, Pool pool) {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_ANY);
     address.sin_port = htons(ParsePort(port));
-    if (bind(listening, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-        Report("Listen: ", WSAGetLastError());
-        return;
-    }
     // The system's largest backlog, so that a crowd signing in at once
     // queues instead of being refused.
-    if (listen(listening, SOMAXCONN) != 0) {
+    if (bind(listening, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
+        listen(listening, SOMAXCONN) != 0) {
         Report("Listen: ", WSAGetLastError());
+        // Nothing listens: the pool takes no one, and the sweep's look at
+        // its backlog must not replace the reason with accept's complaint.
+        closesocket(listening);
+        listening = INVALID_SOCKET;
         return;
     }
     WSAAsyncSelect(listening, window_, MSG_ACCEPT, FD_ACCEPT);
