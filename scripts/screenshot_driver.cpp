@@ -1,12 +1,14 @@
 // Plays a short session on a running tesmar.exe and wenlo.exe, in the same
 // Wine desktop, for scripts/screenshots: opens the server's menu and each
 // administration dialog, fills and sends the client's dialog, and points
-// at the tray icon. Before each picture it writes SHOT_DIR\NAME.want with
+// at the tray icon. With "first-run" it plays instead the first start of a
+// server that has no settings (its two questions, then its window with
+// the web port's failure on the status line) and a client whose server
+// does not answer. Before each picture it writes SHOT_DIR\NAME.want with
 // the screen rectangle to take and the zoom ("left top width height
-// percent") and waits until
-// the script has written SHOT_DIR\NAME.done.
+// percent") and waits until the script has written SHOT_DIR\NAME.done.
 //
-//   screenshot_driver SHOT_DIR
+//   screenshot_driver SHOT_DIR [first-run]
 //
 // Exits 0 when every picture was taken, 1 at the first thing that did not
 // appear within its time (the message says what).
@@ -14,6 +16,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "tests/drivers/window_driving.h"
@@ -25,7 +28,7 @@ namespace {
 // The programs' own identifiers.
 constexpr int kMenuOptions = 40001, kMenuAbout = 40003, kMenuUsers = 40004,
               kMenuBoardOptions = 40005;
-constexpr int kBoardResetTime = 1020;
+constexpr int kBoardResetTime = 1020, kBoardWebPort = 1021;
 constexpr int kOptionsHtmlFile = 1002, kOptionsPort = 1003, kOptionsHeader = 1015;
 constexpr int kHtmlText = 1006;
 constexpr int kUsersList = 1004, kUsersEdit = 1006;
@@ -35,6 +38,7 @@ constexpr int kClientServer = 1030, kClientPort = 1031, kClientAutomatic = 1032;
 constexpr int kAutoSignIn = 1040, kAutoSignOut = 1041, kAutoDestination = 1042;
 
 const char kServerTitle[] = "Tesmar 1.41";
+constexpr int kServerWidth = 420, kServerHeight = 150;
 const char kClientTitle[] = "KVT Sign-In / Sign-Out  v1.42";
 
 std::string g_shots;
@@ -93,7 +97,11 @@ void Activate(HWND window) {
 // The server: its window with the Edit menu open, then each dialog.
 void ServerPictures() {
     HWND main = WaitForWindow(nullptr, kServerTitle);
-    SetWindowPos(main, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    // The client's dialog, which opens at its start, out of the way below.
+    HWND client = WaitForWindow("#32770", kClientTitle);
+    SetWindowPos(client, HWND_BOTTOM, 420, 280, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    // Wide enough for the caption and the status line.
+    SetWindowPos(main, HWND_TOP, 40, 40, kServerWidth, kServerHeight, 0);
     Activate(main);
     PostMessageA(main, WM_SYSCOMMAND, SC_KEYMENU, 'e');
     HWND menu = WaitForWindow("#32768", nullptr);
@@ -140,7 +148,9 @@ void ServerPictures() {
 
     Command(main, kMenuBoardOptions);
     HWND board = WaitForWindow("#32770", "Tesmar Board Options");
-    SetField(board, kBoardResetTime, "20:00"); // Cancel below stores nothing
+    // A typical office's values; Cancel below stores nothing.
+    SetField(board, kBoardResetTime, "20:00");
+    SetField(board, kBoardWebPort, "8080");
     Activate(board);
     Shot("server_board_options", board);
     Command(board, IDCANCEL);
@@ -202,14 +212,53 @@ void ClientPictures() {
     Shot("client_tray", area, 200);
 }
 
+// A server's first start: the message, the question for the data file's
+// folder (answered Yes), then its window once it listens. The script has
+// its web port held by another program, so the status line says so.
+void FirstRunPictures() {
+    HWND message = WaitForWindow("#32770", "Tesmar First Time Setup");
+    Activate(message);
+    Shot("server_first_run", message);
+    Command(message, IDOK);
+    WaitUntilHidden(message, "the first-run message");
+    HWND question = WaitForWindow("#32770", "Tesmar TESMAR.DAT");
+    Activate(question);
+    Shot("server_first_run_folder", question);
+    Command(question, IDYES);
+    WaitUntilHidden(question, "the data file's question");
+    HWND main = WaitForWindow(nullptr, kServerTitle, true);
+    SetWindowPos(main, HWND_TOP, 40, 40, kServerWidth, kServerHeight, 0);
+    Activate(main);
+    Shot("server_status", main);
+}
+
+// The client's sign-in sent to a server that does not answer.
+void CannotConnectPicture() {
+    HWND client = WaitForWindow("#32770", kClientTitle);
+    Activate(client);
+    Command(client, IDOK);
+    HWND box = WaitForWindow("#32770", "ERROR");
+    Activate(box);
+    Shot("client_cannot_connect", box);
+    Command(box, IDOK);
+    WaitUntilHidden(box, "the \"Can not connnect\" box");
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 2) {
-        std::printf("usage: screenshot_driver SHOT_DIR\n");
+    bool first_run = argc == 3 && std::strcmp(argv[2], "first-run") == 0;
+    if (argc != 2 && !first_run) {
+        std::printf("usage: screenshot_driver SHOT_DIR [first-run]\n");
         return 2;
     }
     g_shots = argv[1];
+    if (first_run) {
+        FirstRunPictures();
+        CannotConnectPicture();
+        std::printf("screenshot_driver: done\n");
+        return 0;
+    }
     ServerPictures();
     ClientPictures();
     std::printf("screenshot_driver: done\n");

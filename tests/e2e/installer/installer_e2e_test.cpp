@@ -8,10 +8,12 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/kit/tesmar_server.h"
@@ -84,6 +86,12 @@ class Packages : public ::testing::Test {
         return count;
     }
 
+    // The package property of a setting: its name in capitals.
+    static std::string Property(std::string name) {
+        for (char &c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        return name;
+    }
+
     std::string Installed(const std::string &file) {
         return prefix_->Path() + "/drive_c/Program Files/KVT/" + file;
     }
@@ -111,7 +119,13 @@ class Packages : public ::testing::Test {
 TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWhatTheyMust) {
     const std::string board = dir_ + "/board", page = dir_ + "/page/inout.htm";
     const std::string data = board + "/tesmar.dat";
-    const int port = e2e::FreePort();
+    const int port = e2e::FreePort(), web_port = e2e::FreePort();
+    // The web port's settings and the keys, as the package's properties
+    // give them (a key stays in clear until the server's next start).
+    const std::vector<std::pair<std::string, std::string>> web = {
+        {"WebPort", std::to_string(web_port)}, {"WebSignIn", "TRUE"},
+        {"WebHosts", "board.example.org%intranet"}, {"WebKey", "front-desk-key"},
+        {"AdminKey", "admin-key-1234"},         {"MarshalKey", "marshal-key-1234"}};
     e2e::MakeDirectories(board);
     e2e::MakeDirectories(dir_ + "/page");
     e2e::WriteFile(data, "Ann-1- -9:00am- -\r\nBob-1- -9:10am- -\r\n");
@@ -120,9 +134,12 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     Reg({"add", kMemberKey, "/v", "UserName", "/d", "Ann", "/f"});
     Reg({"add", kMemberKey, "/v", "Names", "/d", "Bob", "/f"});
 
-    ASSERT_EQ(0, Msiexec({"/i", Package("tesmar", kLowerVersion),
-                          "WORKINGDIR=" + e2e::WindowsPath(board), "PORT=" + std::to_string(port),
-                          "HTMLFILE=" + e2e::WindowsPath(page), "AUTOSTART=1"}));
+    std::vector<std::string> install = {"/i", Package("tesmar", kLowerVersion),
+                                        "WORKINGDIR=" + e2e::WindowsPath(board),
+                                        "PORT=" + std::to_string(port),
+                                        "HTMLFILE=" + e2e::WindowsPath(page), "AUTOSTART=1"};
+    for (const auto &[name, value] : web) install.push_back(Property(name) + "=" + value);
+    ASSERT_EQ(0, Msiexec(install));
     ASSERT_EQ(0, Msiexec({"/i", Package("wenlo", kLowerVersion), "SERVER=127.0.0.1",
                           "PORT=" + std::to_string(port)}));
     EXPECT_TRUE(e2e::FileExists(Installed("tesmar.exe")));
@@ -134,6 +151,7 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     EXPECT_EQ(e2e::WindowsPath(board) + "\\", Value(kTesmarKey, "WorkingDir"));
     EXPECT_EQ(std::to_string(port), Value(kTesmarKey, "Port"));
     EXPECT_EQ(e2e::WindowsPath(page), Value(kTesmarKey, "HTMLFile"));
+    for (const auto &[name, value] : web) EXPECT_EQ(value, Value(kTesmarKey, name)) << name;
     EXPECT_EQ("127.0.0.1", Value(kWenloKey, "Server"));
     EXPECT_EQ(std::to_string(port), Value(kWenloKey, "Port"));
 
@@ -141,6 +159,8 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     pid_t server = e2e::StartProgram(*prefix_, Installed("tesmar.exe"), board);
     ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(port); }, 60))
         << "the installed tesmar.exe does not listen on " << port;
+    EXPECT_TRUE(e2e::PollUntil([&] { return e2e::Listening(web_port); }, 30))
+        << "the installed tesmar.exe does not serve the web port " << web_port;
     pid_t client = prefix_->Start(Installed("wenlo.exe"), {}, dir_ + "/wenlo.txt", dir_);
     std::string said;
     ASSERT_EQ(0, Drive({"ready"}, &said)) << said;
@@ -166,10 +186,13 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     EXPECT_EQ(e2e::WindowsPath(board) + "\\", Value(kTesmarKey, "WorkingDir"));
     EXPECT_EQ(std::to_string(port), Value(kTesmarKey, "Port"));
     EXPECT_EQ(e2e::WindowsPath(page), Value(kTesmarKey, "HTMLFile"));
+    for (int i = 0; i < 3; ++i) // the web port's settings; the keys are the server's by now
+        EXPECT_EQ(web[i].second, Value(kTesmarKey, web[i].first)) << web[i].first;
     EXPECT_EQ("\"C:\\Program Files\\KVT\\tesmar.exe\"", Value(kRunKey, "Tesmar"));
     EXPECT_EQ("board2", Value(kWenloKey, "Server"));
     EXPECT_EQ(std::to_string(port), Value(kWenloKey, "Port"));
 
+    Reg({"add", kTesmarKey, "/v", "ResetTime", "/d", "20:00", "/f"});
     ASSERT_EQ(0, Msiexec({"/x", Package("tesmar", kVersion)}));
     ASSERT_EQ(0, Msiexec({"/x", Package("wenlo", kVersion)}));
     EXPECT_FALSE(e2e::FileExists(Installed("tesmar.exe")));
@@ -183,6 +206,12 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     EXPECT_TRUE(e2e::FileExists(page));
     EXPECT_EQ("Ann", Value(kMemberKey, "UserName"));
     EXPECT_EQ("Bob", Value(kMemberKey, "Names"));
+    // The removal takes the values the packages wrote, and keeps the ones
+    // the server wrote itself (as Board Options writes ResetTime).
+    EXPECT_EQ("<none>", Value(kTesmarKey, "Port"));
+    EXPECT_EQ("<none>", Value(kTesmarKey, "WebPort"));
+    EXPECT_EQ("<none>", Value(kWenloKey, "Server"));
+    EXPECT_EQ("20:00", Value(kTesmarKey, "ResetTime"));
 }
 
 TEST_F(Packages, WithoutPropertiesTheServerGetsABoardFolderAndBothTheClassicPort) {
