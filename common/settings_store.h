@@ -14,6 +14,9 @@ class SettingsStore {
     // Creates the store when needed and stores text. Returns true when the
     // value was stored.
     virtual bool Write(const char *name, const char *text) = 0;
+    // Removes value name (a key kept hashed leaves no plain copy behind).
+    // True when the value is gone, whether or not it was there.
+    virtual bool Remove(const char *name) = 0;
 };
 
 inline bool ReadSetting(SettingsStore &store, const char *name, char *dest, size_t capacity) {

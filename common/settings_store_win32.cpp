@@ -55,3 +55,13 @@ bool RegistrySettingsStore::Write(const char *name, const char *text) {
     RegCloseKey(key);
     return result == ERROR_SUCCESS;
 }
+
+bool RegistrySettingsStore::Remove(const char *name) {
+    HKEY key;
+    LONG opened = RegOpenKeyExA(root_, key_path_, 0, KEY_SET_VALUE, &key);
+    if (opened == ERROR_FILE_NOT_FOUND) return true;
+    if (opened != ERROR_SUCCESS) return false;
+    LONG result = RegDeleteValueA(key, name);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}

@@ -16,6 +16,7 @@ class RegistrySettingsStore : public SettingsStore {
     bool Read(const char *name, char *dest, size_t capacity) override;
     // Stores text as REG_SZ (NUL counted).
     bool Write(const char *name, const char *text) override;
+    bool Remove(const char *name) override;
 
     HKEY root() const { return root_; }
     const char *key_path() const { return key_path_; }

@@ -32,6 +32,8 @@ class LayeredSettingsStore : public SettingsStore {
     // Returns true when the member's layer holds what was asked (written, or
     // taken away because the machine's value is the same).
     bool Write(const char *name, const char *text) override;
+    // Removes the member's own value (the machine's is the installer's).
+    bool Remove(const char *name) override { return member_.Remove(name); }
 
   private:
     SettingsStore &member_;

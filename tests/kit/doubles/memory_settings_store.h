@@ -22,6 +22,11 @@ class MemorySettingsStore : public SettingsStore {
         values[name] = text;
         return true;
     }
+    bool Remove(const char *name) override {
+        if (writes_fail) return false;
+        values.erase(name);
+        return true;
+    }
 
     bool exists = false;
     bool writes_fail = false;
