@@ -10,11 +10,9 @@ struct ServerSettings {
     char HTMLFile[350];
     char Header[1000];
     char Footer[1000];
-    char History[8];
-    bool history_flag;
+    bool History;        // stored as "TRUE" or "FALSE"; only "TRUE" turns it on
     char ResetTime[6]; // "HH:MM": the daily reset; empty: never
-    char WebSignIn[8];   // "TRUE": members may sign in and out from a browser
-    bool web_sign_in;    // WebSignIn is "TRUE"
+    bool WebSignIn;      // stored "TRUE": members may sign in and out from a browser
     char WebKey[64];     // empty: no key asked of a browser's sign-in
     char WebHosts[500];  // more names of this server, separated by "%"
 };

@@ -50,9 +50,7 @@ bool LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTabl
     CopyCut(settings.HTMLFile, "");
     CopyCut(settings.Header, "");
     CopyCut(settings.Footer, "");
-    CopyCut(settings.History, "TRUE");
     CopyCut(settings.ResetTime, "");
-    CopyCut(settings.WebSignIn, "");
     CopyCut(settings.WebKey, "");
     CopyCut(settings.WebHosts, "");
     ReadSetting(store, "WorkingDir", settings.WorkingDir, sizeof settings.WorkingDir);
@@ -88,18 +86,21 @@ bool LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTabl
         host.HoldWindow(false);
     }
 
-    ReadSetting(store, "History", settings.History, sizeof settings.History);
+    // A store that cannot be read leaves History's preset "TRUE" in force.
+    char history[8] = "TRUE";
+    ReadSetting(store, "History", history, sizeof history);
     ReadSetting(store, "HTMLFile", settings.HTMLFile, sizeof settings.HTMLFile);
     ReadSetting(store, "Header", settings.Header, sizeof settings.Header);
     ReadSetting(store, "Footer", settings.Footer, sizeof settings.Footer);
     ReadSetting(store, "ResetTime", settings.ResetTime, sizeof settings.ResetTime);
     ReadSetting(store, "WebPort", settings.WebPort, sizeof settings.WebPort);
-    ReadSetting(store, "WebSignIn", settings.WebSignIn, sizeof settings.WebSignIn);
+    char web_sign_in[8] = "";
+    ReadSetting(store, "WebSignIn", web_sign_in, sizeof web_sign_in);
     ReadSetting(store, "WebKey", settings.WebKey, sizeof settings.WebKey);
     ReadSetting(store, "WebHosts", settings.WebHosts, sizeof settings.WebHosts);
     if (settings.Header[0] == '\0') CopyCut(settings.Header, kDefaultHeader);
     if (settings.Footer[0] == '\0') CopyCut(settings.Footer, kDefaultFooter);
-    settings.history_flag = std::strcmp(settings.History, "TRUE") == 0;
-    settings.web_sign_in = std::strcmp(settings.WebSignIn, "TRUE") == 0;
+    settings.History = std::strcmp(history, "TRUE") == 0;
+    settings.WebSignIn = std::strcmp(web_sign_in, "TRUE") == 0;
     return true;
 }

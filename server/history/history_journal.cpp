@@ -24,7 +24,7 @@ HistoryJournal::HistoryJournal(const ServerSettings &settings, unsigned code_pag
     : settings_(settings), code_page_(code_page) {}
 
 void HistoryJournal::Add(const ClockTime &when, const JournalEntry &entry) {
-    if (!settings_.history_flag) return;
+    if (!settings_.History) return;
     char path[400];
     if (!BuildJournalPath(settings_, when, path, sizeof path)) return;
     Kept kept{path, std::string()};

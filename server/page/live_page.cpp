@@ -178,7 +178,7 @@ void AppendLivePage(std::string &out, const UserTable &table, const ServerSettin
         out += "</tr>\n";
     }
     out += "</tbody></table>\n";
-    if (settings.web_sign_in && !view.wall) {
+    if (settings.WebSignIn && !view.wall) {
         out += "<form class=\"sign\" id=\"sign\"><label>I am <select id=\"who\">";
         for (uint32_t i = 0; i < count; ++i) {
             out += "<option>";

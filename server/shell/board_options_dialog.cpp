@@ -58,13 +58,11 @@ bool ConfirmBoardOptions(ServerState &server, HWND dialog) {
     bool web_port_changed = std::strcmp(web_port, settings.WebPort) != 0;
     CopyCut(settings.ResetTime, typed);
     CopyCut(settings.WebPort, web_port);
-    bool web_sign_in = IsDlgButtonChecked(dialog, IDC_BOARD_WEB_SIGN_IN) == BST_CHECKED;
-    settings.web_sign_in = web_sign_in;
-    CopyCut(settings.WebSignIn, web_sign_in ? "TRUE" : "FALSE");
+    settings.WebSignIn = IsDlgButtonChecked(dialog, IDC_BOARD_WEB_SIGN_IN) == BST_CHECKED;
     // One warning for the three, however many the store refuses.
     bool stored = WriteSetting(server.store, "ResetTime", settings.ResetTime);
     stored &= WriteSetting(server.store, "WebPort", settings.WebPort);
-    stored &= WriteSetting(server.store, "WebSignIn", settings.WebSignIn);
+    stored &= WriteSetting(server.store, "WebSignIn", settings.WebSignIn ? "TRUE" : "FALSE");
     if (!stored)
         server.alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
                           AlertButtons::Ok);
@@ -86,7 +84,7 @@ INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam
         SetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, server->settings.ResetTime);
         SetDlgItemTextA(dialog, IDC_BOARD_WEB_PORT, server->settings.WebPort);
         CheckDlgButton(dialog, IDC_BOARD_WEB_SIGN_IN,
-                       server->settings.web_sign_in ? BST_CHECKED : BST_UNCHECKED);
+                       server->settings.WebSignIn ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {

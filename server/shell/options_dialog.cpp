@@ -51,17 +51,11 @@ void ConfirmOptions(ServerState &server, HWND dialog) {
     CopyCut(settings.Port, port);
     GetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, settings.HTMLFile,
                     sizeof settings.HTMLFile);
-    if (IsDlgButtonChecked(dialog, IDC_OPTIONS_HISTORY) == BST_CHECKED) {
-        CopyCut(settings.History, "TRUE");
-        settings.history_flag = true;
-    } else {
-        CopyCut(settings.History, "FALSE");
-        settings.history_flag = false;
-    }
+    settings.History = IsDlgButtonChecked(dialog, IDC_OPTIONS_HISTORY) == BST_CHECKED;
     // One warning for the three, however many the store refuses.
     bool stored = WriteSetting(server.store, "Port", settings.Port);
     stored &= WriteSetting(server.store, "HTMLFile", settings.HTMLFile);
-    stored &= WriteSetting(server.store, "History", settings.History);
+    stored &= WriteSetting(server.store, "History", settings.History ? "TRUE" : "FALSE");
     if (!stored)
         server.alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
                           AlertButtons::Ok);
@@ -81,7 +75,7 @@ INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPA
         SetDlgItemTextA(dialog, IDC_OPTIONS_PORT, server->settings.Port);
         SetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, server->settings.HTMLFile);
         CheckDlgButton(dialog, IDC_OPTIONS_HISTORY,
-                       server->settings.history_flag ? BST_CHECKED : BST_UNCHECKED);
+                       server->settings.History ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {

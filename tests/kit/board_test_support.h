@@ -23,8 +23,7 @@ inline ServerSettings SettingsIn(const ScratchDir &dir, const std::string &page 
     std::strncpy(settings.Header, kDefaultHeader, sizeof settings.Header - 1);
     std::strncpy(settings.Footer, kDefaultFooter, sizeof settings.Footer - 1);
     std::strncpy(settings.Port, "223", sizeof settings.Port - 1);
-    std::strncpy(settings.History, "TRUE", sizeof settings.History - 1);
-    settings.history_flag = true;
+    settings.History = true;
     return settings;
 }
 

@@ -367,7 +367,7 @@ TEST_F(EngineTest, WatchersAreAPoolOfTheirOwnAndOneThatNeverReadsIsClosed) {
 
 TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
     engine.ServeFrom(publisher);
-    settings.web_sign_in = true;
+    settings.WebSignIn = true;
     engine.AllowWebSignIn(settings, {"boardpc"}, clock);
     SocketId browser = sockets.Connect(Pool::Web, "10.0.5.1",
         SignPost("{\"name\": \"Bob\", \"in\": false, \"destination\": \"Bank\", \"return\": \"2pm\"}",
@@ -389,7 +389,7 @@ TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
         SignPost("{\"name\": \"Ann\", \"in\": false}", "Origin: http://evil.example\r\n"));
     engine.AcceptNotice(Pool::Web, 10);
     EXPECT_EQ(0u, sockets.sockets[foreign].sent.find("HTTP/1.1 403 Forbidden\r\n"));
-    settings.web_sign_in = false;
+    settings.WebSignIn = false;
     SocketId off = sockets.Connect(Pool::Web, "10.0.5.4", SignPost("{\"name\": \"Ann\", \"in\": false}"));
     engine.AcceptNotice(Pool::Web, 11);
     EXPECT_EQ(0u, sockets.sockets[off].sent.find("HTTP/1.1 403 Forbidden\r\n"));

@@ -77,8 +77,7 @@ TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBo
     EXPECT_EQ(ReadBytes(DataFileIn(host.current)), "");
     // Only the directory is stored; the rest stays default in memory.
     EXPECT_EQ(store.values, (std::map<std::string, std::string>{{"WorkingDir", host.current}}));
-    EXPECT_STREQ(settings.History, "");
-    EXPECT_FALSE(settings.history_flag);
+    EXPECT_FALSE(settings.History);
     EXPECT_STREQ(settings.Header, kDefaultHeader);
     EXPECT_STREQ(settings.Footer, kDefaultFooter);
 }
@@ -153,7 +152,7 @@ TEST_F(FirstRunTest, StoredSettingsAreReadWithoutAQuestion) {
     EXPECT_STREQ(settings.Header, "<h1>");
     EXPECT_STREQ(settings.Footer, kDefaultFooter);
     EXPECT_STREQ(settings.WebPort, "8080");
-    EXPECT_FALSE(settings.history_flag); // only "TRUE" counts
+    EXPECT_FALSE(settings.History); // only "TRUE" counts
     EXPECT_FALSE(IsFile(DataFileIn(dir).c_str()));
 }
 

@@ -93,13 +93,13 @@ TEST(HistoryJournal, OffWritesNothingAndAFailedFileKeepsItsLinesForTheNextFlush)
     JournalEntry entry;
     entry.event = "in";
     entry.name = "Ann";
-    settings.history_flag = false;
+    settings.History = false;
     HistoryJournal journal(settings, 1252);
     journal.Add(At(2026, 5, 1, 9, 0, 0), entry);
     EXPECT_TRUE(journal.Flush());
     EXPECT_TRUE(FilesIn(dir.path()).empty());
 
-    settings.history_flag = true;
+    settings.History = true;
     // A directory where the month's file should be: it cannot be written.
     std::filesystem::create_directory(dir.path() / "history-2026-05.csv");
     journal.Add(At(2026, 5, 1, 9, 0, 0), entry);

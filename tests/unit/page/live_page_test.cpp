@@ -62,7 +62,7 @@ TEST_F(LivePageTest, SignInPanelOnlyWhenAllowedAndNeverOnTheWall) {
     Put(table, 0, "Ann", 1, " ", "9:00am", " ");
     table.count = 1;
     EXPECT_FALSE(Has(Page(), "id=\"sign\""));
-    settings.web_sign_in = true;
+    settings.WebSignIn = true;
     EXPECT_TRUE(Has(Page(), "id=\"sign\""));
     EXPECT_TRUE(Has(Page(), "<option>Ann</option>"));
     std::string wall = Page(true);

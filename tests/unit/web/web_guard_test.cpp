@@ -16,7 +16,7 @@ const std::vector<std::string> kNames =
 struct Guard : ::testing::Test {
     void SetUp() override {
         std::memset(&settings, 0, sizeof settings);
-        settings.web_sign_in = true;
+        settings.WebSignIn = true;
     }
     int Check(const std::string &headers) {
         std::string body = "{}";
@@ -57,6 +57,6 @@ TEST_F(Guard, SwitchedOffAndJsonOnly) {
     EXPECT_EQ(0, Check(host + "Content-Type: Application/JSON; charset=utf-8\r\n"));
     EXPECT_EQ(415, Check(host + "Content-Type: text/plain\r\n"));
     EXPECT_EQ(415, Check(host));
-    settings.web_sign_in = false;
+    settings.WebSignIn = false;
     EXPECT_EQ(403, Check(host + kJson));
 }

@@ -24,7 +24,7 @@ class WebSignTest : public ::testing::Test {
         WriteBytes(scratch.File("tesmar.dat"), "Ann-1- -8:00- -\r\nBob-1- -8:00- -\r\n");
         LoadBoard(table, settings);
         SortAndCompact(table);
-        settings.web_sign_in = true;
+        settings.WebSignIn = true;
     }
     WebSignStart Start(const std::string &body, const std::string &extra = "") {
         std::string request = "POST /sign HTTP/1.1\r\nHost: localhost:8080\r\n"
@@ -96,7 +96,7 @@ TEST_F(WebSignTest, RefusalsAreAnsweredAtOnce) {
     EXPECT_EQ(401, Status(start.reply));
     EXPECT_EQ(401, Start("{\"name\": \"Ann\", \"in\": true}", "X-Board-Key: kk\r\n").status);
     EXPECT_EQ(0, Start("{\"name\": \"Ann\", \"in\": true}", "X-Board-Key: k\r\n").status);
-    settings.web_sign_in = false;
+    settings.WebSignIn = false;
     EXPECT_EQ(403, Status(Start("{\"name\": \"Ann\", \"in\": true}", "X-Board-Key: k\r\n").reply));
 }
 

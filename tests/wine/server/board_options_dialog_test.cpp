@@ -120,7 +120,7 @@ TEST_F(DialogTest, BoardOptionsTurnsSigningInFromABrowserOnAndOffAtOnce) {
     });
     EXPECT_EQ(on.Run([&] { RunBoardOptionsDialog(server, nullptr); }), on.size());
     EXPECT_EQ(shown, static_cast<UINT>(BST_UNCHECKED));
-    EXPECT_TRUE(server.settings.web_sign_in);
+    EXPECT_TRUE(server.settings.WebSignIn);
     EXPECT_EQ(Stored("WebSignIn"), "TRUE");
     EXPECT_TRUE(alerts.asked.empty()); // no restart needed
 
@@ -132,7 +132,7 @@ TEST_F(DialogTest, BoardOptionsTurnsSigningInFromABrowserOnAndOffAtOnce) {
     });
     EXPECT_EQ(off.Run([&] { RunBoardOptionsDialog(server, nullptr); }), off.size());
     EXPECT_EQ(shown, static_cast<UINT>(BST_CHECKED));
-    EXPECT_FALSE(server.settings.web_sign_in);
+    EXPECT_FALSE(server.settings.WebSignIn);
     EXPECT_EQ(Stored("WebSignIn"), "FALSE");
 }
 

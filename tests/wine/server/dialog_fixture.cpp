@@ -21,8 +21,7 @@ void DialogTest::SetUp() {
     CopyCut(server.settings.HTMLFile, (dir + "\\board.html").c_str());
     CopyCut(server.settings.Header, kDefaultHeader);
     CopyCut(server.settings.Footer, kDefaultFooter);
-    CopyCut(server.settings.History, "TRUE");
-    server.settings.history_flag = true;
+    server.settings.History = true;
     ASSERT_TRUE(SaveBoard(server.table, server.settings));
 }
 

@@ -94,8 +94,7 @@ TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBo
     // Only the directory is stored; the rest stays default in memory.
     EXPECT_EQ(Stored("WorkingDir"), board_dir);
     EXPECT_EQ(Stored("Port"), "");
-    EXPECT_STREQ(server.settings.History, "");
-    EXPECT_FALSE(server.settings.history_flag);
+    EXPECT_FALSE(server.settings.History);
     EXPECT_STREQ(server.settings.Header, kDefaultHeader);
     EXPECT_STREQ(server.settings.Footer, kDefaultFooter);
 }

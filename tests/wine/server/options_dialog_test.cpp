@@ -54,7 +54,7 @@ TEST_F(OptionsDialogTest, ShowsTheSettingsAndStoresAllThreeOnOkWithoutPortMessag
     EXPECT_EQ(Stored("HTMLFile"), "C:\\Inetpub\\board.htm");
     // A server whose History was TRUE stores TRUE again.
     EXPECT_EQ(Stored("History"), "TRUE");
-    EXPECT_TRUE(server.settings.history_flag);
+    EXPECT_TRUE(server.settings.History);
     EXPECT_TRUE(alerts.asked.empty());
 }
 
@@ -74,8 +74,7 @@ TEST_F(OptionsDialogTest, PortTextThatDiffersOnlyInFormBringsTheRestartMessage) 
 }
 
 TEST_F(OptionsDialogTest, OkStoresAsTypedCutToTheFieldsAndFalseWithoutHistory) {
-    CopyCut(server.settings.History, "");
-    server.settings.history_flag = false;
+    server.settings.History = false;
     std::string long_path(400, 'p');
     Confirm(
         [&](HWND dialog) {
@@ -88,8 +87,7 @@ TEST_F(OptionsDialogTest, OkStoresAsTypedCutToTheFieldsAndFalseWithoutHistory) {
     EXPECT_EQ(std::string(server.settings.HTMLFile), long_path.substr(0, 349));
     EXPECT_EQ(Stored("HTMLFile"), long_path.substr(0, 349));
     EXPECT_EQ(Stored("History"), "FALSE");
-    EXPECT_STREQ(server.settings.History, "FALSE");
-    EXPECT_FALSE(server.settings.history_flag);
+    EXPECT_FALSE(server.settings.History);
 }
 
 TEST_F(OptionsDialogTest, CancelStoresNothing) {

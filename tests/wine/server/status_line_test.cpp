@@ -103,8 +103,7 @@ TEST_F(ListenerTest, AFailedPageWriteIsToldWithThePath) {
 }
 
 TEST_F(ListenerTest, AJournalThatCannotBeWrittenIsToldWithThePathAndHoldsNoReplyBack) {
-    CopyCut(server.settings.History, "TRUE");
-    server.settings.history_flag = true;
+    server.settings.History = true;
     // The journal of the month the program's clock shows.
     ClockTime today = clock.Now();
     char name[32];
@@ -123,7 +122,7 @@ TEST_F(ListenerTest, AJournalThatCannotBeWrittenIsToldWithThePathAndHoldsNoReply
     EXPECT_EQ(server.history.Flush(), 1);
     EXPECT_NE(ReadBytes(journal).find(",out,Ann,12:00,Lunch,13:00,127.0.0.1\r\n"),
               std::string::npos);
-    server.settings.history_flag = false;
+    server.settings.History = false;
 }
 
 TEST_F(ListenerTest, APeerThatClosesItsSideHasItsTextDispatchedAtOnce) {
