@@ -212,11 +212,10 @@ void ConnectionEngine::SendWatchers(const std::vector<SocketId> &dropped, bool a
 }
 
 void ConnectionEngine::Published(const Publisher &publisher) {
-    std::vector<SocketId> dropped = watchers_.Publish(publisher);
-    for (SocketId socket : dropped) sockets_.Close(socket);
-    // Inside a batch the events go once its members' connections are
-    // closed: a member's request is done before the watchers hear of it.
-    if (!in_batch_) SendWatchers({}, true);
+    if (publisher.Number() == told_) return;
+    told_ = publisher.Number();
+    if (watchers_.Count() == 0) return;
+    SendWatchers(watchers_.Publish(publisher), true);
 }
 
 bool ConnectionEngine::OverdueCheckDue(std::uint64_t now) {
@@ -239,6 +238,9 @@ void ConnectionEngine::Handover(Open &open) {
             SendWeb(open);
             return;
         }
+        // The others first hear of a publication not told yet, which the
+        // newcomer gets as its first event.
+        Published(*source_);
         // Out of the web pool, without a close: from now on a watcher.
         open_.erase(std::remove_if(open_.begin(), open_.end(),
                                    [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
@@ -312,7 +314,6 @@ void ConnectionEngine::Complete(Open &open) {
     if (!batch_waiting_) {
         batch_waiting_ = true;
         batch_since_ = now_;
-        sockets_.BatchWaiting();
     }
 }
 
@@ -406,9 +407,7 @@ bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, B
     }
     if (!requests.empty()) {
         ++batches_;
-        in_batch_ = true;
         result = DispatchBatch(board, publisher, requests);
-        in_batch_ = false;
     }
     for (size_t i = 0; i < sockets.size(); ++i) {
         Open *open = Find(sockets[i]);
@@ -421,7 +420,6 @@ bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, B
             Close(sockets[i]);
         }
     }
-    if (!requests.empty()) SendWatchers({}, true);
     // The slots are free again: what waits in a backlog comes in now.
     for (int pool = 0; pool < kPoolCount; ++pool) {
         if (backlog_[pool]) TakeWaiting(static_cast<Pool>(pool), now, false);
@@ -447,8 +445,6 @@ void ConnectionEngine::Tick(std::uint64_t now) {
     // notice said that someone waits).
     for (int pool = 0; pool < kPoolCount; ++pool)
         TakeWaiting(static_cast<Pool>(pool), now, backlog_[pool]);
-    // A batch is asked for again when its run is overdue.
-    if (batch_waiting_ && now - batch_since_ >= kBatchOverdueMs) sockets_.BatchWaiting();
 }
 
 void ConnectionEngine::CloseAll() {

@@ -1,7 +1,10 @@
 // The server's connections as one state machine: the socket front end tells
 // it what the sockets announce (a connection waiting, bytes to read, room to
 // send, the time) and it answers through EngineSockets (accept, read, send,
-// shut, close, run the batch). It keeps the pools of open connections, their
+// shut, close). After each notice or tick the front end asks whether a
+// batch is pending (BatchPending) and runs it (RunBatchWhenDue), and after
+// every publication it tells the engine (Published): the engine never calls
+// back up. It keeps the pools of open connections, their
 // deadlines, what is ended to make room, the request framers, the web
 // exchanges and the batching of complete requests. No platform code: the
 // handles are the front end's socket values and the errors are Windows
@@ -62,8 +65,6 @@ constexpr std::uint64_t kEvictionGraceMs = 500;
 constexpr size_t kAddressShare = 8;
 // A complete request waits at most this long for others to join its batch.
 constexpr std::uint64_t kBatchWaitMs = 8;
-// A batch not run this long after its first request is asked for again.
-constexpr std::uint64_t kBatchOverdueMs = 200;
 
 // What the engine asks of the sockets. Implemented by the front end over
 // Windows Sockets, by fakes in the tests.
@@ -93,15 +94,12 @@ class EngineSockets {
     virtual void ShutSending(SocketId socket) = 0;
     // Shuts down and closes the socket; no further notices are wanted.
     virtual void Close(SocketId socket) = 0;
-    // A batch is waiting: ConnectionEngine::RunBatchWhenDue should be
-    // called soon, after the notices already queued.
-    virtual void BatchWaiting() = 0;
 };
 
 // Who is overdue is looked at again this often while anyone watches.
 constexpr std::uint64_t kOverdueCheckMs = 60 * 1000;
 
-class ConnectionEngine : private PublicationWatcher {
+class ConnectionEngine {
   public:
     // Failures go to status with the stage's label in front: "DoConnection: "
     // (accept) or "GetRequest: " (receive, deadline, ended to make room).
@@ -109,12 +107,13 @@ class ConnectionEngine : private PublicationWatcher {
     ~ConnectionEngine();
 
     // What the web port serves: the page and the feed the publisher last
-    // made; the watchers of the event stream hear of each publication. Set
-    // before the web port's first connection.
-    void ServeFrom(Publisher &publisher) {
-        source_ = &publisher;
-        publisher.SetWatcher(this);
-    }
+    // made. Set before the web port's first connection.
+    void ServeFrom(const Publisher &publisher) { source_ = &publisher; }
+    // The publisher has made the board anew (a batch, an edit of the
+    // administrator, the daily reset, the overdue look): every watcher of
+    // the event stream gets its event. A publication already told is not
+    // told again.
+    void Published(const Publisher &publisher);
     // What a sign-in from a browser is checked against: the settings
     // (WebSignIn, WebKey, WebHosts), the machine's own names, and the clock
     // for a sign-in that gives no time. None set: every one is refused.
@@ -140,14 +139,15 @@ class ConnectionEngine : private PublicationWatcher {
     bool OverdueCheckDue(std::uint64_t now);
     size_t WatcherCount() const { return watchers_.Count(); }
 
-    // Whether a batch waits for its run.
+    // Whether a batch waits for its run: asked after each notice and tick.
     bool BatchPending() const { return batch_waiting_; }
     // Runs the batch when one is waiting and either no accept or read
     // notice is queued (notices_queued false) or its first request has
     // waited kBatchWaitMs; false when it should be asked again after the
     // queued notices. The batch: the complete requests applied in the order
     // their lines completed, one publication, then their connections
-    // closed. result gets what the publication did.
+    // closed. result gets what the publication did; the watchers hear of it
+    // when the caller tells Published.
     bool RunBatchWhenDue(std::uint64_t now, bool notices_queued, BoardContext &board,
                          Publisher &publisher, PublishResult &result);
 
@@ -165,7 +165,6 @@ class ConnectionEngine : private PublicationWatcher {
 
   private:
     struct Open;
-    void Published(const Publisher &publisher) override;
     void Handover(Open &open);
     void ReadWatcher(SocketId socket);
     void SendWatchers(const std::vector<SocketId> &dropped, bool all, SocketId one = 0);
@@ -191,7 +190,7 @@ class ConnectionEngine : private PublicationWatcher {
     WatcherPool watchers_;
     KeyLockout key_lockout_;
     std::uint64_t overdue_checked_ = 0;
-    bool in_batch_ = false; // a publication's events wait for the batch's end
+    unsigned long told_ = 0; // the number of the last publication told
     std::vector<std::unique_ptr<Open>> open_;
     // A pool whose backlog may still hold connections (a burst was cut, or
     // the pool was full): taken when room is made and at each tick.

@@ -85,7 +85,6 @@ bool Publisher::RefreshOverdue(BoardContext &board) {
     ClockTime now = board.clock.Now();
     if (WhoIsOverdue(board.table, now) == overdue_) return false;
     MakeLive(board, now);
-    if (watcher_) watcher_->Published(*this);
     return true;
 }
 
@@ -116,13 +115,11 @@ PublishResult Publisher::Publish(BoardContext &board, const std::vector<BoardCha
     for (Connection *connection : replies) {
         connection->Send(kReplyDone, std::strlen(kReplyDone));
     }
-    if (watcher_) watcher_->Published(*this);
     return result;
 }
 
 PublishResult Publisher::PublishPage(BoardContext &board) {
     PublishResult result;
     result.page_failed = !WritePage(board);
-    if (watcher_) watcher_->Published(*this);
     return result;
 }

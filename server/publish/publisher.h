@@ -34,16 +34,6 @@ struct PublishResult {
     bool Failed() const { return load_failed || save_failed || page_failed || journal_failed; }
 };
 
-class Publisher;
-
-// Told after every publication that made the board's documents anew (the
-// watchers of the web port's event stream), once its replies are out.
-class PublicationWatcher {
-  public:
-    virtual ~PublicationWatcher() = default;
-    virtual void Published(const Publisher &publisher) = 0;
-};
-
 class Publisher {
   public:
     // Brings the table up to date with the data file before changes are
@@ -77,15 +67,15 @@ class Publisher {
     const std::string &FeedBytes() const;
     // The live board, and its lobby view, made as the feed is.
     const std::string &LiveBytes(bool wall = false) const;
-    // Counts the documents made: 1 for the first, one more each time.
+    // Counts the documents made: 1 for the first, one more each time. Who
+    // serves them (the event stream's watchers) compares it with the last it
+    // was told of; the publisher tells nobody.
     unsigned long Number() const { return number_; }
 
     // The clock has moved on: when it changed who is overdue, the feed and
-    // the live board are made again (the page file is not written) and the
-    // watcher is told. True when they were.
+    // the live board are made again (the page file is not written). True
+    // when they were.
     bool RefreshOverdue(BoardContext &board);
-
-    void SetWatcher(PublicationWatcher *watcher) { watcher_ = watcher; }
 
     // How the data file is read (the standard library's files by default).
     void SetFileReader(FileReader *reader) { reader_ = reader; }
@@ -118,7 +108,6 @@ class Publisher {
     std::vector<bool> overdue_;
     bool overdue_due_ = false;
     unsigned long number_ = 0;
-    PublicationWatcher *watcher_ = nullptr;
     ChangeJournal *journal_ = nullptr;
     FileReader *reader_ = &StandardFileReader();
     bool unread_ = false;

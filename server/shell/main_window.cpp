@@ -23,9 +23,19 @@ void PaintStatusLine(ServerState &server, HWND window) {
     EndPaint(window, &paint);
 }
 
-void RunBatch(ServerState &server) {
-    BoardContext board = server.Board();
-    server.ReportPublish(server.connections.BatchMessage(board, server.publisher));
+// Asked after each socket notice and tick, in the window procedure (a modal
+// dialog's loop dispatches the notices here too): a pending batch runs
+// unless notices are queued that may add to it, in which case it is asked
+// for again after them. A batch that let waiting connections in may leave
+// another pending.
+void RunPendingBatch(ServerState &server) {
+    while (server.connections.BatchPending()) {
+        BoardContext board = server.Board();
+        bool ran = false;
+        server.ReportPublish(server.connections.RunBatch(board, server.publisher, ran));
+        if (!ran) return;
+        server.TellWatchers();
+    }
 }
 
 void RunUsersCommand(ServerState &server, HWND window) {
@@ -101,14 +111,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
     case WM_TIMER:
         if (wparam == kDailyResetTimer) {
             CheckDailyReset(server);
+            server.TellWatchers();
             return 0;
         }
         if (wparam == kSweepTimer) {
             server.connections.TimerMessage();
-            if (server.connections.TakeBatchAsk()) RunBatch(server);
+            RunPendingBatch(server);
             if (server.connections.OverdueCheckDue()) {
                 BoardContext board = server.Board();
                 server.publisher.RefreshOverdue(board);
+                server.TellWatchers();
             }
             return 0;
         }
@@ -123,14 +135,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         return 0;
     case MSG_ACCEPT:
         server.connections.AcceptMessage(wparam);
-        if (server.connections.TakeBatchAsk()) RunBatch(server);
+        RunPendingBatch(server);
         return 0;
     case MSG_SOCKET:
         server.connections.SocketMessage(wparam, lparam);
-        if (server.connections.TakeBatchAsk()) RunBatch(server);
-        return 0;
-    case MSG_BATCH:
-        RunBatch(server);
+        RunPendingBatch(server);
         return 0;
     }
     return DefWindowProcA(window, message, wparam, lparam);

@@ -16,6 +16,7 @@ PublishResult ServerState::PublishEdit(const BoardChange &change) {
     BoardContext board = Board();
     PublishResult result = publisher.Publish(board, {change}, {});
     ReportPublish(result);
+    TellWatchers();
     return result;
 }
 

@@ -62,9 +62,13 @@ struct ServerState {
     // The board as the table operations and request handlers take it.
     BoardContext Board();
 
-    // Publishes an edit of the administrator and says on the status line
-    // what failed of it.
+    // Publishes an edit of the administrator, says on the status line what
+    // failed of it and tells the watchers.
     PublishResult PublishEdit(const BoardChange &change);
+
+    // Tells the engine what the publisher last made (after a batch, an
+    // edit, the daily reset, the overdue look); one already told is skipped.
+    void TellWatchers() { connections.Published(publisher); }
 
     // Tells the administrator on the status line that a change reached the
     // data file or the page only partly ("Cannot read <path>", "Cannot save

@@ -96,16 +96,11 @@ void SocketFrontEnd::SocketMessage(WPARAM socket, LPARAM event) {
 
 void SocketFrontEnd::TimerMessage() { engine_.Tick(GetTickCount64()); }
 
-PublishResult SocketFrontEnd::BatchMessage(BoardContext &board, Publisher &publisher) {
+PublishResult SocketFrontEnd::RunBatch(BoardContext &board, Publisher &publisher, bool &ran) {
     MSG queued;
     bool notices = PeekMessageA(&queued, window_, MSG_ACCEPT, MSG_SOCKET, PM_NOREMOVE) != 0;
     PublishResult result;
-    batch_asked_ = false;
-    bool ran = engine_.RunBatchWhenDue(GetTickCount64(), notices, board, publisher, result);
-    // Not run yet, or another one asked for by what the batch let in: after
-    // the queued notices.
-    if (!ran || batch_asked_) PostMessageA(window_, MSG_BATCH, 0, 0);
-    batch_asked_ = false;
+    ran = engine_.RunBatchWhenDue(GetTickCount64(), notices, board, publisher, result);
     return result;
 }
 
@@ -176,8 +171,6 @@ void SocketFrontEnd::Close(SocketId socket) {
     shutdown(static_cast<SOCKET>(socket), SD_BOTH);
     closesocket(static_cast<SOCKET>(socket));
 }
-
-void SocketFrontEnd::BatchWaiting() { batch_asked_ = true; }
 
 void SocketFrontEnd::CloseSockets() {
     if (window_) KillTimer(window_, kSweepTimer);

@@ -17,7 +17,6 @@ struct BoardContext;
 constexpr UINT MSG_LISTEN = WM_USER + 1; // posted once at start-up
 constexpr UINT MSG_ACCEPT = WM_USER + 2; // FD_ACCEPT; wParam: the listening socket
 constexpr UINT MSG_SOCKET = WM_USER + 3; // an open connection's notices; wParam: its socket
-constexpr UINT MSG_BATCH = WM_USER + 4;  // complete requests are waiting for their batch
 
 // The timer that gives the engine the time (deadlines, waiting backlogs).
 constexpr UINT_PTR kSweepTimer = 2;
@@ -34,8 +33,10 @@ class SocketFrontEnd : private EngineSockets {
     // text that holds no port number is refused as invalid.
     void OpenListener(HWND window, const char *port, Pool pool = Pool::SignIn);
 
-    // What the web port serves; its watchers hear of each publication.
-    void ServeFrom(Publisher &publisher) { engine_.ServeFrom(publisher); }
+    // What the web port serves.
+    void ServeFrom(const Publisher &publisher) { engine_.ServeFrom(publisher); }
+    // Told after every publication: the watchers get their events.
+    void Published(const Publisher &publisher) { engine_.Published(publisher); }
     // Lets browsers sign in as the settings say, with this machine's own
     // names (computer name, DNS names, addresses) as those a request's
     // Host may give.
@@ -49,18 +50,13 @@ class SocketFrontEnd : private EngineSockets {
     void AcceptMessage(WPARAM listening);
     void SocketMessage(WPARAM socket, LPARAM event);
     void TimerMessage();
-    // MSG_BATCH: runs the batch once no accept or read notice is queued (or
-    // the batch has waited long enough), else asks again after them.
-    PublishResult BatchMessage(BoardContext &board, Publisher &publisher);
-    // Whether the engine asked for its batch while it handled the notice or
-    // tick just given; the window then runs the batch (BatchMessage) at
-    // once instead of posting MSG_BATCH to itself, which would cost a
-    // sequential request two more trips through the message queue.
-    bool TakeBatchAsk() {
-        bool asked = batch_asked_;
-        batch_asked_ = false;
-        return asked;
-    }
+    // Asked after each notice and tick: whether complete requests wait for
+    // their batch.
+    bool BatchPending() const { return engine_.BatchPending(); }
+    // Runs the pending batch once no accept or read notice is queued (or
+    // the batch has waited long enough); ran is false when it waits for
+    // the queued notices, after which it is asked for again.
+    PublishResult RunBatch(BoardContext &board, Publisher &publisher, bool &ran);
 
     // Shuts down and closes the listening sockets and every open connection.
     void CloseSockets();
@@ -82,11 +78,8 @@ class SocketFrontEnd : private EngineSockets {
     size_t Unread(SocketId socket) override;
     void ShutSending(SocketId socket) override;
     void Close(SocketId socket) override;
-    void BatchWaiting() override;
 
     void Report(const char *label, int code);
-
-    bool batch_asked_ = false;
 
     StatusLine &status_;
     ConnectionEngine engine_;
