@@ -1,8 +1,11 @@
 // The live board: the page the web port serves at "/". The members' table
 // is in the HTML as the server makes it (it reads with scripts off); its
-// own small style sheet and script come inside it, and the script keeps it
-// current from the event stream and offers the sign-in panel. Header and
-// Footer go in as on the classic page.
+// own style sheet and script come inside it, and the script keeps it
+// current from the event stream and drives the member's own panel, which
+// comes first, above the board. Header and Footer go in as on the classic
+// page. The page has no style or event-handler attributes of its own, so
+// that a policy can allow its one style sheet and one script by their
+// hashes.
 #pragma once
 #include <string>
 
@@ -11,9 +14,17 @@ struct ServerSettings;
 struct UserTable;
 
 struct LiveView {
-    // The lobby screen: large type, no controls, the whole screen.
+    // The lobby screen: every member on one screen, no controls.
     bool wall = false;
 };
+
+// The live board's own style sheet and script. The page holds exactly these
+// texts, each as the whole content of its one <style> and one <script>
+// element, and no inline event-handler or style attribute: the web port's
+// Content-Security-Policy allows them by their hashes and nothing else
+// inline.
+const std::string &LivePageStyles();
+const std::string &LivePageScript();
 
 // Appends the page for the table at now to out, in the board's code page
 // (as the classic page). Every field a member typed is escaped; Header and

@@ -71,3 +71,22 @@ TEST_F(LivePageTest, SignInPanelOnlyWhenAllowedAndNeverOnTheWall) {
     EXPECT_FALSE(Has(wall, "id=\"search\""));
     EXPECT_TRUE(Has(wall, "<td class=\"name\">Ann</td>"));
 }
+
+TEST_F(LivePageTest, PanelFirstTimeOfTheLastChangeAndNoAttributeAPolicyWouldRefuse) {
+    Put(table, 0, "Ann", 1, " ", "9:00am", " ");
+    table.count = 1;
+    settings.WebSignIn = true;
+    settings.Header[0] = settings.Footer[0] = '\0';
+    std::string page = Page();
+    ASSERT_NE(std::string::npos, page.find("id=\"sign\""));
+    EXPECT_LT(page.find("id=\"sign\""), page.find("<table"));
+    EXPECT_TRUE(Has(page, "Updated <span id=\"made\">3:00pm</span>"));
+    std::string night;
+    AppendLivePage(night, table, settings, ClockTime{0, 5, 0}, LiveView{});
+    EXPECT_TRUE(Has(night, "Updated <span id=\"made\">12:05am</span>"));
+    // The style sheet and the script go in whole, and nothing else inline.
+    EXPECT_TRUE(Has(page, (std::string("<style>") + LivePageStyles() + "</style>").c_str()));
+    EXPECT_TRUE(Has(page, (std::string("<script>") + LivePageScript() + "</script>").c_str()));
+    for (const char *attribute : {" style=", " onclick=", " onchange=", " onsubmit=", " onload="})
+        EXPECT_FALSE(Has(page, attribute)) << attribute;
+}
