@@ -239,7 +239,8 @@ def sign_out_reaches_the_other_window(driver, first, second, member, destination
     wait_until(5, lambda: text_of(driver, "sign-result") != "")
     check(text_of(driver, "sign-result") == "Signed out",
           "the panel says Signed out, not " + text_of(driver, "sign-result"))
-    check(text_of(driver, "my-state").startswith("Out since"), "the panel shows the member out")
+    check(wait_until(5, lambda: text_of(driver, "my-state").startswith("Out since")),
+          "the panel shows the member out once the board has it")
 
     driver.switch_to.window(second)
     seen = wait_until(2, lambda: cell(driver, member, "dest") == destination)
