@@ -7,7 +7,8 @@
 // Appends text (NUL-terminated, in code_page) to out as UTF-8. Code pages
 // 1252 and 28591 (ISO 8859-1) and 65001 (UTF-8 itself) are converted by
 // the same tables on every platform; any other goes through the platform
-// (Windows converts it; natively every byte above 127 becomes U+FFFD).
+// (Windows converts it, natively iconv; where neither can, every byte
+// above 127 becomes U+FFFD).
 // Bytes that are not valid UTF-8 under 65001 become U+FFFD. Never fails.
 void AppendUtf8FromAnsi(std::string &out, const char *text, unsigned code_page);
 

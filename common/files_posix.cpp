@@ -46,12 +46,22 @@ bool TemporaryPath(const char *path, char *temp, size_t capacity) {
     return n > 0 && static_cast<size_t>(n) < capacity;
 }
 
-// Creates temp anew with the bytes, synced to the disk when asked; a failed
-// attempt leaves no file.
-bool WriteTemporary(const char *temp, const char *data, size_t size, bool sync) {
-    int fd = open(temp, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+// The permissions the replacement of path gets: the target's own, so that
+// a file readable by its owner alone (a configuration holding keys) stays
+// so; 0644 for a new file.
+mode_t ReplacementMode(const char *path) {
+    struct stat info;
+    if (stat(path, &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 07777;
+    return 0644;
+}
+
+// Creates temp anew with the bytes and mode, synced to the disk when asked;
+// a failed attempt leaves no file. It is made readable by its owner alone
+// until its mode is set, so that nobody else opens it meanwhile.
+bool WriteTemporary(const char *temp, const char *data, size_t size, bool sync, mode_t mode) {
+    int fd = open(temp, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd < 0) return false;
-    bool ok = WriteAll(fd, data, size) && fchmod(fd, 0644) == 0 && (!sync || fsync(fd) == 0);
+    bool ok = WriteAll(fd, data, size) && fchmod(fd, mode) == 0 && (!sync || fsync(fd) == 0);
     if (close(fd) != 0) ok = false;
     if (!ok) unlink(temp);
     return ok;
@@ -72,7 +82,7 @@ void SyncDirectoryOf(const char *path) {
 
 bool ReplaceFileDurably(const char *path, const char *data, size_t size) {
     char temp[PATH_MAX + 32];
-    if (!TemporaryPath(path, temp, sizeof temp) || !WriteTemporary(temp, data, size, true)) return false;
+    if (!TemporaryPath(path, temp, sizeof temp) || !WriteTemporary(temp, data, size, true, ReplacementMode(path))) return false;
     if (rename(temp, path) != 0) {
         unlink(temp);
         return false;
@@ -84,7 +94,7 @@ bool ReplaceFileDurably(const char *path, const char *data, size_t size) {
 bool ReplaceOftenReadFile(const char *path, const char *data, size_t size) {
     char temp[PATH_MAX + 32];
     if (!TemporaryPath(path, temp, sizeof temp)) return false;
-    if (WriteTemporary(temp, data, size, false)) {
+    if (WriteTemporary(temp, data, size, false, ReplacementMode(path))) {
         if (rename(temp, path) == 0) return true;
         unlink(temp);
     }

@@ -2,14 +2,19 @@
 # The README's run command, bounded: scripts/run serves in a directory and a
 # prefix of its own, answers one sign-in with 0 and Ann's row in the page,
 # serves the live board with its panel at the address it prints,
-# and on SIGTERM closes the server's window and sees tesmar.exe end with 0.
-# Usage: run_smoke.sh SCRATCH_DIR (emptied first, removed after a pass).
+# and on SIGTERM closes the server's window and sees tesmar.exe end with 0;
+# with --native the same of scripts/run --native and the native tesmar.
+# Usage: run_smoke.sh SCRATCH_DIR [--native] (emptied first, removed after
+# a pass).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$1
+mode=${2:-}
+name=tesmar.exe
+[ "$mode" = --native ] && name=tesmar
 rm -rf "$work"
 mkdir -p "$work"
-RUN_SKIP_BUILD=1 RUN_DIR=$work/run RUN_CLIENT=0 setsid "$root/scripts/run" >"$work/run.out" 2>&1 </dev/null &
+RUN_SKIP_BUILD=1 RUN_DIR=$work/run RUN_CLIENT=0 setsid "$root/scripts/run" $mode >"$work/run.out" 2>&1 </dev/null &
 run_pid=$!
 fail() {
     echo "smoke: $1" >&2
@@ -56,6 +61,6 @@ PY
 
 kill -TERM "$run_pid"
 timeout 90 tail --pid="$run_pid" -f /dev/null || fail "scripts/run did not stop on SIGTERM"
-grep -qx 'run: tesmar.exe ended (0)' "$work/run.out" || fail "tesmar.exe did not end cleanly"
+grep -qx "run: $name ended (0)" "$work/run.out" || fail "$name did not end cleanly"
 echo "smoke: the sign-in got 0, Ann's row is in the page, the live board answers and the server stopped cleanly"
 rm -rf "$work"

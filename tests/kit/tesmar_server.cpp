@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace e2e {
@@ -51,6 +52,13 @@ int DriveWenlo(WinePrefix &prefix, const std::vector<std::string> &args,
     return status;
 }
 
+ServerKind KindUnderTest() {
+    const char *kind = std::getenv("TESMAR_KIND");
+    return kind && std::string(kind) == "native" ? ServerKind::Native : ServerKind::Wine;
+}
+
+std::string NativeTesmar() { return E2E_NATIVE_BUILD_DIR "/server/posix/tesmar"; }
+
 std::string TesmarExe() { return WindowsBuildDir() + "/server/shell/tesmar.exe"; }
 std::string WenloExe() { return WindowsBuildDir() + "/client/shell/wenlo.exe"; }
 
@@ -86,34 +94,75 @@ bool ProcessRunning(pid_t pid) {
 TesmarServer::TesmarServer(const std::string &dir, int users, const TesmarSetup &setup)
     : setup_(setup), dir_((RemoveTree(dir), MakeDirectories(dir + "/" + setup.work_name), dir)),
       work_(dir + "/" + setup.work_name),
-      page_(setup.page.empty() ? work_ + "/board.htm" : setup.page), port_(FreePort()),
-      prefix_(dir + "/prefix") {
+      page_(setup.page.empty() ? work_ + "/board.htm" : setup.page), port_(FreePort()) {
+    if (setup.kind == ServerKind::Wine) prefix_ = std::make_unique<WinePrefix>(dir + "/prefix");
     if (!setup.settings) return;
     WriteFile(DataFile(), BoardFile(users));
-    prefix_.SetMachineValues(kSettingsKey, {{"WorkingDir", WindowsPath(work_)},
-                                            {"Port", std::to_string(port_)},
-                                            {"HTMLFile", WindowsPath(page_)}});
+    if (setup.kind == ServerKind::Native) {
+        settings_ = {{"WorkingDir", work_}, {"Port", std::to_string(port_)}, {"HTMLFile", page_}};
+        return;
+    }
+    prefix_->SetMachineValues(kSettingsKey, {{"WorkingDir", WindowsPath(work_)},
+                                             {"Port", std::to_string(port_)},
+                                             {"HTMLFile", WindowsPath(page_)}});
+}
+
+TesmarServer::~TesmarServer() {
+    if (pid_ > 0) KillProcess(pid_);
 }
 
 int TesmarServer::EnableWebPort() {
     web_port_ = FreePort();
-    prefix_.SetMachineValues(kSettingsKey, {{"WebPort", std::to_string(web_port_)}});
+    SetSetting("WebPort", std::to_string(web_port_));
     return web_port_;
 }
 
 void TesmarServer::SetSetting(const std::string &name, const std::string &value) {
-    prefix_.SetMachineValues(kSettingsKey, {{name, value}});
+    if (setup_.kind == ServerKind::Wine) {
+        prefix_->SetMachineValues(kSettingsKey, {{name, value}});
+        return;
+    }
+    for (auto &[known, text] : settings_) {
+        if (known != name) continue;
+        text = value;
+        return;
+    }
+    settings_.push_back({name, value});
+}
+
+void TesmarServer::WriteSettingsFile() {
+    std::string file = "# made by the end-to-end test\n";
+    for (const auto &[name, value] : settings_) {
+        file += name + "=";
+        for (char c : value)
+            file += c == '\r' ? "\\r" : c == '\n' ? "\\n" : c == '\\' ? "\\\\" : std::string(1, c);
+        file += "\n";
+    }
+    WriteFile(ConfigFile(), file);
+}
+
+pid_t TesmarServer::Launch(const std::string &output_file) {
+    std::string cwd = setup_.in_work ? work_ : "";
+    if (setup_.kind == ServerKind::Wine) return StartProgram(*prefix_, TesmarExe(), cwd, {}, output_file);
+    WriteSettingsFile();
+    return Spawn({NativeTesmar(), "--config", ConfigFile()}, {}, output_file, cwd);
 }
 
 bool TesmarServer::Start(int timeout_ms) {
-    pid_ = StartProgram(prefix_, TesmarExe(), setup_.in_work ? work_ : "", {}, setup_.output);
+    pid_ = Launch(setup_.output);
     if (pid_ <= 0) return false;
     for (double until = NowMs() + timeout_ms; NowMs() < until; Pause(20)) {
         if (Listening(port_) && (web_port_ == 0 || Listening(web_port_))) return true;
-        if (!Running()) return false;
+        if (!Running()) {
+            exit_status_ = WinePrefix::WaitExit(pid_, 10000);
+            pid_ = -1;
+            return false;
+        }
     }
     return false;
 }
+
+pid_t TesmarServer::StartAnother(const std::string &output_file) { return Launch(output_file); }
 
 void TesmarServer::Kill() {
     KillProcess(pid_);
@@ -125,7 +174,10 @@ void TesmarServer::Kill() {
 
 int TesmarServer::Close(int timeout_ms) {
     if (pid_ <= 0) return -1;
-    prefix_.CloseWindowsOf("tesmar.exe");
+    if (setup_.kind == ServerKind::Wine)
+        prefix_->CloseWindowsOf("tesmar.exe");
+    else
+        kill(pid_, SIGTERM);
     int status = WinePrefix::WaitExit(pid_, timeout_ms);
     if (status != -1) pid_ = -1;
     return status;

@@ -1,10 +1,13 @@
-// tesmar.exe of the Windows build in a Wine prefix of its own, as the
-// end-to-end suites start it: a working directory with a data file of
-// numbered users, a page path and a free port in its settings; the Wine
-// process that runs a program, watched and killed from here.
+// The server as the end-to-end suites start it, of either kind: tesmar.exe
+// of the Windows build in a Wine prefix of its own (settings in its
+// registry), or the native tesmar of this build (settings in its settings
+// file); a working directory with a data file of numbered users, a page
+// path and a free port in its settings; the process that runs a program,
+// watched and killed from here.
 #pragma once
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,14 @@
 
 namespace e2e {
 
+// The two servers: tesmar.exe under Wine, tesmar natively.
+enum class ServerKind { Wine, Native };
+// The kind the suites run against: Native when the environment has
+// TESMAR_KIND=native, else Wine.
+ServerKind KindUnderTest();
+
+// The native server of this build.
+std::string NativeTesmar();
 // The built programs of the Windows build.
 std::string TesmarExe();
 std::string WenloExe();
@@ -48,26 +59,42 @@ struct TesmarSetup {
     bool settings = true;           // false: no settings at all, as on a first run
     std::string output;             // where its output goes, empty for nowhere
     bool in_work = true;            // runs in its working directory, else in this process's
+    ServerKind kind = KindUnderTest();
 };
 
-// tesmar.exe in a prefix of its own: a working directory with a data file
-// of numbered users, a page path, a port.
+// A server of the setup's kind: a working directory with a data file of
+// numbered users, a page path, a port. Natively its settings file is
+// dir/tesmar.conf, written at Start.
 class TesmarServer {
   public:
     // dir: a directory for this server, made anew.
     TesmarServer(const std::string &dir, int users, const TesmarSetup &setup = {});
+    // Kills it if it still runs (and, with the prefix, all of Wine's).
+    ~TesmarServer();
+    TesmarServer(const TesmarServer &) = delete;
+    TesmarServer &operator=(const TesmarServer &) = delete;
 
     // Gives the server a free web port (before Start); returns it.
     int EnableWebPort();
     // Stores one more setting of the server (before Start).
     void SetSetting(const std::string &name, const std::string &value);
     // Starts the server and waits until it listens (at most timeout_ms), on
-    // the web port too when it has one.
+    // the web port too when it has one. When it ends instead, false with
+    // its exit status in ExitStatus().
     bool Start(int timeout_ms = 30000);
-    // SIGKILL to its Wine process; returns once the port is free again.
+    int ExitStatus() const { return exit_status_; }
+    // Natively: writes the settings file anew from the settings stored
+    // (Start does it too), for a server told to read it again.
+    void WriteSettingsFile();
+    // Starts one more copy of the server on the same settings, its output
+    // to output_file; the process id (its Wine process's), -1 when it could
+    // not start. It is not waited for.
+    pid_t StartAnother(const std::string &output_file);
+    // SIGKILL to its process; returns once the port is free again.
     void Kill();
-    // Closes its windows as the close box does and waits (at most
-    // timeout_ms) for it to end: its exit status, -1 when it did not end.
+    // Stops it as the close box does (Wine) or as the service manager does
+    // (SIGTERM, natively) and waits (at most timeout_ms) for it to end: its
+    // exit status, -1 when it did not end.
     int Close(int timeout_ms = 30000);
     bool Running() const { return pid_ > 0 && ProcessRunning(pid_); }
 
@@ -77,15 +104,22 @@ class TesmarServer {
     const std::string &work() const { return work_; }
     const std::string &page() const { return page_; }
     std::string DataFile() const { return work_ + "/tesmar.dat"; }
-    WinePrefix &prefix() { return prefix_; }
+    ServerKind kind() const { return setup_.kind; }
+    // The Wine prefix (Wine kind only).
+    WinePrefix &prefix() { return *prefix_; }
+    std::string ConfigFile() const { return dir_ + "/tesmar.conf"; }
 
   private:
+    pid_t Launch(const std::string &output_file);
+
     TesmarSetup setup_;
     std::string dir_, work_, page_;
     int port_ = 0;
     int web_port_ = 0;
-    WinePrefix prefix_;
+    std::unique_ptr<WinePrefix> prefix_;
+    RegistryValues settings_; // the native server's, in file order
     pid_t pid_ = -1;
+    int exit_status_ = -1;
 };
 
 } // namespace e2e

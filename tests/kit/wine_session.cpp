@@ -37,10 +37,21 @@ std::string RegistryEscape(const std::string &text) {
     return out;
 }
 
+
+sockaddr_in Loopback(int port) {
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+} // namespace
+
 // Spawns argv with the given environment added to this process's, stdin
 // from /dev/null, stdout and stderr to output ("" = /dev/null).
 pid_t Spawn(const std::vector<std::string> &argv, const std::vector<std::string> &env,
-            const std::string &output, const std::string &cwd = "") {
+            const std::string &output, const std::string &cwd) {
     std::vector<std::string> environment;
     for (char **e = environ; *e; ++e) {
         std::string entry = *e;
@@ -78,16 +89,6 @@ pid_t Spawn(const std::vector<std::string> &argv, const std::vector<std::string>
     posix_spawnattr_destroy(&attributes);
     return pid;
 }
-
-sockaddr_in Loopback(int port) {
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
-} // namespace
 
 std::string SourceDir() { return E2E_SOURCE_DIR; }
 

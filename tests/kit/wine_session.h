@@ -41,6 +41,13 @@ long long NowMs();
 // last answer.
 bool PollUntil(const std::function<bool()> &done, int seconds);
 
+// Spawns argv (found on PATH) with the env entries added to this process's
+// environment, stdin from /dev/null, stdout and stderr appended to output
+// ("" = /dev/null), in cwd ("" = this process's), in a process group of
+// its own. Returns the process id, -1 when it could not start.
+pid_t Spawn(const std::vector<std::string> &argv, const std::vector<std::string> &env,
+            const std::string &output, const std::string &cwd = "");
+
 using RegistryValues = std::vector<std::pair<std::string, std::string>>;
 
 // A private prefix cloned from the project's booted one. Its wineserver is

@@ -62,7 +62,7 @@ class DailyResetTest : public ServerTest {
         return ReadBytes(work + name);
     }
     void SetResetTime(const std::string &text) {
-        prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"ResetTime", text}});
+        SetSetting("ResetTime", text);
     }
 };
 

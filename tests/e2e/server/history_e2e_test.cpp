@@ -24,7 +24,7 @@ std::vector<std::string> JournalFiles(const std::string &dir) {
 }
 
 TEST_F(ServerTest, HistoryOffWritesNoJournal) {
-    prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"History", "FALSE"}});
+    SetSetting("History", "FALSE");
     StartServer("Ann-1- -09:00- -\r\n");
     EXPECT_EQ(Exchange(port, "#oAnn-12:00-Smith, Jones-=1+1\n\r").bytes, "0\n\r");
     EXPECT_EQ(Board(), "Ann-0-Smith, Jones-12:00-=1+1-\r\n");

@@ -12,8 +12,11 @@
 
 void ServerTest::SetUp() {
     // A missing program is a failure, never a skip.
-    ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe()))
-        << e2e::TesmarExe() << " is missing: build the windows preset first (or set WINDOWS_BUILD_DIR)";
+    if (e2e::KindUnderTest() == e2e::ServerKind::Native)
+        ASSERT_TRUE(e2e::FileExists(e2e::NativeTesmar())) << e2e::NativeTesmar() << " is missing";
+    else
+        ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe()))
+            << e2e::TesmarExe() << " is missing: build the windows preset first (or set WINDOWS_BUILD_DIR)";
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
     work = e2e::ScratchDir(std::string("e2e.") + info->test_suite_name() + "." + info->name());
     e2e::TesmarSetup setup;
@@ -23,9 +26,9 @@ void ServerTest::SetUp() {
     setup.output = work + "/tesmar.out";
     setup.in_work = false;
     tesmar = std::make_unique<e2e::TesmarServer>(work, 0, setup);
-    prefix = &tesmar->prefix();
+    if (!Native()) prefix = &tesmar->prefix();
     port = tesmar->port();
-    if (preset_settings) prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"History", "TRUE"}});
+    if (preset_settings) SetSetting("History", "TRUE");
 }
 
 void ServerTest::TearDown() {
@@ -36,7 +39,8 @@ void ServerTest::TearDown() {
 
 void ServerTest::StartServer(const std::string &board) {
     e2e::WriteFile(DataFile(), board);
-    ASSERT_TRUE(tesmar->Start(60000)) << "tesmar.exe never listened on " << port;
+    ASSERT_TRUE(tesmar->Start(60000)) << "the server never listened on " << port << ": "
+                                      << ReadBytes(work + "/tesmar.out");
     server = tesmar->pid();
 }
 

@@ -1,6 +1,7 @@
-// One tesmar.exe under Wine in a prefix of its own (the shared
-// TesmarServer), with its settings, data file and page in a scratch
-// directory: work/board holds the files, History is on.
+// One server of the kind under test (the shared TesmarServer): tesmar.exe
+// under Wine in a prefix of its own, or the native tesmar (TESMAR_KIND=
+// native), with its settings, data file and page in a scratch directory:
+// work/board holds the files, History is on.
 #pragma once
 #include <gtest/gtest.h>
 #include <sys/types.h>
@@ -19,9 +20,15 @@ class ServerTest : public ::testing::Test {
     // Starts the server on the board (data file bytes) and waits until it
     // accepts connections.
     void StartServer(const std::string &board);
-    // Closes the server's window as the close box does and waits for the
-    // process to end; returns its exit status (-1 if it did not end).
+    // Stops the server as the close box (or the service manager) does and
+    // waits for the process to end; returns its exit status (-1 if it did
+    // not end).
     int StopServer();
+    // Stores one more setting of the server (before it starts).
+    void SetSetting(const std::string &name, const std::string &value) {
+        tesmar->SetSetting(name, value);
+    }
+    bool Native() const { return tesmar->kind() == e2e::ServerKind::Native; }
 
     std::string DataFile() const { return tesmar->DataFile(); }
     std::string PageFile() const { return tesmar->page(); }
@@ -39,5 +46,5 @@ class ServerTest : public ::testing::Test {
     std::string work;
     int port = 0;
     pid_t server = -1;
-    e2e::WinePrefix *prefix = nullptr; // tesmar's
+    e2e::WinePrefix *prefix = nullptr; // tesmar's (Wine only)
 };

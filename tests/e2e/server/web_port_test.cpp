@@ -89,7 +89,7 @@ class WebPortTest : public ServerTest {
   protected:
     void StartWithWebPort(const std::string &board) {
         web = e2e::FreePort();
-        prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebPort", std::to_string(web)}});
+        SetSetting("WebPort", std::to_string(web));
         StartServer(board);
         ASSERT_TRUE(e2e::WaitForPort(web, 30000)) << "nothing listens on the web port " << web;
     }
@@ -185,7 +185,7 @@ TEST_F(WebPortTest, SilentWebClientsCostASignInNothingAndASlowReaderGetsTheWhole
 TEST_F(WebPortTest, AWebPortInUseLeavesTheSignInPortWorking) {
     PortHolder holder;
     ASSERT_NE(0, holder.port());
-    prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebPort", std::to_string(holder.port())}});
+    SetSetting("WebPort", std::to_string(holder.port()));
     StartServer(kBoard);
     EXPECT_EQ("0\n\r", Exchange(port, "#oBob-13:00-Out-14:00\n\r").bytes);
     EXPECT_EQ("Ann-1- -09:00- -\r\nBob-0-Out-13:00-14:00-\r\n\xc9mile-1- -08:30- -\r\n", Board());
@@ -216,7 +216,8 @@ TEST_F(WebPortTest, ABrowsersSignInIsRefusedWhileSwitchedOff) {
 }
 
 TEST_F(WebPortTest, ABrowsersSignInNeedsThisServersHostAndOriginAndTheKey) {
-    prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebSignIn", "TRUE"}, {"WebKey", "k3y"}});
+    SetSetting("WebSignIn", "TRUE");
+    SetSetting("WebKey", "k3y");
     StartWithWebPort(kBoard);
     std::string host = "127.0.0.1:" + std::to_string(web);
     const std::string key = "X-Board-Key: k3y\r\n";

@@ -1,0 +1,80 @@
+// The native server program's one instance of everything: the seams it is
+// made with (its settings file as the settings store, the clock, the
+// alerts on standard error), its settings, board, sockets, status line,
+// the publisher and the history journal. main makes it; it runs the same
+// start-up, batch and publication order as the Windows server, on poll.
+#pragma once
+#include <string>
+
+#include "common/alerts.h"
+#include "server/board/server_settings.h"
+#include "server/board/user_table.h"
+#include "server/engine/status_line.h"
+#include "server/history/history_journal.h"
+#include "server/history/history_recorder.h"
+#include "server/posix/poll_front_end.h"
+#include "server/posix/posix_daily_reset.h"
+#include "server/posix/stderr_report.h"
+#include "server/publish/publisher.h"
+
+class Clock;
+class ConfigFile;
+class StopSignals;
+
+// The exit codes of the native server.
+constexpr int kExitServed = 0;     // stopped as asked
+constexpr int kExitCannotServe = 1; // the sign-in port could not be opened
+constexpr int kExitBadConfig = 2;  // the settings file is refused
+constexpr int kExitBoardTaken = 3; // another server serves the board
+
+struct PosixServer {
+    PosixServer(ConfigFile &config, Clock &clock, Alerts &alerts);
+    PosixServer(const PosixServer &) = delete;
+    PosixServer &operator=(const PosixServer &) = delete;
+
+    ConfigFile &config;
+    Clock &clock;
+    Alerts &alerts;
+
+    ServerSettings settings = {};
+    UserTable table = {};
+    StatusLine status;
+    StderrStatusView status_view{status};
+    Publisher publisher;
+    PollFrontEnd connections{status};
+    HistoryJournal history;
+    HistoryRecorder history_recorder;
+    PosixDailyReset daily_reset{*this};
+
+    BoardContext Board();
+
+    // The settings, the claim of the board, the board, the page and the
+    // listeners. kExitServed when the server is ready to run, else the
+    // code to exit with.
+    int Start();
+    // Serves until a stop signal; the batch waiting then is finished.
+    int Run(StopSignals &signals);
+    // Reads the settings file again (SIGHUP): the page, its mark-up, the
+    // history and web settings take effect at once; the ports and the
+    // working folder at the next start. A file that is refused now is
+    // named and the settings stay as they are.
+    void ReloadConfig();
+
+    // Tells on the status line what part of a publication failed.
+    void ReportPublish(const PublishResult &result);
+    // Tells the engine what the publisher last made (after a batch, the
+    // daily reset, the overdue look); one already told is skipped.
+    void TellWatchers() { connections.Published(publisher); }
+
+  private:
+    void RunBatches(bool finishing);
+    // The minute's look at who is overdue, and the daily reset's check.
+    void ServeTimers();
+
+    std::uint64_t reset_checked_ = 0;
+};
+
+// "Cannot write the page <path>" and so on, one line each, for what failed;
+// empty when nothing did.
+std::string PublishFailureText(const PublishResult &result, const ServerSettings &settings,
+                               const char *journal_path);

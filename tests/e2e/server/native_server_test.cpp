@@ -1,0 +1,81 @@
+// What only the native server has: its settings file refused with every
+// fault named, read again at SIGHUP, and SIGTERM's orderly stop. Skipped
+// under Wine.
+#include <signal.h>
+
+#include <string>
+
+#include "tests/e2e/server/server_fixture.h"
+
+namespace {
+
+using e2e::Exchange;
+
+const std::string kBoard = "Ann-1- -09:00- -\r\nBob-0-Lunch-12:00-13:00-\r\n";
+
+class NativeServerTest : public ServerTest {
+  protected:
+    void SetUp() override {
+        ServerTest::SetUp();
+        if (!Native()) GTEST_SKIP() << "the native server's own behaviour";
+    }
+    std::string Said() const { return ReadBytes(work + "/tesmar.out"); }
+    bool Says(const std::string &text, int seconds = 20) {
+        return e2e::PollUntil([&] { return Said().find(text) != std::string::npos; }, seconds);
+    }
+};
+
+TEST_F(NativeServerTest, ARefusedSettingsFileNamesEachFaultWithItsLineAndTouchesNothing) {
+    SetSetting("History", "yes"); // line 5, after the comment and the three paths
+    SetSetting("Colour", "blue");
+    e2e::WriteFile(DataFile(), "Bob-1- -09:00- -\r\nAnn-1- -09:00- -\r\n");
+    EXPECT_FALSE(tesmar->Start(20000));
+    EXPECT_EQ(tesmar->ExitStatus(), 2);
+    std::string conf = tesmar->ConfigFile();
+    EXPECT_NE(Said().find(conf + ":5: History: \"yes\" is neither TRUE nor FALSE"), std::string::npos)
+        << Said();
+    EXPECT_NE(Said().find(conf + ":6: Colour: no such setting"), std::string::npos) << Said();
+    // Not even the unsorted board was sorted, nor a page made.
+    EXPECT_EQ(Board(), "Bob-1- -09:00- -\r\nAnn-1- -09:00- -\r\n");
+    EXPECT_FALSE(e2e::FileExists(PageFile()));
+}
+
+TEST_F(NativeServerTest, SighupReadsTheSettingsAgainAndTheirPortWaitsForTheNextStart) {
+    StartServer(kBoard);
+    SetSetting("Header", "<p>Reloaded</p>\r\n");
+    SetSetting("Port", std::to_string(e2e::FreePort()));
+    tesmar->WriteSettingsFile();
+    kill(server, SIGHUP);
+    ASSERT_TRUE(Says("Settings read again")) << Said();
+    EXPECT_TRUE(Says("Port changes at the next start")) << Said();
+    EXPECT_EQ(Exchange(port, "#iBob-12:30\n\r").bytes, "0\n\r");
+    std::string page = ReadBytes(PageFile());
+    EXPECT_NE(page.find("<p>Reloaded</p>\r\n"), std::string::npos) << page;
+    EXPECT_EQ(page.find("KVT In/Out Log"), std::string::npos) << page;
+
+    // A file that is refused now leaves the settings as they were.
+    SetSetting("ResetTime", "soon");
+    tesmar->WriteSettingsFile();
+    kill(server, SIGHUP);
+    EXPECT_TRUE(Says("The settings stay as they were")) << Said();
+    EXPECT_EQ(Exchange(port, "#oBob-12:40-Lab-13:00\n\r").bytes, "0\n\r");
+    EXPECT_EQ(StopServer(), 0);
+}
+
+TEST_F(NativeServerTest, SigtermAnswersTheRequestThatHadComeAndEndsWithZero) {
+    StartServer(kBoard);
+    // Held still while the request comes, so that the stop is its first news
+    // of it: the connection is not even taken yet.
+    kill(server, SIGSTOP);
+    e2e::TcpClient client;
+    ASSERT_TRUE(client.Connect(port));
+    ASSERT_TRUE(client.Send("#oAnn-12:00-Bank-13:00\n\r"));
+    kill(server, SIGTERM);
+    kill(server, SIGCONT);
+    EXPECT_EQ(StopServer(), 0);
+    EXPECT_EQ(client.ReadUntilClosed(10000), "0\n\r");
+    EXPECT_EQ(Board(), "Ann-0-Bank-12:00-13:00-\r\nBob-0-Lunch-12:00-13:00-\r\n");
+    EXPECT_TRUE(e2e::PortRefuses(port));
+}
+
+} // namespace
