@@ -1,14 +1,27 @@
 // The throughput benchmark's yardstick: the plainest server that does a
-// sign-in's work, sharing no code with tesmar.exe. A blocking Winsock loop
-// with no window: accept, read one line, apply it to the board in memory,
-// save the data file (temporary, flush, rename), write the page (temporary,
-// rename), reply, close. Its own line reading, its own apply, its own files.
+// sign-in's work, sharing no code with the server. A blocking loop with no
+// window: accept, read one line, apply it to the board in memory, save the
+// data file (temporary, flush, rename; natively the folder flushed too, as
+// the native server saves), write the page (temporary, rename), reply,
+// close. Its own line reading, its own apply, its own files. Built for
+// Windows (Winsock, run under Wine) and natively (POSIX), the yardstick of
+// each server.
 //
-//   plain_loop_server.exe PORT WORKING_DIR PAGE_FILE
+//   plain_loop_server PORT WORKING_DIR PAGE_FILE
 //
 // It reads the data file once at start and runs until it is killed.
+#ifdef _WIN32
 #include <winsock2.h>
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <strings.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +60,10 @@ void ReadBoard() {
     std::fclose(file);
 }
 
+#ifdef _WIN32
+const char kSeparator[] = "\\";
+int CompareStart(const char *a, const char *b, size_t n) { return _strnicmp(a, b, n); }
+
 bool Replace(const std::string &path, const std::string &bytes, bool flush) {
     std::string temporary = path + ".plain.tmp";
     HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -58,6 +75,32 @@ bool Replace(const std::string &path, const std::string &bytes, bool flush) {
     CloseHandle(file);
     return MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
+#else
+using SOCKET = int;
+constexpr SOCKET INVALID_SOCKET = -1;
+const char kSeparator[] = "/";
+int CompareStart(const char *a, const char *b, size_t n) { return strncasecmp(a, b, n); }
+void closesocket(int fd) { close(fd); }
+
+bool Replace(const std::string &path, const std::string &bytes, bool flush) {
+    std::string temporary = path + ".plain.tmp";
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    bool ok = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    if (flush) fsync(fd);
+    close(fd);
+    if (!ok || rename(temporary.c_str(), path.c_str()) != 0) return false;
+    if (flush) {
+        std::string folder = path.substr(0, path.find_last_of('/') + 1);
+        int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (dir >= 0) {
+            fsync(dir);
+            close(dir);
+        }
+    }
+    return true;
+}
+#endif
 
 bool SaveBoard() {
     std::string bytes;
@@ -96,7 +139,7 @@ bool Apply(const std::string &line) {
     if (!field.empty()) fields.push_back(field);
     if (fields.empty()) return false;
     for (Member &m : g_board) {
-        if (_strnicmp(m.name.c_str(), fields[0].c_str(), fields[0].size()) != 0) continue;
+        if (CompareStart(m.name.c_str(), fields[0].c_str(), fields[0].size()) != 0) continue;
         bool out = line[1] == 'o';
         m.in_out = out ? "0" : "1";
         m.time = fields.size() > 1 ? fields[1] : " ";
@@ -108,13 +151,17 @@ bool Apply(const std::string &line) {
 }
 
 void Serve(SOCKET client) {
-    DWORD timeout_ms = 5000;
-    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char *>(&timeout_ms),
-               sizeof timeout_ms);
+#ifdef _WIN32
+    DWORD timeout = 5000;
+#else
+    timeval timeout = {5, 0};
+#endif
+    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char *>(&timeout),
+               sizeof timeout);
     std::string line;
     char chunk[1024];
     for (;;) {
-        int got = recv(client, chunk, sizeof chunk, 0);
+        int got = static_cast<int>(recv(client, chunk, sizeof chunk, 0));
         if (got <= 0) return;
         line.append(chunk, static_cast<size_t>(got));
         size_t end = line.find("\r\n");
@@ -140,19 +187,26 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: plain_loop_server PORT WORKING_DIR PAGE_FILE\n");
         return 2;
     }
-    g_data_path = std::string(argv[2]) + "\\tesmar.dat";
+    g_data_path = std::string(argv[2]) + kSeparator + "tesmar.dat";
     g_page_path = argv[3];
     ReadBoard();
+#ifdef _WIN32
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 1;
+#endif
     SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
+#ifndef _WIN32
+    signal(SIGPIPE, SIG_IGN); // a client gone before its reply
+    int on = 1;
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+#endif
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_ANY);
-    address.sin_port = htons(static_cast<u_short>(std::atoi(argv[1])));
+    address.sin_port = htons(static_cast<unsigned short>(std::atoi(argv[1])));
     if (bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 ||
         listen(listener, SOMAXCONN) != 0) {
-        std::fprintf(stderr, "plain_loop_server: bind/listen failed: %d\n", WSAGetLastError());
+        std::fprintf(stderr, "plain_loop_server: bind/listen failed\n");
         return 1;
     }
     std::fprintf(stderr, "plain_loop_server: %u members, port %s\n",
@@ -161,7 +215,7 @@ int main(int argc, char **argv) {
         SOCKET client = accept(listener, nullptr, nullptr);
         if (client == INVALID_SOCKET) continue;
         Serve(client);
-        shutdown(client, SD_BOTH);
+        shutdown(client, 2); // both directions
         closesocket(client);
     }
 }

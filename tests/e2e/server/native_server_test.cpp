@@ -78,4 +78,19 @@ TEST_F(NativeServerTest, SigtermAnswersTheRequestThatHadComeAndEndsWithZero) {
     EXPECT_TRUE(e2e::PortRefuses(port));
 }
 
+TEST_F(NativeServerTest, TheConfiguredCodePageIsTheBoardsInItsFilesAndOnTheWebPort) {
+    SetSetting("CodePage", "1251");
+    int web = tesmar->EnableWebPort();
+    // "Юля" in code page 1251, as a Windows server in Russia writes it.
+    const std::string board = "\xDE\xEB\xFF-1- -09:00- -\r\n";
+    StartServer(board);
+    EXPECT_EQ(Exchange(port, "#o\xDE\xEB-10:00-\xCE\xF4\xE8\xF1-11:00\n\r").bytes, "0\n\r");
+    // The files keep the code page's bytes.
+    EXPECT_EQ(Board(), "\xDE\xEB\xFF-0-\xCE\xF4\xE8\xF1-10:00-11:00-\r\n");
+    std::string feed = Exchange(web, "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n").bytes;
+    EXPECT_NE(feed.find("\"name\": \"\xD0\xAE\xD0\xBB\xD1\x8F\""), std::string::npos) << feed;
+    std::string page = Exchange(web, "GET /board.html HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n").bytes;
+    EXPECT_NE(page.find("charset=windows-1251"), std::string::npos) << page.substr(0, 300);
+}
+
 } // namespace
