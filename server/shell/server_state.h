@@ -31,6 +31,9 @@ struct ServerState {
 
     HINSTANCE instance = nullptr;
     HWND main_window = nullptr;
+    // Run by the service control manager (tesmar.exe /service): no window
+    // of its own, its alerts in the event log.
+    bool as_service = false;
     // Where the settings are kept (the registry key), the time of day, and
     // every message box of the server.
     SettingsStore &store;

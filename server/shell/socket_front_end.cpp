@@ -174,13 +174,23 @@ void SocketFrontEnd::Close(SocketId socket) {
 
 void SocketFrontEnd::CloseSockets() {
     if (window_) KillTimer(window_, kSweepTimer);
+    StopAccepting();
+    engine_.CloseAll();
+}
+
+void SocketFrontEnd::StopAccepting() {
     for (SOCKET &listening : listening_) {
         if (listening == INVALID_SOCKET) continue;
         shutdown(listening, SD_BOTH);
         closesocket(listening);
         listening = INVALID_SOCKET;
     }
-    engine_.CloseAll();
+}
+
+PublishResult SocketFrontEnd::FinishBatch(BoardContext &board, Publisher &publisher) {
+    PublishResult result;
+    engine_.RunBatchWhenDue(GetTickCount64(), false, board, publisher, result);
+    return result;
 }
 
 int SocketFrontEnd::ListeningPort(Pool pool) const {

@@ -60,6 +60,12 @@ class SocketFrontEnd : private EngineSockets {
 
     // Shuts down and closes the listening sockets and every open connection.
     void CloseSockets();
+    // Closes the listening sockets only: no connection is taken any more,
+    // those open go on (a service's stop lets them finish).
+    void StopAccepting();
+    // Runs the waiting batch at once, whatever notices are queued: the
+    // last batch of a stop.
+    PublishResult FinishBatch(BoardContext &board, Publisher &publisher);
 
     // The port the pool's listening socket is bound to, 0 when there is none.
     int ListeningPort(Pool pool = Pool::SignIn) const;

@@ -1,25 +1,72 @@
-// Tesmar's entry point: the program object with its seams (the registry
-// key, the system clock, message boxes), window, settings, board, Windows
-// Sockets, listener, then the message loop until the window closes.
+// Tesmar's entry point. With no command: the program object with its seams
+// (the registry key, the system clock, message boxes), window, settings,
+// board, Windows Sockets, listener, then the message loop until the window
+// closes. /install [/account DOMAIN\user], /uninstall and /service: the
+// program as a Windows service (service_install.h, service_control.h).
 #include <winsock2.h>
 #include <windows.h>
 
 #include "common/alerts_win32.h"
 #include "common/clock.h"
 #include "common/settings_store_win32.h"
-#include "server/board/board_start_up.h"
 #include "server/first_run/first_run.h"
-#include "server/board/user_table.h"
-#include "server/page/board_page.h"
 #include "server/engine/socket_error_text.h"
 #include "server/shell/board_claim.h"
-#include "server/shell/daily_reset_timer.h"
+#include "server/shell/console_text.h"
 #include "server/shell/first_run_window.h"
 #include "server/shell/main_window.h"
+#include "server/shell/program_start.h"
 #include "server/shell/server_state.h"
+#include "server/shell/service_control.h"
+#include "server/shell/service_install.h"
 #include "server/shell/socket_front_end.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Words(const char *line) {
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false;
+    for (const char *p = line; ; ++p) {
+        if (*p == '"') {
+            quoted = !quoted;
+        } else if (*p == '\0' || (!quoted && (*p == ' ' || *p == '\t'))) {
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+            if (*p == '\0') break;
+        } else {
+            word += *p;
+        }
+    }
+    return words;
+}
+
+bool Is(const std::string &word, const char *command) { return lstrcmpiA(word.c_str(), command) == 0; }
+
+// A command line's action; -1 when it names none (the desktop server).
+int RunCommand(const std::vector<std::string> &words) {
+    if (words.empty()) return -1;
+    if (words.size() == 1 && Is(words[0], "/service")) return RunServiceDispatcher();
+    if (words.size() == 1 && Is(words[0], "/uninstall")) return UninstallService();
+    if (Is(words[0], "/install")) {
+        if (words.size() == 1) return InstallService("");
+        if (words.size() == 3 && Is(words[1], "/account")) return InstallService(words[2]);
+    }
+    ConsoleLine("Usage: tesmar.exe [/install [/account DOMAIN\\user] | /uninstall | /service]\r\n"
+                "  /install    registers the service Tesmar (the account's password is read from\r\n"
+                "              standard input)\r\n"
+                "  /uninstall  stops and removes it; the board's files stay");
+    return 1;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show) {
+    int commanded = RunCommand(Words(command_line));
+    if (commanded >= 0) return commanded;
     RegistrySettingsStore store(HKEY_LOCAL_MACHINE, kServerKeyPath);
     MessageBoxAlerts alerts;
     ServerState server(store, SystemClock(), alerts);
@@ -43,21 +90,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
         DestroyWindow(window);
         return 0;
     }
-    RemoveLeftSaves(server.settings);
-    StartUpLoad loaded = LoadBoardAtStartUp(server.table, server.settings);
-    if (loaded != StartUpLoad::Ready) {
-        PublishResult result;
-        result.load_failed = loaded == StartUpLoad::ReadFailed;
-        if (result.load_failed) server.publisher.BoardNotRead();
-        result.save_failed = loaded == StartUpLoad::SaveFailed;
-        server.ReportPublish(result);
-    }
-    // The page is made whole at once: one lost with the machine's power (it
-    // is replaced without a flush) or never written yet is there as soon as
-    // the server is. It is made with no page file set too, for the web port.
-    BoardContext board = server.Board();
-    server.ReportPublish(server.publisher.PublishPage(board));
-    StartDailyReset(server, window);
+    OpenBoard(server, window);
 
     WSADATA data;
     int error = WSAStartup(MAKEWORD(1, 1), &data);

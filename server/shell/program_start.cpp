@@ -1,0 +1,23 @@
+#include "server/shell/program_start.h"
+
+#include "server/board/board_start_up.h"
+#include "server/shell/daily_reset_timer.h"
+#include "server/shell/server_state.h"
+
+void OpenBoard(ServerState &server, HWND window) {
+    RemoveLeftSaves(server.settings);
+    StartUpLoad loaded = LoadBoardAtStartUp(server.table, server.settings);
+    if (loaded != StartUpLoad::Ready) {
+        PublishResult result;
+        result.load_failed = loaded == StartUpLoad::ReadFailed;
+        if (result.load_failed) server.publisher.BoardNotRead();
+        result.save_failed = loaded == StartUpLoad::SaveFailed;
+        server.ReportPublish(result);
+    }
+    // The page is made whole at once: one lost with the machine's power (it
+    // is replaced without a flush) or never written yet is there as soon as
+    // the server is. It is made with no page file set too, for the web port.
+    BoardContext board = server.Board();
+    server.ReportPublish(server.publisher.PublishPage(board));
+    StartDailyReset(server, window);
+}
