@@ -5,12 +5,14 @@
 #                   |       <- first_run -----------------+- the server shell
 #                   <- history ---------------------------+  (Windows), and
 #                   <- reset (daily) ---------------------+  server/posix
+#                   <- history <- rollcall ---------------+
 #
 # publish turns a batch of request lines into a publication (data file,
 # page, journal, replies); the web port speaks HTTP over the bytes of a
 # connection; the engine keeps the connections and their pools. The
 # first-run rules stand on the page (whose defaults they fill in); history
-# and the daily reset on the board beside page. Only the shells use them
+# and the daily reset on the board beside page; the roll call on the
+# history journal, which it writes to. Only the shells use them
 # together: the Windows one, and the POSIX front end of the native server. The client:
 #
 #   common <- client/core <- client/shell (the client)

@@ -49,3 +49,7 @@ bool SamePath(const char *a, const char *b);
 
 // True when path names an existing file that is not a directory.
 bool IsFile(const char *path);
+
+// Renames the file at from to to, replacing a file there (a file set aside
+// under a name of its own). True when it was renamed.
+bool RenameFile(const char *from, const char *to);

@@ -161,3 +161,5 @@ bool IsFile(const char *path) {
     struct stat info;
     return stat(path, &info) == 0 && !S_ISDIR(info.st_mode);
 }
+
+bool RenameFile(const char *from, const char *to) { return rename(from, to) == 0; }

@@ -9,10 +9,7 @@
 const char kJournalHead[] = "\xEF\xBB\xBF"
                             "date,time,event,name,time text,destination,return time,detail\r\n";
 
-namespace {
-
-void AppendField(std::string &out, const char *text, unsigned code_page) {
-    out += ',';
+void AppendCsvField(std::string &out, const char *text, unsigned code_page) {
     if (!text || std::strcmp(text, " ") == 0) return;
     std::string field;
     // A spreadsheet runs a cell as a formula when its first character
@@ -32,6 +29,13 @@ void AppendField(std::string &out, const char *text, unsigned code_page) {
         out += c;
     }
     out += '"';
+}
+
+namespace {
+
+void AppendField(std::string &out, const char *text, unsigned code_page) {
+    out += ',';
+    AppendCsvField(out, text, code_page);
 }
 
 } // namespace

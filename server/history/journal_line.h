@@ -22,6 +22,10 @@ struct JournalEntry {
 // header line.
 extern const char kJournalHead[];
 
+// Appends one field (NUL-terminated, in code_page; null or one space
+// appends nothing) to out as UTF-8, guarded and quoted as below.
+void AppendCsvField(std::string &out, const char *text, unsigned code_page);
+
 // Appends the entry's line at when ("YYYY-MM-DD,HH:MM:SS,event,...", CR LF)
 // to out. Texts are converted from code_page to UTF-8; a field whose first
 // character after leading spaces is "=", "+", "-", "@", a tab or a CR gets
