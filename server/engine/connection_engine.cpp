@@ -218,6 +218,14 @@ void ConnectionEngine::Published(const Publisher &publisher) {
     SendWatchers(watchers_.Publish(publisher), true);
 }
 
+void ConnectionEngine::RollCallChanged(const std::string &json, bool running) {
+    std::string event;
+    AppendRollCallEvent(event, json);
+    rollcall_event_ = running ? event : std::string();
+    std::vector<SocketId> dropped = watchers_.Broadcast(event);
+    SendWatchers(dropped, true);
+}
+
 bool ConnectionEngine::OverdueCheckDue(std::uint64_t now) {
     if (watchers_.Count() == 0 || now - overdue_checked_ < kOverdueCheckMs) return false;
     overdue_checked_ = now;
@@ -247,7 +255,27 @@ void ConnectionEngine::Handover(Open &open) {
                     open_.end());
         if (watchers_.Count() == 0) overdue_checked_ = now_;
         watchers_.Add(socket, *source_, now_);
+        if (!rollcall_event_.empty()) watchers_.EventTo(socket, rollcall_event_);
         SendWatchers({}, false, socket);
+        return;
+    }
+    if (WebRollCall::Serves(web.Request())) {
+        std::string reply;
+        if (!rollcall_) {
+            AppendHttpJsonReply(reply, 404, "{\"error\":\"No roll call here\"}");
+        } else {
+            std::string notice;
+            std::vector<std::string> names = settings_ ? ServerHostNames(names_, settings_->WebHosts)
+                                                       : ServerHostNames(names_, "");
+            reply = rollcall_->Answer(web.Request(), names, key_lockout_, open.peer, now_, notice);
+            if (!notice.empty()) status_.SetStatusText(notice.c_str());
+        }
+        // The answer may have told the watchers first: this connection is
+        // found again.
+        Open *still = Find(socket);
+        if (!still) return;
+        still->web->Reply(reply);
+        SendWeb(*still);
         return;
     }
     WebSignStart start;

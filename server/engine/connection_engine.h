@@ -22,6 +22,7 @@
 #include "server/engine/watcher_pool.h"
 #include "server/web/key_lockout.h"
 #include "server/web/web_exchange.h"
+#include "server/web/web_roll_call.h"
 
 class Clock;
 class StatusLine;
@@ -124,6 +125,14 @@ class ConnectionEngine {
         clock_ = &clock;
     }
 
+    // What the web port's roll call requests are answered from (none: they
+    // get 404).
+    void ServeRollCall(WebRollCall &rollcall) { rollcall_ = &rollcall; }
+    // The roll call changed: every watcher of the event stream gets json
+    // as a "rollcall" event; while it runs (running), a new watcher gets
+    // the latest at once.
+    void RollCallChanged(const std::string &json, bool running);
+
     // A connection waits on the pool's listening socket.
     void AcceptNotice(Pool pool, std::uint64_t now);
     // A read or close notice named the socket. Whatever error the notice
@@ -188,6 +197,8 @@ class ConnectionEngine {
     std::vector<std::string> names_;
     Clock *clock_ = nullptr;
     WatcherPool watchers_;
+    WebRollCall *rollcall_ = nullptr;
+    std::string rollcall_event_; // the latest "rollcall" event while one runs
     KeyLockout key_lockout_;
     std::uint64_t overdue_checked_ = 0;
     unsigned long told_ = 0; // the number of the last publication told

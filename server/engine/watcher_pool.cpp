@@ -18,6 +18,19 @@ std::vector<WatcherPool::Id> WatcherPool::Publish(const Publisher &publisher) {
     return dropped;
 }
 
+std::vector<WatcherPool::Id> WatcherPool::Broadcast(const std::string &event) {
+    std::vector<Id> dropped;
+    for (auto &[id, stream] : watchers_)
+        if (!stream->Event(event)) dropped.push_back(id);
+    for (Id id : dropped) watchers_.erase(id);
+    return dropped;
+}
+
+bool WatcherPool::EventTo(Id id, const std::string &event) {
+    auto found = watchers_.find(id);
+    return found == watchers_.end() || found->second->Event(event);
+}
+
 std::vector<WatcherPool::Id> WatcherPool::Tick(std::uint64_t now) {
     std::vector<Id> dropped;
     for (auto &[id, stream] : watchers_)

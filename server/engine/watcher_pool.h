@@ -41,6 +41,12 @@ class WatcherPool {
     // Returns the watchers to close (their queue would pass the limit),
     // already out of the pool.
     std::vector<Id> Publish(const Publisher &publisher);
+    // An event for every watcher (a roll call's change); returns the
+    // watchers to close, as Publish.
+    std::vector<Id> Broadcast(const std::string &event);
+    // An event for one watcher (the roll call as it stands, to a newcomer).
+    // False when it is to be closed (still in the pool).
+    bool EventTo(Id id, const std::string &event);
     // Keep-alive comment lines that are due; returns those to close.
     std::vector<Id> Tick(std::uint64_t now);
 

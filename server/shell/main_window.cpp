@@ -7,6 +7,8 @@
 #include "server/shell/server_state.h"
 #include "server/shell/socket_front_end.h"
 
+#include <string>
+
 const char kMainWindowClass[] = "Tesmar 1.41";
 const char kSetOptionsText[] =
     "You MUST set your Options!\n\rWhen the Tesmar dialog box appears, \n\rchoose Edit, "
@@ -14,12 +16,21 @@ const char kSetOptionsText[] =
 
 namespace {
 
+// The status line, and under it the counts of a roll call that runs.
 void PaintStatusLine(ServerState &server, HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     RECT client;
     GetClientRect(window, &client);
-    DrawTextA(dc, server.status.Text(), server.status.Length(), &client, DT_EXPANDTABS);
+    std::string text(server.status.Text(), static_cast<size_t>(server.status.Length()));
+    const RollCall &roll = server.rollcall.Current();
+    if (roll.running) {
+        if (!text.empty()) text += "\r\n";
+        text += std::string(roll.drill ? "DRILL roll call: " : "Roll call: ") +
+                std::to_string(SafeCount(roll)) + " of " + std::to_string(ExpectedCount(roll)) +
+                " safe";
+    }
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client, DT_EXPANDTABS | DT_WORDBREAK);
     EndPaint(window, &paint);
 }
 
@@ -103,6 +114,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         case IDM_BOARD_OPTIONS:
             server.dialogs.Run(window, [&] { RunBoardOptionsDialog(server, window); });
             return 0;
+        case IDM_ROLLCALL_START:
+            server.RollCallFromDesk(RollCallCommand::Start);
+            return 0;
+        case IDM_ROLLCALL_END:
+            server.RollCallFromDesk(RollCallCommand::End);
+            return 0;
         case IDM_ABOUT:
             server.dialogs.Run(window, [&] { RunAboutBox(server, window); });
             return 0;
@@ -130,6 +147,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         if (server.settings.WebPort[0] != '\0') {
             server.connections.ServeFrom(server.publisher);
             server.connections.AllowWebSignIn(server.settings, server.clock);
+            server.connections.ServeRollCall(server.web_rollcall);
             server.connections.OpenListener(window, server.settings.WebPort, Pool::Web);
         }
         return 0;

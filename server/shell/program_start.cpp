@@ -14,6 +14,10 @@ void OpenBoard(ServerState &server, HWND window) {
         result.save_failed = loaded == StartUpLoad::SaveFailed;
         server.ReportPublish(result);
     }
+    server.rollcall_keys.Load(server.store, server.status);
+    server.rollcall.Load();
+    if (server.rollcall.Current().running)
+        server.connections.RollCallChanged(server.rollcall.Json(), true);
     // The page is made whole at once: one lost with the machine's power (it
     // is replaced without a flush) or never written yet is there as soon as
     // the server is. It is made with no page file set too, for the web port.

@@ -2,12 +2,49 @@
 
 #include "common/code_page.h"
 #include "common/fixed_text.h"
+
+#include <cstdio>
 #include "common/settings_store.h"
+#include "common/stored_key.h"
 
 ServerState::ServerState(SettingsStore &store, Clock &clock, Alerts &alerts)
     : store(store), clock(clock), alerts(alerts), history(settings, ActiveCodePage()),
-      history_recorder(history, clock) {
-    publisher.SetJournal(&history_recorder);
+      history_recorder(history, clock), rollcall(settings, clock, ActiveCodePage()),
+      rollcall_follower(rollcall, &history_recorder), rollcall_view(*this) {
+    publisher.SetJournal(&rollcall_follower);
+    rollcall.SetJournal(&history);
+    rollcall.SetListener(&rollcall_view);
+}
+
+void RollCallWindowView::Say(const char *text) { server.status.SetStatusText(text); }
+
+void RollCallWindowView::Changed(const RollCall &roll) {
+    if (server.main_window) InvalidateRect(server.main_window, nullptr, TRUE);
+    server.connections.RollCallChanged(server.rollcall.Json(), roll.running);
+}
+
+void RollCallKeyRing::Load(SettingsStore &store, StatusLine &status) {
+    const char *names[] = {"MarshalKey", "AdminKey"};
+    HashedKey *keys[] = {&marshal, &admin};
+    for (int i = 0; i < 2; ++i) {
+        char hash[kKeyHashTextMax + 1] = "";
+        StoredKeyOutcome outcome = LoadStoredKey(store, crypto, names[i], hash, sizeof hash);
+        keys[i]->Set(hash);
+        if (outcome == StoredKeyOutcome::NotStored || outcome == StoredKeyOutcome::Failed) {
+            char text[128];
+            std::snprintf(text, sizeof text, "Cannot keep %s hashed in the registry", names[i]);
+            status.SetStatusText(text);
+        }
+    }
+}
+
+void ServerState::RollCallFromDesk(RollCallCommand::Kind kind) {
+    RollCallCommand command;
+    command.kind = kind;
+    RollCallReply reply = rollcall.Apply(command, table, "desk");
+    if (reply.status == 409)
+        status.SetStatusText(kind == RollCallCommand::Start ? "A roll call is running already"
+                                                            : "No roll call is running");
 }
 
 BoardContext ServerState::Board() { return BoardContext{table, settings, alerts, clock}; }

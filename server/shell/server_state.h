@@ -10,19 +10,54 @@
 #include <windows.h>
 
 #include "common/alerts.h"
+#include "common/key_crypto_win32.h"
+#include "common/key_hash.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 #include "server/history/history_journal.h"
 #include "server/history/history_recorder.h"
 #include "server/reset/daily_reset.h"
+#include "server/rollcall/roll_call_desk.h"
+#include "server/rollcall/roll_call_follower.h"
 #include "server/publish/publisher.h"
 #include "server/engine/status_line.h"
 #include "server/shell/dialogs_on_close.h"
 #include "server/shell/socket_front_end.h"
 #include "server/shell/window_status_view.h"
+#include "server/web/web_roll_call.h"
 
 class Clock;
 class SettingsStore;
+struct ServerState;
+
+// The keys a roll call's command may carry: the marshal key and the
+// administration key, both kept hashed (MarshalKeyHash, AdminKeyHash).
+struct RollCallKeyRing : RollCallKeys {
+    // Reads both from the store, a plain value found there hashed (and
+    // said on the status line when that could not be stored).
+    void Load(SettingsStore &store, StatusLine &status);
+    bool AnySet() override { return marshal.IsSet() || admin.IsSet(); }
+    bool Matches(const std::string &key) override {
+        // Both are looked at, whichever matches, so the time says nothing
+        // of which key it was.
+        bool a = marshal.IsSet() && marshal.Matches(crypto, key);
+        bool b = admin.IsSet() && admin.Matches(crypto, key);
+        return a || b;
+    }
+    SystemKeyCrypto crypto;
+    HashedKey marshal;
+    HashedKey admin;
+};
+
+// The roll call's listener in the program: a failure goes to the status
+// line; a change repaints the window (it shows the counts while a roll
+// call runs) and goes to the watchers of the event stream.
+struct RollCallWindowView : RollCallListener {
+    explicit RollCallWindowView(ServerState &server) : server(server) {}
+    void Say(const char *text) override;
+    void Changed(const RollCall &roll) override;
+    ServerState &server;
+};
 
 struct ServerState {
     ServerState(SettingsStore &store, Clock &clock, Alerts &alerts);
@@ -50,6 +85,13 @@ struct ServerState {
     // every publication's changes.
     HistoryJournal history;
     HistoryRecorder history_recorder;
+    // The roll call, kept in rollcall.dat; told of every publication's
+    // changes (in front of the history), and writing to the journal.
+    RollCallDesk rollcall;
+    RollCallFollower rollcall_follower;
+    RollCallWindowView rollcall_view;
+    RollCallKeyRing rollcall_keys;
+    WebRollCall web_rollcall{rollcall, table, rollcall_keys};
 
     // The menu's dialogs while they are open, for a close asked for
     // meanwhile.
@@ -78,6 +120,10 @@ struct ServerState {
     // <path>", "Cannot write the page <path>", "Cannot write the history
     // <path>"); says nothing when nothing failed.
     void ReportPublish(const PublishResult &result);
+
+    // Starts or ends the roll call from the server's menu; what refused it
+    // goes to the status line.
+    void RollCallFromDesk(RollCallCommand::Kind kind);
 
     // Stores one setting; when the store refuses it, kStoreFailedText says
     // so. Returns whether it was stored.

@@ -41,6 +41,12 @@ class SocketFrontEnd : private EngineSockets {
     // names (computer name, DNS names, addresses) as those a request's
     // Host may give.
     void AllowWebSignIn(const ServerSettings &settings, Clock &clock);
+    // The roll call's routes on the web port, and its changes to the
+    // watchers of the event stream.
+    void ServeRollCall(WebRollCall &rollcall) { engine_.ServeRollCall(rollcall); }
+    void RollCallChanged(const std::string &json, bool running) {
+        engine_.RollCallChanged(json, running);
+    }
     // Once a minute while anyone watches: time to look again at who is
     // overdue.
     bool OverdueCheckDue() { return engine_.OverdueCheckDue(GetTickCount64()); }

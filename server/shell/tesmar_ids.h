@@ -8,6 +8,8 @@
 #define IDM_ABOUT 40003
 #define IDM_USERS 40004
 #define IDM_BOARD_OPTIONS 40005
+#define IDM_ROLLCALL_START 40006
+#define IDM_ROLLCALL_END 40007
 
 // Dialog templates (the user name dialog, 109, is common/user_name_dialog_ids.h)
 #define IDD_OPTIONS 107

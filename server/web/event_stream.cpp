@@ -10,6 +10,14 @@ void AppendBoardEvent(std::string &out, unsigned long number, const std::string 
     out += "\n\n";
 }
 
+void AppendRollCallEvent(std::string &out, const std::string &json) {
+    out += "event: rollcall\ndata: ";
+    for (char c : json) {
+        if (c != '\n' && c != '\r') out += c;
+    }
+    out += "\n\n";
+}
+
 void EventStream::Start(unsigned long number, const std::string &feed, std::uint64_t now) {
     queue_ = "HTTP/1.1 200 OK\r\n"
              "Content-Type: text/event-stream; charset=utf-8\r\n"

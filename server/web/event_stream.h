@@ -18,6 +18,10 @@ constexpr size_t kMaxWatchers = 128;
 // its strings are escaped), so they are dropped.
 void AppendBoardEvent(std::string &out, unsigned long number, const std::string &feed);
 
+// Appends one "rollcall" event: "event: rollcall\ndata: <the roll call's
+// JSON on one line>\n\n".
+void AppendRollCallEvent(std::string &out, const std::string &json);
+
 class EventStream {
   public:
     // The reply head and the board as it stands, sent at once.
@@ -25,6 +29,9 @@ class EventStream {
     // A publication: its event is queued. False when the queue would pass
     // the limit: the watcher is to be closed.
     bool Publish(unsigned long number, const std::string &feed);
+    // An event made elsewhere (AppendRollCallEvent): queued. False when the
+    // queue would pass the limit.
+    bool Event(const std::string &event) { return Queue(event); }
     // Queues a comment line when kKeepAliveMs have passed since the start
     // or the last one. False when the queue would pass the limit.
     bool Tick(std::uint64_t now);

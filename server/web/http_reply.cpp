@@ -79,3 +79,9 @@ void AppendHttpJsonReply(std::string &out, int status, const std::string &json,
     AppendHead(out, status, "application/json; charset=utf-8", json.size(), "GET, HEAD", extra);
     out += json;
 }
+
+void AppendHttpBodyReply(std::string &out, const std::string &content_type,
+                         const std::string &body, bool head_only, const std::string &extra) {
+    AppendHead(out, 200, content_type, body.size(), "GET, HEAD", extra);
+    if (!head_only) out += body;
+}

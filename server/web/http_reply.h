@@ -36,3 +36,10 @@ void AppendHttpReply(std::string &out, const HttpRequestReader &request,
 // lines (each ending in CRLF) to send besides.
 void AppendHttpJsonReply(std::string &out, int status, const std::string &json,
                          const std::string &extra = std::string());
+
+// Appends a 200 reply of the content type with body (only the head for
+// head_only), which closes the connection. extra: header lines (each
+// ending in CRLF) to send besides.
+void AppendHttpBodyReply(std::string &out, const std::string &content_type,
+                         const std::string &body, bool head_only,
+                         const std::string &extra = std::string());

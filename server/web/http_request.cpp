@@ -63,6 +63,9 @@ HttpResource ResourceOf(const char *target, size_t length, bool &readable, bool 
     if (Is(target, length, "/board.json")) return HttpResource::Feed;
     if (Is(target, length, "/events")) return HttpResource::Events;
     if (Is(target, length, "/sign")) return HttpResource::Sign;
+    if (Is(target, length, "/rollcall")) return HttpResource::RollCallPage;
+    if (Is(target, length, "/rollcall.json")) return HttpResource::RollCallJson;
+    if (Is(target, length, "/rollcall.csv")) return HttpResource::RollCallReport;
     return HttpResource::None;
 }
 
@@ -164,6 +167,11 @@ void HttpRequestReader::EndHeaderLine() {
     } else if (NameIs(line, colon, "x-board-key")) {
         headers_.has_key = true;
         headers_.key = value;
+    } else if (NameIs(line, colon, "authorization")) {
+        // "Bearer" in any case, then the token.
+        headers_.has_bearer = value.size() > 7 && StartsWith(value.c_str(), 7, "bearer ", true);
+        headers_.bearer = headers_.has_bearer ? value.substr(7) : std::string();
+        while (!headers_.bearer.empty() && headers_.bearer[0] == ' ') headers_.bearer.erase(0, 1);
     } else if (NameIs(line, colon, "transfer-encoding")) {
         headers_.chunked = true;
     } else if (NameIs(line, colon, "content-length")) {
@@ -183,7 +191,8 @@ void HttpRequestReader::EndHeaderLine() {
 // is read first.
 void HttpRequestReader::EndHead() {
     done_ = true;
-    if (status_ != 200 || resource_ != HttpResource::Sign) return;
+    if (status_ != 200 || (resource_ != HttpResource::Sign && resource_ != HttpResource::RollCall))
+        return;
     if (headers_.chunked || headers_.content_length_bad ||
         headers_.content_length > static_cast<long long>(kMaxHttpBodyBytes)) {
         status_ = 400;
@@ -247,6 +256,13 @@ void HttpRequestReader::EndRequestLine() {
         head_only_ = false;
         status_ = post ? 200 : 405;
         if (post) resource_ = resource;
+    } else if (resource == HttpResource::RollCallPage && post) {
+        head_only_ = false;
+        status_ = 200;
+        resource_ = HttpResource::RollCall;
+    } else if (resource == HttpResource::RollCallPage && !head_only_ && !get) {
+        allow_ = "GET, HEAD, POST";
+        status_ = 405;
     } else if (resource == HttpResource::Events && !get) {
         allow_ = "GET";
         head_only_ = false;

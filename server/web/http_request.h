@@ -18,6 +18,10 @@ enum class HttpResource {
     Live,   // "/" and "/index.html": the live board
     Events, // "GET /events": the board's event stream
     Sign,   // "POST /sign": a sign-in or sign-out, its body read
+    RollCall,       // "POST /rollcall": a marshal's command, its body read
+    RollCallPage,   // "GET /rollcall": the marshals' page
+    RollCallJson,   // "/rollcall.json": the roll call as JSON
+    RollCallReport, // "/rollcall.csv": the last roll call's report
 };
 
 // The header lines the board reads (the last of each kind counts). A value
@@ -29,6 +33,8 @@ struct HttpHeaders {
     std::string content_type;
     bool has_key = false;
     std::string key; // X-Board-Key
+    bool has_bearer = false;
+    std::string bearer; // the token of "Authorization: Bearer <token>"
     long long content_length = -1; // -1: none given
     bool content_length_bad = false;
     bool chunked = false; // a Transfer-Encoding was given
@@ -59,12 +65,12 @@ class HttpRequestReader {
     // Bytes of the head and body taken so far (a byte fed after Done() is
     // not).
     size_t Total() const { return total_; }
-    // The methods a 405's path takes ("GET, HEAD" or "POST").
+    // The methods a 405's path takes ("GET, HEAD", "POST" or "GET, HEAD, POST").
     const char *Allow() const { return allow_; }
     // The query holds "wall=1": the live board for a lobby screen.
     bool Wall() const { return wall_; }
     const HttpHeaders &Headers() const { return headers_; }
-    // A sign-in's body, whole once Done() with 200.
+    // A sign-in's or a roll call's body, whole once Done() with 200.
     const std::string &Body() const { return body_; }
 
   private:

@@ -41,8 +41,11 @@ void WebExchange::Reply(const std::string &reply) {
 }
 
 void WebExchange::Answer(const WebContent &content) {
-    if (reader_.Status() == 200 && (reader_.Resource() == HttpResource::Events ||
-                                    reader_.Resource() == HttpResource::Sign)) {
+    HttpResource resource = reader_.Resource();
+    if (reader_.Status() == 200 &&
+        (resource == HttpResource::Events || resource == HttpResource::Sign ||
+         resource == HttpResource::RollCall || resource == HttpResource::RollCallPage ||
+         resource == HttpResource::RollCallJson || resource == HttpResource::RollCallReport)) {
         phase_ = Phase::Handover;
         return;
     }

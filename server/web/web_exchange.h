@@ -14,8 +14,9 @@ class WebExchange {
   public:
     enum class Phase {
         Reading,  // the head is still arriving
-        Handover, // an event stream or a sign-in, read whole: the caller
-                  // answers it (Reply) or keeps the connection as a watcher
+        Handover, // an event stream, a sign-in or a roll call's request,
+                  // read whole: the caller answers it (Reply) or keeps the
+                  // connection as a watcher
         Sending,  // the reply is made; Unsent() is what is left of it
         Draining, // the reply is out: shut the sending side, read until the peer closes
         Done,     // nothing more to do: close the connection

@@ -71,8 +71,12 @@ bool WebKeyMatches(const ServerSettings &settings, const std::string &given) {
 
 int CheckSignRequest(const HttpRequestReader &request, const ServerSettings &settings,
                      const std::vector<std::string> &names) {
-    const HttpHeaders &headers = request.Headers();
     if (!settings.WebSignIn) return 403;
+    return CheckJsonPost(request, names);
+}
+
+int CheckJsonPost(const HttpRequestReader &request, const std::vector<std::string> &names) {
+    const HttpHeaders &headers = request.Headers();
     if (!HostIsOurs(headers.host, names)) return 403;
     if (headers.has_origin && !SameFolded(headers.origin, "http://" + headers.host)) return 403;
     std::string type = Folded(headers.content_type.substr(0, headers.content_type.find(';')));

@@ -27,6 +27,10 @@ bool HostIsOurs(const std::string &host, const std::vector<std::string> &names);
 int CheckSignRequest(const HttpRequestReader &request, const ServerSettings &settings,
                      const std::vector<std::string> &names);
 
+// 0 when a POST with a JSON body may go on to its key; else its status:
+// 403 (a foreign Host or Origin), 415 (no JSON body).
+int CheckJsonPost(const HttpRequestReader &request, const std::vector<std::string> &names);
+
 // Whether WebKey is set, so that a browser's sign-in must carry it.
 bool WebKeyAsked(const ServerSettings &settings);
 // The key a browser gave is WebKey (compared in constant time).
