@@ -78,7 +78,9 @@ function connect(){var es=new EventSource('/events'),opened=false;
   state(opened?'reconnecting\u2026':'the board is busy, trying again');
   setTimeout(connect,wait*(0.8+0.4*Math.random()));wait=Math.min(wait*2,30000);});}
 // The running roll call's banner (#rollcall) is shown from its events here.
-function rollCall(){}
+function rollCall(e){var d=JSON.parse(e.data),box=byId('rollcall');box.textContent='';
+ box.hidden=!d.running;if(!d.running)return;var a=document.createElement('a');a.href='/rollcall';
+ a.textContent=(d.drill?'DRILL \u2013 ':'')+'Roll call: '+d.safe+' of '+d.expected+' safe';box.appendChild(a);}
 if(window.EventSource)connect();
 var form=byId('sign');
 if(!form)return;

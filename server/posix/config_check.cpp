@@ -26,6 +26,7 @@ const Known kKnown[] = {
     {"ResetTime", Kind::ResetTime, 5}, {"WebPort", Kind::OptionalPort, 11},
     {"WebSignIn", Kind::Flag, 5},      {"WebKey", Kind::Text, 63},
     {"WebHosts", Kind::Text, 499},     {"CodePage", Kind::CodePage, 5},
+    {"MarshalKey", Kind::Text, 200},   {"MarshalKeyHash", Kind::Text, 160},
 };
 
 bool AllDigits(const std::string &text) {

@@ -48,6 +48,12 @@ class PollFrontEnd : private EngineSockets {
     // Told after every publication: the watchers get their events.
     void Published(const Publisher &publisher) { engine_.Published(publisher); }
     void AllowWebSignIn(const ServerSettings &settings, Clock &clock);
+    // The roll call's routes on the web port, and its changes to the
+    // watchers of the event stream.
+    void ServeRollCall(WebRollCall &rollcall) { engine_.ServeRollCall(rollcall); }
+    void RollCallChanged(const std::string &json, bool running) {
+        engine_.RollCallChanged(json, running);
+    }
 
     // Waits up to timeout_ms for notices (and for wake_fd, a descriptor to
     // watch besides the sockets, -1 for none) and hands every one that

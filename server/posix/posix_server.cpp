@@ -58,7 +58,15 @@ PosixServer::PosixServer(ConfigFile &config, Clock &clock, Alerts &alerts)
     : config(config), clock(clock), alerts(alerts), history(settings, ActiveCodePage()),
       history_recorder(history, clock) {
     status.SetView(&status_view);
-    publisher.SetJournal(&history_recorder);
+    publisher.SetJournal(&rollcall_follower);
+    rollcall.SetJournal(&history);
+    rollcall.SetListener(&rollcall_view);
+}
+
+void RollCallStreamView::Say(const char *text) { server.status.SetStatusText(text); }
+
+void RollCallStreamView::Changed(const RollCall &roll) {
+    server.connections.RollCallChanged(server.rollcall.Json(), roll.running);
 }
 
 BoardContext PosixServer::Board() { return BoardContext{table, settings, alerts, clock}; }
@@ -86,6 +94,10 @@ int PosixServer::Start() {
         result.save_failed = loaded == StartUpLoad::SaveFailed;
         ReportPublish(result);
     }
+    std::string unhashed = rollcall_keys.Load(config);
+    if (!unhashed.empty()) status.SetStatusText(unhashed.c_str());
+    rollcall.Load();
+    if (rollcall.Current().running) connections.RollCallChanged(rollcall.Json(), true);
     // The page is made whole at once, also with no page file set (for the
     // web port).
     BoardContext board = Board();
@@ -96,6 +108,7 @@ int PosixServer::Start() {
     if (settings.WebPort[0] != '\0') {
         connections.ServeFrom(publisher);
         connections.AllowWebSignIn(settings, clock);
+        connections.ServeRollCall(web_rollcall);
         // A web port that cannot be opened leaves the sign-in port serving.
         connections.OpenListener(settings.WebPort, Pool::Web);
     }

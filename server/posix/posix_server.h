@@ -6,7 +6,10 @@
 #pragma once
 #include <string>
 
+#include "common/code_page.h"
+
 #include "common/alerts.h"
+#include "common/key_crypto_posix.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 #include "server/engine/status_line.h"
@@ -16,6 +19,9 @@
 #include "server/posix/posix_daily_reset.h"
 #include "server/posix/stderr_report.h"
 #include "server/publish/publisher.h"
+#include "server/rollcall/roll_call_desk.h"
+#include "server/rollcall/roll_call_follower.h"
+#include "server/web/web_roll_call.h"
 
 class Clock;
 class ConfigFile;
@@ -26,6 +32,17 @@ constexpr int kExitServed = 0;     // stopped as asked
 constexpr int kExitCannotServe = 1; // the sign-in port could not be opened
 constexpr int kExitBadConfig = 2;  // the settings file is refused
 constexpr int kExitBoardTaken = 3; // another server serves the board
+
+struct PosixServer;
+
+// The roll call's listener in the native server: a failure goes to the
+// status line, a change to the watchers of the event stream.
+struct RollCallStreamView : RollCallListener {
+    explicit RollCallStreamView(PosixServer &server) : server(server) {}
+    void Say(const char *text) override;
+    void Changed(const RollCall &roll) override;
+    PosixServer &server;
+};
 
 struct PosixServer {
     PosixServer(ConfigFile &config, Clock &clock, Alerts &alerts);
@@ -45,6 +62,14 @@ struct PosixServer {
     HistoryJournal history;
     HistoryRecorder history_recorder;
     PosixDailyReset daily_reset{*this};
+    // The roll call, kept in rollcall.dat, told of every publication's
+    // changes in front of the history, and its routes on the web port.
+    RollCallDesk rollcall{settings, clock, ActiveCodePage()};
+    RollCallFollower rollcall_follower{rollcall, &history_recorder};
+    RollCallStreamView rollcall_view{*this};
+    SystemKeyCrypto key_crypto;
+    HashedRollCallKeys rollcall_keys{key_crypto};
+    WebRollCall web_rollcall{rollcall, table, rollcall_keys};
 
     BoardContext Board();
 

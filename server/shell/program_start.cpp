@@ -14,7 +14,8 @@ void OpenBoard(ServerState &server, HWND window) {
         result.save_failed = loaded == StartUpLoad::SaveFailed;
         server.ReportPublish(result);
     }
-    server.rollcall_keys.Load(server.store, server.status);
+    std::string unhashed = server.rollcall_keys.Load(server.store);
+    if (!unhashed.empty()) server.status.SetStatusText(unhashed.c_str());
     server.rollcall.Load();
     if (server.rollcall.Current().running)
         server.connections.RollCallChanged(server.rollcall.Json(), true);

@@ -3,9 +3,7 @@
 #include "common/code_page.h"
 #include "common/fixed_text.h"
 
-#include <cstdio>
 #include "common/settings_store.h"
-#include "common/stored_key.h"
 
 ServerState::ServerState(SettingsStore &store, Clock &clock, Alerts &alerts)
     : store(store), clock(clock), alerts(alerts), history(settings, ActiveCodePage()),
@@ -21,21 +19,6 @@ void RollCallWindowView::Say(const char *text) { server.status.SetStatusText(tex
 void RollCallWindowView::Changed(const RollCall &roll) {
     if (server.main_window) InvalidateRect(server.main_window, nullptr, TRUE);
     server.connections.RollCallChanged(server.rollcall.Json(), roll.running);
-}
-
-void RollCallKeyRing::Load(SettingsStore &store, StatusLine &status) {
-    const char *names[] = {"MarshalKey", "AdminKey"};
-    HashedKey *keys[] = {&marshal, &admin};
-    for (int i = 0; i < 2; ++i) {
-        char hash[kKeyHashTextMax + 1] = "";
-        StoredKeyOutcome outcome = LoadStoredKey(store, crypto, names[i], hash, sizeof hash);
-        keys[i]->Set(hash);
-        if (outcome == StoredKeyOutcome::NotStored || outcome == StoredKeyOutcome::Failed) {
-            char text[128];
-            std::snprintf(text, sizeof text, "Cannot keep %s hashed in the registry", names[i]);
-            status.SetStatusText(text);
-        }
-    }
 }
 
 void ServerState::RollCallFromDesk(RollCallCommand::Kind kind) {

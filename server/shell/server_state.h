@@ -11,7 +11,6 @@
 
 #include "common/alerts.h"
 #include "common/key_crypto_win32.h"
-#include "common/key_hash.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 #include "server/history/history_journal.h"
@@ -29,25 +28,6 @@
 class Clock;
 class SettingsStore;
 struct ServerState;
-
-// The keys a roll call's command may carry: the marshal key and the
-// administration key, both kept hashed (MarshalKeyHash, AdminKeyHash).
-struct RollCallKeyRing : RollCallKeys {
-    // Reads both from the store, a plain value found there hashed (and
-    // said on the status line when that could not be stored).
-    void Load(SettingsStore &store, StatusLine &status);
-    bool AnySet() override { return marshal.IsSet() || admin.IsSet(); }
-    bool Matches(const std::string &key) override {
-        // Both are looked at, whichever matches, so the time says nothing
-        // of which key it was.
-        bool a = marshal.IsSet() && marshal.Matches(crypto, key);
-        bool b = admin.IsSet() && admin.Matches(crypto, key);
-        return a || b;
-    }
-    SystemKeyCrypto crypto;
-    HashedKey marshal;
-    HashedKey admin;
-};
 
 // The roll call's listener in the program: a failure goes to the status
 // line; a change repaints the window (it shows the counts while a roll
@@ -90,7 +70,8 @@ struct ServerState {
     RollCallDesk rollcall;
     RollCallFollower rollcall_follower;
     RollCallWindowView rollcall_view;
-    RollCallKeyRing rollcall_keys;
+    SystemKeyCrypto key_crypto;
+    HashedRollCallKeys rollcall_keys{key_crypto};
     WebRollCall web_rollcall{rollcall, table, rollcall_keys};
 
     // The menu's dialogs while they are open, for a close asked for

@@ -2,6 +2,7 @@
 
 #include "common/code_page.h"
 #include "common/sha256.h"
+#include "common/stored_key.h"
 #include "server/rollcall/roll_call_body.h"
 #include "server/rollcall/roll_call_desk.h"
 #include "server/rollcall/roll_call_page.h"
@@ -27,6 +28,20 @@ const std::string &PageHeaders() {
 }
 
 } // namespace
+
+std::string HashedRollCallKeys::Load(SettingsStore &store) {
+    const char *names[] = {"MarshalKey", "AdminKey"};
+    HashedKey *keys[] = {&marshal_, &admin_};
+    std::string said;
+    for (int i = 0; i < 2; ++i) {
+        char hash[kKeyHashTextMax + 1] = "";
+        StoredKeyOutcome outcome = LoadStoredKey(store, crypto_, names[i], hash, sizeof hash);
+        keys[i]->Set(hash);
+        if (outcome == StoredKeyOutcome::NotStored || outcome == StoredKeyOutcome::Failed)
+            said = std::string("Cannot keep ") + names[i] + " hashed in the settings";
+    }
+    return said;
+}
 
 RollCallCheck CheckRollCallRequest(const HttpRequestReader &request,
                                    const std::vector<std::string> &names, RollCallKeys &keys,

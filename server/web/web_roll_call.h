@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "common/key_hash.h"
+
 class HttpRequestReader;
 class KeyLockout;
+class SettingsStore;
 class RollCallDesk;
 struct UserTable;
 
@@ -23,6 +26,30 @@ class RollCallKeys {
     virtual bool AnySet() = 0;
     // Whether key is one of them.
     virtual bool Matches(const std::string &key) = 0;
+};
+
+// The marshal key and the administration key as the settings keep them,
+// hashed (MarshalKeyHash, AdminKeyHash).
+class HashedRollCallKeys : public RollCallKeys {
+  public:
+    explicit HashedRollCallKeys(KeyCrypto &crypto) : crypto_(crypto) {}
+    // Reads both from the store, a plain value found there hashed into its
+    // Hash. The text for the status line when one could not be kept hashed
+    // there; "" otherwise.
+    std::string Load(SettingsStore &store);
+    bool AnySet() override { return marshal_.IsSet() || admin_.IsSet(); }
+    // Both are looked at whichever matches, so that the time tells nothing
+    // of which key it was.
+    bool Matches(const std::string &key) override {
+        bool marshal = marshal_.IsSet() && marshal_.Matches(crypto_, key);
+        bool admin = admin_.IsSet() && admin_.Matches(crypto_, key);
+        return marshal || admin;
+    }
+
+  private:
+    KeyCrypto &crypto_;
+    HashedKey marshal_;
+    HashedKey admin_;
 };
 
 struct RollCallCheck {

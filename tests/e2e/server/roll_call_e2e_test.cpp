@@ -16,8 +16,8 @@ class RollCallTest : public ServerTest {
   protected:
     void Start() {
         web = e2e::FreePort();
-        prefix->SetMachineValues("Software\\KVT\\Tesmar",
-                                 {{"WebPort", std::to_string(web)}, {"MarshalKey", "marshal-key-1"}});
+        SetSetting("WebPort", std::to_string(web));
+        SetSetting("MarshalKey", "marshal-key-1");
         StartServer(kBoard);
         ASSERT_TRUE(e2e::WaitForPort(web, 30000)) << "nothing listens on the web port " << web;
     }
