@@ -248,4 +248,41 @@ TEST_F(Packages, ProgramsAndPackagesCarryTheProjectVersion) {
     }
 }
 
+// SERVICE=1: the service record instead of the Run key, started at once
+// and serving with nobody logged on; an upgrade given nothing keeps it a
+// service and starts it again; the removal stops it and takes the record
+// away, leaving the board.
+TEST_F(Packages, AsAServiceItIsInstalledStartedUpgradedAndRemoved) {
+    const std::string board = dir_ + "/board", data = board + "/tesmar.dat";
+    const int port = e2e::FreePort();
+    e2e::MakeDirectories(board);
+    e2e::WriteFile(data, "Ann-1- -9:00am- -\r\nBob-1- -9:10am- -\r\n");
+    const char kServiceKey[] = "HKLM\\System\\CurrentControlSet\\Services\\Tesmar";
+
+    ASSERT_EQ(0, Msiexec({"/i", Package("tesmar", kLowerVersion), "SERVICE=1",
+                          "WORKINGDIR=" + e2e::WindowsPath(board), "PORT=" + std::to_string(port)}));
+    std::string record = Reg({"query", kServiceKey});
+    EXPECT_NE(record.find("C:\\Program Files\\KVT\\tesmar.exe"), std::string::npos) << record;
+    EXPECT_NE(record.find("/service"), std::string::npos) << record;
+    EXPECT_NE(record.find("ObjectName    REG_SZ    NT AUTHORITY\\NetworkService"), std::string::npos) << record;
+    EXPECT_NE(record.find("Start    REG_DWORD    0x2"), std::string::npos) << record;
+    EXPECT_NE(record.find("DelayedAutostart    REG_DWORD    0x1"), std::string::npos) << record;
+    EXPECT_NE(record.find("FailureActions    REG_BINARY    80510100"), std::string::npos) << record;
+    EXPECT_EQ("<none>", Value(kRunKey, "Tesmar"));
+    ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(port); }, 60)) << "the service does not listen";
+    EXPECT_EQ(e2e::Exchange(port, "#oAnn-12:00-Lunch-13:00\n\r").bytes, "0\n\r");
+
+    ASSERT_EQ(0, Msiexec({"/i", Package("tesmar", kVersion)}));
+    EXPECT_EQ(1, Products("Tesmar"));
+    EXPECT_NE(Reg({"query", kServiceKey}).find("/service"), std::string::npos);
+    ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(port); }, 60)) << "not started again after the upgrade";
+    EXPECT_EQ(e2e::Exchange(port, "#iBob-12:05\n\r").bytes, "0\n\r");
+
+    ASSERT_EQ(0, Msiexec({"/x", Package("tesmar", kVersion)}));
+    EXPECT_EQ(Reg({"query", kServiceKey}).find("ImagePath"), std::string::npos);
+    EXPECT_TRUE(e2e::PollUntil([&] { return !e2e::Listening(port); }, 30));
+    EXPECT_FALSE(e2e::FileExists(Installed("tesmar.exe")));
+    EXPECT_NE(ReadBytes(data).find("Ann-0-Lunch-12:00-13:00-"), std::string::npos) << ReadBytes(data);
+}
+
 } // namespace
