@@ -27,6 +27,11 @@
 //       the board's event stream, and for ROUNDS sign-outs the time from
 //       each one's reply to the event reaching the last watcher is taken,
 //       beside the sign-out's own time.
+//   bench_driver rollcall WEB_PORT KEY USERS COUNT ROUNDS
+//       COUNT browsers watch the event stream; a roll call is started with
+//       the marshal key KEY, and for ROUNDS marks the time from sending
+//       each mark to its "rollcall" event reaching the last watcher is
+//       taken, beside the mark's own reply time; then the roll call ends.
 //
 // Every mode prints "key=value" lines for scripts/bench; the exit status
 // is 0 unless the mode could not run at all.
@@ -440,7 +445,8 @@ double Median(std::vector<double> values) {
 struct Watcher {
     int fd = -1;
     std::string bytes;
-    size_t events = 0; // "event: board" lines seen
+    size_t events = 0;    // "event: board" lines seen
+    size_t rollcalls = 0; // "event: rollcall" lines seen
 };
 
 // Reads what arrived on the watchers (non-blocking) and counts events.
@@ -460,9 +466,13 @@ void ReadWatchers(std::vector<Watcher> &watchers) {
             w.bytes.append(buffer, static_cast<size_t>(got));
         }
         size_t at;
-        while ((at = w.bytes.find("event: board\n")) != std::string::npos) {
-            ++w.events;
-            w.bytes.erase(0, at + 13);
+        while ((at = w.bytes.find("event: ")) != std::string::npos) {
+            size_t end = w.bytes.find('\n', at);
+            if (end == std::string::npos) break;
+            std::string name = w.bytes.substr(at + 7, end - at - 7);
+            if (name == "board") ++w.events;
+            if (name == "rollcall") ++w.rollcalls;
+            w.bytes.erase(0, end + 1);
         }
     }
 }
@@ -530,13 +540,72 @@ int Watchers(int port, int web_port, int users, int count, int rounds) {
     return 0;
 }
 
+// A roll call's command: its HTTP status (-1 when none came back).
+int RollCallPost(int web_port, const std::string &key, const std::string &body) {
+    std::string reply = Exchange(web_port, "POST /rollcall HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                                           "Content-Type: application/json\r\nAuthorization: Bearer " +
+                                               key + "\r\nContent-Length: " +
+                                               std::to_string(body.size()) + "\r\n\r\n" + body);
+    return reply.compare(0, 9, "HTTP/1.1 ") == 0 ? atoi(reply.c_str() + 9) : -1;
+}
+
+int RollCallMarks(int web_port, const std::string &key, int users, int count, int rounds) {
+    std::vector<Watcher> watchers(count);
+    for (Watcher &w : watchers) {
+        w.fd = Connected(web_port);
+        const char *get = "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+        if (w.fd >= 0) send(w.fd, get, strlen(get), MSG_NOSIGNAL);
+    }
+    auto all_have = [&](size_t boards, size_t rollcalls) {
+        for (const Watcher &w : watchers)
+            if (w.fd < 0 || w.events < boards || w.rollcalls < rollcalls) return false;
+        return true;
+    };
+    Clock::time_point wait = Clock::now();
+    while (!all_have(1, 0) && MillisecondsSince(wait) < 10000) {
+        usleep(2000);
+        ReadWatchers(watchers);
+    }
+    int connected = 0;
+    for (const Watcher &w : watchers) connected += w.fd >= 0 && w.events >= 1;
+    int failed = RollCallPost(web_port, key, "{\"start\": true}") == 200 ? 0 : 1;
+    std::vector<double> replies, spread;
+    for (int i = 0; i < rounds && failed == 0; ++i) {
+        usleep(20 * 1000);
+        ReadWatchers(watchers);
+        size_t before = 0;
+        for (const Watcher &w : watchers) before = std::max(before, w.rollcalls);
+        std::string body = "{\"mark\": \"" + UserName(i % users) + "\", \"safe\": true}";
+        Clock::time_point start = Clock::now();
+        if (RollCallPost(web_port, key, body) != 200) {
+            ++failed;
+            continue;
+        }
+        replies.push_back(MillisecondsSince(start));
+        while (!all_have(1, before + 1) && MillisecondsSince(start) < 5000) {
+            ReadWatchers(watchers);
+            if (!all_have(1, before + 1)) usleep(200);
+        }
+        if (all_have(1, before + 1)) spread.push_back(MillisecondsSince(start));
+        else ++failed;
+    }
+    if (RollCallPost(web_port, key, "{\"end\": true}") != 200) ++failed;
+    printf("rollcall_connected=%d\nrollcall_mark_ms=%.1f\nrollcall_event_ms=%.1f\n"
+           "rollcall_event_max_ms=%.1f\nrollcall_failed=%d\n",
+           connected, Median(replies), Median(spread),
+           spread.empty() ? -1.0 : *std::max_element(spread.begin(), spread.end()), failed);
+    for (Watcher &w : watchers) if (w.fd >= 0) close(w.fd);
+    return 0;
+}
+
 int Usage() {
     fprintf(stderr, "usage: bench_driver board DAT USERS | rush PORT USERS TAG DAT PAGE |\n"
                     "       throughput PORT USERS SECONDS |\n"
                     "       compare PORT_A PORT_B USERS SECONDS SLICE_MS | requests PORT USERS COUNT |\n"
                     "       slow PORT USERS SILENT TRICKLING | hold PORT COUNT SECONDS [FROM] | fsync DIR |\n"
                     "       late PORT USERS TRIES DELAY_MS |\n"
-                    "       watchers PORT WEB_PORT USERS COUNT ROUNDS\n");
+                    "       watchers PORT WEB_PORT USERS COUNT ROUNDS |\n"
+                    "       rollcall WEB_PORT KEY USERS COUNT ROUNDS\n");
     return 2;
 }
 
@@ -561,6 +630,8 @@ int main(int argc, char **argv) {
         return Late(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]));
     if (mode == "watchers" && argc == 7)
         return Watchers(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
+    if (mode == "rollcall" && argc == 7)
+        return RollCallMarks(atoi(argv[2]), argv[3], atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
     if (mode == "hold" && (argc == 5 || argc == 6))
         return Hold(atoi(argv[2]), atoi(argv[3]), atof(argv[4]), argc == 6 ? argv[5] : nullptr);
     return Usage();
