@@ -3,7 +3,11 @@
 // under Wine.
 #include <signal.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/e2e/server/server_fixture.h"
 
@@ -16,8 +20,10 @@ const std::string kBoard = "Ann-1- -09:00- -\r\nBob-0-Lunch-12:00-13:00-\r\n";
 class NativeServerTest : public ServerTest {
   protected:
     void SetUp() override {
+        // Before a Wine prefix is made for nothing.
+        if (e2e::KindUnderTest() != e2e::ServerKind::Native)
+            GTEST_SKIP() << "the native server's own behaviour";
         ServerTest::SetUp();
-        if (!Native()) GTEST_SKIP() << "the native server's own behaviour";
     }
     std::string Said() const { return ReadBytes(work + "/tesmar.out"); }
     bool Says(const std::string &text, int seconds = 20) {
@@ -76,6 +82,38 @@ TEST_F(NativeServerTest, SigtermAnswersTheRequestThatHadComeAndEndsWithZero) {
     EXPECT_EQ(client.ReadUntilClosed(10000), "0\n\r");
     EXPECT_EQ(Board(), "Ann-0-Bank-12:00-13:00-\r\nBob-0-Lunch-12:00-13:00-\r\n");
     EXPECT_TRUE(e2e::PortRefuses(port));
+}
+
+TEST_F(NativeServerTest, ASigtermInARushOf150LosesNoAnsweredChangeAndEndsWithinTenSeconds) {
+    StartServer(e2e::BoardFile(150));
+    // 150 members sign out over about four seconds; the stop comes once 30
+    // answers are back.
+    std::vector<std::string> replies(150);
+    std::atomic<int> answered{0};
+    std::vector<std::thread> members;
+    for (int i = 0; i < 150; ++i)
+        members.emplace_back([&, i] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30 * i));
+            replies[i] = Exchange(port, "#o" + e2e::UserName(i) + "-10:00-Rush-11:00\n\r", 20000).bytes;
+            if (replies[i] == "0\n\r") ++answered;
+        });
+    e2e::PollUntil([&] { return answered.load() >= 30; }, 60);
+    long long asked = e2e::NowMs();
+    int status = StopServer();
+    long long stop_ms = e2e::NowMs() - asked;
+    for (std::thread &member : members) member.join();
+    EXPECT_EQ(status, 0);
+    EXPECT_LT(stop_ms, 30000); // generous: it must take under 10 s
+    std::string board = Board();
+    int lines = 0;
+    for (size_t at = 0; (at = board.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+    EXPECT_EQ(lines, 150) << board;
+    for (int i = 0; i < 150; ++i) {
+        if (replies[i] != "0\n\r") continue;
+        EXPECT_NE(board.find(e2e::UserName(i) + "-0-Rush-10:00-11:00-"), std::string::npos)
+            << e2e::UserName(i) << " was answered and is not in the file";
+    }
+    EXPECT_LT(answered.load(), 150) << "the stop came after the rush";
 }
 
 TEST_F(NativeServerTest, TheConfiguredCodePageIsTheBoardsInItsFilesAndOnTheWebPort) {
