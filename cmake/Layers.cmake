@@ -2,18 +2,19 @@
 # layers below it. The server:
 #
 #   common <- board <- page <- publish <- web <- engine --+
-#                   |       <- first_run -----------------+- the server shell
-#                   <- history ---------------------------+  (Windows), and
-#                   <- reset (daily) ---------------------+  server/posix
+#                   |       |          <- reset (daily) --+- the server shell
+#                   |       <- first_run -----------------+  (Windows), and
+#                   <- history ---------------------------+  server/posix
 #                   <- history <- rollcall ---------------+
 #
 # publish turns a batch of request lines into a publication (data file,
 # page, journal, replies); the web port speaks HTTP over the bytes of a
 # connection; the engine keeps the connections and their pools. The
 # first-run rules stand on the page (whose defaults they fill in); history
-# and the daily reset on the board beside page; the roll call on the
-# history journal, which it writes to. Only the shells use them
-# together: the Windows one, and the POSIX front end of the native server. The client:
+# on the board beside page; the daily reset on the publication, whose
+# publisher saves and pages the members it signs out; the roll call on the
+# history journal, which it writes to. Only the shells use them together:
+# the Windows one, and the POSIX front end of the native server. The client:
 #
 #   common <- client/core <- client/shell (the client)
 #

@@ -1,6 +1,6 @@
-// The native server's daily reset: every member who is in is signed out at
-// ResetTime, and a reset missed while the server was not running is made at
-// its start. Looked at from the server's wait every few seconds.
+// The native server's daily reset: the board's DailyReset looked at from
+// the server's wait every few seconds, and what it reports told on the
+// status line.
 #pragma once
 #include <cstdint>
 
@@ -12,7 +12,7 @@ class PosixDailyReset {
   public:
     static constexpr std::uint64_t kCheckMs = 5000;
 
-    explicit PosixDailyReset(PosixServer &server) : server_(server) {}
+    explicit PosixDailyReset(PosixServer &server);
     // At start-up, once the board is loaded: the reset that was missed.
     void Start();
     // Every kCheckMs: writes lastreset.txt again when it was refused, then
@@ -22,12 +22,8 @@ class PosixDailyReset {
     void Rearm();
 
   private:
-    void Keep(const CalendarDate &date);
-    void Make(const CalendarDate &date);
+    void Tell(const ResetReport &report);
 
     PosixServer &server_;
-    ResetSchedule schedule_;
-    // A date lastreset.txt should hold but could not be written with.
-    bool unwritten_ = false;
-    CalendarDate unwritten_date_ = {};
+    DailyReset reset_;
 };

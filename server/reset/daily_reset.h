@@ -1,59 +1,62 @@
 // The daily reset: at the ResetTime of every day ("HH:MM", 24-hour; empty
 // for never) every member who is in is signed out (SignEveryoneOut, among
-// the board's edits). Here are its calendar, its schedule and its file:
-// the date of the last reset is kept in lastreset.txt in the working
-// directory, so that a reset the server was not running for is made at its
-// next start, once.
+// the board's edits) in one publication. The date of the last reset is kept
+// in lastreset.txt in the working directory, so that a reset the server was
+// not running for is made at its next start, once. The front end looks at
+// it every few seconds (Check) and tells the administrator what the report
+// says; nothing here calls back.
 #pragma once
 #include <cstddef>
+
+#include "server/board/user_table.h"
+#include "server/publish/publisher.h"
+#include "server/reset/reset_schedule.h"
 
 struct ClockTime;
 struct ServerSettings;
 
-struct CalendarDate {
-    int year = 0;
-    int month = 0;
-    int day = 0;
+// What one look at the reset did.
+struct ResetReport {
+    // A reset was made or tried: what its publication gave (load_failed
+    // when the board could not be read and nobody was signed out).
+    bool published = false;
+    PublishResult publication;
+    // lastreset.txt was refused just now (told once; it is tried again at
+    // every check until it is written): its path.
+    bool unwritten = false;
+    char path[400] = "";
 };
 
-// "HH:MM" or "H:MM", hours 0-23, minutes 0-59. False for anything else,
-// the empty text (never) included.
-bool ParseResetTime(const char *text, int &hour, int &minute);
-
-// "YYYY-MM-DD" at the text's start (a real date). False for anything else.
-bool ParseDate(const char *text, CalendarDate &date);
-// "YYYY-MM-DD" into out (11 bytes at least).
-void FormatDate(const CalendarDate &date, char *out, size_t capacity);
-// <0, 0, >0.
-int CompareDates(const CalendarDate &a, const CalendarDate &b);
-
-// The date of the last moment at or before now at which the clock read
-// hour:minute: today when now is at or after it, else the day before.
-CalendarDate LatestResetDate(const ClockTime &now, int hour, int minute);
-
-// When resets are due. "Settled" is the date of the last reset made (or
-// passed over); a reset is due when the latest reset moment falls on a
-// later date. Several missed days make one reset.
-class ResetSchedule {
+class DailyReset {
   public:
-    // At start, from lastreset.txt's date (null when it is missing or
-    // unreadable: then no reset is made up for, and the first is the next
-    // time the reset time comes round).
-    void Start(const CalendarDate *last_reset, const ClockTime &now, const char *reset_time);
+    DailyReset(BoardContext board, Publisher &publisher);
+    DailyReset(const DailyReset &) = delete;
+    DailyReset &operator=(const DailyReset &) = delete;
 
-    // Whether a reset is due at now; when it is, date gets the date to
-    // keep once it is made (see Made).
-    bool Due(const ClockTime &now, const char *reset_time, CalendarDate &date);
-    void Made(const CalendarDate &date);
+    // At start-up, once the board is loaded: the days from lastreset.txt
+    // (missing or unreadable: no reset is made up for, the first is the next
+    // time the reset time comes round), then a check.
+    ResetReport Start(const ClockTime &now);
 
-    // A new reset time: its first reset is the next time it comes round.
-    // Returns the date now settled (to be kept), false when there is no
-    // reset time.
-    bool Rearm(const ClockTime &now, const char *reset_time, CalendarDate &settled);
+    // Writes lastreset.txt again when it was refused, then makes the reset
+    // when one is owed. A reset whose board could not be read or saved is
+    // still owed at the next check.
+    ResetReport Check(const ClockTime &now);
+
+    // ResetTime was changed: its first reset is the next time it comes
+    // round, and that day is kept in lastreset.txt.
+    ResetReport Rearm(const ClockTime &now);
 
   private:
-    bool settled_known_ = false;
-    CalendarDate settled_;
+    void MakeReset(const CalendarDate &date, ResetReport &report);
+    void Keep(const CalendarDate &date, ResetReport &report);
+
+    BoardContext board_;
+    Publisher &publisher_;
+    ResetSchedule schedule_;
+    // A date lastreset.txt should hold but could not be written with.
+    bool unwritten_ = false;
+    CalendarDate unwritten_date_ = {};
 };
 
 // WorkingDir, the separator and "lastreset.txt". False when it does not fit.

@@ -1,7 +1,6 @@
-// The daily reset on the main window's timer: every member who is in is
-// signed out at ResetTime, and a reset missed while the server was not
-// running is made at its start. Its days are kept in the program object.
-// Windows only.
+// The daily reset on the main window's timer: every few seconds the
+// program's DailyReset is looked at, and what it reports is told on the
+// status line. Windows only.
 #pragma once
 #include <winsock2.h>
 #include <windows.h>
@@ -16,8 +15,7 @@ constexpr UINT kDailyResetCheckMs = 5000;
 // lastreset.txt), then the timer on window.
 void StartDailyReset(ServerState &server, HWND window);
 
-// The timer's tick: writes lastreset.txt again when it was refused, then
-// makes the reset when it is due.
+// The timer's tick.
 void CheckDailyReset(ServerState &server);
 
 // ResetTime was changed: its first reset is the next time it comes round.

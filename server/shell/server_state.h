@@ -60,6 +60,8 @@ struct ServerState {
     StatusLine status;
     WindowStatusView status_view;
     Publisher publisher;
+    // The daily reset, looked at on the main window's timer.
+    DailyReset reset{Board(), publisher};
     SocketFrontEnd connections{status};
     // The history journal (written while the history flag is on), told of
     // every publication's changes.
@@ -78,12 +80,6 @@ struct ServerState {
     // meanwhile.
     MenuDialogs dialogs;
 
-    // The daily reset's days, and a date that lastreset.txt should hold but
-    // could not be written with: it is written at every check until that
-    // works, so that a restart does not make the same reset again.
-    ResetSchedule reset_schedule;
-    bool reset_unwritten = false;
-    CalendarDate reset_unwritten_date = {};
 
     // The board as the table operations and request handlers take it.
     BoardContext Board();

@@ -1,103 +1,118 @@
+// The daily reset whole: its checks on a clock the test moves, the data
+// file and lastreset.txt read back, and what each look reports.
 #include "server/reset/daily_reset.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "server/board/board_file.h"
 #include "tests/kit/board_test_support.h"
+#include "tests/kit/doubles/failing_file_reader.h"
 
 namespace {
 
-ClockTime At(int year, int month, int day, int hour, int minute) {
-    ClockTime t{hour, minute, 0};
-    t.year = year;
-    t.month = month;
-    t.day = day;
-    return t;
+const char kBoard[] = "Ann-1- -09:00- -\r\nBob-0-Holiday-17:00-Monday-\r\n";
+const char kAnnOutAt1230[] = "Ann-0- -12:30pm- -\r\nBob-0-Holiday-17:00-Monday-\r\n";
+
+class DailyResetTest : public ::testing::Test {
+  protected:
+    DailyResetTest() {
+        WriteBytes(DataFile(), kBoard);
+        LoadBoard(table, settings);
+        SortAndCompact(table);
+    }
+    std::string DataFile() const { return dir.File("tesmar.dat"); }
+    std::string LastReset() const { return dir.File("lastreset.txt"); }
+    static ClockTime At(int hour, int minute, int day = 14) {
+        return ClockTime{hour, minute, 0, 2026, 3, day};
+    }
+
+    ScratchDir dir;
+    ServerSettings settings = SettingsIn(dir);
+    UserTable table = {};
+    AlertsRecorder alerts;
+    FixedClock clock{At(12, 0)};
+    Publisher publisher;
+    DailyReset reset{BoardContext{table, settings, alerts, clock}, publisher};
+};
+
+TEST_F(DailyResetTest, TheResetIsMadeWhenTheClockReachesItAndOnceADay) {
+    std::strcpy(settings.ResetTime, "12:30");
+    // Without lastreset.txt nothing is made up for: the first reset is the
+    // next 12:30.
+    EXPECT_FALSE(reset.Start(At(12, 0)).published);
+    EXPECT_FALSE(reset.Check(At(12, 29)).published);
+    EXPECT_EQ(ReadBytes(DataFile()), kBoard);
+    EXPECT_FALSE(std::filesystem::exists(LastReset()));
+
+    ResetReport made = reset.Check(At(12, 30));
+    EXPECT_TRUE(made.published);
+    EXPECT_FALSE(made.publication.Failed());
+    EXPECT_FALSE(made.unwritten);
+    EXPECT_EQ(ReadBytes(DataFile()), kAnnOutAt1230);
+    EXPECT_EQ(ReadBytes(LastReset()), "2026-03-14\r\n");
+
+    // Ann signs in again: later checks that day leave her in, the next
+    // day's reset signs her out.
+    const std::string back_in = "Ann-1- -13:00- -\r\nBob-0-Holiday-17:00-Monday-\r\n";
+    WriteBytes(DataFile(), back_in);
+    EXPECT_FALSE(reset.Check(At(23, 59)).published);
+    EXPECT_EQ(ReadBytes(DataFile()), back_in);
+    EXPECT_TRUE(reset.Check(At(12, 30, 15)).published);
+    EXPECT_EQ(ReadBytes(DataFile()), kAnnOutAt1230);
+    EXPECT_EQ(ReadBytes(LastReset()), "2026-03-15\r\n");
 }
 
-CalendarDate Date(int year, int month, int day) {
-    CalendarDate d;
-    d.year = year;
-    d.month = month;
-    d.day = day;
-    return d;
+TEST_F(DailyResetTest, AResetMissedWhileTheServerWasDownIsMadeOnceAtItsStart) {
+    std::strcpy(settings.ResetTime, "11:00");
+    WriteBytes(LastReset(), "2026-03-12\r\n");
+    EXPECT_TRUE(reset.Start(At(12, 0)).published);
+    EXPECT_EQ(ReadBytes(DataFile()), "Ann-0- -11:00am- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
+    EXPECT_EQ(ReadBytes(LastReset()), "2026-03-14\r\n");
+
+    WriteBytes(DataFile(), kBoard);
+    EXPECT_FALSE(reset.Check(At(12, 1)).published);
+    EXPECT_EQ(ReadBytes(DataFile()), kBoard);
 }
 
-std::string Text(const CalendarDate &date) {
-    char text[16];
-    FormatDate(date, text, sizeof text);
-    return text;
+TEST_F(DailyResetTest, AnUnreadBoardAndARefusedLastResetAreTriedAgainAtTheNextCheck) {
+    std::strcpy(settings.ResetTime, "12:30");
+    reset.Start(At(12, 0));
+    // The board cannot be read: nobody is signed out, the reset stays owed.
+    FailingFileReader failing(4, 1);
+    publisher.SetFileReader(&failing);
+    ResetReport unread = reset.Check(At(12, 30));
+    EXPECT_TRUE(unread.published);
+    EXPECT_TRUE(unread.publication.load_failed);
+    EXPECT_EQ(ReadBytes(DataFile()), kBoard);
+
+    // Read again, the reset is made; lastreset.txt (a directory stands
+    // there) is refused and said once, then written once it can be.
+    publisher.SetFileReader(&StandardFileReader());
+    std::filesystem::create_directory(LastReset());
+    ResetReport refused = reset.Check(At(12, 31));
+    EXPECT_FALSE(refused.publication.Failed());
+    EXPECT_EQ(ReadBytes(DataFile()), kAnnOutAt1230);
+    EXPECT_TRUE(refused.unwritten);
+    EXPECT_EQ(refused.path, LastReset());
+    EXPECT_FALSE(reset.Check(At(12, 32)).unwritten);
+
+    std::filesystem::remove(LastReset());
+    ResetReport kept = reset.Check(At(12, 33));
+    EXPECT_FALSE(kept.published); // the day's reset was made: only the file is written
+    EXPECT_EQ(ReadBytes(LastReset()), "2026-03-14\r\n");
 }
 
-TEST(DailyReset, ResetTimeAndDateTexts) {
-    int hour = -1, minute = -1;
-    EXPECT_TRUE(ParseResetTime("18:05", hour, minute));
-    EXPECT_EQ(hour * 100 + minute, 1805);
-    EXPECT_TRUE(ParseResetTime("7:30", hour, minute));
-    EXPECT_EQ(hour * 100 + minute, 730);
-    for (const char *bad : {"", "24:00", "12:60", "1230", "12:3", "12:30 ", "ab:cd", "-1:30"})
-        EXPECT_FALSE(ParseResetTime(bad, hour, minute)) << bad;
-
-    CalendarDate date;
-    ASSERT_TRUE(ParseDate("2028-02-29\r\n", date));
-    EXPECT_EQ(Text(date), "2028-02-29");
-    EXPECT_FALSE(ParseDate("2027-02-29", date));
-    EXPECT_FALSE(ParseDate("2027-1-01", date));
-    EXPECT_FALSE(ParseDate("", date));
-}
-
-TEST(DailyReset, LatestResetMomentIsTodayOnceItsTimeHasComeElseTheDayBefore) {
-    EXPECT_EQ(Text(LatestResetDate(At(2026, 12, 8, 18, 0), 18, 0)), "2026-12-08");
-    EXPECT_EQ(Text(LatestResetDate(At(2026, 12, 8, 17, 59), 18, 0)), "2026-12-07");
-    EXPECT_EQ(Text(LatestResetDate(At(2027, 1, 1, 6, 0), 18, 0)), "2026-12-31");
-    EXPECT_EQ(Text(LatestResetDate(At(2028, 3, 1, 0, 0), 0, 1)), "2028-02-29");
-}
-
-TEST(DailyReset, MissedResetIsMadeOnceAtStartAndTheSameDaysResetStillComes) {
-    // Last reset on the 5th, started on the 8th at 07:00 with 18:00:
-    // the 7th's reset was missed (and the 6th's): one reset, kept as the 7th.
-    CalendarDate last = Date(2026, 12, 5), due;
-    ResetSchedule schedule;
-    schedule.Start(&last, At(2026, 12, 8, 7, 0), "18:00");
-    ASSERT_TRUE(schedule.Due(At(2026, 12, 8, 7, 0), "18:00", due));
-    EXPECT_EQ(Text(due), "2026-12-07");
-    schedule.Made(due);
-    EXPECT_FALSE(schedule.Due(At(2026, 12, 8, 7, 0), "18:00", due));
-    EXPECT_FALSE(schedule.Due(At(2026, 12, 8, 17, 59), "18:00", due));
-    ASSERT_TRUE(schedule.Due(At(2026, 12, 8, 18, 0), "18:00", due));
-    EXPECT_EQ(Text(due), "2026-12-08");
-    schedule.Made(due);
-    EXPECT_FALSE(schedule.Due(At(2026, 12, 8, 23, 0), "18:00", due));
-    // No reset time: never.
-    EXPECT_FALSE(schedule.Due(At(2026, 12, 20, 18, 0), "", due));
-}
-
-TEST(DailyReset, WithoutALastResetOrAfterANewTimeTheFirstResetIsTheNextOne) {
-    CalendarDate due, settled;
-    ResetSchedule missing;
-    missing.Start(nullptr, At(2026, 12, 8, 19, 0), "18:00");
-    EXPECT_FALSE(missing.Due(At(2026, 12, 8, 19, 0), "18:00", due));
-    EXPECT_TRUE(missing.Due(At(2026, 12, 9, 18, 0), "18:00", due));
-
-    // Set at 10:00 to 08:00 after a last reset days ago: nothing today.
-    CalendarDate last = Date(2026, 12, 1);
-    ResetSchedule changed;
-    changed.Start(&last, At(2026, 12, 8, 9, 0), "");
-    ASSERT_TRUE(changed.Rearm(At(2026, 12, 8, 10, 0), "08:00", settled));
-    EXPECT_EQ(Text(settled), "2026-12-08");
-    EXPECT_FALSE(changed.Due(At(2026, 12, 8, 10, 0), "08:00", due));
-    EXPECT_TRUE(changed.Due(At(2026, 12, 9, 8, 0), "08:00", due));
-    EXPECT_FALSE(changed.Rearm(At(2026, 12, 9, 8, 0), "", settled));
-}
-
-TEST(DailyReset, LastResetFileHoldsTheDate) {
+TEST(LastResetFile, HoldsTheDate) {
     ScratchDir dir;
     ServerSettings settings = SettingsIn(dir);
     CalendarDate date;
     EXPECT_FALSE(ReadLastReset(settings, date));
-    ASSERT_TRUE(WriteLastReset(settings, Date(2026, 12, 7)));
+    ASSERT_TRUE(WriteLastReset(settings, CalendarDate{2026, 12, 7}));
     EXPECT_EQ(ReadBytes(dir.File("lastreset.txt")), "2026-12-07\r\n");
     ASSERT_TRUE(ReadLastReset(settings, date));
-    EXPECT_EQ(Text(date), "2026-12-07");
+    EXPECT_EQ(date.year * 10000 + date.month * 100 + date.day, 20261207);
     WriteBytes(dir.File("lastreset.txt"), "garbage");
     EXPECT_FALSE(ReadLastReset(settings, date));
 }

@@ -1,5 +1,6 @@
-// The daily reset on the program's own clock: the timer's checks made as the
-// test moves the clock, the data file and lastreset.txt read back.
+// The daily reset on the main window's timer: a reset missed while the
+// server was down made at its start, the next one made by the timer's
+// message, and what the reset reports told on the status line.
 #include <string>
 
 #include "common/fixed_text.h"
@@ -11,6 +12,7 @@
 namespace {
 
 const char kBoard[] = "Ann-1- -09:00- -\r\nBob-0-Holiday-17:00-Monday-\r\n";
+const char kAnnOutAt1100[] = "Ann-0- -11:00am- -\r\nBob-0-Holiday-17:00-Monday-\r\n";
 
 class DailyResetTimerTest : public ShellTest {
   protected:
@@ -29,45 +31,25 @@ class DailyResetTimerTest : public ShellTest {
     std::string board_dir;
 };
 
-TEST_F(DailyResetTimerTest, TheResetIsMadeWhenTheProgramsClockReachesItAndOnceADay) {
-    CopyCut(server.settings.ResetTime, "12:30");
-    // Without lastreset.txt nothing is made up for: the first reset is the
-    // next 12:30.
-    StartDailyReset(server, server.main_window);
-    At(12, 29);
-    CheckDailyReset(server);
-    EXPECT_EQ(ReadBytes(DataFile()), kBoard);
-    EXPECT_FALSE(Exists(LastReset()));
-
-    At(12, 30);
-    CheckDailyReset(server);
-    EXPECT_EQ(ReadBytes(DataFile()), "Ann-0- -12:30pm- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
-    EXPECT_EQ(ReadBytes(LastReset()), "2026-03-14\r\n");
-
-    // Ann signs in again: later checks that day leave her in, the next
-    // day's reset signs her out.
-    const std::string back_in = "Ann-1- -13:00- -\r\nBob-0-Holiday-17:00-Monday-\r\n";
-    WriteFile(DataFile(), back_in);
-    At(23, 59);
-    CheckDailyReset(server);
-    EXPECT_EQ(ReadBytes(DataFile()), back_in);
-    At(12, 30, 15);
-    CheckDailyReset(server);
-    EXPECT_EQ(ReadBytes(DataFile()), "Ann-0- -12:30pm- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
-    EXPECT_EQ(ReadBytes(LastReset()), "2026-03-15\r\n");
-}
-
-TEST_F(DailyResetTimerTest, AResetMissedWhileTheServerWasDownIsMadeOnceAtItsStart) {
+TEST_F(DailyResetTimerTest, StartMakesTheMissedResetAndTheTimerMakesTheNextAndTellsAFailure) {
     CopyCut(server.settings.ResetTime, "11:00");
     WriteFile(LastReset(), "2026-03-12\r\n");
     At(12, 0);
     StartDailyReset(server, server.main_window);
-    EXPECT_EQ(ReadBytes(DataFile()), "Ann-0- -11:00am- -\r\nBob-0-Holiday-17:00-Monday-\r\n");
+    EXPECT_EQ(ReadBytes(DataFile()), kAnnOutAt1100);
     EXPECT_EQ(ReadBytes(LastReset()), "2026-03-14\r\n");
 
+    // The next day's reset, from the timer's message; lastreset.txt cannot
+    // be written (a directory stands there), and the status line says so.
     WriteFile(DataFile(), kBoard);
-    CheckDailyReset(server);
-    EXPECT_EQ(ReadBytes(DataFile()), kBoard);
+    ASSERT_TRUE(DeleteFileA(LastReset().c_str()));
+    ASSERT_TRUE(CreateDirectoryA(LastReset().c_str(), nullptr));
+    At(11, 0, 15);
+    SendMessageA(server.main_window, WM_TIMER, kDailyResetTimer, 0);
+    EXPECT_EQ(ReadBytes(DataFile()), kAnnOutAt1100);
+    EXPECT_EQ(std::string(server.status.Text()), "Cannot write " + LastReset());
+    EXPECT_TRUE(KillTimer(server.main_window, kDailyResetTimer)); // it was set
+    RemoveDirectoryA(LastReset().c_str());
 }
 
 } // namespace
