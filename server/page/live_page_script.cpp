@@ -89,9 +89,14 @@ var who=byId('who'),dest=byId('dest'),ret=byId('ret'),result=byId('sign-result')
 function showMine(){var m=null;members.forEach(function(x){if(x.name===who.value)m=x;});
  mine.className=m&&!m['in']?'out':'';
  mine.textContent=!m?'':m['in']?'In since '+m.time:'Out since '+m.time+outText(m)+(m.overdue?' (overdue)':'');}
-fillNames=function(){var keep=who.value;who.textContent='';members.forEach(function(m){
+// The choices are made anew only when the names changed, so that a redraw
+// does not close the list under the member's finger.
+var listed=members.map(function(m){return m.name;}).join('\n');
+fillNames=function(){var names=members.map(function(m){return m.name;}).join('\n');
+ if(names!==listed){listed=names;var keep=who.value;who.textContent='';members.forEach(function(m){
   var o=doc.createElement('option');o.textContent=m.name;o.value=m.name;who.appendChild(o);});
- if(keep)who.value=keep;showMine();};
+  if(keep)who.value=keep;}
+ showMine();};
 var remembered=localStorage.getItem('board.me');if(remembered)who.value=remembered;showMine();
 who.addEventListener('change',function(){localStorage.setItem('board.me',who.value);showMine();});
 function later(min){var d=new Date(Date.now()+min*60000);return clock(d.getHours(),d.getMinutes());}

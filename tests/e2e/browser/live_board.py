@@ -229,7 +229,7 @@ def laptop_checks(driver, count, lowest):
 
 def sign_out_reaches_the_other_window(driver, first, second, member, destination):
     driver.switch_to.window(first)
-    Select(driver.find_element(By.ID, "who")).select_by_value(member)
+    Select(driver.find_element(By.ID, "who")).select_by_visible_text(member)
     driver.find_element(By.ID, "dest").send_keys(destination)
     driver.find_element(By.XPATH, "//button[text()='in an hour']").click()
     back = driver.find_element(By.ID, "ret").get_attribute("value")
