@@ -15,6 +15,10 @@ struct ServerSettings {
     bool WebSignIn;      // stored "TRUE": members may sign in and out from a browser
     char WebKey[64];     // empty: no key asked of a browser's sign-in
     char WebHosts[500];  // more names of this server, separated by "%"
+    // The keys, kept as their hashes (common/key_hash.h) in the settings
+    // and in memory; empty: no key. No administration without AdminKeyHash.
+    char WebKeyHash[161];
+    char AdminKeyHash[161];
 };
 
 // The warning (text and caption) when the settings store refuses a setting.

@@ -1,0 +1,229 @@
+// The administration API on a board in a scratch directory, published by
+// the real publisher with its history journal, as the shell hands it in.
+#include "server/admin/admin_api.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/key_hash.h"
+#include "server/board/board_change.h"
+#include "server/board/board_file.h"
+#include "server/history/history_journal.h"
+#include "server/history/history_recorder.h"
+#include "tests/kit/board_test_support.h"
+#include "tests/kit/doubles/fixed_key_crypto.h"
+#include "tests/kit/doubles/memory_settings_store.h"
+
+namespace {
+
+class BoardHost : public AdminHost {
+  public:
+    explicit BoardHost(const ScratchDir &dir)
+        : settings(SettingsIn(dir)), journal(settings, 1252), recorder(journal, clock) {
+        clock.time = ClockTime{9, 30, 0, 2026, 12, 9};
+        publisher.SetJournal(&recorder);
+        ClearTable(table);
+        AddNamed("Ann");
+        AddNamed("Bob");
+    }
+    void AddNamed(const char *name) {
+        BoardContext board = Board();
+        AddUser(board, name);
+        SaveBoard(table, settings);
+    }
+    BoardContext Board() override { return BoardContext{table, settings, alerts, clock}; }
+    bool ReloadBoard() override {
+        BoardContext board = Board();
+        return publisher.Reload(board);
+    }
+    PublishResult PublishChange(const BoardChange &change) override {
+        BoardContext board = Board();
+        PublishResult result = publisher.Publish(board, {change}, {});
+        journal.Flush();
+        return result;
+    }
+    ServerSettings &Settings() override { return settings; }
+    SettingsStore &Store() override { return store; }
+    KeyCrypto &Crypto() override { return crypto; }
+    void SettingChanged(const char *name) override { changed.push_back(name); }
+    AdminFacts Facts() override { return AdminFacts{"Listen: 10048", 3, true, "1.42.0"}; }
+    FileReader &Files() override { return StandardFileReader(); }
+
+    ServerSettings settings;
+    UserTable table{};
+    FixedClock clock;
+    AlertsRecorder alerts;
+    Publisher publisher;
+    HistoryJournal journal;
+    HistoryRecorder recorder;
+    MemorySettingsStore store;
+    FixedKeyCrypto crypto;
+    std::vector<std::string> changed;
+};
+
+class FixedGate : public KeyGate {
+  public:
+    int Locked(const std::string &) override { return locked; }
+    void Wrong(const std::string &peer) override { wrong.push_back(peer); }
+    int locked = 0;
+    std::vector<std::string> wrong;
+};
+
+class AdminTest : public ::testing::Test {
+  protected:
+    AdminTest() : host(dir) { key.Set(MakeKeyHash(host.crypto, "the admin key", 2)); }
+
+    AdminAnswer Ask(const std::string &method, const std::string &target, const std::string &body = "",
+                    const std::string &bearer = "the admin key") {
+        AdminRequest request;
+        request.method = method;
+        size_t query = target.find('?');
+        request.path = target.substr(0, query);
+        request.query = query == std::string::npos ? "" : target.substr(query + 1);
+        request.host = "board.office:8080";
+        request.content_type = "application/json";
+        request.authorization = "Bearer " + bearer;
+        request.body = body;
+        request.peer = "10.0.0.5";
+        return AnswerAdmin(request, host, key, gate, {"board.office"}, 1252);
+    }
+    int Status(const std::string &method, const std::string &target, const std::string &body = "") {
+        return Ask(method, target, body).reply.status;
+    }
+    std::string DataFile() { return ReadBytes(dir.File("tesmar.dat")); }
+
+    ScratchDir dir;
+    BoardHost host;
+    HashedKey key;
+    FixedGate gate;
+};
+
+} // namespace
+
+TEST_F(AdminTest, MemberEditsGoTheUserManagersWayWithItsRefusals) {
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"add": "Cy"})"), 200);
+    EXPECT_NE(DataFile().find("Cy"), std::string::npos);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"add": "Cy"})"), 409);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"add": "Jo-Ann"})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"add": " "})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"add": ""})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"add": "Twenty characters ab"})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"add": "Zoë"})"), 200);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"add": "Łukasz"})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"rename": "Nobody", "to": "X"})"), 404);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"rename": "Ann", "to": "Bob"})"), 409);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"rename": "Ann", "to": "Anne"})"), 200);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"delete": "Bob"})"), 200);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"delete": "Bob"})"), 404);
+    EXPECT_EQ(Status("POST", "/admin/members",
+                     R"({"out": "Cy", "destination": "Dentist", "return": "2pm"})"), 200);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"add": "Di", "delete": "Cy"})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"add": "Di", "to": "Cy"})"), 400);
+
+    std::string board = DataFile();
+    EXPECT_NE(board.find("Anne"), std::string::npos);
+    EXPECT_EQ(board.find("Bob"), std::string::npos);
+    EXPECT_NE(board.find("Dentist"), std::string::npos);
+    std::string journal = ReadBytes(dir.File("history-2026-12.csv"));
+    EXPECT_NE(journal.find(",added,Cy,12:00,,,web administration from 10.0.0.5\r\n"), std::string::npos)
+        << journal;
+    EXPECT_NE(journal.find(",out,Cy,9:30am,Dentist,2pm,web administration from 10.0.0.5"),
+              std::string::npos) << journal;
+}
+
+TEST_F(AdminTest, AFullBoardAndAFailedSaveChangeNothing) {
+    for (int i = host.table.count; i < kMaxUsers; ++i) host.AddNamed(("user" + std::to_string(i)).c_str());
+    AdminAnswer full = Ask("POST", "/admin/members", R"({"add": "One more"})");
+    EXPECT_EQ(full.reply.status, 409);
+    EXPECT_NE(full.reply.body.find("150 users"), std::string::npos);
+
+    // The working folder gone: the save fails and the edit is taken back.
+    std::filesystem::remove_all(dir.path());
+    UserTable before = host.table;
+    EXPECT_EQ(Status("POST", "/admin/members", R"({"delete": "Ann"})"), 503);
+    EXPECT_EQ(std::memcmp(&before, &host.table, sizeof before), 0);
+}
+
+TEST_F(AdminTest, SettingsAreCheckedAllBeforeAnyIsStored) {
+    EXPECT_EQ(Status("POST", "/admin/settings", R"({"ResetTime": "25:00"})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/settings", R"({"Header": "<h1>Us</h1>", "Colour": "red"})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/settings", R"({"Footer": "x", "WebKey": "short"})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/settings", R"({"WebHosts": "board%bad host"})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/settings", R"({"History": "yes"})"), 400);
+    EXPECT_TRUE(host.store.values.empty());
+    EXPECT_TRUE(host.changed.empty());
+
+    EXPECT_EQ(Status("POST", "/admin/settings",
+                     R"({"Header": "<h1>Us</h1>", "ResetTime": "18:30", "History": false,
+                         "WebSignIn": "TRUE", "WebKey": "long enough", "WebHosts": "board%board.office"})"),
+              200);
+    EXPECT_STREQ(host.settings.Header, "<h1>Us</h1>");
+    EXPECT_STREQ(host.settings.ResetTime, "18:30");
+    EXPECT_FALSE(host.settings.History);
+    EXPECT_TRUE(host.settings.WebSignIn);
+    EXPECT_EQ(host.store.values["History"], "FALSE");
+    EXPECT_EQ(host.store.values["WebHosts"], "board%board.office");
+    // The key is kept as its hash alone.
+    EXPECT_EQ(host.store.values.count("WebKey"), 0u);
+    EXPECT_TRUE(KeyMatchesHash(host.crypto, "long enough", host.store.values["WebKeyHash"]));
+    EXPECT_EQ(host.changed.size(), 6u);
+}
+
+TEST_F(AdminTest, HistoryGivesTheRowsOfTheDaysAsked) {
+    const std::string head = kJournalHead;
+    WriteBytes(dir.File("history-2026-11.csv"),
+               head + "2026-11-29,08:00:00,in,Ann,8:00am,,,\r\n2026-11-30,08:00:00,in,Bob,8:00am,,,\r\n");
+    WriteBytes(dir.File("history-2026-12.csv"),
+               head + "2026-12-01,09:00:00,out,Ann,9:00am,Lunch,1pm,\r\n2026-12-02,09:00:00,in,Ann,9:00am,,,\r\n");
+    AdminAnswer answer = Ask("GET", "/admin/history?from=2026-11-30&to=2026-12-01");
+    EXPECT_EQ(answer.reply.status, 200);
+    EXPECT_EQ(answer.reply.type, "text/csv; charset=utf-8");
+    EXPECT_EQ(answer.reply.body, head + "2026-11-30,08:00:00,in,Bob,8:00am,,,\r\n"
+                                        "2026-12-01,09:00:00,out,Ann,9:00am,Lunch,1pm,\r\n");
+    EXPECT_EQ(Status("GET", "/admin/history?from=2026-12-02&to=2026-12-01"), 400);
+    EXPECT_EQ(Status("GET", "/admin/history?from=2026-02-30&to=2026-03-01"), 400);
+    EXPECT_EQ(Status("GET", "/admin/history?from=2025-01-01&to=2026-12-01"), 400);
+}
+
+TEST_F(AdminTest, TheKeyHostOriginAndTypeAreAskedOfEveryCall) {
+    AdminAnswer status = Ask("GET", "/admin/status");
+    EXPECT_EQ(status.reply.status, 200);
+    EXPECT_EQ(status.reply.body, R"({"status": "Listen: 10048", "members": 2, "connections": 3, )"
+                                 R"("version": "1.42.0", "service": true})");
+    EXPECT_EQ(Ask("GET", "/admin/status", "", "not it").reply.status, 401);
+    EXPECT_EQ(Ask("GET", "/admin/status", "", "").reply.status, 401);
+    EXPECT_EQ(gate.wrong, (std::vector<std::string>{"10.0.0.5", "10.0.0.5"}));
+    gate.locked = 60;
+    AdminAnswer locked = Ask("GET", "/admin/status");
+    EXPECT_EQ(locked.reply.status, 429);
+    EXPECT_EQ(locked.retry_after, 60);
+    gate.locked = 0;
+    EXPECT_EQ(Status("GET", "/admin/nothing"), 404);
+    EXPECT_EQ(Status("GET", "/admin/members"), 405);
+
+    AdminRequest request;
+    request.method = "POST";
+    request.path = "/admin/members";
+    request.host = "board.office";
+    request.content_type = "text/plain";
+    request.authorization = "Bearer the admin key";
+    request.body = R"({"add": "Eve"})";
+    EXPECT_EQ(AnswerAdmin(request, host, key, gate, {"board.office"}, 1252).reply.status, 415);
+    request.content_type = "application/json";
+    request.has_origin = true;
+    request.origin = "http://evil.example";
+    EXPECT_EQ(AnswerAdmin(request, host, key, gate, {"board.office"}, 1252).reply.status, 403);
+    request.has_origin = false;
+    request.host = "evil.example";
+    EXPECT_EQ(AnswerAdmin(request, host, key, gate, {"board.office"}, 1252).reply.status, 421);
+    EXPECT_EQ(DataFile().find("Eve"), std::string::npos);
+
+    // No key set: everything is the page that says how to turn it on.
+    key.Set("");
+    AdminAnswer off = Ask("GET", "/admin");
+    EXPECT_EQ(off.reply.status, 403);
+    EXPECT_NE(off.reply.body.find("Administration key"), std::string::npos);
+    EXPECT_EQ(Ask("GET", "/admin/status").reply.status, 403);
+}
