@@ -6,6 +6,7 @@
 #                   |       <- first_run -----------------+  (Windows), and
 #                   <- history ---------------------------+  server/posix
 #                   <- history <- rollcall ---------------+
+#   web, history, reset <- admin -------------------------+
 #
 # publish turns a batch of request lines into a publication (data file,
 # page, journal, replies); the web port speaks HTTP over the bytes of a
@@ -13,7 +14,9 @@
 # first-run rules stand on the page (whose defaults they fill in); history
 # on the board beside page; the daily reset on the publication, whose
 # publisher saves and pages the members it signs out; the roll call on the
-# history journal, which it writes to. Only the shells use them together:
+# history journal, which it writes to; the administration from a browser
+# on the web port's rules, the history's files and the reset's time rule.
+# Only the shells use them together:
 # the Windows one, and the POSIX front end of the native server. The client:
 #
 #   common <- client/core <- client/shell (the client)
