@@ -351,6 +351,7 @@ WebContent ConnectionEngine::Content() const {
     const std::string &feed = source_ ? source_->FeedBytes() : none;
     WebContent content{page.data(), page.size(), IanaCharsetName(ActiveCodePage()), feed.data(),
                        feed.size()};
+    if (!hosts_.empty()) content.hosts = &hosts_;
     if (source_ && !source_->LiveBytes().empty()) {
         content.live = source_->LiveBytes().data();
         content.live_size = source_->LiveBytes().size();

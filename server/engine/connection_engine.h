@@ -21,6 +21,7 @@
 #include "server/publish/request_framer.h"
 #include "server/engine/watcher_pool.h"
 #include "server/web/key_lockout.h"
+#include "server/web/web_guard.h"
 #include "server/web/web_exchange.h"
 #include "server/web/web_roll_call.h"
 
@@ -118,11 +119,14 @@ class ConnectionEngine {
     // What a sign-in from a browser is checked against: the settings
     // (WebSignIn, WebKey, WebHosts), the machine's own names, and the clock
     // for a sign-in that gives no time. None set: every one is refused.
+    // Every request on the web port must name one of the server's names
+    // in its Host (without them: "localhost" and "127.0.0.1").
     void AllowWebSignIn(const ServerSettings &settings, std::vector<std::string> names,
                         Clock &clock) {
         settings_ = &settings;
         names_ = std::move(names);
         clock_ = &clock;
+        hosts_ = ServerHostNames(names_, settings.WebHosts);
     }
 
     // What the web port's roll call requests are answered from (none: they
@@ -195,6 +199,7 @@ class ConnectionEngine {
     const Publisher *source_ = nullptr;
     const ServerSettings *settings_ = nullptr;
     std::vector<std::string> names_;
+    std::vector<std::string> hosts_; // what a web request's Host may name
     Clock *clock_ = nullptr;
     WatcherPool watchers_;
     WebRollCall *rollcall_ = nullptr;

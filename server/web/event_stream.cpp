@@ -22,6 +22,7 @@ void EventStream::Start(unsigned long number, const std::string &feed, std::uint
     queue_ = "HTTP/1.1 200 OK\r\n"
              "Content-Type: text/event-stream; charset=utf-8\r\n"
              "Cache-Control: no-cache\r\n"
+             "X-Content-Type-Options: nosniff\r\n"
              "X-Accel-Buffering: no\r\n"
              "\r\n"
              "retry: 2000\n\n";

@@ -1,10 +1,21 @@
 #include "server/web/http_reply.h"
 
+#include "common/sha256.h"
+#include "server/page/live_page.h"
 #include "server/web/http_request.h"
 
 #include <cstdio>
 
 namespace {
+
+// The page's own inline script and style, allowed by their hashes; nothing
+// else runs or applies inline, nothing comes from another site, and no
+// other site may frame the page.
+std::string PagePolicy() {
+    return "Content-Security-Policy: frame-ancestors 'none'; default-src 'self'; "
+           "script-src 'self' 'sha256-" + Base64(Sha256Of(LivePageScript())) + "'; "
+           "style-src 'self' 'sha256-" + Base64(Sha256Of(LivePageStyles())) + "'\r\n";
+}
 
 void AppendHead(std::string &out, int status, const std::string &content_type, size_t length,
                 const char *allow = "GET, HEAD", const std::string &extra = std::string()) {
@@ -13,6 +24,16 @@ void AppendHead(std::string &out, int status, const std::string &content_type, s
     out += line;
     out += "Content-Type: " + content_type + "\r\n";
     out += "Cache-Control: no-cache\r\n";
+    out += "X-Content-Type-Options: nosniff\r\n";
+    // A page that brings its own policy (extra) sends that one alone: a
+    // second would be enforced as well and refuse its script.
+    if (content_type.compare(0, 9, "text/html") == 0 &&
+        extra.find("Content-Security-Policy:") == std::string::npos) {
+        static const std::string policy = PagePolicy();
+        out += "X-Frame-Options: DENY\r\n";
+        out += policy;
+        out += "Referrer-Policy: no-referrer\r\n";
+    }
     std::snprintf(line, sizeof line, "Content-Length: %zu\r\n", length);
     out += line;
     if (status == 405) out += std::string("Allow: ") + allow + "\r\n";
@@ -43,7 +64,6 @@ const char *HttpReason(int status) {
 void AppendHttpReply(std::string &out, const HttpRequestReader &request,
                      const WebContent &content) {
     std::string type;
-    std::string error_body;
     const char *body = nullptr;
     size_t length = 0;
     int status = request.Status();
@@ -65,13 +85,17 @@ void AppendHttpReply(std::string &out, const HttpRequestReader &request,
         body = content.feed;
         length = content.feed_size;
     } else {
-        type = "text/plain; charset=us-ascii";
-        error_body = std::to_string(status) + " " + HttpReason(status) + "\r\n";
-        body = error_body.data();
-        length = error_body.size();
+        AppendHttpErrorReply(out, status, request.HeadOnly(), request.Allow());
+        return;
     }
     AppendHead(out, status, type, length, request.Allow());
     if (!request.HeadOnly() && length > 0) out.append(body, length);
+}
+
+void AppendHttpErrorReply(std::string &out, int status, bool head_only, const char *allow) {
+    std::string body = std::to_string(status) + " " + HttpReason(status) + "\r\n";
+    AppendHead(out, status, "text/plain; charset=us-ascii", body.size(), allow);
+    if (!head_only) out += body;
 }
 
 void AppendHttpJsonReply(std::string &out, int status, const std::string &json,

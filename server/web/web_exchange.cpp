@@ -1,5 +1,16 @@
 #include "server/web/web_exchange.h"
 
+#include "server/web/web_guard.h"
+
+namespace {
+
+bool NamesThisServer(const std::string &host, const WebContent &content) {
+    static const std::vector<std::string> local = ServerHostNames({}, nullptr);
+    return HostIsOurs(host, content.hosts ? *content.hosts : local);
+}
+
+} // namespace
+
 void WebExchange::Reset() {
     reader_.Reset();
     reply_.clear();
@@ -41,6 +52,16 @@ void WebExchange::Reply(const std::string &reply) {
 }
 
 void WebExchange::Answer(const WebContent &content) {
+    // A request that does not name this server in its Host (a page of
+    // another site that a name of its own was pointed at) learns nothing.
+    int status = reader_.Status();
+    if (status != 400 && status != 431 && !NamesThisServer(reader_.Headers().host, content)) {
+        reply_.clear();
+        AppendHttpErrorReply(reply_, 421, reader_.HeadOnly());
+        sent_ = 0;
+        phase_ = Phase::Sending;
+        return;
+    }
     HttpResource resource = reader_.Resource();
     if (reader_.Status() == 200 &&
         (resource == HttpResource::Events || resource == HttpResource::Sign ||

@@ -24,7 +24,8 @@ class WebExchange {
 
     void Reset();
     // The bytes of one receive. While Reading they go to the head reader;
-    // once it knows the answer the reply is made from content. Later bytes
+    // once it knows the answer the reply is made from content: 421 for a
+    // readable request whose Host is none of content's names. Later bytes
     // are dropped.
     void Received(const char *bytes, size_t size, const WebContent &content);
     // The peer has closed its side. A head cut short is answered as

@@ -1,10 +1,18 @@
 #include "server/web/http_reply.h"
 #include "server/web/http_request.h"
 
+#include "common/clock.h"
+#include "common/sha256.h"
+#include "server/board/server_settings.h"
+#include "server/board/user_table.h"
+#include "server/page/live_page.h"
+#include "tests/kit/board_test_support.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
-
+#include <regex>
 #include <string>
 
 namespace {
@@ -162,10 +170,15 @@ TEST(HttpReply, HeadsBodiesAndHead) {
         AppendHttpReply(out, reader, content);
         return out;
     };
-    const std::string common = "Cache-Control: no-cache\r\n";
-    EXPECT_EQ("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=windows-1252\r\n" + common +
-                  "Content-Length: 17\r\nConnection: close\r\n\r\n" + page,
-              reply("GET /board.html HTTP/1.0\r\n\r\n"));
+    const std::string common = "Cache-Control: no-cache\r\nX-Content-Type-Options: nosniff\r\n";
+    std::string classic = reply("GET /board.html HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(0u, classic.find("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=windows-1252\r\n" +
+                               common + "X-Frame-Options: DENY\r\n"));
+    EXPECT_NE(std::string::npos, classic.find("\r\nContent-Security-Policy: frame-ancestors 'none'; "
+                                              "default-src 'self'; "));
+    const std::string tail = "\r\nReferrer-Policy: no-referrer\r\nContent-Length: 17\r\n"
+                             "Connection: close\r\n\r\n" + page;
+    EXPECT_EQ(classic.size() - tail.size(), classic.find(tail));
     // Without a live board made, "/" serves the classic page; with one,
     // the live board or its lobby view.
     EXPECT_EQ(reply("GET /board.html HTTP/1.0\r\n\r\n"), reply("GET / HTTP/1.0\r\n\r\n"));
@@ -190,4 +203,88 @@ TEST(HttpReply, HeadsBodiesAndHead) {
 
     content.page_charset = nullptr;
     EXPECT_NE(std::string::npos, reply("GET / HTTP/1.1\r\n\r\n").find("Content-Type: text/html\r\n"));
+}
+
+namespace {
+
+// The values of the 'sha256-…' sources of one directive of the policy.
+std::vector<std::string> AllowedHashes(const std::string &policy, const std::string &directive) {
+    std::vector<std::string> hashes;
+    size_t at = policy.find(directive + " ");
+    if (at == std::string::npos) return hashes;
+    size_t end = policy.find(';', at);
+    std::string sources = policy.substr(at, end == std::string::npos ? end : end - at);
+    for (size_t q = sources.find("'sha256-"); q != std::string::npos; q = sources.find("'sha256-", q + 1))
+        hashes.push_back(sources.substr(q + 8, sources.find('\'', q + 8) - q - 8));
+    return hashes;
+}
+
+// Every inline element of the tag in the page has its hash allowed.
+void ExpectInlineAllowed(const std::string &page, const std::string &tag,
+                         const std::vector<std::string> &allowed) {
+    size_t found = 0;
+    for (size_t at = page.find("<" + tag + ">"); at != std::string::npos;
+         at = page.find("<" + tag + ">", at + 1), ++found) {
+        size_t start = at + tag.size() + 2;
+        std::string text = page.substr(start, page.find("</" + tag + ">", start) - start);
+        EXPECT_NE(allowed.end(), std::find(allowed.begin(), allowed.end(), Base64(Sha256Of(text))))
+            << tag << " #" << found;
+    }
+    EXPECT_GT(found, 0u) << tag;
+}
+
+} // namespace
+
+TEST(HttpReply, TheLiveBoardRunsItsOwnScriptAndStyleAndNothingElseInline) {
+    UserTable table;
+    ClearTable(table);
+    Put(table, 0, "Ann", 0, "Bank", "9:00am", "2:30pm");
+    table.count = 1;
+    ServerSettings settings;
+    std::memset(&settings, 0, sizeof settings);
+    settings.WebSignIn = true;
+    for (bool wall : {false, true}) {
+        std::string live;
+        LiveView view;
+        view.wall = wall;
+        AppendLivePage(live, table, settings, ClockTime{15, 0, 0}, view);
+        const std::string none;
+        WebContent content{none.data(), 0, "windows-1252", none.data(), 0, live.data(), live.size(),
+                           live.data(), live.size()};
+        HttpRequestReader reader;
+        const std::string get = "GET / HTTP/1.1\r\nHost: localhost\r\n\r\n";
+        reader.Feed(get.data(), get.size());
+        std::string reply;
+        AppendHttpReply(reply, reader, content);
+        size_t at = reply.find("\r\nContent-Security-Policy: ");
+        ASSERT_NE(std::string::npos, at);
+        std::string policy = reply.substr(at + 27, reply.find("\r\n", at + 2) - at - 27);
+        EXPECT_EQ(0u, policy.find("frame-ancestors 'none'; default-src 'self'"));
+        EXPECT_EQ(std::string::npos, policy.find("unsafe"));
+        std::string page = reply.substr(reply.find("\r\n\r\n") + 4);
+        ExpectInlineAllowed(page, "script", AllowedHashes(policy, "script-src"));
+        ExpectInlineAllowed(page, "style", AllowedHashes(policy, "style-src"));
+        // An inline handler or style attribute would be refused by the
+        // browser: the mark-up (the script and style taken out) has none.
+        std::string markup = page;
+        for (std::string tag : {"script>", "style>"}) {
+            for (size_t open = markup.find("<" + tag); open != std::string::npos;
+                 open = markup.find("<" + tag, open + 1)) {
+                size_t start = open + 1 + tag.size(), close = markup.find("</" + tag, start);
+                if (close != std::string::npos) markup.erase(start, close - start);
+            }
+        }
+        std::regex attribute("<[^>]*\\s(on[a-z]+|style)\\s*=", std::regex::icase);
+        EXPECT_FALSE(std::regex_search(markup, attribute)) << wall;
+    }
+}
+
+TEST(HttpReply, APageWithAPolicyOfItsOwnSendsThatOneAlone) {
+    std::string out;
+    AppendHttpBodyReply(out, "text/html; charset=utf-8", "<p>x</p>", false,
+                        "Content-Security-Policy: default-src 'none'\r\nX-Frame-Options: DENY\r\n");
+    size_t first = out.find("Content-Security-Policy:");
+    ASSERT_NE(std::string::npos, first);
+    EXPECT_EQ(std::string::npos, out.find("Content-Security-Policy:", first + 1)) << out;
+    EXPECT_NE(std::string::npos, out.find("\r\nX-Content-Type-Options: nosniff\r\n"));
 }
