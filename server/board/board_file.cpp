@@ -16,10 +16,14 @@ namespace {
 // skipped.
 constexpr size_t kLineMax = 254;
 
+// A field of a line, cut to its capacity (a NUL in it ends it); any other
+// control byte in it (a tab or a stray CR of an edit by hand) becomes a
+// space.
 void CopyToken(char *field, size_t capacity, const char *token, size_t length) {
     size_t n = length < capacity - 1 ? length : capacity - 1;
     std::memcpy(field, token, n);
     field[n] = '\0';
+    BlankControlBytes(field);
 }
 
 bool IsBlank(char c) {

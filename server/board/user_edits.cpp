@@ -31,6 +31,7 @@ size_t Used(const UserTable &table) {
 bool AddUser(BoardContext &board, const char *name, BoardChange *change) {
     char cut[sizeof(UserRecord::name)];
     CopyCut(cut, name);
+    BlankControlBytes(cut);
     if (!FileCanHold(cut)) {
         Warn(board, kNameRefused, "Add User");
         return false;
@@ -74,6 +75,7 @@ bool RenameUser(BoardContext &board, const char *old_name, const char *new_name,
                BoardChange *change) {
     char cut[sizeof(UserRecord::name)];
     CopyCut(cut, new_name);
+    BlankControlBytes(cut);
     if (!FileCanHold(cut)) {
         Warn(board, kNameRefused, "Edit User");
         return false;

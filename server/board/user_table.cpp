@@ -5,6 +5,13 @@
 #include <algorithm>
 #include <cstring>
 
+void BlankControlBytes(char *text) {
+    for (; *text != '\0'; ++text) {
+        unsigned char c = static_cast<unsigned char>(*text);
+        if (c < 0x20 || c == 0x7f) *text = ' ';
+    }
+}
+
 void ClearRecord(UserRecord &record) {
     std::memset(&record, 0, sizeof record);
 }

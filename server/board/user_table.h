@@ -41,6 +41,13 @@ struct BoardContext {
 };
 
 void ClearRecord(UserRecord &record);
+
+// Control bytes (below 0x20, and 0x7F) in the NUL-terminated text become
+// spaces: a field holds only what can be shown, and nothing in it can break
+// a line of the data file or reach the page or the feed as a control
+// character. Done wherever a field comes in (a request, the User Manager,
+// the data file as read).
+void BlankControlBytes(char *text);
 void ClearTable(UserTable &table);
 
 // Board order: ASCII A-Z folded to lower case, bytes compared unsigned, a

@@ -45,18 +45,17 @@ bool NextToken(const char **cursor, char *out, size_t capacity) {
     return found;
 }
 
-// Splits the request line (prefix included) into its fields. A line end
-// that is still inside the line (a lone CR or LF, or an LF CR before the
-// CR LF that ended it) becomes a space, so that no stored field can break
-// a line of the data file. Fields that are missing are left empty. Returns
+// Splits the request line (prefix included) into its fields. A control
+// byte that is still inside the line (a lone CR or LF, an LF CR before the
+// CR LF that ended it, a tab, an escape) becomes a space, so that no stored
+// field can break a line of the data file or carry a control character to
+// the page and the feed. Fields that are missing are left empty. Returns
 // false when there is no name.
 bool SplitRequest(const char *line, bool sign_out, RequestTokens &tokens) {
     char working[kWorkingCopyChars + 1];
     size_t prefix = strnlen(line, 2);
     CopyCut(working, line + prefix);
-    for (char *p = working; *p != '\0'; ++p) {
-        if (*p == '\r' || *p == '\n') *p = ' ';
-    }
+    BlankControlBytes(working);
     const char *cursor = working;
     bool named = NextToken(&cursor, tokens.name, sizeof tokens.name);
     NextToken(&cursor, tokens.time, sizeof tokens.time);

@@ -145,6 +145,17 @@ TEST(BoardReading, AcceptsBareLineFeedsAndLoadsAnUnterminatedLastLine) {
     EXPECT_STREQ("11:00", lf.slots[0].return_time);
 }
 
+TEST(BoardReading, ControlBytesOfAHandEditBecomeSpaces) {
+    UserTable table;
+    ClearTable(table);
+    Load(table, "Ann\tLee-0-Lunch\x1b[1m\x01-9:00\r-\x7fsoon-\r\n\x02-1- -8:00- -\r\n");
+    EXPECT_STREQ("Ann Lee", table.slots[0].name);
+    EXPECT_STREQ("Lunch [1m ", table.slots[0].destination);
+    EXPECT_STREQ("9:00 ", table.slots[0].time);
+    EXPECT_STREQ(" soon", table.slots[0].return_time);
+    EXPECT_STREQ("", table.slots[1].name); // nothing but a control byte: a free slot
+}
+
 TEST(BoardReading, SplitsAtRunsOfDashesAndLoadsMissingFieldsEmpty) {
     UserTable table;
     ClearTable(table);

@@ -125,9 +125,10 @@ TEST_F(UserEdits, NamesTheFileCannotHoldAreRefusedAndChangeNothing) {
     EXPECT_FALSE(Add("-"));
     EXPECT_FALSE(Rename("Ann", "Ann-Marie"));
     EXPECT_FALSE(Rename("Ann", " "));
-    ASSERT_EQ(5u, alerts.asked.size());
+    EXPECT_FALSE(Rename("Ann", "\t")); // a control byte is a space
+    ASSERT_EQ(6u, alerts.asked.size());
     for (size_t i = 0; i < 3; ++i) ExpectWarning(i, kRefused, "Add User");
-    for (size_t i = 3; i < 5; ++i) ExpectWarning(i, kRefused, "Edit User");
+    for (size_t i = 3; i < 6; ++i) ExpectWarning(i, kRefused, "Edit User");
     EXPECT_EQ((std::vector<std::string>{"Ann"}), Names());
     EXPECT_EQ(file, ReadBytes(DataFile()));
     EXPECT_EQ(page, Page());
@@ -136,9 +137,9 @@ TEST_F(UserEdits, NamesTheFileCannotHoldAreRefusedAndChangeNothing) {
     // limit, spaces within a name.
     EXPECT_TRUE(Add("Nineteen characters-x"));
     EXPECT_TRUE(Add("  "));
-    EXPECT_TRUE(Rename("Ann", "Ann Marie"));
+    EXPECT_TRUE(Rename("Ann", "Ann\tMarie"));
     EXPECT_EQ((std::vector<std::string>{"  ", "Ann Marie", "Nineteen characters"}), Names());
-    EXPECT_EQ(5u, alerts.asked.size());
+    EXPECT_EQ(6u, alerts.asked.size());
 }
 
 TEST_F(UserEdits, EmptyNameIsAddedAsNothingButStillPublished) {

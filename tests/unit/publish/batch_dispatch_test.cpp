@@ -170,7 +170,7 @@ TEST_F(RequestTest, FieldsSplitAtDashRunsAndAreCutToTheirRecordFields) {
     EXPECT_EQ(0, Slot(1).in_out);
 }
 
-TEST_F(RequestTest, LineEndsInsideFieldsBecomeSpacesAndMissingFieldsAreEmpty) {
+TEST_F(RequestTest, ControlBytesInsideFieldsBecomeSpacesAndMissingFieldsAreEmpty) {
     Board("Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\n");
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#oAnn-1\r2-a\nb-c\n\r").kind);
     EXPECT_STREQ("1 2", Slot(0).time);
@@ -191,6 +191,12 @@ TEST_F(RequestTest, LineEndsInsideFieldsBecomeSpacesAndMissingFieldsAreEmpty) {
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#iBea").kind);
     EXPECT_STREQ("", Slot(1).time);
     EXPECT_EQ("Ann-0-a b-1 2-c  -\r\nBea-1- - - -\r\n", ReadBytes(DataFile()));
+    // Tabs, escapes and the other control bytes as well; the name matches
+    // as cleaned.
+    EXPECT_EQ(RequestOutcome::Matched, Dispatch("#oAnn-9:00-Lunch\x1b[1m\tout\x7f-\x01soon").kind);
+    EXPECT_STREQ("Lunch [1m out ", Slot(0).destination);
+    EXPECT_STREQ(" soon", Slot(0).return_time);
+    EXPECT_EQ(RequestOutcome::NoMatch, Dispatch("#iAnn\x07").kind);
 }
 
 TEST_F(RequestTest, TheDataFileIsTheSourceOfTheRecords) {
