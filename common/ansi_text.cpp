@@ -100,28 +100,65 @@ const char *IanaCharsetName(unsigned code_page) {
     }
 }
 
-std::string AnsiFromUtf8(const std::string &utf8, unsigned code_page) {
-    if (code_page == 65001) return utf8;
-    std::string out;
-    const unsigned char *p = reinterpret_cast<const unsigned char *>(utf8.c_str());
-    while (*p) {
-        unsigned c = *p;
-        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : 3;
-        unsigned cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
-        int i = 1;
-        for (; i <= extra && (p[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (p[i] & 0x3F);
-        p += i;
-        char byte = '?';
-        if (cp < 0x80) {
-            byte = static_cast<char>(cp);
-        } else if (code_page == 28591 && cp <= 0xFF) {
-            byte = static_cast<char>(cp);
-        } else if (code_page == 1252) {
-            if (cp >= 0xA0 && cp <= 0xFF) byte = static_cast<char>(cp);
-            for (unsigned b = 0; b < 32; ++b)
-                if (kWindows1252High[b] == cp) byte = static_cast<char>(0x80 + b);
-        }
-        out += byte;
+namespace {
+
+// The next UTF-8 sequence of p as its code point; p is moved past it and
+// the sequence is appended to text.
+unsigned NextCodePoint(const unsigned char *&p, std::string &text) {
+    const unsigned char *start = p;
+    unsigned c = *p;
+    int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : 3;
+    unsigned cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
+    int i = 1;
+    for (; i <= extra && (p[i] & 0xC0) == 0x80; ++i) cp = (cp << 6) | (p[i] & 0x3F);
+    p += i;
+    text.assign(reinterpret_cast<const char *>(start), static_cast<size_t>(p - start));
+    return cp;
+}
+
+// The byte of cp in 1252 or 28591; -1 when it has none.
+int TableByte(unsigned cp, unsigned code_page) {
+    if (cp < 0x80) return static_cast<int>(cp);
+    if (code_page == 28591) return cp <= 0xFF ? static_cast<int>(cp) : -1;
+    if (cp >= 0xA0 && cp <= 0xFF) return static_cast<int>(cp);
+    for (unsigned b = 0; b < 32; ++b)
+        if (kWindows1252High[b] == cp) return static_cast<int>(0x80 + b);
+    return -1;
+}
+
+} // namespace
+
+bool AnsiFromUtf8(const std::string &utf8, unsigned code_page, std::string &out,
+                  std::string &lacking) {
+    lacking.clear();
+    std::string text = utf8.substr(0, utf8.find('\0'));
+    if (code_page == 65001) {
+        out += text;
+        return true;
     }
-    return out;
+    bool table = code_page == 1252 || code_page == 28591;
+    bool ascii = true;
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) ascii = false;
+    if (ascii) {
+        out += text;
+        return true;
+    }
+    if (!table) {
+        if (SystemUtf8ToAnsi(code_page, text, out, lacking)) return true;
+        if (!lacking.empty()) return false;
+    }
+    // By the tables; a code page the platform does not know holds ASCII alone.
+    std::string converted, sequence;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text.c_str()); *p;) {
+        unsigned cp = NextCodePoint(p, sequence);
+        int byte = table ? TableByte(cp, code_page) : cp < 0x80 ? static_cast<int>(cp) : -1;
+        if (byte < 0) {
+            lacking = sequence;
+            return false;
+        }
+        converted += static_cast<char>(byte);
+    }
+    out += converted;
+    return true;
 }

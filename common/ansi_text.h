@@ -20,7 +20,11 @@ void AppendUtf8CodePoint(std::string &out, unsigned cp);
 // registered name.
 const char *IanaCharsetName(unsigned code_page);
 
-// The UTF-8 text (valid UTF-8 expected) in code_page: 65001 as it is,
-// 1252 and 28591 by the tables above; a character the code page lacks,
-// and under any other code page every character beyond ASCII, becomes "?".
-std::string AnsiFromUtf8(const std::string &utf8, unsigned code_page);
+// The UTF-8 text (valid UTF-8 expected) in code_page, into out: 65001 as
+// it is, 1252 and 28591 by the tables above, any other by the platform's
+// own conversion (ASCII alone when the platform does not know the code
+// page). False when a character has no byte in the code page (it is never
+// written as "?" or a look-alike): lacking then holds that character
+// (UTF-8), and out is left as it was.
+bool AnsiFromUtf8(const std::string &utf8, unsigned code_page, std::string &out,
+                  std::string &lacking);

@@ -12,3 +12,12 @@ unsigned ActiveCodePage();
 // appending to out. Returns false when the platform cannot convert it either
 // (natively: iconv does not know it), leaving out alone.
 bool SystemAnsiToUtf8(unsigned code_page, const char *text, std::string &out);
+
+// Converts UTF-8 text (valid UTF-8 expected) to the code page, appending to
+// out, by the platform's own conversion (WideCharToMultiByte on Windows,
+// iconv natively). A character the code page cannot hold is never written
+// as a default character or a look-alike: the conversion stops, out is left
+// alone and lacking gets that character (its UTF-8). Returns false then, and
+// when the platform does not know the code page (lacking empty).
+bool SystemUtf8ToAnsi(unsigned code_page, const std::string &utf8, std::string &out,
+                      std::string &lacking);

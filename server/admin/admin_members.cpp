@@ -34,7 +34,9 @@ const JsonMember *Find(const std::vector<JsonMember> &members, const char *name)
 // A name (or text) of the body in the board's code page; false when it
 // holds a character the code page lacks.
 bool ToBoard(const std::string &utf8, unsigned code_page, std::string &out) {
-    out = AnsiFromUtf8(utf8, code_page);
+    out.clear();
+    std::string lacking;
+    if (!AnsiFromUtf8(utf8, code_page, out, lacking)) return false;
     std::string back;
     AppendUtf8FromAnsi(back, out.c_str(), code_page);
     return back == utf8 && out.find('\0') == std::string::npos;

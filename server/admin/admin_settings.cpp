@@ -76,7 +76,9 @@ std::string CheckAll(const ServerSettings &settings, const std::vector<JsonMembe
             size_t capacity = Capacity(settings, member.name);
             if (capacity == 0) return "There is no setting \"" + member.name + "\" to change here.";
             if (!member.is_text) return member.name + " is a text.";
-            one.value = AnsiFromUtf8(member.text, code_page);
+            std::string lacking;
+            if (!AnsiFromUtf8(member.text, code_page, one.value, lacking))
+                return member.name + " holds a character the server's code page cannot keep.";
             std::string back;
             AppendUtf8FromAnsi(back, one.value.c_str(), code_page);
             if (back != member.text || one.value.find('\0') != std::string::npos)

@@ -48,10 +48,14 @@ RollCallReply RollCallDesk::Apply(const RollCallCommand &command, const UserTabl
     ClockTime now = clock_.Now();
     RollCall next = roll_;
     RollAnswer answer = RollAnswer::Done;
-    std::string name = AnsiFromUtf8(command.name, code_page_);
+    // A name the code page cannot hold is on no roll call.
+    std::string name, lacking;
+    bool held = AnsiFromUtf8(command.name, code_page_, name, lacking);
     switch (command.kind) {
     case RollCallCommand::Start: answer = StartRollCall(next, table, command.drill, now); break;
-    case RollCallCommand::Mark: answer = MarkPerson(next, name, command.safe, by, now, &name); break;
+    case RollCallCommand::Mark:
+        answer = held ? MarkPerson(next, name, command.safe, by, now, &name) : RollAnswer::NoSuchName;
+        break;
     case RollCallCommand::End: answer = EndRollCall(next, now); break;
     }
     RollCallReply reply;

@@ -43,17 +43,23 @@ bool ReadSignBody(const char *body, size_t size, SignBody &out) {
 }
 
 bool SignRequestLine(const SignBody &body, unsigned code_page, const char *clock_text,
-                     std::string &line) {
+                     std::string &line, std::string &lacking) {
+    lacking.clear();
     RequestFields fields = {};
     fields.signed_in = body.in;
-    std::string name = AnsiFromUtf8(body.name, code_page);
+    std::string name, time, destination, return_time;
+    if (!AnsiFromUtf8(body.name, code_page, name, lacking) ||
+        !AnsiFromUtf8(body.time, code_page, time, lacking) ||
+        !AnsiFromUtf8(body.destination, code_page, destination, lacking) ||
+        !AnsiFromUtf8(body.return_time, code_page, return_time, lacking))
+        return false;
     if (name.empty() || HoldsFieldSeparator(name.c_str())) return false;
     CopyCut(fields.name, name.c_str());
-    std::string time = body.time.empty() ? std::string(clock_text) : AnsiFromUtf8(body.time, code_page);
+    if (time.empty()) time = clock_text;
     CopyCut(fields.in_time, time.c_str());
     CopyCut(fields.out_time, time.c_str());
-    CopyCut(fields.destination, AnsiFromUtf8(body.destination, code_page).c_str());
-    CopyCut(fields.return_time, AnsiFromUtf8(body.return_time, code_page).c_str());
+    CopyCut(fields.destination, destination.c_str());
+    CopyCut(fields.return_time, return_time.c_str());
     char built[kRequestLineCapacity];
     size_t length = BuildRequestLine(fields, built, sizeof built);
     // Framed as the sign-in port frames what arrives: the same line.

@@ -30,6 +30,9 @@ bool ReadSignBody(const char *body, size_t size, SignBody &out);
 // ANSI code page code_page: as the client builds it (an empty field as one
 // space, a dash or line end in a field other than the name as a space,
 // each field cut to its size). An empty time is the server's clock_text.
-// False when the name is empty or holds a dash, which no request can carry.
+// The texts go through the system's conversion: a character the code page
+// cannot hold makes it false with lacking set to that character (UTF-8).
+// False too (lacking empty) when the name is empty or holds a dash, which
+// no request can carry.
 bool SignRequestLine(const SignBody &body, unsigned code_page, const char *clock_text,
-                     std::string &line);
+                     std::string &line, std::string &lacking);

@@ -56,8 +56,15 @@ WebSignStart StartWebSign(const HttpRequestReader &request, const ServerSettings
     SignBody body;
     char clock[kClockTextCapacity];
     FormatClockTime(now, clock, sizeof clock);
-    if (!ReadSignBody(request.Body().data(), request.Body().size(), body) ||
-        !SignRequestLine(body, code_page, clock, start.line)) {
+    std::string lacking;
+    bool made = ReadSignBody(request.Body().data(), request.Body().size(), body) &&
+                SignRequestLine(body, code_page, clock, start.line, lacking);
+    if (!made && !lacking.empty()) {
+        // Never kept as "?": the member is told which character to change.
+        start.status = 400;
+        start.reply = Error(400, ("The board cannot hold \\\"" + lacking +
+                                  "\\\": its code page has no such character").c_str());
+    } else if (!made) {
         start.status = 400;
         start.reply = Error(400, "Not a sign-in: {\\\"name\\\", \\\"in\\\", \\\"time\\\", "
                                  "\\\"destination\\\", \\\"return\\\"} expected");
