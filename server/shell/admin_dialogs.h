@@ -45,3 +45,5 @@ extern const char kResetTimeRefusedText[];
 extern const char kBoardOptionsCaption[];
 // What it says of a web port that is no port number.
 extern const char kWebPortRefusedText[];
+// What it says of a new web key that is too short.
+extern const char kWebKeyRefusedText[];

@@ -1,9 +1,12 @@
 // The Board Options dialog: the time of the daily reset ("HH:MM", 24-hour;
-// empty for never), the web port (empty for none) and whether members may
-// sign in and out from a browser. OK stores them as ResetTime, WebPort and
-// WebSignIn ("TRUE" or "FALSE"); a text that is no such time or port is
-// refused and the dialog stays open. A changed web port takes effect at the
-// next start, which the dialog says; signing in from a browser at once.
+// empty for never), the web port (empty for none), whether members may
+// sign in and out from a browser, and the key a browser must give for it
+// (empty for none). OK stores them as ResetTime, WebPort, WebSignIn ("TRUE"
+// or "FALSE") and WebKey; a text that is no such time or port, or a new key
+// shorter than kMinWebKeyLength (a key that short is guessed in minutes),
+// is refused and the dialog stays open; a shorter key kept from before
+// still works. A changed web port takes effect at the next start, which the
+// dialog says; signing in from a browser and the key at once.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -12,6 +15,7 @@
 #include "common/fixed_text.h"
 #include "common/settings_store.h"
 #include "server/reset/daily_reset.h"
+#include "server/web/web_guard.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/server_state.h"
@@ -21,6 +25,8 @@ const char kResetTimeRefusedText[] =
     "The time must be HH:MM (24-hour, 00:00 to 23:59), or empty for never.";
 const char kBoardOptionsCaption[] = "Tesmar Board Options";
 const char kWebPortRefusedText[] = "The web port must be a number from 1 to 65535, or empty for none.";
+const char kWebKeyRefusedText[] =
+    "The web key must be at least 8 characters (a shorter one is soon guessed), or empty for none.";
 
 namespace {
 
@@ -54,15 +60,23 @@ bool ConfirmBoardOptions(ServerState &server, HWND dialog) {
     if (web_port[0] != '\0' && !IsPortNumber(web_port))
         return Refuse(server, dialog, IDC_BOARD_WEB_PORT, kWebPortRefusedText);
 
+    char web_key[sizeof settings.WebKey] = "";
+    GetDlgItemTextA(dialog, IDC_BOARD_WEB_KEY, web_key, sizeof web_key);
+    bool web_key_changed = std::strcmp(web_key, settings.WebKey) != 0;
+    if (web_key_changed && web_key[0] != '\0' && std::strlen(web_key) < kMinWebKeyLength)
+        return Refuse(server, dialog, IDC_BOARD_WEB_KEY, kWebKeyRefusedText);
+
     bool changed = std::strcmp(typed, settings.ResetTime) != 0;
     bool web_port_changed = std::strcmp(web_port, settings.WebPort) != 0;
     CopyCut(settings.ResetTime, typed);
     CopyCut(settings.WebPort, web_port);
     settings.WebSignIn = IsDlgButtonChecked(dialog, IDC_BOARD_WEB_SIGN_IN) == BST_CHECKED;
-    // One warning for the three, however many the store refuses.
+    CopyCut(settings.WebKey, web_key);
+    // One warning for the four, however many the store refuses.
     bool stored = WriteSetting(server.store, "ResetTime", settings.ResetTime);
     stored &= WriteSetting(server.store, "WebPort", settings.WebPort);
     stored &= WriteSetting(server.store, "WebSignIn", settings.WebSignIn ? "TRUE" : "FALSE");
+    if (web_key_changed) stored &= WriteSetting(server.store, "WebKey", settings.WebKey);
     if (!stored)
         server.alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
                           AlertButtons::Ok);
@@ -85,6 +99,8 @@ INT_PTR CALLBACK BoardOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam
         SetDlgItemTextA(dialog, IDC_BOARD_WEB_PORT, server->settings.WebPort);
         CheckDlgButton(dialog, IDC_BOARD_WEB_SIGN_IN,
                        server->settings.WebSignIn ? BST_CHECKED : BST_UNCHECKED);
+        SendDlgItemMessageA(dialog, IDC_BOARD_WEB_KEY, EM_LIMITTEXT, sizeof server->settings.WebKey - 1, 0);
+        SetDlgItemTextA(dialog, IDC_BOARD_WEB_KEY, server->settings.WebKey);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {

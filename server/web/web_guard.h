@@ -6,6 +6,7 @@
 // preflight, which is never answered) and, with a WebKey set, it carries
 // that key.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ int CheckSignRequest(const HttpRequestReader &request, const ServerSettings &set
 // 0 when a POST with a JSON body may go on to its key; else its status:
 // 403 (a foreign Host or Origin), 415 (no JSON body).
 int CheckJsonPost(const HttpRequestReader &request, const std::vector<std::string> &names);
+
+// The shortest WebKey Board Options takes (a shorter one kept from before
+// still works).
+constexpr size_t kMinWebKeyLength = 8;
 
 // Whether WebKey is set, so that a browser's sign-in must carry it.
 bool WebKeyAsked(const ServerSettings &settings);

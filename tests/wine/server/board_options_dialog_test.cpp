@@ -136,6 +136,45 @@ TEST_F(DialogTest, BoardOptionsTurnsSigningInFromABrowserOnAndOffAtOnce) {
     EXPECT_EQ(Stored("WebSignIn"), "FALSE");
 }
 
+TEST_F(DialogTest, BoardOptionsRefusesANewWebKeyShorterThanEightButKeepsAnOldOne) {
+    CopyCut(server.settings.WebKey, "1234"); // from before the rule
+    std::string shown;
+    DialogScript keep;
+    keep.Then(kBoardOptions, [&](HWND dialog) {
+        shown = GetText(dialog, IDC_BOARD_WEB_KEY);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(keep.Run([&] { RunBoardOptionsDialog(server, nullptr); }), keep.size());
+    EXPECT_EQ(shown, "1234");
+    EXPECT_TRUE(alerts.asked.empty());
+    EXPECT_STREQ(server.settings.WebKey, "1234");
+
+    DialogScript change;
+    change
+        .Then(kBoardOptions,
+              [](HWND dialog) {
+                  SetText(dialog, IDC_BOARD_WEB_KEY, "7chars!");
+                  Press(dialog, IDOK);
+              })
+        .Then(kBoardOptions, [](HWND dialog) {
+            SetText(dialog, IDC_BOARD_WEB_KEY, "8 chars!");
+            Press(dialog, IDOK);
+        });
+    EXPECT_EQ(change.Run([&] { RunBoardOptionsDialog(server, nullptr); }), change.size());
+    ASSERT_EQ(alerts.asked.size(), 1u);
+    EXPECT_EQ(alerts.asked[0].text, kWebKeyRefusedText);
+    EXPECT_STREQ(server.settings.WebKey, "8 chars!");
+    EXPECT_EQ(Stored("WebKey"), "8 chars!");
+
+    DialogScript none; // empty: no key at all
+    none.Then(kBoardOptions, [](HWND dialog) {
+        SetText(dialog, IDC_BOARD_WEB_KEY, "");
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(none.Run([&] { RunBoardOptionsDialog(server, nullptr); }), none.size());
+    EXPECT_EQ(Stored("WebKey"), "");
+}
+
 TEST_F(DialogTest, BoardOptionsSaysWhenTheStoreRefusesAndTheTimeHoldsInMemory) {
     MakeStoreReadOnly();
     DialogScript script;
