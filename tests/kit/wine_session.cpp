@@ -164,7 +164,23 @@ WinePrefix::~WinePrefix() {
 }
 
 std::vector<std::string> WinePrefix::Environment() const {
-    return {"WINEPREFIX=" + path_, "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="};
+    std::vector<std::string> env = {"WINEPREFIX=" + path_, "WINEDEBUG=-all",
+                                    "WINEDLLOVERRIDES=mscoree,mshtml="};
+    env.insert(env.end(), locale_.begin(), locale_.end());
+    return env;
+}
+
+void WinePrefix::UseLocale(const std::string &locale_dir, const std::string &locale) {
+    locale_ = {"LOCPATH=" + locale_dir, "LANG=" + locale, "LC_ALL=" + locale};
+}
+
+bool MakeLocale(const std::string &dir, const std::string &source, const std::string &charmap,
+                const std::string &name) {
+    if (FileExists(dir + "/" + name + "/LC_CTYPE")) return true;
+    MakeDirectories(dir);
+    pid_t pid = Spawn({"localedef", "-i", source, "-f", charmap, dir + "/" + name}, {}, "");
+    return pid > 0 && WinePrefix::WaitExit(pid, 60000) == 0 &&
+           FileExists(dir + "/" + name + "/LC_CTYPE");
 }
 
 void WinePrefix::SetMachineValues(const std::string &key, const RegistryValues &values) {

@@ -88,13 +88,23 @@ class WinePrefix {
     // Ends every process of the prefix at once.
     void Kill();
 
+    // Programs started from now on run in the locale (LANG and LC_ALL),
+    // found in locale_dir (LOCPATH): Wine takes the ANSI code page from it.
+    void UseLocale(const std::string &locale_dir, const std::string &locale);
+
   private:
     void EnsureServer();
     std::vector<std::string> Environment() const;
 
     std::string path_;
+    std::vector<std::string> locale_;
     bool server_started_ = false;
 };
+
+// Makes the glibc locale name (for example "ru_RU.CP1251", from the
+// sources ru_RU and CP1251) in dir, once; false when it cannot.
+bool MakeLocale(const std::string &dir, const std::string &source, const std::string &charmap,
+                const std::string &name);
 
 // A client connection to 127.0.0.1.
 class TcpClient {

@@ -41,10 +41,22 @@ HttpReply Http(int port, const std::string &request, int receive_buffer = 0) {
     return reply;
 }
 
+// The head of a reply, the Content-Security-Policy of a page left out
+// (see WithoutPolicy).
 std::string Head(int status, const char *reason, const char *type, size_t length) {
+    bool page = std::string(type).compare(0, 9, "text/html") == 0;
     return "HTTP/1.1 " + std::to_string(status) + " " + reason + "\r\nContent-Type: " + type +
-           "\r\nCache-Control: no-cache\r\nContent-Length: " + std::to_string(length) +
+           "\r\nCache-Control: no-cache\r\nX-Content-Type-Options: nosniff" +
+           (page ? "\r\nX-Frame-Options: DENY\r\nReferrer-Policy: no-referrer" : "") +
+           "\r\nContent-Length: " + std::to_string(length) +
            (status == 405 ? "\r\nAllow: GET, HEAD" : "") + "\r\nConnection: close\r\n\r\n";
+}
+
+// The head without its Content-Security-Policy line.
+std::string WithoutPolicy(std::string head) {
+    size_t at = head.find("\r\nContent-Security-Policy: ");
+    if (at != std::string::npos) head.erase(at, head.find("\r\n", at + 2) - at);
+    return head;
 }
 
 // The feed after its "made" stamp, which only has to be a local date and
@@ -100,11 +112,11 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     StartWithWebPort(kBoard);
     std::string page = ReadBytes(PageFile());
     ASSERT_FALSE(page.empty()) << "no page was written at start-up";
-    HttpReply got = Http(web, "GET /board.html HTTP/1.1\r\nHost: board\r\nAccept: text/html\r\n\r\n");
-    EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), got.head);
+    HttpReply got = Http(web, "GET /board.html HTTP/1.1\r\nHost: localhost\r\nAccept: text/html\r\n\r\n");
+    EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), WithoutPolicy(got.head));
     EXPECT_EQ(page, got.body);
     EXPECT_TRUE(got.closed);
-    got = Http(web, "GET /board.json HTTP/1.0\r\n\r\n");
+    got = Http(web, "GET /board.json HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
     EXPECT_EQ(0u, got.head.find("HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\n"))
         << got.head;
     EXPECT_EQ("\"members\": [\n"
@@ -116,25 +128,25 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
 
     // After a sign-out both show the change.
     ASSERT_EQ("0\n\r", Exchange(port, "#oAnn-12:00-Dentist \"3\"-tomorrow\n\r").bytes);
-    got = Http(web, "GET /board.json HTTP/1.1\r\n\r\n");
+    got = Http(web, "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     EXPECT_NE(std::string::npos,
               got.body.find("{\"name\": \"Ann\", \"in\": false, \"time\": \"12:00\", "
                             "\"destination\": \"Dentist \\\"3\\\"\", \"return\": \"tomorrow\", \"overdue\": false}"))
         << got.body;
     page = ReadBytes(PageFile());
     EXPECT_NE(std::string::npos, page.find("Dentist"));
-    got = Http(web, "GET /board.html HTTP/1.1\r\n\r\n");
+    got = Http(web, "GET /board.html HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     EXPECT_EQ(page, got.body);
 
-    got = Http(web, "HEAD /board.html HTTP/1.1\r\n\r\n");
-    EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), got.head);
+    got = Http(web, "HEAD /board.html HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), WithoutPolicy(got.head));
     EXPECT_EQ("", got.body);
     EXPECT_TRUE(got.closed);
 
     const char *plain = "text/plain; charset=us-ascii";
-    got = Http(web, "POST /board.json HTTP/1.1\r\nContent-Length: 2\r\n\r\n{}");
+    got = Http(web, "POST /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Length: 2\r\n\r\n{}");
     EXPECT_EQ(Head(405, "Method Not Allowed", plain, 24), got.head);
-    got = Http(web, "GET /tesmar.dat HTTP/1.1\r\n\r\n");
+    got = Http(web, "GET /tesmar.dat HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     EXPECT_EQ(Head(404, "Not Found", plain, 15), got.head);
     EXPECT_EQ("404 Not Found\r\n", got.body);
     got = Http(web, "#iBob-13:00\n\r");
@@ -170,7 +182,7 @@ TEST_F(WebPortTest, SilentWebClientsCostASignInNothingAndASlowReaderGetsTheWhole
     // A page larger than a small receive window goes out whole.
     std::string page = ReadBytes(PageFile());
     ASSERT_GT(page.size(), 20000u);
-    HttpReply got = Http(web, "GET /board.html HTTP/1.1\r\n\r\n", 2048);
+    HttpReply got = Http(web, "GET /board.html HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", 2048);
     EXPECT_EQ(page.size(), got.body.size());
     EXPECT_EQ(page, got.body);
 
@@ -222,7 +234,7 @@ TEST_F(WebPortTest, ABrowsersSignInNeedsThisServersHostAndOriginAndTheKey) {
     std::string host = "127.0.0.1:" + std::to_string(web);
     const std::string key = "X-Board-Key: k3y\r\n";
     EXPECT_EQ(403, StatusOf(Http(web, SignPost(host, key + "Origin: http://evil.example\r\n", kAnnOut))));
-    EXPECT_EQ(403, StatusOf(Http(web, SignPost("evil.example:" + std::to_string(web), key, kAnnOut))));
+    EXPECT_EQ(421, StatusOf(Http(web, SignPost("evil.example:" + std::to_string(web), key, kAnnOut))));
     EXPECT_EQ(401, StatusOf(Http(web, SignPost(host, "", kAnnOut))));
     EXPECT_EQ(401, StatusOf(Http(web, SignPost(host, "X-Board-Key: k3\r\n", kAnnOut))));
     EXPECT_EQ(kBoard, ReadBytes(DataFile()));
@@ -232,6 +244,67 @@ TEST_F(WebPortTest, ABrowsersSignInNeedsThisServersHostAndOriginAndTheKey) {
     EXPECT_EQ("{\"ok\":true}", done.body);
     EXPECT_EQ(0u, ReadBytes(DataFile()).find("Ann-0-Bank-")) << ReadBytes(DataFile());
     EXPECT_EQ(404, StatusOf(Http(web, SignPost(host, key, "{\"name\": \"Zed\", \"in\": true}"))));
+}
+
+TEST_F(WebPortTest, AForeignHostLearnsNothingPagesCannotBeFramedAndWrongKeysLockTheAddressOut) {
+    prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebSignIn", "TRUE"},
+                                                         {"WebKey", "k3y-of-the-office"},
+                                                         {"WebHosts", "board.example.org"}});
+    StartWithWebPort(kBoard);
+    // DNS rebinding: another name pointed at this server reads nothing.
+    for (const char *target : {"/", "/board.html", "/board.json", "/events"}) {
+        HttpReply got = Http(web, std::string("GET ") + target + " HTTP/1.1\r\nHost: attacker.example\r\n\r\n");
+        EXPECT_EQ(421, StatusOf(got)) << target << "\n" << got.head;
+        EXPECT_EQ(std::string::npos, got.body.find("Ann")) << target;
+        EXPECT_TRUE(got.closed) << target;
+    }
+    // A name of WebHosts is this server; its page cannot be framed or sniffed.
+    HttpReply page = Http(web, "GET / HTTP/1.1\r\nHost: board.example.org:" + std::to_string(web) + "\r\n\r\n");
+    EXPECT_EQ(200, StatusOf(page)) << page.head;
+    EXPECT_NE(std::string::npos, page.body.find("Ann"));
+    for (const char *line : {"\r\nX-Frame-Options: DENY\r\n", "\r\nX-Content-Type-Options: nosniff\r\n",
+                             "\r\nReferrer-Policy: no-referrer\r\n",
+                             "\r\nContent-Security-Policy: frame-ancestors 'none'; default-src 'self'; "})
+        EXPECT_NE(std::string::npos, page.head.find(line)) << line << "\n" << page.head;
+    HttpReply feed = Http(web, "GET /board.json HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    EXPECT_NE(std::string::npos, feed.head.find("\r\nX-Content-Type-Options: nosniff\r\n")) << feed.head;
+
+    // Five wrong keys, and then the right one is refused for a minute.
+    std::string host = "127.0.0.1:" + std::to_string(web);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(401, StatusOf(Http(web, SignPost(host, "X-Board-Key: guess" + std::to_string(i) + "\r\n",
+                                                   kAnnOut))));
+    HttpReply locked = Http(web, SignPost(host, "X-Board-Key: k3y-of-the-office\r\n", kAnnOut));
+    EXPECT_EQ(429, StatusOf(locked)) << locked.head;
+    size_t retry = locked.head.find("\r\nRetry-After: ");
+    ASSERT_NE(std::string::npos, retry) << locked.head;
+    int seconds = std::atoi(locked.head.c_str() + retry + 15);
+    EXPECT_GT(seconds, 30);
+    EXPECT_LE(seconds, 60);
+    EXPECT_EQ(kBoard, ReadBytes(DataFile()));
+}
+
+TEST_F(WebPortTest, UnderCodePage1251ABrowsersCyrillicIsTheBoardsOwnBytesAndWhatItCannotHoldIsRefused) {
+    ASSERT_TRUE(e2e::MakeLocale(work + "/locale", "ru_RU", "CP1251", "ru_RU.CP1251"));
+    prefix->UseLocale(work + "/locale", "ru_RU.CP1251");
+    prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebSignIn", "TRUE"}});
+    const std::string ivan = "\xc8\xe2\xe0\xed"; // in 1251
+    StartWithWebPort(ivan + "-1- -09:00- -\r\nAnn-1- -09:00- -\r\n");
+    HttpReply page = Http(web, "GET /board.html HTTP/1.1\r\nHost: localhost\r\n\r\n");
+    ASSERT_NE(std::string::npos, page.head.find("charset=windows-1251")) << "not code page 1251:\n" << page.head;
+
+    std::string host = "127.0.0.1:" + std::to_string(web);
+    HttpReply done = Http(web, SignPost(host, "", "{\"name\": \"\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd\", \"in\": false, "
+                                                  "\"destination\": \"\xd0\x9e\xd0\xb1\xd0\xb5\xd0\xb4\", \"return\": \"14:00\"}"));
+    EXPECT_EQ(200, StatusOf(done)) << done.head << done.body;
+    std::string board = ReadBytes(DataFile());
+    EXPECT_EQ(0u, board.find("Ann-1- -09:00- -\r\n" + ivan + "-0-\xce\xe1\xe5\xe4-")) << board;
+    // A character 1251 has not: refused and named, nothing kept as "?".
+    HttpReply refused = Http(web, SignPost(host, "", "{\"name\": \"Ann\", \"in\": false, "
+                                                     "\"destination\": \"Caf\xc3\xa9\"}"));
+    EXPECT_EQ(400, StatusOf(refused)) << refused.head;
+    EXPECT_NE(std::string::npos, refused.body.find("\\\"\xc3\xa9\\\"")) << refused.body;
+    EXPECT_EQ(board, ReadBytes(DataFile()));
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <map>
 #include <string>
@@ -409,3 +410,24 @@ TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
 }
 
 } // namespace
+
+TEST_F(EngineTest, WrongWebKeysLockTheirAddressOutAndSaySoOnTheStatusLine) {
+    engine.ServeFrom(publisher);
+    settings.WebSignIn = true;
+    std::strcpy(settings.WebKey, "k3y-of-the-office");
+    engine.AllowWebSignIn(settings, {"boardpc"}, clock);
+    const std::string body = "{\"name\": \"Bob\", \"in\": true}";
+    auto sign = [&](const std::string &peer, const std::string &key, std::uint64_t now) {
+        SocketId id = sockets.Connect(Pool::Web, peer, SignPost(body, "X-Board-Key: " + key + "\r\n"));
+        engine.AcceptNotice(Pool::Web, now);
+        RunBatch(now + 1);
+        return sockets.sockets[id].sent.substr(0, 12);
+    };
+    for (int i = 0; i < 4; ++i) EXPECT_EQ("HTTP/1.1 401", sign("10.0.6.1", "guess", 100 + 10 * i));
+    EXPECT_STREQ("", status.Text());
+    EXPECT_EQ("HTTP/1.1 401", sign("10.0.6.1", "guess", 200));
+    EXPECT_STREQ("Web: wrong keys from 10.0.6.1", status.Text());
+    EXPECT_EQ("HTTP/1.1 429", sign("10.0.6.1", "k3y-of-the-office", 300));
+    EXPECT_EQ("HTTP/1.1 200", sign("10.0.6.2", "k3y-of-the-office", 400));
+    EXPECT_EQ(1, saves.saves);
+}
