@@ -218,6 +218,10 @@ void ConnectionEngine::Published(const Publisher &publisher) {
     SendWatchers(watchers_.Publish(publisher), true);
 }
 
+void ConnectionEngine::ServeRoutes(WebRoutes &routes) {
+    if (std::find(routes_.begin(), routes_.end(), &routes) == routes_.end()) routes_.push_back(&routes);
+}
+
 void ConnectionEngine::RollCallChanged(const std::string &json, bool running) {
     std::string event;
     AppendRollCallEvent(event, json);
@@ -233,8 +237,8 @@ bool ConnectionEngine::OverdueCheckDue(std::uint64_t now) {
 }
 
 // A web request read whole that the exchange does not answer itself: the
-// event stream, which makes the connection a watcher, or a browser's
-// sign-in, which is answered at once or joins the batch.
+// event stream, which makes the connection a watcher, a browser's sign-in,
+// which is answered at once or joins the batch, or one of a route's.
 void ConnectionEngine::Handover(Open &open) {
     WebExchange &web = *open.web;
     SocketId socket = open.socket;
@@ -259,22 +263,24 @@ void ConnectionEngine::Handover(Open &open) {
         SendWatchers({}, false, socket);
         return;
     }
-    if (WebRollCall::Serves(web.Request())) {
-        std::string reply;
-        if (!rollcall_) {
-            AppendHttpJsonReply(reply, 404, "{\"error\":\"No roll call here\"}");
+    if (web.Request().Resource() != HttpResource::Sign) {
+        WebRouteReply answer;
+        WebRoutes *route = nullptr;
+        for (WebRoutes *one : routes_)
+            if (!route && one->Serves(web.Request())) route = one;
+        if (!route) {
+            AppendHttpJsonReply(answer.reply, 404, "{\"error\":\"Nothing is served here\"}");
         } else {
-            std::string notice;
             std::vector<std::string> names = settings_ ? ServerHostNames(names_, settings_->WebHosts)
                                                        : ServerHostNames(names_, "");
-            reply = rollcall_->Answer(web.Request(), names, key_lockout_, open.peer, now_, notice);
-            if (!notice.empty()) status_.SetStatusText(notice.c_str());
+            answer = route->Reply(WebRouteCall{web.Request(), names, key_lockout_, open.peer, now_});
+            if (!answer.notice.empty()) status_.SetStatusText(answer.notice.c_str());
         }
         // The answer may have told the watchers first: this connection is
         // found again.
         Open *still = Find(socket);
         if (!still) return;
-        still->web->Reply(reply);
+        still->web->Reply(answer.reply);
         SendWeb(*still);
         return;
     }

@@ -23,7 +23,7 @@
 #include "server/web/key_lockout.h"
 #include "server/web/web_guard.h"
 #include "server/web/web_exchange.h"
-#include "server/web/web_roll_call.h"
+#include "server/web/web_routes.h"
 
 class Clock;
 class StatusLine;
@@ -129,9 +129,10 @@ class ConnectionEngine {
         hosts_ = ServerHostNames(names_, settings.WebHosts);
     }
 
-    // What the web port's roll call requests are answered from (none: they
-    // get 404).
-    void ServeRollCall(WebRollCall &rollcall) { rollcall_ = &rollcall; }
+    // Routes that answer the web port's requests beside the board's own
+    // (the roll call's, the administration's), asked in the order handed
+    // in; a request none serves gets 404. One handed in twice is kept once.
+    void ServeRoutes(WebRoutes &routes);
     // The roll call changed: every watcher of the event stream gets json
     // as a "rollcall" event; while it runs (running), a new watcher gets
     // the latest at once.
@@ -202,7 +203,7 @@ class ConnectionEngine {
     std::vector<std::string> hosts_; // what a web request's Host may name
     Clock *clock_ = nullptr;
     WatcherPool watchers_;
-    WebRollCall *rollcall_ = nullptr;
+    std::vector<WebRoutes *> routes_;
     std::string rollcall_event_; // the latest "rollcall" event while one runs
     KeyLockout key_lockout_;
     std::uint64_t overdue_checked_ = 0;

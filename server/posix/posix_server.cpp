@@ -108,7 +108,7 @@ int PosixServer::Start() {
     if (settings.WebPort[0] != '\0') {
         connections.ServeFrom(publisher);
         connections.AllowWebSignIn(settings, clock);
-        connections.ServeRollCall(web_rollcall);
+        connections.ServeRoutes(web_rollcall);
         // A web port that cannot be opened leaves the sign-in port serving.
         connections.OpenListener(settings.WebPort, Pool::Web);
     }

@@ -147,7 +147,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         if (server.settings.WebPort[0] != '\0') {
             server.connections.ServeFrom(server.publisher);
             server.connections.AllowWebSignIn(server.settings, server.clock);
-            server.connections.ServeRollCall(server.web_rollcall);
+            server.connections.ServeRoutes(server.web_rollcall);
             server.connections.OpenListener(window, server.settings.WebPort, Pool::Web);
         }
         return 0;

@@ -41,9 +41,10 @@ class SocketFrontEnd : private EngineSockets {
     // names (computer name, DNS names, addresses) as those a request's
     // Host may give.
     void AllowWebSignIn(const ServerSettings &settings, Clock &clock);
-    // The roll call's routes on the web port, and its changes to the
-    // watchers of the event stream.
-    void ServeRollCall(WebRollCall &rollcall) { engine_.ServeRollCall(rollcall); }
+    // Routes of the web port beside the board's own (the roll call's, the
+    // administration's), and the roll call's changes to the watchers of
+    // the event stream.
+    void ServeRoutes(WebRoutes &routes) { engine_.ServeRoutes(routes); }
     void RollCallChanged(const std::string &json, bool running) {
         engine_.RollCallChanged(json, running);
     }

@@ -63,10 +63,10 @@ void WebExchange::Answer(const WebContent &content) {
         return;
     }
     HttpResource resource = reader_.Resource();
-    if (reader_.Status() == 200 &&
-        (resource == HttpResource::Events || resource == HttpResource::Sign ||
-         resource == HttpResource::RollCall || resource == HttpResource::RollCallPage ||
-         resource == HttpResource::RollCallJson || resource == HttpResource::RollCallReport)) {
+    // The board's page, its live form and its feed are answered here; the
+    // rest (the event stream, a sign-in, the routes' requests) by the caller.
+    if (reader_.Status() == 200 && resource != HttpResource::Page &&
+        resource != HttpResource::Live && resource != HttpResource::Feed) {
         phase_ = Phase::Handover;
         return;
     }

@@ -14,9 +14,10 @@ class WebExchange {
   public:
     enum class Phase {
         Reading,  // the head is still arriving
-        Handover, // an event stream, a sign-in or a roll call's request,
-                  // read whole: the caller answers it (Reply) or keeps the
-                  // connection as a watcher
+        Handover, // an event stream, a sign-in or a route's request (the
+                  // roll call's, the administration's), read whole: the
+                  // caller answers it (Reply) or keeps the connection as a
+                  // watcher
         Sending,  // the reply is made; Unsent() is what is left of it
         Draining, // the reply is out: shut the sending side, read until the peer closes
         Done,     // nothing more to do: close the connection

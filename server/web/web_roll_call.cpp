@@ -110,7 +110,7 @@ std::string RollCallReportReply(const HttpRequestReader &request, const std::str
     return out;
 }
 
-bool WebRollCall::Serves(const HttpRequestReader &request) {
+bool WebRollCall::Serves(const HttpRequestReader &request) const {
     HttpResource resource = request.Resource();
     return resource == HttpResource::RollCall || resource == HttpResource::RollCallPage ||
            resource == HttpResource::RollCallJson || resource == HttpResource::RollCallReport;
@@ -137,4 +137,10 @@ std::string WebRollCall::Answer(const HttpRequestReader &request,
         return RollCallBadBody();
     RollCallReply reply = desk_.Apply(command, table_, peer);
     return RollCallHttpReply(reply.status, reply.json);
+}
+
+WebRouteReply WebRollCall::Reply(const WebRouteCall &call) {
+    WebRouteReply out;
+    out.reply = Answer(call.request, call.names, call.lockout, call.peer, call.now, out.notice);
+    return out;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/key_hash.h"
+#include "server/web/web_routes.h"
 
 class HttpRequestReader;
 class KeyLockout;
@@ -83,13 +84,14 @@ std::string RollCallReportReply(const HttpRequestReader &request, const std::str
 // The roll call's routes as the web port serves them: "POST /rollcall" (a
 // marshal's command), "/rollcall" (the marshals' page), "/rollcall.json"
 // and "/rollcall.csv", over the shell's roll call, board and keys.
-class WebRollCall {
+class WebRollCall : public WebRoutes {
   public:
     WebRollCall(RollCallDesk &desk, const UserTable &table, RollCallKeys &keys)
         : desk_(desk), table_(table), keys_(keys) {}
 
     // Whether the reader's resource is one of the roll call's.
-    static bool Serves(const HttpRequestReader &request);
+    bool Serves(const HttpRequestReader &request) const override;
+    WebRouteReply Reply(const WebRouteCall &call) override;
 
     // The whole reply to a request Serves; notice gets a text for the
     // status line (an address locked out), or stays as it is.
