@@ -247,10 +247,9 @@ TEST_F(WebPortTest, ABrowsersSignInNeedsThisServersHostAndOriginAndTheKey) {
 }
 
 TEST_F(WebPortTest, AForeignHostLearnsNothingPagesCannotBeFramedAndWrongKeysLockTheAddressOut) {
-    if (Native()) GTEST_SKIP() << "reads the Windows server's status line";
-    prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebSignIn", "TRUE"},
-                                                         {"WebKey", "k3y-of-the-office"},
-                                                         {"WebHosts", "board.example.org"}});
+    SetSetting("WebSignIn", "TRUE");
+    SetSetting("WebKey", "k3y-of-the-office");
+    SetSetting("WebHosts", "board.example.org");
     StartWithWebPort(kBoard);
     // DNS rebinding: another name pointed at this server reads nothing.
     for (const char *target : {"/", "/board.html", "/board.json", "/events"}) {
@@ -286,10 +285,15 @@ TEST_F(WebPortTest, AForeignHostLearnsNothingPagesCannotBeFramedAndWrongKeysLock
 }
 
 TEST_F(WebPortTest, UnderCodePage1251ABrowsersCyrillicIsTheBoardsOwnBytesAndWhatItCannotHoldIsRefused) {
-    if (Native()) GTEST_SKIP() << "the Windows locale's code page";
-    ASSERT_TRUE(e2e::MakeLocale(work + "/locale", "ru_RU", "CP1251", "ru_RU.CP1251"));
-    prefix->UseLocale(work + "/locale", "ru_RU.CP1251");
-    prefix->SetMachineValues("Software\\KVT\\Tesmar", {{"WebSignIn", "TRUE"}});
+    // The Windows server takes the system's code page, the native one its
+    // CodePage setting.
+    if (Native()) {
+        SetSetting("CodePage", "1251");
+    } else {
+        ASSERT_TRUE(e2e::MakeLocale(work + "/locale", "ru_RU", "CP1251", "ru_RU.CP1251"));
+        prefix->UseLocale(work + "/locale", "ru_RU.CP1251");
+    }
+    SetSetting("WebSignIn", "TRUE");
     const std::string ivan = "\xc8\xe2\xe0\xed"; // in 1251
     StartWithWebPort(ivan + "-1- -09:00- -\r\nAnn-1- -09:00- -\r\n");
     HttpReply page = Http(web, "GET /board.html HTTP/1.1\r\nHost: localhost\r\n\r\n");
