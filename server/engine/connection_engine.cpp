@@ -27,6 +27,7 @@ struct ConnectionEngine::Open {
     std::unique_ptr<WebExchange> web; // the web pool's connections only
     bool web_sign = false;            // a browser's sign-in: sign_line goes to the batch
     std::string sign_line;
+    size_t received = 0;              // bytes read from the peer so far
 };
 
 namespace {
@@ -44,6 +45,21 @@ class EngineConnection : public Connection {
 };
 
 int Index(Pool pool) { return static_cast<int>(pool); }
+
+// Whether a web peer has sent more than its request declared: once the
+// head has ended, only the body its Content-Length gave may follow (a
+// GET's head is all there is). A request refused before its head ended
+// (unreadable, or too long) is read and dropped until the deadline.
+bool SentPastRequest(const HttpRequestReader &request, size_t received) {
+    if (!request.Done() || request.Status() == 400 || request.Status() == 431) return false;
+    size_t declared = request.Total();
+    const HttpHeaders &headers = request.Headers();
+    // A body the reader did not take (its request refused) may still come.
+    if (request.Status() != 200 && headers.content_length > 0 && !headers.chunked)
+        declared += static_cast<size_t>(headers.content_length);
+    return received > declared;
+}
+
 
 } // namespace
 
@@ -185,18 +201,13 @@ void ConnectionEngine::WriteNotice(SocketId socket, std::uint64_t now) {
 }
 
 void ConnectionEngine::ReadWatcher(SocketId socket) {
-    // A watcher sends nothing after its request: what comes is dropped; its
-    // close or an error ends it.
+    // A watcher sends nothing after its request: bytes, its close or an
+    // error end it.
     char chunk[512];
-    for (;;) {
-        EngineSockets::Io got = sockets_.Receive(socket, chunk, sizeof chunk);
-        if (got.error == kErrorWouldBlock) return;
-        if (got.error != 0 || got.count == 0) {
-            watchers_.Remove(socket);
-            sockets_.Close(socket);
-            return;
-        }
-    }
+    EngineSockets::Io got = sockets_.Receive(socket, chunk, sizeof chunk);
+    if (got.error == kErrorWouldBlock) return;
+    watchers_.Remove(socket);
+    sockets_.Close(socket);
 }
 
 void ConnectionEngine::SendWatchers(const std::vector<SocketId> &dropped, bool all, SocketId one) {
@@ -310,10 +321,10 @@ void ConnectionEngine::Read(Open &open) {
     }
     char chunk[1024 + 1];
     SocketId socket = open.socket;
-    // Read until the line is complete or nothing more has arrived: a
-    // request that came whole takes one receive.
-    for (;;) {
-        EngineSockets::Io got = sockets_.Receive(socket, chunk, 1024);
+    // Read until the line is complete, nothing more has arrived or the
+    // notice's budget is spent: a request that came whole takes one receive.
+    for (size_t budget = kReadBudget; budget > 0;) {
+        EngineSockets::Io got = sockets_.Receive(socket, chunk, std::min<size_t>(1024, budget));
         if (got.error == kErrorWouldBlock) return; // nothing (more) yet
         if (got.error != 0) {
             EndWithError(socket, "GetRequest: ", got.error);
@@ -327,6 +338,8 @@ void ConnectionEngine::Read(Open &open) {
             return;
         }
         chunk[got.count] = '\0';
+        budget -= got.count;
+        open.received += got.count;
         Feed(open, chunk, got.count);
         Open *still = Find(socket);
         if (!still || still->completed != 0) return;
@@ -370,9 +383,9 @@ WebContent ConnectionEngine::Content() const {
 void ConnectionEngine::ReadWeb(Open &open) {
     SocketId socket = open.socket;
     WebExchange &web = *open.web;
-    char chunk[1024];
-    for (;;) {
-        EngineSockets::Io got = sockets_.Receive(socket, chunk, sizeof chunk);
+    char chunk[4096];
+    for (size_t budget = kReadBudget; budget > 0;) {
+        EngineSockets::Io got = sockets_.Receive(socket, chunk, std::min(sizeof chunk, budget));
         if (got.error == kErrorWouldBlock) break;
         if (got.error != 0) {
             // A peer that goes away after its reply is no failure of the server.
@@ -386,7 +399,13 @@ void ConnectionEngine::ReadWeb(Open &open) {
             web.PeerClosed(Content());
             break;
         }
+        budget -= got.count;
+        open.received += got.count;
         web.Received(chunk, got.count, Content());
+        if (SentPastRequest(web.Request(), open.received)) {
+            Close(socket);
+            return;
+        }
     }
     if (web.phase() == WebExchange::Phase::Handover && open.completed == 0) {
         Handover(open);

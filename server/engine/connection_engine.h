@@ -67,6 +67,10 @@ constexpr std::uint64_t kEvictionGraceMs = 500;
 constexpr size_t kAddressShare = 8;
 // A complete request waits at most this long for others to join its batch.
 constexpr std::uint64_t kBatchWaitMs = 8;
+// At one read notice at most this many bytes are read from the connection;
+// the rest waits for the next notice, so that a peer sending as fast as it
+// can never keeps the others waiting.
+constexpr size_t kReadBudget = 16 * 1024;
 
 // What the engine asks of the sockets. Implemented by the front end over
 // Windows Sockets, by fakes in the tests.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -26,6 +27,7 @@ class FakeSockets : public EngineSockets {
         std::string sent;
         bool closed = false;
         bool stuck = false;     // takes nothing more (a peer that never reads)
+        size_t streaming = 0;   // filler bytes that follow incoming, as fast as read
     };
 
     // A peer connects; it waits in the pool's backlog with what it sent.
@@ -65,6 +67,10 @@ class FakeSockets : public EngineSockets {
         } else if (!socket.incoming.empty()) {
             io.count = socket.incoming.copy(bytes, capacity);
             socket.incoming.erase(0, io.count);
+        } else if (socket.streaming > 0) {
+            io.count = std::min(capacity, socket.streaming);
+            std::memset(bytes, 'a', io.count);
+            socket.streaming -= io.count;
         } else if (!socket.peer_closed) {
             io.error = kErrorWouldBlock;
         }
@@ -80,7 +86,9 @@ class FakeSockets : public EngineSockets {
         io.count = size;
         return io;
     }
-    size_t Unread(SocketId id) override { return sockets.at(id).incoming.size(); }
+    size_t Unread(SocketId id) override {
+        return sockets.at(id).incoming.size() + sockets.at(id).streaming;
+    }
     void ShutSending(SocketId) override {}
     void Close(SocketId id) override {
         EXPECT_FALSE(sockets.at(id).closed) << "closed twice: " << id;
@@ -407,6 +415,55 @@ TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
     EXPECT_TRUE(RunBatch(12));
     EXPECT_EQ(1, saves.saves);
     EXPECT_EQ(before, ReadBytes(dir.File("tesmar.dat")));
+}
+
+TEST_F(EngineTest, APeerStreamingAsFastAsItCanHoldsUpNoOtherRequestAndMeetsItsDeadline) {
+    engine.ServeFrom(publisher);
+    PublishPage();
+    // A head that never ends: refused as too large, then read and dropped.
+    SocketId stream = sockets.Connect(Pool::Web, "10.0.7.1", "GET / HTTP/1.1\r\nHost: localhost\r\nX-Pad: ");
+    engine.AcceptNotice(Pool::Web, 0);
+    sockets.sockets[stream].streaming = 100 * 1024 * 1024;
+    for (int round = 0; round < 5; ++round) {
+        engine.ReadNotice(stream, 10 + round);
+        SocketId member = sockets.Connect(Pool::SignIn, "10.0.7.2", kSignIn);
+        engine.AcceptNotice(Pool::SignIn, 10 + round);
+        ASSERT_TRUE(RunBatch(10 + round));
+        EXPECT_EQ("0\n\r", sockets.sockets[member].sent);
+        ASSERT_FALSE(sockets.Closed(stream));
+        // The rest waits for the next notice.
+        ASSERT_GT(sockets.Unread(stream), 0u);
+    }
+    EXPECT_EQ(0u, sockets.sockets[stream].sent.find("HTTP/1.1 431"));
+    engine.ReadNotice(stream, kRequestDeadlineMs - 1);
+    engine.Tick(kRequestDeadlineMs);
+    EXPECT_TRUE(sockets.Closed(stream));
+}
+
+TEST_F(EngineTest, AWatcherThatSendsAndAWebPeerSendingPastItsRequestAreClosed) {
+    engine.ServeFrom(publisher);
+    PublishPage();
+    SocketId watcher = sockets.Connect(Pool::Web, "10.0.8.1", kWatch);
+    engine.AcceptNotice(Pool::Web, 0);
+    ASSERT_EQ(1u, engine.WatcherCount());
+    sockets.sockets[watcher].incoming = "x";
+    engine.ReadNotice(watcher, 1);
+    EXPECT_TRUE(sockets.Closed(watcher));
+    EXPECT_EQ(0u, engine.WatcherCount());
+
+    // Anything after a GET's head; more than a sign-in's Content-Length.
+    SocketId get = sockets.Connect(Pool::Web, "10.0.8.2", "GET /board.json HTTP/1.1\r\nHost: localhost\r\n\r\nG");
+    SocketId post = sockets.Connect(Pool::Web, "10.0.8.3", SignPost("{\"name\": \"Ann\", \"in\": true}") + "{}");
+    // A body declared by a refused request may still come.
+    SocketId refused = sockets.Connect(Pool::Web, "10.0.8.4",
+        "POST /nothing HTTP/1.1\r\nHost: localhost\r\nContent-Length: 2\r\n\r\n{}");
+    engine.AcceptNotice(Pool::Web, 2);
+    EXPECT_TRUE(sockets.Closed(get));
+    EXPECT_TRUE(sockets.Closed(post));
+    EXPECT_EQ(0u, sockets.sockets[refused].sent.find("HTTP/1.1 405"));
+    EXPECT_FALSE(sockets.Closed(refused));
+    EXPECT_TRUE(RunBatch(3));
+    EXPECT_EQ(0, saves.saves);
 }
 
 } // namespace
