@@ -28,15 +28,21 @@ void EventStream::Start(unsigned long number, const std::string &feed, std::uint
              "retry: 2000\n\n";
     AppendBoardEvent(queue_, number, feed);
     sent_ = 0;
+    ends_.assign(1, queue_.size());
     last_ = now;
 }
 
 bool EventStream::Queue(const std::string &bytes) {
-    if (UnsentSize() + bytes.size() > kWatcherQueueLimit) return false;
+    // The event in flight (the first not sent whole) goes out whatever its
+    // size; the limit is on what waits behind it.
+    size_t behind = ends_.empty() ? 0 : queue_.size() - ends_.front();
+    if (behind > 0 && behind + bytes.size() > kWatcherQueueLimit) return false;
     // What was sent already goes, so the buffer does not grow with time.
     queue_.erase(0, sent_);
+    for (size_t &end : ends_) end -= sent_;
     sent_ = 0;
     queue_ += bytes;
+    ends_.push_back(queue_.size());
     return true;
 }
 
@@ -52,4 +58,7 @@ bool EventStream::Tick(std::uint64_t now) {
     return Queue(": keep-alive\n\n");
 }
 
-void EventStream::Sent(size_t n) { sent_ += n < UnsentSize() ? n : UnsentSize(); }
+void EventStream::Sent(size_t n) {
+    sent_ += n < UnsentSize() ? n : UnsentSize();
+    while (!ends_.empty() && ends_.front() <= sent_) ends_.pop_front();
+}

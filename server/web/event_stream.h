@@ -2,10 +2,13 @@
 // "/events". After its head it gets the board at once, then one event at
 // every publication, and a comment line every kKeepAliveMs so that
 // proxies keep it open. What it has not taken yet is queued; a
-// watcher that lets more than kWatcherQueueLimit pile up is given up.
+// watcher that lets more than kWatcherQueueLimit pile up behind the event
+// it is taking is given up (one event alone, however large, is never too
+// much).
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 constexpr size_t kWatcherQueueLimit = 64 * 1024;
@@ -26,8 +29,8 @@ class EventStream {
   public:
     // The reply head and the board as it stands, sent at once.
     void Start(unsigned long number, const std::string &feed, std::uint64_t now);
-    // A publication: its event is queued. False when the queue would pass
-    // the limit: the watcher is to be closed.
+    // A publication: its event is queued. False when what waits behind the
+    // event in flight would pass the limit: the watcher is to be closed.
     bool Publish(unsigned long number, const std::string &feed);
     // An event made elsewhere (AppendRollCallEvent): queued. False when the
     // queue would pass the limit.
@@ -45,5 +48,6 @@ class EventStream {
 
     std::string queue_;
     size_t sent_ = 0;
+    std::deque<size_t> ends_; // where each event not sent whole ends in queue_
     std::uint64_t last_ = 0; // the start or the last comment line
 };

@@ -40,8 +40,28 @@ TEST(EventStream, CommentEveryTwentySecondsAndAWatcherThatDoesNotReadIsGivenUp) 
     std::string feed(10 * 1024, 'x');
     int published = 0;
     while (stream.Publish(2, feed)) ++published;
-    EXPECT_EQ(6, published); // 6 events of 10 KB and a bit fit in 64 KB, a seventh does not
+    // One in flight, and behind it 6 events of 10 KB and a bit fit in 64 KB,
+    // a seventh does not.
+    EXPECT_EQ(7, published);
     // Once the watcher takes some, there is room again.
     stream.Sent(20 * 1024);
     EXPECT_TRUE(stream.Publish(3, feed));
+}
+
+TEST(EventStream, OneEventPast64KbGoesOutWholeAndEventsPilingUpBehindItStillGiveUp) {
+    // A board of 150 with long fields: some 74 KB of JSON.
+    const std::string big(74 * 1024, 'x');
+    EventStream stream;
+    stream.Start(1, big, 0);
+    std::string first = Take(stream);
+    EXPECT_NE(std::string::npos, first.find("data: " + big + "\n\n"));
+    ASSERT_TRUE(stream.Publish(2, big));
+    std::string second(stream.Unsent(), stream.UnsentSize());
+    EXPECT_EQ("event: board\nid: 2\ndata: " + big + "\n\n", second);
+
+    // The watcher takes a little of the second: the third waits whole behind
+    // it; a fourth would pile more than 64 KB behind the one in flight.
+    stream.Sent(1000);
+    ASSERT_TRUE(stream.Publish(3, big));
+    EXPECT_FALSE(stream.Publish(4, "{}"));
 }
