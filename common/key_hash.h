@@ -63,6 +63,11 @@ class HashedKey {
   public:
     // The stored hash text; "" (or anything that is not a hash) is no key.
     void Set(const std::string &stored);
+    // Set, unless stored is the hash held already (what was remembered of
+    // it stays): for a holder that follows a setting changed elsewhere.
+    void Follow(const std::string &stored) {
+        if (stored != stored_) Set(stored);
+    }
     const std::string &Stored() const { return stored_; }
     // Whether a key is set at all.
     bool IsSet() const { return IsKeyHash(stored_); }

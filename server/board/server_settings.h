@@ -13,12 +13,16 @@ struct ServerSettings {
     bool History;        // stored as "TRUE" or "FALSE"; only "TRUE" turns it on
     char ResetTime[6]; // "HH:MM": the daily reset; empty: never
     bool WebSignIn;      // stored "TRUE": members may sign in and out from a browser
-    char WebKey[64];     // empty: no key asked of a browser's sign-in
     char WebHosts[500];  // more names of this server, separated by "%"
     // The keys, kept as their hashes (common/key_hash.h) in the settings
-    // and in memory; empty: no key. No administration without AdminKeyHash.
+    // and in memory, never in clear; empty: no key. WebKeyHash: the key a
+    // browser's sign-in must give; no administration without AdminKeyHash;
+    // MarshalKeyHash (or AdminKeyHash) gives the roll call's commands.
+    // Whoever checks a key follows these fields, so a key set or cleared
+    // here is in effect at once.
     char WebKeyHash[161];
     char AdminKeyHash[161];
+    char MarshalKeyHash[161];
 };
 
 // The warning (text and caption) when the settings store refuses a setting.

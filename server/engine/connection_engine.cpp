@@ -296,12 +296,13 @@ void ConnectionEngine::Handover(Open &open) {
         return;
     }
     WebSignStart start;
-    if (!settings_ || !clock_) {
+    if (!settings_ || !web_key_ || !clock_) {
         AppendHttpJsonReply(start.reply, 403, "{\"error\":\"Signing in from a browser is not allowed here\"}");
         start.status = 403;
     } else {
-        start = StartWebSign(web.Request(), *settings_, ServerHostNames(names_, settings_->WebHosts),
-                             ActiveCodePage(), clock_->Now(), WebSignPeer{open.peer, now_, &key_lockout_});
+        start = StartWebSign(web.Request(), *settings_, *web_key_,
+                             ServerHostNames(names_, settings_->WebHosts), ActiveCodePage(),
+                             clock_->Now(), WebSignPeer{open.peer, now_, &key_lockout_});
         if (!start.notice.empty()) status_.SetStatusText(start.notice.c_str());
     }
     if (start.status != 0) {

@@ -121,13 +121,15 @@ class ConnectionEngine {
     // told again.
     void Published(const Publisher &publisher);
     // What a sign-in from a browser is checked against: the settings
-    // (WebSignIn, WebKey, WebHosts), the machine's own names, and the clock
-    // for a sign-in that gives no time. None set: every one is refused.
-    // Every request on the web port must name one of the server's names
-    // in its Host (without them: "localhost" and "127.0.0.1").
-    void AllowWebSignIn(const ServerSettings &settings, std::vector<std::string> names,
-                        Clock &clock) {
+    // (WebSignIn, WebKeyHash through key, WebHosts), the machine's own
+    // names, and the clock for a sign-in that gives no time. None set:
+    // every one is refused. Every request on the web port must name one of
+    // the server's names in its Host (without them: "localhost" and
+    // "127.0.0.1").
+    void AllowWebSignIn(const ServerSettings &settings, WebSignKey &key,
+                        std::vector<std::string> names, Clock &clock) {
         settings_ = &settings;
+        web_key_ = &key;
         names_ = std::move(names);
         clock_ = &clock;
         hosts_ = ServerHostNames(names_, settings.WebHosts);
@@ -203,6 +205,7 @@ class ConnectionEngine {
     StatusLine &status_;
     const Publisher *source_ = nullptr;
     const ServerSettings *settings_ = nullptr;
+    WebSignKey *web_key_ = nullptr;
     std::vector<std::string> names_;
     std::vector<std::string> hosts_; // what a web request's Host may name
     Clock *clock_ = nullptr;

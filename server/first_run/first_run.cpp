@@ -51,7 +51,6 @@ bool LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTabl
     CopyCut(settings.Header, "");
     CopyCut(settings.Footer, "");
     CopyCut(settings.ResetTime, "");
-    CopyCut(settings.WebKey, "");
     CopyCut(settings.WebHosts, "");
     ReadSetting(store, "WorkingDir", settings.WorkingDir, sizeof settings.WorkingDir);
     ReadSetting(store, "Port", settings.Port, sizeof settings.Port);
@@ -96,7 +95,6 @@ bool LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTabl
     ReadSetting(store, "WebPort", settings.WebPort, sizeof settings.WebPort);
     char web_sign_in[8] = "";
     ReadSetting(store, "WebSignIn", web_sign_in, sizeof web_sign_in);
-    ReadSetting(store, "WebKey", settings.WebKey, sizeof settings.WebKey);
     ReadSetting(store, "WebHosts", settings.WebHosts, sizeof settings.WebHosts);
     if (settings.Header[0] == '\0') CopyCut(settings.Header, kDefaultHeader);
     if (settings.Footer[0] == '\0') CopyCut(settings.Footer, kDefaultFooter);

@@ -4,13 +4,14 @@
 #include <cstring>
 
 #include "common/code_page_posix.h"
+#include "common/key_hash.h"
 #include "common/protocol.h"
 #include "server/posix/config_file.h"
 #include "server/reset/daily_reset.h"
 
 namespace {
 
-enum class Kind { Text, Path, Port, OptionalPort, Flag, ResetTime, CodePage };
+enum class Kind { Text, Path, Port, OptionalPort, Flag, ResetTime, CodePage, KeyHash };
 
 struct Known {
     const char *name;
@@ -26,7 +27,11 @@ const Known kKnown[] = {
     {"ResetTime", Kind::ResetTime, 5}, {"WebPort", Kind::OptionalPort, 11},
     {"WebSignIn", Kind::Flag, 5},      {"WebKey", Kind::Text, 63},
     {"WebHosts", Kind::Text, 499},     {"CodePage", Kind::CodePage, 5},
-    {"MarshalKey", Kind::Text, 200},   {"MarshalKeyHash", Kind::Text, 160},
+    // A key in clear is hashed at start and its line replaced by the hash;
+    // a plain key is read up to the longest hash text.
+    {"WebKeyHash", Kind::KeyHash, kKeyHashTextMax},
+    {"AdminKey", Kind::Text, kKeyHashTextMax}, {"AdminKeyHash", Kind::KeyHash, kKeyHashTextMax},
+    {"MarshalKey", Kind::Text, kKeyHashTextMax}, {"MarshalKeyHash", Kind::KeyHash, kKeyHashTextMax},
 };
 
 bool AllDigits(const std::string &text) {
@@ -62,6 +67,8 @@ std::string Fault(const Known &known, const std::string &value) {
         return value.empty() || ParseResetTime(value.c_str(), hour, minute)
                    ? ""
                    : "not a time of day (HH:MM, or empty)";
+    case Kind::KeyHash:
+        return value.empty() || IsKeyHash(value) ? "" : "not a key's hash (tesmar --hash-key makes one)";
     case Kind::CodePage:
         return value.empty() || (AllDigits(value) && value.size() <= 5 && CodePageUsable(static_cast<unsigned>(std::atoi(value.c_str()))))
                    ? ""

@@ -133,9 +133,19 @@ bool ConfigFile::Write(const char *name, const char *text) {
         lines_[static_cast<size_t>(entry->line - 1)] = line;
         entry->value = text;
     } else {
-        if (!final_newline_ && !lines_.empty()) final_newline_ = true;
-        lines_.push_back(line);
-        entries_.push_back({name, text, static_cast<int>(lines_.size())});
+        // A new setting goes below the one it is named after (WebKeyHash
+        // below the WebKey it replaces, with its comment), else at the end.
+        size_t at = lines_.size();
+        size_t length = std::strlen(name);
+        for (const Entry &other : entries_)
+            if (other.name.size() < length && other.name.compare(0, std::string::npos, name,
+                                                                 other.name.size()) == 0)
+                at = static_cast<size_t>(other.line);
+        if (at == lines_.size() && !final_newline_ && !lines_.empty()) final_newline_ = true;
+        lines_.insert(lines_.begin() + static_cast<long>(at), line);
+        for (Entry &later : entries_)
+            if (later.line > static_cast<int>(at)) ++later.line;
+        entries_.push_back({name, text, static_cast<int>(at) + 1});
     }
     return Save();
 }

@@ -93,7 +93,8 @@ bool PollFrontEnd::OpenListener(const char *port, Pool pool) {
     return true;
 }
 
-void PollFrontEnd::AllowWebSignIn(const ServerSettings &settings, Clock &clock) {
+void PollFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &key,
+                                  Clock &clock) {
     std::vector<std::string> names;
     char host[256];
     if (gethostname(host, sizeof host) == 0) {
@@ -111,7 +112,7 @@ void PollFrontEnd::AllowWebSignIn(const ServerSettings &settings, Clock &clock) 
         }
     }
     AddAddresses(names);
-    engine_.AllowWebSignIn(settings, names, clock);
+    engine_.AllowWebSignIn(settings, key, names, clock);
 }
 
 std::vector<pollfd> PollFrontEnd::Armed(int wake_fd) const {

@@ -47,7 +47,7 @@ class PollFrontEnd : private EngineSockets {
     void ServeFrom(const Publisher &publisher) { engine_.ServeFrom(publisher); }
     // Told after every publication: the watchers get their events.
     void Published(const Publisher &publisher) { engine_.Published(publisher); }
-    void AllowWebSignIn(const ServerSettings &settings, Clock &clock);
+    void AllowWebSignIn(const ServerSettings &settings, WebSignKey &key, Clock &clock);
     // Routes of the web port beside the board's own (the roll call's, the
     // administration's), and the roll call's changes to the watchers of
     // the event stream.

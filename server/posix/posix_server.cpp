@@ -94,8 +94,9 @@ int PosixServer::Start() {
         result.save_failed = loaded == StartUpLoad::SaveFailed;
         ReportPublish(result);
     }
-    std::string unhashed = rollcall_keys.Load(config);
-    if (!unhashed.empty()) status.SetStatusText(unhashed.c_str());
+    // No key stays in clear in the settings file past the start.
+    for (const std::string &unhashed : {web_key.Load(config, settings), rollcall_keys.Load(config)})
+        if (!unhashed.empty()) status.SetStatusText(unhashed.c_str());
     rollcall.Load();
     if (rollcall.Current().running) connections.RollCallChanged(rollcall.Json(), true);
     // The page is made whole at once, also with no page file set (for the
@@ -107,7 +108,7 @@ int PosixServer::Start() {
     if (!connections.OpenListener(settings.Port)) return kExitCannotServe;
     if (settings.WebPort[0] != '\0') {
         connections.ServeFrom(publisher);
-        connections.AllowWebSignIn(settings, clock);
+        connections.AllowWebSignIn(settings, web_key, clock);
         connections.ServeRoutes(web_rollcall);
         // A web port that cannot be opened leaves the sign-in port serving.
         connections.OpenListener(settings.WebPort, Pool::Web);
@@ -180,6 +181,10 @@ void PosixServer::ReloadConfig() {
     ServerSettings read = {};
     NoFirstRunHost host(status);
     LoadSettings(fresh, read, table, alerts, host);
+    // The keys too, a plain one written in meanwhile hashed in the file.
+    for (const std::string &unhashed :
+         {web_key.Load(fresh, read), LoadRollCallKeys(fresh, key_crypto, read)})
+        if (!unhashed.empty()) ReportLine(unhashed.c_str());
     // The listeners and the board's folder are taken once, at start.
     struct Fixed {
         const char *name;

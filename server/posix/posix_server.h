@@ -68,7 +68,10 @@ struct PosixServer {
     RollCallFollower rollcall_follower{rollcall, &history_recorder};
     RollCallStreamView rollcall_view{*this};
     SystemKeyCrypto key_crypto;
-    HashedRollCallKeys rollcall_keys{key_crypto};
+    // The keys as the settings keep them (hashed): the browser's sign-in's,
+    // and the roll call's (the marshal's or the administration's).
+    WebSignKey web_key{key_crypto};
+    HashedRollCallKeys rollcall_keys{key_crypto, settings};
     WebRollCall web_rollcall{rollcall, table, rollcall_keys};
 
     BoardContext Board();

@@ -16,6 +16,11 @@ void RunUserManager(ServerState &server, HWND owner);        // template 108
 void RunAboutBox(ServerState &server, HWND owner);           // template 111
 void RunBoardOptionsDialog(ServerState &server, HWND owner); // template 115
 
+// The key dialog (template 116): sets or clears the administration key or
+// the marshal key, kept hashed (AdminKeyHash, MarshalKeyHash).
+enum class KeyPart { Admin, Marshal };
+void RunKeyDialog(ServerState &server, HWND owner, KeyPart part);
+
 // lparam of each: the ServerState*.
 INT_PTR CALLBACK OptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
@@ -47,3 +52,15 @@ extern const char kBoardOptionsCaption[];
 extern const char kWebPortRefusedText[];
 // What it says of a new web key that is too short.
 extern const char kWebKeyRefusedText[];
+// What Board Options and the key dialog say of a key the store (or the
+// system's cryptography) refused: it stays as it was.
+extern const char kKeyNotStoredText[];
+
+// The key dialog's captions, what it shows of a key (set or not, never the
+// key), and its refusals.
+extern const char kAdminKeyCaption[];
+extern const char kMarshalKeyCaption[];
+extern const char kKeySetText[];
+extern const char kNoKeyText[];
+extern const char kKeysDifferText[];
+extern const char kKeyTooShortText[];

@@ -5,5 +5,6 @@ target_sources(tesmar_shell PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/html_editor_dialog.cpp
     ${CMAKE_CURRENT_LIST_DIR}/user_manager.cpp
     ${CMAKE_CURRENT_LIST_DIR}/about_box.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/board_options_dialog.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/board_options_dialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/key_dialog.cpp)
 target_link_libraries(tesmar_shell PUBLIC comdlg32)

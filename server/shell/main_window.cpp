@@ -146,7 +146,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
         server.connections.OpenListener(window, server.settings.Port);
         if (server.settings.WebPort[0] != '\0') {
             server.connections.ServeFrom(server.publisher);
-            server.connections.AllowWebSignIn(server.settings, server.clock);
+            server.connections.AllowWebSignIn(server.settings, server.web_key, server.clock);
             server.connections.ServeRoutes(server.web_rollcall);
             server.connections.OpenListener(window, server.settings.WebPort, Pool::Web);
         }

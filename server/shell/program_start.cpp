@@ -14,8 +14,10 @@ void OpenBoard(ServerState &server, HWND window) {
         result.save_failed = loaded == StartUpLoad::SaveFailed;
         server.ReportPublish(result);
     }
-    std::string unhashed = server.rollcall_keys.Load(server.store);
-    if (!unhashed.empty()) server.status.SetStatusText(unhashed.c_str());
+    // No key stays in clear in the registry past the start.
+    for (const std::string &unhashed : {server.web_key.Load(server.store, server.settings),
+                                        server.rollcall_keys.Load(server.store)})
+        if (!unhashed.empty()) server.status.SetStatusText(unhashed.c_str());
     server.rollcall.Load();
     if (server.rollcall.Current().running)
         server.connections.RollCallChanged(server.rollcall.Json(), true);

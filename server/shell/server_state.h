@@ -73,7 +73,10 @@ struct ServerState {
     RollCallFollower rollcall_follower;
     RollCallWindowView rollcall_view;
     SystemKeyCrypto key_crypto;
-    HashedRollCallKeys rollcall_keys{key_crypto};
+    // The keys as the settings keep them (hashed): the browser's sign-in's,
+    // and the roll call's (the marshal's or the administration's).
+    WebSignKey web_key{key_crypto};
+    HashedRollCallKeys rollcall_keys{key_crypto, settings};
     WebRollCall web_rollcall{rollcall, table, rollcall_keys};
 
     // The menu's dialogs while they are open, for a close asked for

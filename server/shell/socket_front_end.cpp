@@ -54,7 +54,8 @@ void SocketFrontEnd::OpenListener(HWND window, const char *port, Pool pool) {
     SetTimer(window_, kSweepTimer, kSweepMs, nullptr);
 }
 
-void SocketFrontEnd::AllowWebSignIn(const ServerSettings &settings, Clock &clock) {
+void SocketFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &key,
+                                    Clock &clock) {
     std::vector<std::string> names;
     const COMPUTER_NAME_FORMAT kinds[] = {ComputerNameNetBIOS, ComputerNameDnsHostname,
                                           ComputerNameDnsFullyQualified};
@@ -75,7 +76,7 @@ void SocketFrontEnd::AllowWebSignIn(const ServerSettings &settings, Clock &clock
             }
         }
     }
-    engine_.AllowWebSignIn(settings, names, clock);
+    engine_.AllowWebSignIn(settings, key, names, clock);
 }
 
 void SocketFrontEnd::AcceptMessage(WPARAM listening) {

@@ -40,7 +40,7 @@ class SocketFrontEnd : private EngineSockets {
     // Lets browsers sign in as the settings say, with this machine's own
     // names (computer name, DNS names, addresses) as those a request's
     // Host may give.
-    void AllowWebSignIn(const ServerSettings &settings, Clock &clock);
+    void AllowWebSignIn(const ServerSettings &settings, WebSignKey &key, Clock &clock);
     // Routes of the web port beside the board's own (the roll call's, the
     // administration's), and the roll call's changes to the watchers of
     // the event stream.

@@ -17,6 +17,7 @@
 #define IDD_ABOUT 111
 #define IDD_HTML_EDITOR 114
 #define IDD_BOARD_OPTIONS 115
+#define IDD_KEY 116
 
 // Options dialog
 #define IDC_OPTIONS_HTML_FILE 1002
@@ -40,3 +41,13 @@
 #define IDC_BOARD_WEB_PORT 1021
 #define IDC_BOARD_WEB_SIGN_IN 1022
 #define IDC_BOARD_WEB_KEY 1023
+#define IDC_BOARD_WEB_KEY_STATE 1024
+#define IDC_BOARD_WEB_KEY_CLEAR 1025
+#define IDC_BOARD_ADMIN_KEY 1026
+#define IDC_BOARD_MARSHAL_KEY 1027
+
+// Key dialog (the administration key, the marshal key)
+#define IDC_KEY_STATE 1030
+#define IDC_KEY_NEW 1031
+#define IDC_KEY_AGAIN 1032
+#define IDC_KEY_CLEAR 1033

@@ -1,9 +1,10 @@
 #include "server/web/web_guard.h"
 
 #include "common/ascii_case.h"
+#include "common/fixed_text.h"
+#include "common/stored_key.h"
 #include "server/board/server_settings.h"
 #include "server/web/http_request.h"
-#include "server/web/key_lockout.h"
 
 #include <cstring>
 
@@ -61,12 +62,25 @@ bool HostIsOurs(const std::string &host, const std::vector<std::string> &names) 
     return false;
 }
 
-bool WebKeyAsked(const ServerSettings &settings) {
-    return strnlen(settings.WebKey, sizeof settings.WebKey) > 0;
+std::string WebSignKey::Load(SettingsStore &store, ServerSettings &settings) {
+    StoredKeyOutcome outcome =
+        LoadStoredKey(store, crypto_, "WebKey", settings.WebKeyHash, sizeof settings.WebKeyHash);
+    if (outcome == StoredKeyOutcome::Failed) {
+        // Not a hash text: asked, and matched by no key.
+        CopyCut(settings.WebKeyHash, "unhashed");
+        return "Cannot hash WebKey: signing in from a browser is refused";
+    }
+    if (outcome == StoredKeyOutcome::NotStored) return "Cannot keep WebKey hashed in the settings";
+    return "";
 }
 
-bool WebKeyMatches(const ServerSettings &settings, const std::string &given) {
-    return SameKey(given, std::string(settings.WebKey, strnlen(settings.WebKey, sizeof settings.WebKey)));
+bool WebSignKey::Asked(const ServerSettings &settings) {
+    return settings.WebKeyHash[0] != '\0';
+}
+
+bool WebSignKey::Matches(const ServerSettings &settings, const std::string &given) {
+    key_.Follow(std::string(settings.WebKeyHash, strnlen(settings.WebKeyHash, sizeof settings.WebKeyHash)));
+    return key_.Matches(crypto_, given);
 }
 
 int CheckSignRequest(const HttpRequestReader &request, const ServerSettings &settings,

@@ -3,14 +3,17 @@
 // its Host (a page of another site that a name was pointed at, DNS
 // rebinding, names some other host), any Origin it carries is this very
 // server, it says its body is JSON (a cross-site form cannot, without a
-// preflight, which is never answered) and, with a WebKey set, it carries
-// that key.
+// preflight, which is never answered) and, with a web key set, it
+// carries that key.
 #pragma once
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "common/key_hash.h"
+
 class HttpRequestReader;
+class SettingsStore;
 struct ServerSettings;
 
 // The names a request may give in its Host: the machine's own (computer
@@ -36,7 +39,30 @@ int CheckJsonPost(const HttpRequestReader &request, const std::vector<std::strin
 // still works).
 constexpr size_t kMinWebKeyLength = 8;
 
-// Whether WebKey is set, so that a browser's sign-in must carry it.
-bool WebKeyAsked(const ServerSettings &settings);
-// The key a browser gave is WebKey (compared in constant time).
-bool WebKeyMatches(const ServerSettings &settings, const std::string &given);
+// The key a browser's sign-in must give, as the settings keep it: its hash
+// (WebKeyHash), never the key itself. A right key costs one derivation
+// after each start or change of the key: it is then remembered (HashedKey,
+// its SHA-256 in memory only) and recognised in constant time; a wrong one
+// is derived and compared anew each time, so the caller looks at the
+// lockout first.
+class WebSignKey {
+  public:
+    explicit WebSignKey(KeyCrypto &crypto) : crypto_(crypto) {}
+    // Reads WebKeyHash from store into settings; a plain WebKey found there
+    // (the package's property, a hand edit) is hashed in its place and
+    // removed. The text for the status line when it could not be kept
+    // hashed; "" otherwise. A plain key that could not be hashed at all
+    // leaves a key asked that nothing matches: browsers are refused rather
+    // than let in without one.
+    std::string Load(SettingsStore &store, ServerSettings &settings);
+    // Whether settings ask a browser for a key: any WebKeyHash. One that is
+    // no hash text matches no key.
+    static bool Asked(const ServerSettings &settings);
+    // Whether given is the key of settings.WebKeyHash (a changed hash is
+    // followed: the key remembered for the old one no longer counts).
+    bool Matches(const ServerSettings &settings, const std::string &given);
+
+  private:
+    KeyCrypto &crypto_;
+    HashedKey key_;
+};

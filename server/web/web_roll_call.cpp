@@ -1,10 +1,13 @@
 #include "server/web/web_roll_call.h"
 
+#include <cstring>
+
 #include "common/code_page.h"
 #include "common/sha256.h"
 #include "common/stored_key.h"
 #include "server/rollcall/roll_call_body.h"
 #include "server/rollcall/roll_call_desk.h"
+#include "server/board/server_settings.h"
 #include "server/rollcall/roll_call_page.h"
 #include "server/web/http_reply.h"
 #include "server/web/http_request.h"
@@ -15,6 +18,11 @@ namespace {
 
 std::string Error(int status, const char *text) {
     return RollCallHttpReply(status, std::string("{\"error\":\"") + text + "\"}");
+}
+
+// A settings field's text.
+std::string Text(const char *field, size_t capacity) {
+    return std::string(field, strnlen(field, capacity));
 }
 
 // The page runs its own script and style only, allowed by their hashes.
@@ -29,18 +37,30 @@ const std::string &PageHeaders() {
 
 } // namespace
 
-std::string HashedRollCallKeys::Load(SettingsStore &store) {
+std::string LoadRollCallKeys(SettingsStore &store, KeyCrypto &crypto, ServerSettings &settings) {
     const char *names[] = {"MarshalKey", "AdminKey"};
-    HashedKey *keys[] = {&marshal_, &admin_};
+    char *hashes[] = {settings.MarshalKeyHash, settings.AdminKeyHash};
     std::string said;
     for (int i = 0; i < 2; ++i) {
-        char hash[kKeyHashTextMax + 1] = "";
-        StoredKeyOutcome outcome = LoadStoredKey(store, crypto_, names[i], hash, sizeof hash);
-        keys[i]->Set(hash);
+        StoredKeyOutcome outcome =
+            LoadStoredKey(store, crypto, names[i], hashes[i], sizeof settings.AdminKeyHash);
         if (outcome == StoredKeyOutcome::NotStored || outcome == StoredKeyOutcome::Failed)
             said = std::string("Cannot keep ") + names[i] + " hashed in the settings";
     }
     return said;
+}
+
+bool HashedRollCallKeys::AnySet() {
+    marshal_.Follow(Text(settings_.MarshalKeyHash, sizeof settings_.MarshalKeyHash));
+    admin_.Follow(Text(settings_.AdminKeyHash, sizeof settings_.AdminKeyHash));
+    return marshal_.IsSet() || admin_.IsSet();
+}
+
+bool HashedRollCallKeys::Matches(const std::string &key) {
+    AnySet();
+    bool by_marshal = marshal_.IsSet() && marshal_.Matches(crypto_, key);
+    bool by_admin = admin_.IsSet() && admin_.Matches(crypto_, key);
+    return by_marshal || by_admin;
 }
 
 RollCallCheck CheckRollCallRequest(const HttpRequestReader &request,

@@ -16,6 +16,7 @@ class HttpRequestReader;
 class KeyLockout;
 class SettingsStore;
 class RollCallDesk;
+struct ServerSettings;
 struct UserTable;
 
 // The keys a roll call's command may carry, as the shell keeps them
@@ -29,26 +30,29 @@ class RollCallKeys {
     virtual bool Matches(const std::string &key) = 0;
 };
 
+// Reads MarshalKeyHash and AdminKeyHash from the store into settings, a
+// plain MarshalKey or AdminKey found there hashed into its Hash and
+// removed. The text for the status line when one could not be kept hashed
+// there; "" otherwise.
+std::string LoadRollCallKeys(SettingsStore &store, KeyCrypto &crypto, ServerSettings &settings);
+
 // The marshal key and the administration key as the settings keep them,
-// hashed (MarshalKeyHash, AdminKeyHash).
+// hashed (MarshalKeyHash, AdminKeyHash); a hash changed there (Board
+// Options, the administration) is followed at the next check.
 class HashedRollCallKeys : public RollCallKeys {
   public:
-    explicit HashedRollCallKeys(KeyCrypto &crypto) : crypto_(crypto) {}
-    // Reads both from the store, a plain value found there hashed into its
-    // Hash. The text for the status line when one could not be kept hashed
-    // there; "" otherwise.
-    std::string Load(SettingsStore &store);
-    bool AnySet() override { return marshal_.IsSet() || admin_.IsSet(); }
+    HashedRollCallKeys(KeyCrypto &crypto, ServerSettings &settings)
+        : crypto_(crypto), settings_(settings) {}
+    // LoadRollCallKeys into the settings followed.
+    std::string Load(SettingsStore &store) { return LoadRollCallKeys(store, crypto_, settings_); }
+    bool AnySet() override;
     // Both are looked at whichever matches, so that the time tells nothing
     // of which key it was.
-    bool Matches(const std::string &key) override {
-        bool marshal = marshal_.IsSet() && marshal_.Matches(crypto_, key);
-        bool admin = admin_.IsSet() && admin_.Matches(crypto_, key);
-        return marshal || admin;
-    }
+    bool Matches(const std::string &key) override;
 
   private:
     KeyCrypto &crypto_;
+    ServerSettings &settings_;
     HashedKey marshal_;
     HashedKey admin_;
 };

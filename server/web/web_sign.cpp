@@ -18,9 +18,9 @@ std::string Error(int status, const char *text) {
 
 // 0 when the request carries the key (or none is asked); else the
 // refusal is in start.
-int CheckKey(const HttpRequestReader &request, const ServerSettings &settings,
+int CheckKey(const HttpRequestReader &request, const ServerSettings &settings, WebSignKey &key,
              const WebSignPeer &peer, WebSignStart &start) {
-    if (!WebKeyAsked(settings)) return 0;
+    if (!WebSignKey::Asked(settings)) return 0;
     if (unsigned wait = peer.lockout ? peer.lockout->SecondsLocked(peer.address, peer.now) : 0) {
         AppendHttpJsonReply(start.reply, 429,
                             "{\"error\":\"Too many wrong keys from here; try again later\"}",
@@ -28,7 +28,7 @@ int CheckKey(const HttpRequestReader &request, const ServerSettings &settings,
         return 429;
     }
     const HttpHeaders &headers = request.Headers();
-    if (headers.has_key && WebKeyMatches(settings, headers.key)) return 0;
+    if (headers.has_key && key.Matches(settings, headers.key)) return 0;
     if (headers.has_key && !headers.key.empty() && peer.lockout &&
         peer.lockout->CountWrong(peer.address, peer.now))
         start.notice = LockoutNotice(peer.address);
@@ -39,8 +39,8 @@ int CheckKey(const HttpRequestReader &request, const ServerSettings &settings,
 } // namespace
 
 WebSignStart StartWebSign(const HttpRequestReader &request, const ServerSettings &settings,
-                          const std::vector<std::string> &names, unsigned code_page,
-                          const ClockTime &now, const WebSignPeer &peer) {
+                          WebSignKey &key, const std::vector<std::string> &names,
+                          unsigned code_page, const ClockTime &now, const WebSignPeer &peer) {
     WebSignStart start;
     start.status = CheckSignRequest(request, settings, names);
     if (start.status == 403) {
@@ -51,7 +51,7 @@ WebSignStart StartWebSign(const HttpRequestReader &request, const ServerSettings
         start.reply = Error(start.status, "The body must be JSON");
         return start;
     }
-    start.status = CheckKey(request, settings, peer, start);
+    start.status = CheckKey(request, settings, key, peer, start);
     if (start.status != 0) return start;
     SignBody body;
     char clock[kClockTextCapacity];

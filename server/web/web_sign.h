@@ -13,6 +13,7 @@
 
 class HttpRequestReader;
 class KeyLockout;
+class WebSignKey;
 struct ClockTime;
 struct ServerSettings;
 
@@ -35,13 +36,14 @@ struct WebSignStart {
 };
 
 // For a request the reader has finished with 200 for HttpResource::Sign.
-// now gives the time of a body that carries none. With WebKey set, an
-// address locked out gets 429 with Retry-After whatever key it gives; a
-// wrong key is counted against it (a missing or empty one is not: that is
-// the page asking for the key, not a guess) and gets 401.
+// now gives the time of a body that carries none. With a web key set (key
+// checks the one of settings), an address locked out gets 429 with
+// Retry-After whatever key it gives, before any key is derived; a wrong
+// key is counted against it (a missing or empty one is not: that is the
+// page asking for the key, not a guess) and gets 401.
 WebSignStart StartWebSign(const HttpRequestReader &request, const ServerSettings &settings,
-                          const std::vector<std::string> &names, unsigned code_page,
-                          const ClockTime &now, const WebSignPeer &peer);
+                          WebSignKey &key, const std::vector<std::string> &names,
+                          unsigned code_page, const ClockTime &now, const WebSignPeer &peer);
 
 // The handler's answer, kept for the reply: it sends on this connection.
 class CapturedReply : public Connection {

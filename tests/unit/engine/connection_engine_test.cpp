@@ -11,7 +11,9 @@
 
 #include "server/board/board_file.h"
 #include "server/engine/status_line.h"
+#include "common/fixed_text.h"
 #include "tests/kit/board_test_support.h"
+#include "tests/kit/doubles/fixed_key_crypto.h"
 
 namespace {
 
@@ -146,6 +148,8 @@ class EngineTest : public ::testing::Test {
     UserTable table{};
     AlertsRecorder alerts;
     FixedClock clock;
+    FixedKeyCrypto crypto;
+    WebSignKey web_key{crypto};
     BoardContext board{table, settings, alerts, clock};
     Publisher publisher;
     SaveCounter saves;
@@ -387,7 +391,7 @@ TEST_F(EngineTest, WatchersAreAPoolOfTheirOwnAndOneThatNeverReadsIsClosed) {
 TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
     engine.ServeFrom(publisher);
     settings.WebSignIn = true;
-    engine.AllowWebSignIn(settings, {"boardpc"}, clock);
+    engine.AllowWebSignIn(settings, web_key, {"boardpc"}, clock);
     SocketId browser = sockets.Connect(Pool::Web, "10.0.5.1",
         SignPost("{\"name\": \"Bob\", \"in\": false, \"destination\": \"Bank\", \"return\": \"2pm\"}",
                  "Origin: http://boardpc:8080\r\n"));
@@ -471,8 +475,8 @@ TEST_F(EngineTest, AWatcherThatSendsAndAWebPeerSendingPastItsRequestAreClosed) {
 TEST_F(EngineTest, WrongWebKeysLockTheirAddressOutAndSaySoOnTheStatusLine) {
     engine.ServeFrom(publisher);
     settings.WebSignIn = true;
-    std::strcpy(settings.WebKey, "k3y-of-the-office");
-    engine.AllowWebSignIn(settings, {"boardpc"}, clock);
+    CopyCut(settings.WebKeyHash, MakeKeyHash(crypto, "k3y-of-the-office").c_str());
+    engine.AllowWebSignIn(settings, web_key, {"boardpc"}, clock);
     const std::string body = "{\"name\": \"Bob\", \"in\": true}";
     auto sign = [&](const std::string &peer, const std::string &key, std::uint64_t now) {
         SocketId id = sockets.Connect(Pool::Web, peer, SignPost(body, "X-Board-Key: " + key + "\r\n"));

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "common/key_hash.h"
 #include "server/posix/config_file.h"
+#include "tests/kit/doubles/fixed_key_crypto.h"
 
 namespace {
 
@@ -44,6 +46,18 @@ TEST(ConfigCheck, EachUnknownNameAndBadValueIsNamedWithItsLine) {
         "t.conf:9: WebKey: \"" + std::string(64, 'k') + "\" is longer than 63 characters",
     };
     EXPECT_EQ(faults, expected);
+}
+
+TEST(ConfigCheck, KeysMayBeGivenAsTheirHashesAndASpoiltHashIsNamedWithItsLine) {
+    FixedKeyCrypto crypto;
+    const std::string hash = MakeKeyHash(crypto, "front-desk-key");
+    EXPECT_EQ(Check("WorkingDir=/srv/board\nPort=223\nWebKeyHash=" + hash + "\nAdminKeyHash=" + hash +
+                    "\nMarshalKeyHash=\nAdminKey=plain admin key\n"),
+              std::vector<std::string>{});
+    EXPECT_EQ(Check("WorkingDir=/srv/board\nPort=223\n# pasted short\nAdminKeyHash=" +
+                    hash.substr(0, hash.size() - 2) + "\n"),
+              std::vector<std::string>{"t.conf:4: AdminKeyHash: \"" + hash.substr(0, hash.size() - 2) +
+                                       "\" is not a key's hash (tesmar --hash-key makes one)"});
 }
 
 TEST(ConfigCheck, ThePortAndTheWorkingFolderMustBeGiven) {

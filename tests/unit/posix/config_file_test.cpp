@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "server/board/server_settings.h"
+#include "server/web/web_guard.h"
+#include "tests/kit/doubles/fixed_key_crypto.h"
 #include "tests/kit/files.h"
 #include "tests/kit/scratch_dir.h"
 
@@ -72,6 +75,20 @@ TEST(ConfigFile, AWriteKeepsCommentsOrderAndPermissionsAndAppendsANewName) {
     ConfigFile again;
     ASSERT_TRUE(again.Load(path));
     EXPECT_EQ(again.Find("Footer")->value, "</div>\r\n");
+}
+
+TEST(ConfigFile, APlainKeyIsRewrittenAsItsHashInItsPlaceWithItsComment) {
+    ScratchDir dir;
+    std::string path = dir.File("tesmar.conf");
+    WriteBytes(path, "Port=223\n# The browser's key\nWebKey=front-desk-key\nWebHosts=\n");
+    ConfigFile config;
+    ASSERT_TRUE(config.Load(path));
+    FixedKeyCrypto crypto;
+    ServerSettings settings = {};
+    EXPECT_EQ(WebSignKey(crypto).Load(config, settings), "");
+    EXPECT_EQ(ReadBytes(path), "Port=223\n# The browser's key\nWebKeyHash=" +
+                                   std::string(settings.WebKeyHash) + "\nWebHosts=\n");
+    EXPECT_TRUE(KeyMatchesHash(crypto, "front-desk-key", settings.WebKeyHash));
 }
 
 TEST(ConfigFile, AWriteIntoAFolderItCannotReplaceFailsAndKeepsTheFile) {

@@ -6,7 +6,11 @@
 #include "server/publish/batch_dispatch.h"
 #include "server/web/web_guard.h"
 #include "server/web/key_lockout.h"
+#include "common/fixed_text.h"
+#include "common/stored_key.h"
 #include "tests/kit/board_test_support.h"
+#include "tests/kit/doubles/fixed_key_crypto.h"
+#include "tests/kit/doubles/memory_settings_store.h"
 #include "tests/kit/doubles/recording_connection.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +37,7 @@ class WebSignTest : public ::testing::Test {
         HttpRequestReader reader;
         reader.Feed(request.data(), request.size());
         EXPECT_TRUE(reader.Done());
-        return StartWebSign(reader, settings, ServerHostNames({"boardpc"}, ""), 1252,
+        return StartWebSign(reader, settings, web_key, ServerHostNames({"boardpc"}, ""), 1252,
                             ClockTime{9, 7, 0}, WebSignPeer{peer, now, &lockout});
     }
     // The browser's line and a sign-in port request in one batch; returns
@@ -47,6 +51,8 @@ class WebSignTest : public ::testing::Test {
         return WebSignReply(browser.Bytes());
     }
     static int Status(const std::string &reply) { return std::stoi(reply.substr(9, 3)); }
+    // The key as the settings keep it: hashed.
+    void SetKey(const char *key) { CopyCut(settings.WebKeyHash, MakeKeyHash(crypto, key).c_str()); }
 
     ScratchDir scratch;
     ServerSettings settings = SettingsIn(scratch, scratch.File("board.htm"));
@@ -56,6 +62,8 @@ class WebSignTest : public ::testing::Test {
     BoardContext board{table, settings, alerts, clock};
     Publisher publisher;
     KeyLockout lockout;
+    FixedKeyCrypto crypto;
+    WebSignKey web_key{crypto};
     std::string peer = "10.0.0.9";
     std::uint64_t now = 1000;
 };
@@ -90,7 +98,7 @@ TEST_F(WebSignTest, RefusalsAreAnsweredAtOnce) {
     EXPECT_EQ(400, Start("{\"name\": \"Ann\"}").status);
     EXPECT_EQ(400, Start("{\"name\": \"A-n\", \"in\": true}").status);
     EXPECT_EQ(403, Start("{\"name\": \"Ann\", \"in\": true}", "Origin: http://evil\r\n").status);
-    std::strcpy(settings.WebKey, "k");
+    SetKey("k");
     WebSignStart start = Start("{\"name\": \"Ann\", \"in\": true}");
     EXPECT_EQ(401, start.status);
     EXPECT_EQ(401, Status(start.reply));
@@ -101,7 +109,7 @@ TEST_F(WebSignTest, RefusalsAreAnsweredAtOnce) {
 }
 
 TEST_F(WebSignTest, WrongKeysLockTheAddressOutEvenForTheRightKey) {
-    std::strcpy(settings.WebKey, "s3cret-key");
+    SetKey("s3cret-key");
     const std::string body = "{\"name\": \"Ann\", \"in\": true}";
     // The page's first try, without a key, is no guess.
     EXPECT_EQ(401, Start(body, "X-Board-Key: \r\n").status);
@@ -127,4 +135,32 @@ TEST_F(WebSignTest, WrongKeysLockTheAddressOutEvenForTheRightKey) {
     peer = "10.0.0.9";
     now += kLockoutMs;
     EXPECT_EQ(0, Start(body, "X-Board-Key: s3cret-key\r\n").status);
+}
+
+TEST_F(WebSignTest, APlainKeyFoundAtStartIsKeptHashedAndARightKeyIsDerivedOncePerChange) {
+    MemorySettingsStore store;
+    store.Write("WebKey", "front-desk-key");
+    EXPECT_EQ("", web_key.Load(store, settings));
+    EXPECT_EQ(0u, store.values.count("WebKey"));
+    EXPECT_EQ(store.values["WebKeyHash"], settings.WebKeyHash);
+    EXPECT_TRUE(IsKeyHash(settings.WebKeyHash));
+
+    const std::string body = "{\"name\": \"Ann\", \"in\": true}";
+    int before = crypto.derivations;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(0, Start(body, "X-Board-Key: front-desk-key\r\n").status);
+    EXPECT_EQ(before + 1, crypto.derivations);
+    EXPECT_EQ(401, Start(body, "X-Board-Key: front-desk-kex\r\n").status);
+    EXPECT_EQ(before + 2, crypto.derivations);
+
+    // A new key (as Board Options stores it): the old one, though
+    // remembered, no longer signs in.
+    char *hash = settings.WebKeyHash;
+    ASSERT_TRUE(StoreKey(store, crypto, "WebKey", "new-desk-key", hash, sizeof settings.WebKeyHash));
+    EXPECT_EQ(401, Start(body, "X-Board-Key: front-desk-key\r\n").status);
+    EXPECT_EQ(0, Start(body, "X-Board-Key: new-desk-key\r\n").status);
+    // A hash spoilt by a hand edit lets nobody in, with a key or without.
+    CopyCut(settings.WebKeyHash, "pbkdf2-sha256$20000$zz$zz");
+    EXPECT_EQ(401, Start(body).status);
+    EXPECT_EQ(401, Start(body, "X-Board-Key: new-desk-key\r\n").status);
 }

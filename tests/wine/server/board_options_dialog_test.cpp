@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/fixed_text.h"
+#include "common/key_hash.h"
 #include "server/reset/daily_reset.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/daily_reset_timer.h"
@@ -137,17 +138,20 @@ TEST_F(DialogTest, BoardOptionsTurnsSigningInFromABrowserOnAndOffAtOnce) {
 }
 
 TEST_F(DialogTest, BoardOptionsRefusesANewWebKeyShorterThanEightButKeepsAnOldOne) {
-    CopyCut(server.settings.WebKey, "1234"); // from before the rule
-    std::string shown;
-    DialogScript keep;
+    // From before the rule, hashed at start.
+    CopyCut(server.settings.WebKeyHash, MakeKeyHash(server.key_crypto, "1234").c_str());
+    std::string shown, state;
+    DialogScript keep; // an empty field leaves the key as it is
     keep.Then(kBoardOptions, [&](HWND dialog) {
         shown = GetText(dialog, IDC_BOARD_WEB_KEY);
+        state = GetText(dialog, IDC_BOARD_WEB_KEY_STATE);
         Press(dialog, IDOK);
     });
     EXPECT_EQ(keep.Run([&] { RunBoardOptionsDialog(server, nullptr); }), keep.size());
-    EXPECT_EQ(shown, "1234");
+    EXPECT_EQ(shown, "");
+    EXPECT_EQ(state, kKeySetText);
     EXPECT_TRUE(alerts.asked.empty());
-    EXPECT_STREQ(server.settings.WebKey, "1234");
+    EXPECT_TRUE(KeyMatchesHash(server.key_crypto, "1234", server.settings.WebKeyHash));
 
     DialogScript change;
     change
@@ -163,16 +167,60 @@ TEST_F(DialogTest, BoardOptionsRefusesANewWebKeyShorterThanEightButKeepsAnOldOne
     EXPECT_EQ(change.Run([&] { RunBoardOptionsDialog(server, nullptr); }), change.size());
     ASSERT_EQ(alerts.asked.size(), 1u);
     EXPECT_EQ(alerts.asked[0].text, kWebKeyRefusedText);
-    EXPECT_STREQ(server.settings.WebKey, "8 chars!");
-    EXPECT_EQ(Stored("WebKey"), "8 chars!");
+    EXPECT_EQ(Stored("WebKey"), "<missing>");
+    EXPECT_EQ(Stored("WebKeyHash"), server.settings.WebKeyHash);
+    EXPECT_TRUE(KeyMatchesHash(server.key_crypto, "8 chars!", server.settings.WebKeyHash));
 
-    DialogScript none; // empty: no key at all
+    DialogScript none; // No key: no key at all
     none.Then(kBoardOptions, [](HWND dialog) {
-        SetText(dialog, IDC_BOARD_WEB_KEY, "");
+        CheckDlgButton(dialog, IDC_BOARD_WEB_KEY_CLEAR, BST_CHECKED);
         Press(dialog, IDOK);
     });
     EXPECT_EQ(none.Run([&] { RunBoardOptionsDialog(server, nullptr); }), none.size());
-    EXPECT_EQ(Stored("WebKey"), "");
+    EXPECT_EQ(Stored("WebKeyHash"), "");
+    EXPECT_STREQ(server.settings.WebKeyHash, "");
+}
+
+TEST_F(DialogTest, TheAdministrationKeyIsTypedTwiceStoredHashedAtOnceAndCleared) {
+    store.Write("AdminKey", "left in clear"); // a hand edit the dialog replaces
+    std::string state;
+    DialogScript set;
+    set.Then(kBoardOptions, [](HWND dialog) { Press(dialog, IDC_BOARD_ADMIN_KEY); })
+        .Then(kAdminKeyCaption,
+              [&](HWND dialog) {
+                  state = GetText(dialog, IDC_KEY_STATE);
+                  SetText(dialog, IDC_KEY_NEW, "office-admin-1");
+                  SetText(dialog, IDC_KEY_AGAIN, "office-admin-2");
+                  Press(dialog, IDOK);
+              })
+        .Then(kAdminKeyCaption,
+              [](HWND dialog) {
+                  SetText(dialog, IDC_KEY_AGAIN, "office-admin-1");
+                  Press(dialog, IDOK);
+              })
+        .Then(kBoardOptions, [](HWND dialog) { Press(dialog, IDCANCEL); });
+    EXPECT_EQ(set.Run([&] { RunBoardOptionsDialog(server, nullptr); }), set.size());
+    EXPECT_EQ(state, kNoKeyText);
+    ASSERT_EQ(alerts.asked.size(), 1u);
+    EXPECT_EQ(alerts.asked[0].text, kKeysDifferText);
+    EXPECT_EQ(Stored("AdminKey"), "<missing>");
+    EXPECT_EQ(Stored("AdminKeyHash"), server.settings.AdminKeyHash);
+    EXPECT_TRUE(KeyMatchesHash(server.key_crypto, "office-admin-1", server.settings.AdminKeyHash));
+    // In effect at once: the roll call's commands take it.
+    EXPECT_TRUE(server.rollcall_keys.Matches("office-admin-1"));
+
+    DialogScript clear;
+    clear.Then(kBoardOptions, [](HWND dialog) { Press(dialog, IDC_BOARD_ADMIN_KEY); })
+        .Then(kAdminKeyCaption,
+              [&](HWND dialog) {
+                  state = GetText(dialog, IDC_KEY_STATE);
+                  Press(dialog, IDC_KEY_CLEAR);
+              })
+        .Then(kBoardOptions, [](HWND dialog) { Press(dialog, IDOK); });
+    EXPECT_EQ(clear.Run([&] { RunBoardOptionsDialog(server, nullptr); }), clear.size());
+    EXPECT_EQ(state, kKeySetText);
+    EXPECT_EQ(Stored("AdminKeyHash"), "");
+    EXPECT_FALSE(server.rollcall_keys.AnySet());
 }
 
 TEST_F(DialogTest, BoardOptionsSaysWhenTheStoreRefusesAndTheTimeHoldsInMemory) {
