@@ -75,6 +75,7 @@ class PollFrontEnd : private EngineSockets {
 
     int ListeningPort(Pool pool = Pool::SignIn) const;
     size_t OpenCount() const { return engine_.OpenCount(); }
+    size_t WatcherCount() const { return engine_.WatcherCount(); }
 
   private:
     struct Watch {

@@ -110,6 +110,7 @@ int PosixServer::Start() {
         connections.ServeFrom(publisher);
         connections.AllowWebSignIn(settings, web_key, clock);
         connections.ServeRoutes(web_rollcall);
+        connections.ServeRoutes(admin_routes);
         // A web port that cannot be opened leaves the sign-in port serving.
         connections.OpenListener(settings.WebPort, Pool::Web);
     }

@@ -15,7 +15,9 @@
 #include "server/engine/status_line.h"
 #include "server/history/history_journal.h"
 #include "server/history/history_recorder.h"
+#include "server/admin/admin_routes.h"
 #include "server/posix/poll_front_end.h"
+#include "server/posix/posix_admin_host.h"
 #include "server/posix/posix_daily_reset.h"
 #include "server/posix/stderr_report.h"
 #include "server/publish/publisher.h"
@@ -73,6 +75,9 @@ struct PosixServer {
     WebSignKey web_key{key_crypto};
     HashedRollCallKeys rollcall_keys{key_crypto, settings};
     WebRollCall web_rollcall{rollcall, table, rollcall_keys};
+    // The administration from a browser, on the web port.
+    PosixAdminHost admin_host{*this};
+    AdminRoutes admin_routes{admin_host, ActiveCodePage()};
 
     BoardContext Board();
 

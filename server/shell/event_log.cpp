@@ -1,5 +1,7 @@
 #include "server/shell/event_log.h"
 
+#include "server/web/key_lockout.h"
+
 namespace {
 
 WORD EventType(EventKind kind) {
@@ -36,5 +38,6 @@ void EventLogStatusView::StatusChanged() {
     const char *text = status_.Text();
     if (text[0] == '\0' || last_ == text) return;
     last_ = text;
-    sink_.Write(EventKind::Failure, text);
+    // The lockout says so once an address; it is a warning of its own kind.
+    sink_.Write(IsLockoutNotice(text) ? EventKind::WrongKeys : EventKind::Failure, text);
 }

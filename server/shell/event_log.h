@@ -56,7 +56,8 @@ class EventLogAlerts : public Alerts {
 
 // The status line, kept as it is for the administration page, and each
 // new failure it shows written once as a failure event (a text repeated
-// by a retry is not written again until another came between).
+// by a retry is not written again until another came between); an address
+// locked out for wrong keys, which the line tells once, as a WrongKeys one.
 class EventLogStatusView : public StatusLine::View {
   public:
     EventLogStatusView(EventSink &sink, const StatusLine &status) : sink_(sink), status_(status) {}

@@ -148,6 +148,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
             server.connections.ServeFrom(server.publisher);
             server.connections.AllowWebSignIn(server.settings, server.web_key, server.clock);
             server.connections.ServeRoutes(server.web_rollcall);
+            server.connections.ServeRoutes(server.admin_routes);
             server.connections.OpenListener(window, server.settings.WebPort, Pool::Web);
         }
         return 0;

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include "common/alerts.h"
+#include "common/code_page.h"
 #include "common/key_crypto_win32.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
@@ -20,7 +21,9 @@
 #include "server/rollcall/roll_call_follower.h"
 #include "server/publish/publisher.h"
 #include "server/engine/status_line.h"
+#include "server/admin/admin_routes.h"
 #include "server/shell/dialogs_on_close.h"
+#include "server/shell/shell_admin_host.h"
 #include "server/shell/socket_front_end.h"
 #include "server/shell/window_status_view.h"
 #include "server/web/web_roll_call.h"
@@ -78,10 +81,15 @@ struct ServerState {
     WebSignKey web_key{key_crypto};
     HashedRollCallKeys rollcall_keys{key_crypto, settings};
     WebRollCall web_rollcall{rollcall, table, rollcall_keys};
+    // The administration from a browser, on the web port.
+    ShellAdminHost admin_host{*this};
+    AdminRoutes admin_routes{admin_host, ActiveCodePage()};
 
     // The menu's dialogs while they are open, for a close asked for
     // meanwhile.
     MenuDialogs dialogs;
+    // The User Manager while it is open, told of the browser's edits.
+    HWND user_manager = nullptr;
 
 
     // The board as the table operations and request handlers take it.

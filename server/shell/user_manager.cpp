@@ -1,7 +1,8 @@
 // The User Manager: the list of users on the board, with Add, Edit and
 // Delete. Every change goes to the board at once (AddUser or RenameUser,
 // then the data file and the page are published); the list then shows the
-// board's names again. OK is the only way out.
+// board's names again, as it does after an edit from a browser. OK is the
+// only way out.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 #include "server/board/board_file.h"
 #include "server/shell/admin_dialogs.h"
 #include "server/shell/server_state.h"
+#include "server/shell/shell_admin_host.h"
 #include "server/shell/tesmar_ids.h"
 
 namespace {
@@ -172,8 +174,17 @@ INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARA
     HWND list = GetDlgItem(dialog, IDC_USERS_LIST);
     switch (message) {
     case WM_INITDIALOG:
+        server->user_manager = dialog;
         FillList(*server, list);
         return TRUE;
+    case MSG_USERS_CHANGED:
+        // An edit from a browser: the list shows the board as it is now.
+        SendMessageA(list, LB_RESETCONTENT, 0, 0);
+        FillList(*server, list);
+        return TRUE;
+    case WM_DESTROY:
+        if (server->user_manager == dialog) server->user_manager = nullptr;
+        return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
         case IDC_USERS_LIST:

@@ -51,6 +51,7 @@ const char *HttpReason(int status) {
     case 401: return "Unauthorized";
     case 403: return "Forbidden";
     case 405: return "Method Not Allowed";
+    case 409: return "Conflict";
     case 411: return "Length Required";
     case 415: return "Unsupported Media Type";
     case 421: return "Misdirected Request";

@@ -31,8 +31,10 @@ bool Is(const char *text, size_t length, const char *word) {
 
 // The resource a target names: its path (an absolute URL's path after the
 // host), without the query. None when it names nothing served here;
-// readable is cleared when it is no path at all.
-HttpResource ResourceOf(const char *target, size_t length, bool &readable, bool &wall) {
+// readable is cleared when it is no path at all. path and query_text get
+// the path and the query (without its "?").
+HttpResource ResourceOf(const char *target, size_t length, bool &readable, bool &wall,
+                        std::string &path, std::string &query_text) {
     readable = true;
     wall = false;
     if (StartsWith(target, length, "http://", true)) {
@@ -56,8 +58,10 @@ HttpResource ResourceOf(const char *target, size_t length, bool &readable, bool 
             if (Is(piece, static_cast<size_t>(piece_end - piece), "wall=1")) wall = true;
             piece = piece_end + 1;
         }
+        query_text.assign(query + 1, static_cast<size_t>(target + length - query - 1));
         length = static_cast<size_t>(query - target);
     }
+    path.assign(target, length);
     if (Is(target, length, "/") || Is(target, length, "/index.html")) return HttpResource::Live;
     if (Is(target, length, "/board.html")) return HttpResource::Page;
     if (Is(target, length, "/board.json")) return HttpResource::Feed;
@@ -66,6 +70,8 @@ HttpResource ResourceOf(const char *target, size_t length, bool &readable, bool 
     if (Is(target, length, "/rollcall")) return HttpResource::RollCallPage;
     if (Is(target, length, "/rollcall.json")) return HttpResource::RollCallJson;
     if (Is(target, length, "/rollcall.csv")) return HttpResource::RollCallReport;
+    if (Is(target, length, "/admin") || StartsWith(target, length, "/admin/", false))
+        return HttpResource::Admin;
     return HttpResource::None;
 }
 
@@ -88,6 +94,9 @@ void HttpRequestReader::Reset() {
     headers_ = HttpHeaders();
     in_body_ = false;
     body_.clear();
+    method_.clear();
+    path_.clear();
+    query_.clear();
 }
 
 bool HttpRequestReader::Feed(const char *bytes, size_t size) {
@@ -191,8 +200,9 @@ void HttpRequestReader::EndHeaderLine() {
 // is read first.
 void HttpRequestReader::EndHead() {
     done_ = true;
-    if (status_ != 200 || (resource_ != HttpResource::Sign && resource_ != HttpResource::RollCall))
-        return;
+    bool posted = resource_ == HttpResource::Sign || resource_ == HttpResource::RollCall ||
+                  (resource_ == HttpResource::Admin && method_ == "POST");
+    if (status_ != 200 || !posted) return;
     if (headers_.chunked || headers_.content_length_bad ||
         headers_.content_length > static_cast<long long>(kMaxHttpBodyBytes)) {
         status_ = 400;
@@ -242,12 +252,15 @@ void HttpRequestReader::EndRequestLine() {
                  version[7] >= '0' && version[7] <= '9';
     }
     bool readable = false;
-    HttpResource resource = shaped ? ResourceOf(text + target_at, target, readable, wall_)
+    HttpResource resource = shaped ? ResourceOf(text + target_at, target, readable, wall_, path_, query_)
                                    : HttpResource::None;
     if (!shaped || !readable) {
+        path_.clear();
+        query_.clear();
         done_ = true;
         return;
     }
+    method_.assign(text, method);
     head_only_ = Is(text, method, "HEAD");
     bool get = Is(text, method, "GET");
     bool post = Is(text, method, "POST");
@@ -263,6 +276,11 @@ void HttpRequestReader::EndRequestLine() {
     } else if (resource == HttpResource::RollCallPage && !head_only_ && !get) {
         allow_ = "GET, HEAD, POST";
         status_ = 405;
+    } else if (resource == HttpResource::Admin) {
+        allow_ = "GET, HEAD, POST";
+        if (post) head_only_ = false;
+        status_ = get || head_only_ || post ? 200 : 405;
+        if (status_ == 200) resource_ = resource;
     } else if (resource == HttpResource::Events && !get) {
         allow_ = "GET";
         head_only_ = false;

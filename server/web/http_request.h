@@ -22,6 +22,7 @@ enum class HttpResource {
     RollCallPage,   // "GET /rollcall": the marshals' page
     RollCallJson,   // "/rollcall.json": the roll call as JSON
     RollCallReport, // "/rollcall.csv": the last roll call's report
+    Admin,          // "/admin" and below it: GET, HEAD, or POST with its body read
 };
 
 // The header lines the board reads (the last of each kind counts). A value
@@ -70,8 +71,14 @@ class HttpRequestReader {
     // The query holds "wall=1": the live board for a lobby screen.
     bool Wall() const { return wall_; }
     const HttpHeaders &Headers() const { return headers_; }
-    // A sign-in's or a roll call's body, whole once Done() with 200.
+    // A sign-in's, a roll call's or an administration's POST body, whole
+    // once Done() with 200.
     const std::string &Body() const { return body_; }
+    // The request line's method, its target's path (an absolute URL's path
+    // after the host) and query (after "?", "" when none), once it is read.
+    const std::string &Method() const { return method_; }
+    const std::string &Path() const { return path_; }
+    const std::string &Query() const { return query_; }
 
   private:
     void EndRequestLine();
@@ -95,4 +102,7 @@ class HttpRequestReader {
     HttpHeaders headers_;
     bool in_body_;
     std::string body_;
+    std::string method_;
+    std::string path_;
+    std::string query_;
 };

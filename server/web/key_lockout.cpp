@@ -1,5 +1,7 @@
 #include "server/web/key_lockout.h"
 
+#include <cstring>
+
 unsigned KeyLockout::SecondsLocked(const std::string &address, std::uint64_t now) const {
     for (const Entry &entry : entries_) {
         if (entry.address != address) continue;
@@ -55,7 +57,15 @@ bool KeyLockout::CountWrong(const std::string &address, std::uint64_t now) {
     return true;
 }
 
-std::string LockoutNotice(const std::string &address) { return "Web: wrong keys from " + address; }
+namespace {
+const char kLockoutWords[] = "Web: wrong keys from ";
+}
+
+std::string LockoutNotice(const std::string &address) { return kLockoutWords + address; }
+
+bool IsLockoutNotice(const char *text) {
+    return std::strncmp(text, kLockoutWords, sizeof kLockoutWords - 1) == 0;
+}
 
 bool SameKey(const std::string &given, const std::string &key) {
     size_t n = given.size() > key.size() ? given.size() : key.size();

@@ -59,6 +59,8 @@ class KeyLockout {
 
 // "Web: wrong keys from ADDRESS": the status line's word of a lockout.
 std::string LockoutNotice(const std::string &address);
+// Whether a status line's text is such a word.
+bool IsLockoutNotice(const char *text);
 
 // Equal texts, in a time that depends only on their lengths: every byte of
 // the longer is looked at, whatever differs first.

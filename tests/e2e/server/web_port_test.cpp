@@ -154,6 +154,12 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     got = Http(web, "GET / HTTP/1.1\r\nCookie: " + std::string(9000, 'c') + "\r\n\r\n");
     EXPECT_EQ(Head(431, "Request Header Fields Too Large", plain, 37), got.head);
     EXPECT_TRUE(got.closed);
+    // No administration key set: the administration says how to turn it on.
+    for (const char *target : {"/admin", "/admin/status"}) {
+        got = Http(web, std::string("GET ") + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        EXPECT_EQ(0u, got.head.find("HTTP/1.1 403 Forbidden\r\nContent-Type: text/html")) << target << got.head;
+        EXPECT_NE(std::string::npos, got.body.find("AdminKey")) << target;
+    }
 
     // The web port only reads.
     EXPECT_EQ("Ann-0-Dentist \"3\"-12:00-tomorrow-\r\nBob-0-Lunch-12:00-Monday-\r\n\xc9mile-1- -08:30- -\r\n",

@@ -1,17 +1,23 @@
 // The administration API on a board in a scratch directory, published by
 // the real publisher with its history journal, as the shell hands it in.
 #include "server/admin/admin_api.h"
+#include "server/admin/admin_routes.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "common/fixed_text.h"
 #include "common/key_hash.h"
+#include "common/sha256.h"
 #include "server/board/board_change.h"
 #include "server/board/board_file.h"
 #include "server/history/history_journal.h"
 #include "server/history/history_recorder.h"
+#include "server/page/admin_page.h"
+#include "server/web/http_request.h"
+#include "server/web/key_lockout.h"
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/fixed_key_crypto.h"
 #include "tests/kit/doubles/memory_settings_store.h"
@@ -226,4 +232,55 @@ TEST_F(AdminTest, TheKeyHostOriginAndTypeAreAskedOfEveryCall) {
     EXPECT_EQ(off.reply.status, 403);
     EXPECT_NE(off.reply.body.find("Administration key"), std::string::npos);
     EXPECT_EQ(Ask("GET", "/admin/status").reply.status, 403);
+}
+
+// The route on the web port: the settings' key, the reader's request to the
+// API, the port's shared lockout and the reply's headers.
+TEST_F(AdminTest, TheRouteAnswersWithThePortsHeadersAndCountsWrongKeysInTheSharedLockout) {
+    AdminRoutes routes(host, 1252);
+    CopyCut(host.settings.AdminKeyHash, MakeKeyHash(host.crypto, "route key", 2).c_str());
+
+    KeyLockout lockout;
+    std::string notices;
+    auto reply = [&](const std::string &head, const std::string &body = "") {
+        HttpRequestReader reader;
+        std::string bytes = head + "Host: board.office\r\nContent-Length: " +
+                            std::to_string(body.size()) + "\r\n\r\n" + body;
+        reader.Feed(bytes.data(), bytes.size());
+        EXPECT_TRUE(routes.Serves(reader)) << head;
+        std::vector<std::string> names{"board.office"};
+        WebRouteReply out = routes.Reply(WebRouteCall{reader, names, lockout, "10.0.0.7", 5000});
+        notices += out.notice;
+        return out.reply;
+    };
+    std::string page = reply("GET /admin HTTP/1.1\r\n");
+    EXPECT_EQ(page.compare(0, 15, "HTTP/1.1 200 OK"), 0) << page;
+    for (std::string line : {std::string("Cache-Control: no-store"), std::string("X-Content-Type-Options: nosniff"),
+                             std::string("X-Frame-Options: DENY"), std::string("Referrer-Policy: no-referrer"),
+                             "script-src 'sha256-" + Base64(Sha256Of(AdminPageScript())) + "'",
+                             "style-src 'sha256-" + Base64(Sha256Of(AdminPageStyles())) + "'"})
+        EXPECT_NE(page.find(line), std::string::npos) << line;
+    EXPECT_EQ(page.substr(page.find("\r\n\r\n") + 4), AdminPage());
+    std::string head = reply("HEAD /admin/status HTTP/1.1\r\nAuthorization: Bearer route key\r\n");
+    EXPECT_EQ(head.compare(0, 15, "HTTP/1.1 200 OK"), 0) << head;
+    EXPECT_EQ(head.find("\r\n\r\n") + 4, head.size());
+
+    const std::string post = "POST /admin/members HTTP/1.1\r\nContent-Type: application/json\r\n";
+    EXPECT_EQ(reply(post + "Authorization: Bearer route key\r\n", R"({"add": "Cy"})").compare(0, 12, "HTTP/1.1 200"), 0);
+    EXPECT_NE(DataFile().find("Cy"), std::string::npos);
+    // Asking without a key is not a guess; five wrong ones lock the address
+    // out, the right key too, and say so once.
+    for (int i = 0; i < 8; ++i) {
+        std::string asked = reply("GET /admin/status HTTP/1.1\r\n");
+        EXPECT_NE(asked.find("\r\nWWW-Authenticate: Bearer\r\n"), std::string::npos) << asked;
+    }
+    for (int i = 0; i < kWrongKeysAllowed + 2; ++i) reply("GET /admin/status HTTP/1.1\r\nAuthorization: Bearer guess\r\n");
+    std::string locked = reply(post + "Authorization: Bearer route key\r\n", R"({"add": "Di"})");
+    EXPECT_EQ(locked.compare(0, 12, "HTTP/1.1 429"), 0) << locked;
+    EXPECT_NE(locked.find("\r\nRetry-After: 60\r\n"), std::string::npos) << locked;
+    EXPECT_EQ(notices, LockoutNotice("10.0.0.7"));
+    EXPECT_EQ(DataFile().find("Di"), std::string::npos);
+    // The key cleared in the settings: off at once.
+    host.settings.AdminKeyHash[0] = '\0';
+    EXPECT_EQ(reply("GET /admin HTTP/1.1\r\n").compare(0, 12, "HTTP/1.1 403"), 0);
 }

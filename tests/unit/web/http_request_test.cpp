@@ -67,6 +67,11 @@ TEST(HttpRequest, RequestLinesAndTheirAnswers) {
         {"POST / HTTP/1.1", {true, 405, none, false}},
         {"get / HTTP/1.1", {true, 405, none, false}},
         {"DELETE /nothing HTTP/1.1", {true, 405, none, false}},
+        {"GET /admin HTTP/1.1", {true, 200, HttpResource::Admin, false}},
+        {"HEAD /admin/status HTTP/1.1", {true, 200, HttpResource::Admin, true}},
+        {"PUT /admin/members HTTP/1.1", {true, 405, none, false}},
+        {"POST /admin/members HTTP/1.1", {true, 411, none, false}},
+        {"GET /administrator HTTP/1.1", {true, 404, none, false}},
         {"GET / HTTP/2.0", {true, 400, none, false}},
         {"GET / http/1.1", {true, 400, none, false}},
         {"GET /", {true, 400, none, false}},
@@ -137,6 +142,9 @@ TEST(HttpRequest, ASignInsHeadersAndBodyInAnyPieces) {
     const char *get = "GET /?x=2&wall=1 HTTP/1.1\r\n\r\n";
     wall.Feed(get, std::strlen(get));
     EXPECT_TRUE(wall.Wall());
+    EXPECT_EQ("GET", wall.Method());
+    EXPECT_EQ("/", wall.Path());
+    EXPECT_EQ("x=2&wall=1", wall.Query());
     HttpRequestReader not_wall;
     get = "GET /?wall=10 HTTP/1.1\r\n\r\n";
     not_wall.Feed(get, std::strlen(get));

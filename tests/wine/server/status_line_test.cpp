@@ -11,9 +11,33 @@
 #include "server/shell/main_window.h"
 #include "server/shell/tesmar_ids.h"
 #include "server/shell/server_state.h"
+#include "server/shell/event_log.h"
+#include "server/web/key_lockout.h"
 #include "tests/wine/server/shell_fixture.h"
 
 namespace {
+
+// The service's events as written.
+class RecordedEvents : public EventSink {
+  public:
+    void Write(EventKind kind, const char *text) override {
+        written += std::to_string(static_cast<int>(kind)) + " " + text + "\n";
+    }
+    std::string written;
+};
+
+// Under the service, an address locked out is one warning of its own kind,
+// however often the line is told it; a failure stays a failure.
+TEST(EventLogStatus, ALockoutIsOneWrongKeysEvent) {
+    RecordedEvents events;
+    StatusLine status;
+    EventLogStatusView view(events, status);
+    status.SetView(&view);
+    status.SetStatusText(LockoutNotice("10.0.0.3").c_str());
+    status.SetStatusText(LockoutNotice("10.0.0.3").c_str());
+    status.SetStatusText("Cannot save C:\\board\\tesmar.dat");
+    EXPECT_EQ(events.written, "6 Web: wrong keys from 10.0.0.3\n3 Cannot save C:\\board\\tesmar.dat\n");
+}
 
 class ListenerTest : public ServingTest {
   protected:

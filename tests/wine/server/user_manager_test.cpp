@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "server/admin/admin_members.h"
 #include "server/board/board_change.h"
 #include "server/board/board_file.h"
 #include "server/board/user_table.h"
@@ -239,6 +240,19 @@ TEST_F(UserManagerTest, RequestServedWhileOpenIsKeptByTheNextAdd) {
     std::string file = DataFile();
     EXPECT_NE(file.find("Lunch"), std::string::npos) << file;
     EXPECT_NE(Page().find("Lunch"), std::string::npos);
+}
+
+TEST_F(UserManagerTest, AnEditFromABrowserShowsInTheOpenList) {
+    SeedBoard({"Ann", "Bob"});
+    Names seen;
+    DialogScript script;
+    script.Then(kManager, [&](HWND) {
+        EXPECT_EQ(EditMembers(server.admin_host, "{\"add\": \"Web Person\"}", "10.0.0.2", 1252).status, 200);
+    });
+    Look(script, seen);
+    Play(script);
+    EXPECT_EQ(seen, (Names{"Ann", "Bob", "Web Person"}));
+    EXPECT_TRUE(FileHas("Web Person"));
 }
 
 } // namespace
