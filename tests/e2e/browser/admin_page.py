@@ -39,7 +39,10 @@ def until(driver, seconds, test):
 
 
 def listed(driver, name):
-    return any(cell.text == name for cell in driver.find_elements(By.CSS_SELECTOR, "#members td"))
+    # In the page itself: a board of 150 has 750 cells.
+    return driver.execute_script(
+        "var name = arguments[0]; return Array.from(document.querySelectorAll('#members td'))"
+        ".some(function (td) { return td.textContent === name; })", name)
 
 
 def main():
@@ -51,7 +54,7 @@ def main():
         options.add_argument(arg)
     driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
     driver.set_page_load_timeout(30)
-    driver.set_window_size(1000, 1400)
+    driver.set_window_size(1000, 900)
     try:
         driver.get(base + "/")
         board = driver.current_window_handle
@@ -61,7 +64,7 @@ def main():
               member + " is not on the live board before")
 
         driver.switch_to.new_window("window")
-        driver.set_window_size(1000, 1400)
+        driver.set_window_size(1000, 900)
         driver.get(base + "/admin")
         check(driver.find_element(By.ID, "signin").is_displayed(), "the page asks for the key")
         check(not driver.find_element(By.ID, "admin").is_displayed(), "nothing shows before the key")
@@ -86,6 +89,9 @@ def main():
         check(until(driver, 5, lambda d: d.find_element(By.ID, "facts").text != ""),
               "the page shows the version and the counts")
         if shots:
+            # From the top: the message, the status and the first members.
+            driver.execute_script("window.scrollTo(0, 0)")
+            time.sleep(0.3)
             driver.save_screenshot(os.path.join(shots, "admin-page.png"))
 
         driver.switch_to.window(board)
