@@ -204,7 +204,9 @@ void HttpRequestReader::EndHead() {
                   (resource_ == HttpResource::Admin && method_ == "POST");
     if (status_ != 200 || !posted) return;
     if (headers_.chunked || headers_.content_length_bad ||
-        headers_.content_length > static_cast<long long>(kMaxHttpBodyBytes)) {
+        headers_.content_length > static_cast<long long>(resource_ == HttpResource::Admin
+                                                             ? kMaxAdminBodyBytes
+                                                             : kMaxHttpBodyBytes)) {
         status_ = 400;
     } else if (headers_.content_length < 0) {
         status_ = 411;

@@ -10,6 +10,9 @@
 constexpr size_t kMaxHttpHeadBytes = 8 * 1024;
 // The most a sign-in's body may hold.
 constexpr size_t kMaxHttpBodyBytes = 4 * 1024;
+// The most an administration's body may hold: the header and the footer
+// at once, each character escaped in JSON at its longest.
+constexpr size_t kMaxAdminBodyBytes = 16 * 1024;
 
 enum class HttpResource {
     None,   // nothing to serve: the status is an error
@@ -55,7 +58,8 @@ class HttpRequestReader {
     void Finish();
     bool Done() const { return done_; }
     // Valid once Done(): 200, 400 (unreadable, or a sign-in body that is
-    // not there whole or is longer than kMaxHttpBodyBytes), 404 (no such
+    // not there whole or is longer than kMaxHttpBodyBytes, or for the
+    // administration kMaxAdminBodyBytes), 404 (no such
     // path), 405 (a method the path does not take), 411 (a sign-in without
     // Content-Length), 431 (head too large).
     int Status() const { return status_; }

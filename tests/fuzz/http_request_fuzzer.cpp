@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     // Nothing is taken past the answer or the limit, and nothing is lost
     // before them.
-    FUZZ_CHECK(pieces.Total() <= kMaxHttpHeadBytes + kMaxHttpBodyBytes);
+    FUZZ_CHECK(pieces.Total() <= kMaxHttpHeadBytes + kMaxAdminBodyBytes);
     FUZZ_CHECK(pieces.Done() || pieces.Total() == left);
     bool closed = !pieces.Done();
     pieces.Finish();

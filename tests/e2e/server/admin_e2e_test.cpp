@@ -1,7 +1,7 @@
 // The administration from a browser through the server's web port (off
 // without a key: the web port's refusals): with one, the status, a member
-// added (in the feed, the data file and the journal), a foreign Host and
-// the wrong-key lockout.
+// added (in the feed, the data file and the journal), the header and
+// footer on the page, a foreign Host and the wrong-key lockout.
 #include <cstdlib>
 #include <string>
 
@@ -68,6 +68,14 @@ TEST_F(AdminE2eTest, WithAKeyEditsTheBoardAndLocksOutWrongKeys) {
     EXPECT_NE(Board().find("New Person-"), std::string::npos) << Board();
     EXPECT_NE(Journal().find(",added,New Person,12:00,,,web administration from 127.0.0.1"),
               std::string::npos) << Journal();
+
+    // A header and footer of 900 euro signs each (5.4 KB of UTF-8 at once)
+    // are taken and on the page at once.
+    std::string euros;
+    for (int i = 0; i < 900; ++i) euros += "\xe2\x82\xac";
+    Got markup = Post("/admin/settings", key, "{\"Header\": \"" + euros + "\", \"Footer\": \"" + euros + "\"}");
+    EXPECT_EQ(markup.status, 200) << markup.head << markup.body;
+    EXPECT_NE(ReadBytes(PageFile()).find(std::string(900, '\x80')), std::string::npos);
 
     EXPECT_EQ(Get("/admin/status", key, "attacker.example").status, 421);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Get("/admin/status", "guess " + std::to_string(i)).status, 401);

@@ -133,6 +133,11 @@ TEST(HttpRequest, ASignInsHeadersAndBodyInAnyPieces) {
     cut.Finish();
     EXPECT_EQ(400, cut.Status());
     EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: 4097\r\n\r\n", 100).status);
+    // The administration's header and footer at once may take more.
+    const std::string big(kMaxAdminBodyBytes, ' ');
+    EXPECT_EQ((Answer{true, 200, HttpResource::Admin, false}),
+              Read("POST /admin/settings HTTP/1.1\r\nContent-Length: 16384\r\n\r\n" + big, 4096));
+    EXPECT_EQ(400, Read("POST /admin/settings HTTP/1.1\r\nContent-Length: 16385\r\n\r\n", 100).status);
     EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: 2\r\nContent-Length: 3\r\n\r\n", 100).status);
     EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", 100).status);
     EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: -1\r\n\r\n", 100).status);
