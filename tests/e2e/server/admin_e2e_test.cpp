@@ -1,7 +1,8 @@
 // The administration from a browser through the server's web port (off
 // without a key: the web port's refusals): with one, the status, a member
 // added (in the feed, the data file and the journal), the header and
-// footer on the page, a foreign Host and the wrong-key lockout.
+// footer on the page, a foreign Host and one named in WebHosts, and the
+// wrong-key lockout.
 #include <cstdlib>
 #include <string>
 
@@ -78,6 +79,9 @@ TEST_F(AdminE2eTest, WithAKeyEditsTheBoardAndLocksOutWrongKeys) {
     EXPECT_NE(ReadBytes(PageFile()).find(std::string(900, '\x80')), std::string::npos);
 
     EXPECT_EQ(Get("/admin/status", key, "attacker.example").status, 421);
+    // A name given to WebHosts is this server's at once.
+    EXPECT_EQ(Post("/admin/settings", key, "{\"WebHosts\": \"board.example.org\"}").status, 200);
+    EXPECT_EQ(Get("/admin/status", key, "board.example.org").status, 200);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(Get("/admin/status", "guess " + std::to_string(i)).status, 401);
     Got locked = Get("/admin/status", key);
     EXPECT_EQ(locked.status, 429) << locked.head;
