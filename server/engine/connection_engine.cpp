@@ -60,7 +60,6 @@ bool SentPastRequest(const HttpRequestReader &request, size_t received) {
     return received > declared;
 }
 
-
 } // namespace
 
 ConnectionEngine::ConnectionEngine(EngineSockets &sockets, StatusLine &status)
@@ -103,32 +102,35 @@ void ConnectionEngine::EndWithError(SocketId socket, const char *label, int code
 
 void ConnectionEngine::AcceptNotice(Pool pool, std::uint64_t now) {
     now_ = now;
-    TakeWaiting(pool, now, true);
+    TakeWaiting(pool, now);
 }
 
-void ConnectionEngine::TakeWaiting(Pool pool, std::uint64_t now, bool may_evict) {
+void ConnectionEngine::TakeWaiting(Pool pool, std::uint64_t now) {
     const PoolRules &rules = kPoolRules[Index(pool)];
-    size_t open = OpenCount(pool);
-    // Room is made only in a full pool, and for one connection: a burst
-    // never ends anyone, and a peer that reconnects as soon as it is ended
-    // gets one slot a notice at most.
-    if (open >= rules.capacity) {
-        if (!may_evict || !EvictOne(pool, now)) {
-            backlog_[Index(pool)] = backlog_[Index(pool)] || may_evict;
+    backlog_[Index(pool)] = false;
+    for (size_t taken = 0; taken < kAcceptBurst; ++taken) {
+        if (OpenCount(pool) >= rules.capacity && !RoomToMake(pool, now)) {
+            backlog_[Index(pool)] = true;
             return;
         }
-        open = OpenCount(pool);
-    }
-    size_t burst = std::min(rules.capacity - open, kAcceptBurst);
-    backlog_[Index(pool)] = false;
-    for (size_t taken = 0; taken < burst; ++taken) {
         EngineSockets::Accepted accepted = sockets_.Accept(pool);
         if (accepted.error == kErrorWouldBlock) return;
         if (accepted.error != 0) {
             Report("DoConnection: ", accepted.error);
+            // Out of sockets, perhaps: those held for strangers go first.
+            for (const auto &held : held_) sockets_.Refuse(held.first);
+            held_.clear();
             return;
         }
         ++accepted_;
+        if (!MakeRoom(pool, accepted.peer, now)) {
+            if (held_.size() < kHeldMax)
+                held_.emplace_back(accepted.socket, now);
+            else
+                sockets_.Refuse(accepted.socket);
+            continue;
+        }
+        sockets_.Watch(accepted.socket, pool);
         auto entry = std::make_unique<Open>();
         entry->socket = accepted.socket;
         entry->pool = pool;
@@ -145,36 +147,83 @@ void ConnectionEngine::TakeWaiting(Pool pool, std::uint64_t now, bool may_evict)
     backlog_[Index(pool)] = true;
 }
 
-bool ConnectionEngine::EvictOne(Pool pool, std::uint64_t now) {
+// Nothing has come on the connection for at least min_ms since its accept
+// (and its request has not completed), or its reply is out.
+bool ConnectionEngine::IdleFor(const Open &open, std::uint64_t now, std::uint64_t min_ms) const {
+    if (open.web && open.web->phase() == WebExchange::Phase::Draining) return true;
+    return open.completed == 0 && open.received == 0 && now - open.accepted_at >= min_ms;
+}
+
+// Whether a full pool can make room for a newcomer of another address:
+// some address holds more than one connection and one of them is idle.
+// A pool of one connection an address (a crowd signing in at once) takes
+// nobody until its batch or a deadline frees a slot.
+bool ConnectionEngine::RoomToMake(Pool pool, std::uint64_t now) const {
     std::map<std::string, size_t> held;
-    for (const auto &open : open_) {
+    for (const auto &open : open_)
         if (open->pool == pool) ++held[open->peer];
+    for (const auto &open : open_)
+        if (open->pool == pool && held[open->peer] > 1 && IdleFor(*open, now, kIdleGraceMs))
+            return true;
+    return false;
+}
+
+// Room for a newcomer of peer, accepted and not in the pool yet; false:
+// it is to be closed at once.
+bool ConnectionEngine::MakeRoom(Pool pool, const std::string &peer, std::uint64_t now) {
+    const PoolRules &rules = kPoolRules[Index(pool)];
+    const size_t share = AddressShare(rules.capacity);
+    size_t open = 0, mine = 0;
+    for (const auto &entry : open_) {
+        if (entry->pool != pool) continue;
+        ++open;
+        if (entry->peer == peer) ++mine;
     }
+    if (mine >= share) return EndOldest(pool, peer, now, kIdleOwnMs, false);
+    if (open < rules.capacity) return true;
+    // The address holding the most; of those holding as many, the one whose
+    // connection is the oldest (the table is in the order of accept).
+    std::map<std::string, size_t> held;
+    for (const auto &entry : open_)
+        if (entry->pool == pool) ++held[entry->peer];
     const std::string *most = nullptr;
     size_t most_held = 0;
-    for (const auto &entry : held) {
-        if (entry.second > most_held) {
-            most = &entry.first;
-            most_held = entry.second;
+    for (const auto &entry : open_) {
+        if (entry->pool != pool || held[entry->peer] <= most_held) continue;
+        most = &entry->peer;
+        most_held = held[entry->peer];
+    }
+    // Room from another address only while it would still hold more than
+    // the newcomer's: one at its share may lose a request on its way.
+    if (most && *most != peer && most_held > mine + 1) {
+        std::string victim = *most;
+        if (EndOldest(pool, victim, now, kIdleGraceMs, most_held >= share)) return true;
+    }
+    return EndOldest(pool, peer, now, kIdleOwnMs, false);
+}
+
+// Ends the peer's oldest connection of the pool idle for at least min_ms,
+// or when there is none and busy is true, its oldest whose request has not
+// completed. False when none could be ended.
+bool ConnectionEngine::EndOldest(Pool pool, const std::string &peer, std::uint64_t now,
+                                 std::uint64_t min_ms, bool busy) {
+    SocketId oldest_busy = 0;
+    bool found_busy = false;
+    for (const auto &open : open_) {
+        if (open->pool != pool || open->peer != peer || open->completed != 0) continue;
+        // Bytes waiting to be read are a request on its way, not an idle peer.
+        if (IdleFor(*open, now, min_ms) && sockets_.Unread(open->socket) == 0) {
+            EndWithError(open->socket, "GetRequest: ", kErrorAborted);
+            return true;
+        }
+        if (!found_busy) {
+            oldest_busy = open->socket;
+            found_busy = true;
         }
     }
-    if (!most || most_held <= kAddressShare) return false;
-    std::vector<Open *> candidates;
-    for (const auto &open : open_) {
-        if (open->pool != pool || open->peer != *most || open->completed != 0) continue;
-        if (now - open->accepted_at < kEvictionGraceMs) continue;
-        // A web reply on its way out is not cut.
-        if (open->web && open->web->phase() == WebExchange::Phase::Sending) continue;
-        candidates.push_back(open.get());
-    }
-    // The table is in the order of accept: the first is the oldest.
-    for (Open *candidate : candidates) {
-        // Bytes waiting to be read are a request on its way, not an idle peer.
-        if (sockets_.Unread(candidate->socket) != 0) continue;
-        EndWithError(candidate->socket, "GetRequest: ", kErrorAborted);
-        return true;
-    }
-    return false;
+    if (!busy || !found_busy) return false;
+    EndWithError(oldest_busy, "GetRequest: ", kErrorAborted);
+    return true;
 }
 
 void ConnectionEngine::ReadNotice(SocketId socket, std::uint64_t now) {
@@ -254,7 +303,12 @@ void ConnectionEngine::Handover(Open &open) {
     WebExchange &web = *open.web;
     SocketId socket = open.socket;
     if (web.Request().Resource() == HttpResource::Events) {
-        if (!source_ || watchers_.Full()) {
+        // An address at its share of the watchers, or a full pool with no
+        // address holding more, gets 503: the page tries again later.
+        WatcherPool::Id ended = 0;
+        bool room = source_ && watchers_.MakeRoom(open.peer, ended);
+        if (ended != 0) sockets_.Close(ended);
+        if (!room) {
             std::string reply;
             AppendHttpJsonReply(reply, 503, "{\"error\":\"Too many watchers\"}");
             web.Reply(reply);
@@ -265,11 +319,12 @@ void ConnectionEngine::Handover(Open &open) {
         // newcomer gets as its first event.
         Published(*source_);
         // Out of the web pool, without a close: from now on a watcher.
+        const std::string peer = open.peer;
         open_.erase(std::remove_if(open_.begin(), open_.end(),
                                    [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
                     open_.end());
         if (watchers_.Count() == 0) overdue_checked_ = now_;
-        watchers_.Add(socket, *source_, now_);
+        watchers_.Add(socket, *source_, now_, peer);
         if (!rollcall_event_.empty()) watchers_.EventTo(socket, rollcall_event_);
         SendWatchers({}, false, socket);
         return;
@@ -322,10 +377,12 @@ void ConnectionEngine::Read(Open &open) {
     }
     char chunk[1024 + 1];
     SocketId socket = open.socket;
-    // Read until the line is complete, nothing more has arrived or the
-    // notice's budget is spent: a request that came whole takes one receive.
-    for (size_t budget = kReadBudget; budget > 0;) {
-        EngineSockets::Io got = sockets_.Receive(socket, chunk, std::min<size_t>(1024, budget));
+    // Read until the line is complete, nothing more has arrived or a
+    // receive fills the chunk: a request that came whole takes one receive.
+    // What a full chunk leaves waits for the next notice (the receive lets
+    // it come), so that one notice never takes more than one chunk.
+    for (;;) {
+        EngineSockets::Io got = sockets_.Receive(socket, chunk, 1024);
         if (got.error == kErrorWouldBlock) return; // nothing (more) yet
         if (got.error != 0) {
             EndWithError(socket, "GetRequest: ", got.error);
@@ -339,11 +396,10 @@ void ConnectionEngine::Read(Open &open) {
             return;
         }
         chunk[got.count] = '\0';
-        budget -= got.count;
         open.received += got.count;
         Feed(open, chunk, got.count);
         Open *still = Find(socket);
-        if (!still || still->completed != 0) return;
+        if (!still || still->completed != 0 || got.count == 1024) return;
     }
 }
 
@@ -384,9 +440,12 @@ WebContent ConnectionEngine::Content() const {
 void ConnectionEngine::ReadWeb(Open &open) {
     SocketId socket = open.socket;
     WebExchange &web = *open.web;
-    char chunk[4096];
+    // At most kReadBudget a notice: a receive that fills what is left of it
+    // ends the reading, the rest comes at the next notice (which that
+    // receive lets Windows Sockets post: one a notice, never a flood).
+    char chunk[kReadBudget];
     for (size_t budget = kReadBudget; budget > 0;) {
-        EngineSockets::Io got = sockets_.Receive(socket, chunk, std::min(sizeof chunk, budget));
+        EngineSockets::Io got = sockets_.Receive(socket, chunk, budget);
         if (got.error == kErrorWouldBlock) break;
         if (got.error != 0) {
             // A peer that goes away after its reply is no failure of the server.
@@ -477,7 +536,7 @@ bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, B
     }
     // The slots are free again: what waits in a backlog comes in now.
     for (int pool = 0; pool < kPoolCount; ++pool) {
-        if (backlog_[pool]) TakeWaiting(static_cast<Pool>(pool), now, false);
+        if (backlog_[pool]) TakeWaiting(static_cast<Pool>(pool), now);
     }
     return true;
 }
@@ -493,17 +552,22 @@ void ConnectionEngine::Tick(std::uint64_t now) {
     }
     for (SocketId socket : late) EndWithError(socket, "GetRequest: ", kErrorTimedOut);
     for (SocketId socket : done) Close(socket);
+    // The table is in the order of accept.
+    size_t due = 0;
+    while (due < held_.size() && now - held_[due].second >= kRequestDeadlineMs)
+        sockets_.Refuse(held_[due++].first);
+    held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(due));
     SendWatchers(watchers_.Tick(now), true);
     // A full pool's backlog gets no further accept notice until something
     // is accepted, and a notice can come before its connection can be
-    // taken: the backlogs are looked at here too (room is made only when a
-    // notice said that someone waits).
-    for (int pool = 0; pool < kPoolCount; ++pool)
-        TakeWaiting(static_cast<Pool>(pool), now, backlog_[pool]);
+    // taken: the backlogs are looked at here too.
+    for (int pool = 0; pool < kPoolCount; ++pool) TakeWaiting(static_cast<Pool>(pool), now);
 }
 
 void ConnectionEngine::CloseAll() {
     while (!open_.empty()) Close(open_.front()->socket);
+    for (const auto &held : held_) sockets_.Refuse(held.first);
+    held_.clear();
     for (WatcherPool::Id id : watchers_.Ids()) {
         watchers_.Remove(id);
         sockets_.Close(id);

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "server/publish/publisher.h"
@@ -55,21 +56,34 @@ struct PoolRules {
 // Both pools hold at most 64 with the request deadline.
 constexpr PoolRules kPoolRules[kPoolCount] = {{64, true}, {64, true}};
 
-// At one accept notice at most this many connections are taken (or the
-// free slots, when fewer); the rest wait in the backlog for the next.
-constexpr size_t kAcceptBurst = 32;
-// A full pool makes room by ending one connection that has been open this
-// long, has nothing waiting to be read, and comes from the address holding
-// the most slots of the pool, when that address holds more than
-// kAddressShare: one host's idle or churning connections never cost another
-// host's connection its slot.
-constexpr std::uint64_t kEvictionGraceMs = 500;
-constexpr size_t kAddressShare = 8;
+// At one accept notice at most this many connections are taken; the rest
+// wait in the backlog for the next notice or tick. Taking them while the
+// pool is full keeps the system's queue short, so that a member is never
+// held up behind a stranger's connections waiting in it.
+constexpr size_t kAcceptBurst = 256;
+// One address holds at most a quarter of a pool (the watchers' too;
+// loopback is an address like any other). A newcomer of an address at its
+// share ends that address's oldest connection idle for kIdleOwnMs (nothing
+// read from it) or, when it has none, is turned away (kHeldMax). A
+// newcomer finding the pool full ends the oldest connection idle for
+// kIdleGraceMs of the address holding the most, while that holds more than
+// the newcomer's would; younger ones are requests on their way. A full
+// pool whose addresses hold one each, or with nobody idle, takes nobody
+// until its batch or a deadline frees a slot.
+constexpr std::uint64_t kIdleGraceMs = 200;
+constexpr std::uint64_t kIdleOwnMs = 1000;
+// A newcomer turned away is held open, unread, until the request deadline
+// (up to this many at once) and only then closed: a peer that reconnects
+// as soon as it is closed would otherwise keep the server accepting and
+// closing as fast as it can, and the system's queue full of its sockets.
+constexpr size_t kHeldMax = 4096;
+constexpr size_t AddressShare(size_t capacity) { return capacity / 4; }
 // A complete request waits at most this long for others to join its batch.
 constexpr std::uint64_t kBatchWaitMs = 8;
-// At one read notice at most this many bytes are read from the connection;
-// the rest waits for the next notice, so that a peer sending as fast as it
-// can never keeps the others waiting.
+// At one read notice at most this many bytes are read from a web
+// connection (a sign-in's line is far shorter); the rest waits for the
+// next notice, so that a peer sending as fast as it can never keeps the
+// others waiting.
 constexpr size_t kReadBudget = 16 * 1024;
 
 // What the engine asks of the sockets. Implemented by the front end over
@@ -83,9 +97,9 @@ class EngineSockets {
         std::string peer; // the peer's address as text
         int error = 0;    // 0: accepted; kErrorWouldBlock: nobody waiting
     };
-    // Takes the next connection waiting on the pool's listening socket and
-    // has its notices sent to the engine (kErrorWouldBlock when the pool
-    // has no listening socket).
+    // Takes the next connection waiting on the pool's listening socket
+    // (kErrorWouldBlock when the pool has no listening socket); its notices
+    // come once Watch is called.
     virtual Accepted Accept(Pool pool) = 0;
 
     struct Io {
@@ -100,6 +114,11 @@ class EngineSockets {
     virtual void ShutSending(SocketId socket) = 0;
     // Shuts down and closes the socket; no further notices are wanted.
     virtual void Close(SocketId socket) = 0;
+    // An accepted socket is kept: its notices are wanted from now on.
+    virtual void Watch(SocketId, Pool) {}
+    // Closes an accepted socket that was never watched (a newcomer turned
+    // away), as cheaply as the system allows.
+    virtual void Refuse(SocketId socket) { Close(socket); }
 };
 
 // Who is overdue is looked at again this often while anyone watches.
@@ -178,6 +197,8 @@ class ConnectionEngine {
     KeyLockout &Lockout() { return key_lockout_; }
 
     size_t OpenCount() const { return open_.size(); }
+    // Newcomers turned away and not closed yet.
+    size_t HeldCount() const { return held_.size(); }
     size_t OpenCount(Pool pool) const;
     // Connections accepted, and batches run, since the engine was made.
     unsigned long AcceptedCount() const { return accepted_; }
@@ -189,8 +210,12 @@ class ConnectionEngine {
     void ReadWatcher(SocketId socket);
     void SendWatchers(const std::vector<SocketId> &dropped, bool all, SocketId one = 0);
     Open *Find(SocketId socket);
-    void TakeWaiting(Pool pool, std::uint64_t now, bool may_evict);
-    bool EvictOne(Pool pool, std::uint64_t now);
+    void TakeWaiting(Pool pool, std::uint64_t now);
+    bool RoomToMake(Pool pool, std::uint64_t now) const;
+    bool MakeRoom(Pool pool, const std::string &peer, std::uint64_t now);
+    bool EndOldest(Pool pool, const std::string &peer, std::uint64_t now, std::uint64_t min_ms,
+                   bool busy);
+    bool IdleFor(const Open &open, std::uint64_t now, std::uint64_t min_ms) const;
     void Read(Open &open);
     void ReadWeb(Open &open);
     void SendWeb(Open &open);
@@ -216,8 +241,10 @@ class ConnectionEngine {
     std::uint64_t overdue_checked_ = 0;
     unsigned long told_ = 0; // the number of the last publication told
     std::vector<std::unique_ptr<Open>> open_;
+    // Newcomers turned away, held until the deadline: socket, accepted at.
+    std::vector<std::pair<SocketId, std::uint64_t>> held_;
     // A pool whose backlog may still hold connections (a burst was cut, or
-    // the pool was full): taken when room is made and at each tick.
+    // the pool was full): taken when a batch frees slots and at each tick.
     bool backlog_[kPoolCount] = {false, false};
     unsigned long accepted_ = 0;
     unsigned long completions_ = 0;

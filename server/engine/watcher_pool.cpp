@@ -1,12 +1,46 @@
 #include "server/engine/watcher_pool.h"
 
+#include <algorithm>
+
 #include "server/publish/publisher.h"
 
-bool WatcherPool::Add(Id id, const Publisher &publisher, std::uint64_t now) {
+bool WatcherPool::Add(Id id, const Publisher &publisher, std::uint64_t now, const std::string &peer) {
     if (Full() || Has(id)) return false;
     auto stream = std::make_unique<EventStream>();
     stream->Start(publisher.Number(), publisher.FeedBytes(), now);
     watchers_[id] = std::move(stream);
+    whose_[id] = Whose{peer, ++joined_};
+    return true;
+}
+
+void WatcherPool::Drop(Id id) {
+    watchers_.erase(id);
+    whose_.erase(id);
+}
+
+bool WatcherPool::MakeRoom(const std::string &peer, Id &ended) {
+    ended = 0;
+    std::map<std::string, size_t> held;
+    for (const auto &entry : whose_) ++held[entry.second.peer];
+    size_t mine = held[peer];
+    if (mine >= kMaxWatchers / 4) return false;
+    if (!Full()) return true;
+    // The oldest watcher of the address holding the most (of those holding
+    // as many, the one with the oldest watcher) makes the room.
+    size_t most_held = 0;
+    for (const auto &entry : held) most_held = std::max(most_held, entry.second);
+    if (most_held <= mine) return false;
+    const Whose *oldest_whose = nullptr;
+    Id oldest = 0;
+    for (const auto &[id, whose] : whose_) {
+        if (held[whose.peer] != most_held) continue;
+        if (!oldest_whose || whose.order < oldest_whose->order) {
+            oldest_whose = &whose;
+            oldest = id;
+        }
+    }
+    Drop(oldest);
+    ended = oldest;
     return true;
 }
 
@@ -14,7 +48,7 @@ std::vector<WatcherPool::Id> WatcherPool::Publish(const Publisher &publisher) {
     std::vector<Id> dropped;
     for (auto &[id, stream] : watchers_)
         if (!stream->Publish(publisher.Number(), publisher.FeedBytes())) dropped.push_back(id);
-    for (Id id : dropped) watchers_.erase(id);
+    for (Id id : dropped) Drop(id);
     return dropped;
 }
 
@@ -22,7 +56,7 @@ std::vector<WatcherPool::Id> WatcherPool::Broadcast(const std::string &event) {
     std::vector<Id> dropped;
     for (auto &[id, stream] : watchers_)
         if (!stream->Event(event)) dropped.push_back(id);
-    for (Id id : dropped) watchers_.erase(id);
+    for (Id id : dropped) Drop(id);
     return dropped;
 }
 
@@ -35,7 +69,7 @@ std::vector<WatcherPool::Id> WatcherPool::Tick(std::uint64_t now) {
     std::vector<Id> dropped;
     for (auto &[id, stream] : watchers_)
         if (!stream->Tick(now)) dropped.push_back(id);
-    for (Id id : dropped) watchers_.erase(id);
+    for (Id id : dropped) Drop(id);
     return dropped;
 }
 
@@ -54,7 +88,7 @@ std::vector<WatcherPool::Id> WatcherPool::Send(Id id, const SendFunction &send) 
     auto found = watchers_.find(id);
     if (found == watchers_.end()) return failed;
     if (!SendOne(*found->second, id, send)) {
-        watchers_.erase(found);
+        Drop(id);
         failed.push_back(id);
     }
     return failed;
@@ -64,6 +98,6 @@ std::vector<WatcherPool::Id> WatcherPool::SendAll(const SendFunction &send) {
     std::vector<Id> failed;
     for (auto &[id, stream] : watchers_)
         if (!SendOne(*stream, id, send)) failed.push_back(id);
-    for (Id id : failed) watchers_.erase(id);
+    for (Id id : failed) Drop(id);
     return failed;
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "server/web/event_stream.h"
@@ -27,10 +28,15 @@ class WatcherPool {
     size_t Count() const { return watchers_.size(); }
     bool Has(Id id) const { return watchers_.count(id) != 0; }
 
-    // A new watcher, its head and the board as published queued; false
-    // when the pool is full.
-    bool Add(Id id, const Publisher &publisher, std::uint64_t now);
-    void Remove(Id id) { watchers_.erase(id); }
+    // A new watcher of the peer's address, its head and the board as
+    // published queued; false when the pool is full.
+    bool Add(Id id, const Publisher &publisher, std::uint64_t now, const std::string &peer = "");
+    void Remove(Id id) { Drop(id); }
+    // Whether a newcomer of peer may join, each address holding at most a
+    // quarter of the pool: under its share with a slot free, or with the
+    // pool full when another address holds more than peer's (its oldest
+    // watcher is ended: ended, already out of the pool; 0 when none was).
+    bool MakeRoom(const std::string &peer, Id &ended);
     std::vector<Id> Ids() const {
         std::vector<Id> ids;
         for (const auto &entry : watchers_) ids.push_back(entry.first);
@@ -57,6 +63,13 @@ class WatcherPool {
 
   private:
     bool SendOne(EventStream &stream, Id id, const SendFunction &send);
+    void Drop(Id id);
 
+    struct Whose {
+        std::string peer;
+        unsigned long order; // of joining: the smallest is the oldest
+    };
     std::map<Id, std::unique_ptr<EventStream>> watchers_;
+    std::map<Id, Whose> whose_;
+    unsigned long joined_ = 0;
 };

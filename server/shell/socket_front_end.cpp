@@ -80,10 +80,33 @@ void SocketFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &
 }
 
 void SocketFrontEnd::AcceptMessage(WPARAM listening) {
-    for (int pool = 0; pool < kPoolCount; ++pool) {
-        if (listening_[pool] != INVALID_SOCKET && static_cast<WPARAM>(listening_[pool]) == listening)
-            engine_.AcceptNotice(static_cast<Pool>(pool), GetTickCount64());
-    }
+    // Each accept lets Windows Sockets post a further FD_ACCEPT while
+    // connections wait, so a burst of accepts leaves as many notices
+    // queued. They tell nothing the engine's accepts do not find out, and
+    // a peer that reconnects as fast as it is ended would have them flood
+    // the queue ahead of every other socket's notice: those queued now are
+    // taken together with this one.
+    bool pools[kPoolCount] = {};
+    MSG queued;
+    do {
+        for (int pool = 0; pool < kPoolCount; ++pool)
+            if (listening_[pool] != INVALID_SOCKET && static_cast<WPARAM>(listening_[pool]) == listening)
+                pools[pool] = true;
+        if (!PeekMessageA(&queued, window_, MSG_ACCEPT, MSG_ACCEPT, PM_REMOVE)) break;
+        listening = queued.wParam;
+    } while (true);
+    for (int pool = 0; pool < kPoolCount; ++pool)
+        if (pools[pool]) engine_.AcceptNotice(static_cast<Pool>(pool), GetTickCount64());
+    TickWhenDue();
+}
+
+void SocketFrontEnd::TickWhenDue() {
+    // The timer's message comes only when no other is queued: under a
+    // steady stream of notices the deadlines are kept from here.
+    ULONGLONG now = GetTickCount64();
+    if (now - ticked_ < kSweepMs) return;
+    ticked_ = now;
+    engine_.Tick(now);
 }
 
 void SocketFrontEnd::SocketMessage(WPARAM socket, LPARAM event) {
@@ -93,9 +116,13 @@ void SocketFrontEnd::SocketMessage(WPARAM socket, LPARAM event) {
         engine_.WriteNotice(socket, GetTickCount64());
     else
         engine_.ReadNotice(socket, GetTickCount64());
+    TickWhenDue();
 }
 
-void SocketFrontEnd::TimerMessage() { engine_.Tick(GetTickCount64()); }
+void SocketFrontEnd::TimerMessage() {
+    ticked_ = GetTickCount64();
+    engine_.Tick(ticked_);
+}
 
 PublishResult SocketFrontEnd::RunBatch(BoardContext &board, Publisher &publisher, bool &ran) {
     MSG queued;
@@ -121,6 +148,11 @@ EngineSockets::Accepted SocketFrontEnd::Accept(Pool pool) {
     }
     accepted.socket = static_cast<SocketId>(socket);
     accepted.peer = inet_ntoa(peer.sin_addr);
+    return accepted;
+}
+
+void SocketFrontEnd::Watch(SocketId id, Pool pool) {
+    SOCKET socket = static_cast<SOCKET>(id);
     // The accepted socket inherited the listening socket's watch; its own
     // notices come as messages keyed by the socket. A web reply longer than
     // one send goes on when the socket takes more (FD_WRITE).
@@ -135,7 +167,6 @@ EngineSockets::Accepted SocketFrontEnd::Accept(Pool pool) {
                    sizeof buffer);
     }
     WSAAsyncSelect(socket, window_, MSG_SOCKET, events);
-    return accepted;
 }
 
 EngineSockets::Io SocketFrontEnd::Receive(SocketId socket, char *bytes, size_t capacity) {
@@ -170,6 +201,11 @@ void SocketFrontEnd::Close(SocketId socket) {
     // Notices still queued for it find no connection in the engine (or a
     // new one with the same value, which asks its own socket).
     shutdown(static_cast<SOCKET>(socket), SD_BOTH);
+    closesocket(static_cast<SOCKET>(socket));
+}
+
+void SocketFrontEnd::Refuse(SocketId socket) {
+    // Never watched, nothing sent: the close alone ends it.
     closesocket(static_cast<SOCKET>(socket));
 }
 

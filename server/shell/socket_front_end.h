@@ -91,11 +91,15 @@ class SocketFrontEnd : private EngineSockets {
     size_t Unread(SocketId socket) override;
     void ShutSending(SocketId socket) override;
     void Close(SocketId socket) override;
+    void Watch(SocketId socket, Pool pool) override;
+    void Refuse(SocketId socket) override;
 
     void Report(const char *label, int code);
+    void TickWhenDue();
 
     StatusLine &status_;
     ConnectionEngine engine_;
     HWND window_ = nullptr;
     SOCKET listening_[kPoolCount]; // by pool; INVALID_SOCKET: none
+    ULONGLONG ticked_ = 0;         // the engine's last tick
 };

@@ -252,11 +252,19 @@ void WinePrefix::Kill() {
 
 TcpClient::~TcpClient() { Close(); }
 
-bool TcpClient::Connect(int port, int receive_buffer) {
+bool TcpClient::Connect(int port, int receive_buffer, const std::string &from) {
     Close();
     fd_ = socket(AF_INET, SOCK_STREAM, 0);
     if (receive_buffer > 0)
         setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+    if (!from.empty()) {
+        sockaddr_in local = Loopback(0);
+        if (inet_pton(AF_INET, from.c_str(), &local.sin_addr) != 1 ||
+            bind(fd_, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0) {
+            Close();
+            return false;
+        }
+    }
     sockaddr_in address = Loopback(port);
     if (connect(fd_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
         Close();

@@ -106,7 +106,8 @@ class WinePrefix {
 bool MakeLocale(const std::string &dir, const std::string &source, const std::string &charmap,
                 const std::string &name);
 
-// A client connection to 127.0.0.1.
+// A client connection to 127.0.0.1, from 127.0.0.1 or another loopback
+// address (the server gives each address a share of its connections).
 class TcpClient {
   public:
     TcpClient() = default;
@@ -116,7 +117,8 @@ class TcpClient {
 
     // receive_buffer: the socket's receive buffer in bytes (0: the
     // system's), set before connecting so that the peer sees a small window.
-    bool Connect(int port, int receive_buffer = 0);
+    // from: the address to connect from ("": the system's choice).
+    bool Connect(int port, int receive_buffer = 0, const std::string &from = "");
     bool Send(const std::string &bytes);
     // Everything the peer sends until it closes (or resets), at most
     // timeout_ms. closed tells whether the peer did close in time.

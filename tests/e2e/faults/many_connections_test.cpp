@@ -33,14 +33,17 @@ class ManyConnections : public ::testing::Test {
     static void TearDownTestSuite() { server.reset(); }
     void SetUp() override { ASSERT_TRUE(server) << "the server did not start"; }
 
+    // Silent connections of four hosts (127.0.0.2 to .5) in turn, none
+    // past its share of the connections.
     static std::vector<std::unique_ptr<TcpClient>> OpenSilent(int count) {
         std::vector<std::unique_ptr<TcpClient>> clients;
         for (int i = 0; i < count; ++i) {
             clients.push_back(std::make_unique<TcpClient>());
-            EXPECT_TRUE(clients.back()->Connect(server->port())) << i;
+            EXPECT_TRUE(clients.back()->Connect(server->port(), 0, Host(i))) << i;
         }
         return clients;
     }
+    static std::string Host(int i) { return "127.0.0." + std::to_string(2 + i % 4); }
     static std::unique_ptr<TesmarServer> server;
 };
 std::unique_ptr<TesmarServer> ManyConnections::server;
@@ -84,6 +87,7 @@ TEST_F(ManyConnections, AOneByteASecondClientDoesNotHoldUpAnOrdinaryOne) {
 }
 
 TEST_F(ManyConnections, TheSixtyFifthConnectionEndsTheOldest) {
+    // Four hosts at their share fill the table; the member is a fifth.
     auto idle = OpenSilent(64);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     Reply reply = Exchange(server->port(), "#i" + UserName(4) + "-08:15\n\r");
@@ -98,15 +102,15 @@ TEST_F(ManyConnections, TheSixtyFifthConnectionEndsTheOldest) {
 }
 
 TEST_F(ManyConnections, PeersThatReconnectWhenEndedLeaveRoomForAMemberWhoseLineIsLate) {
-    // 66 peers of this host hold the table full and reconnect as soon as
-    // they are ended.
+    // 66 peers of another host (127.0.0.6) connect at once and reconnect
+    // as soon as they are ended.
     std::atomic<bool> stop{false};
     std::vector<std::thread> churn;
     for (int i = 0; i < 66; ++i) {
         churn.emplace_back([&] {
             while (!stop) {
                 TcpClient peer;
-                if (!peer.Connect(server->port())) {
+                if (!peer.Connect(server->port(), 0, "127.0.0.6")) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(5));
                     continue;
                 }
@@ -148,7 +152,8 @@ TEST_F(ManyConnections, ACrowdThatArrivesTogetherIsSavedInAFewBatches) {
             bool connected = false;
             ++ready;
             while (!go) std::this_thread::yield();
-            connected = member.Connect(server->port());
+            // Of four hosts of its own, within their shares.
+            connected = member.Connect(server->port(), 0, "127.0.0." + std::to_string(7 + i % 4));
             if (!connected) return;
             member.Send("#i" + UserName(i % kUsers) + "-08:0" + std::to_string(i % 10) + "\n\r");
             answered += member.ReadUntilClosed(4 * kDeadlineMs) == "0\n\r";

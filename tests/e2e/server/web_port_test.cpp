@@ -1,6 +1,7 @@
 // The web port of tesmar.exe under Wine: the page and the JSON feed over
 // HTTP, checked against the page file and the data file, the refusals, and
 // web clients that must cost the sign-in port nothing.
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -173,8 +174,10 @@ TEST_F(WebPortTest, SilentWebClientsCostASignInNothingAndASlowReaderGetsTheWhole
                  std::string(29, 'r') + "-\r\n";
     StartWithWebPort(board);
 
+    // Of two hosts, each within its share of the web port's connections.
     std::vector<TcpClient> silent(20);
-    for (TcpClient &client : silent) ASSERT_TRUE(client.Connect(web));
+    for (size_t i = 0; i < silent.size(); ++i)
+        ASSERT_TRUE(silent[i].Connect(web, 0, i % 2 ? "127.0.0.2" : "127.0.0.3"));
     TcpClient half;
     ASSERT_TRUE(half.Connect(web));
     half.Send("GET / HT");
@@ -344,10 +347,17 @@ struct Watcher {
     }
 };
 
-Watcher Watch(int port, int receive_buffer = 0) {
+// from: the loopback address it connects from (each address may hold a
+// quarter of the watchers).
+Watcher Watch(int port, const char *from, int receive_buffer = 0) {
     Watcher w;
     w.fd = socket(AF_INET, SOCK_STREAM, 0);
     if (receive_buffer) setsockopt(w.fd, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    if (inet_pton(AF_INET, from, &local.sin_addr) != 1 ||
+        bind(w.fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0)
+        return w;
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -380,9 +390,11 @@ TEST_F(WebPortTest, HundredWatchersCostASignInNothingAndOneThatNeverReadsIsClose
     std::vector<double> plain, watched;
     for (int i = 0; i < 9; ++i) plain.push_back(sign(i));
 
-    Watcher stuck = Watch(web, 2048); // never read
+    Watcher stuck = Watch(web, "127.0.0.10", 2048); // never read
+    // Of four hosts, each within its share of the watchers.
+    const char *hosts[] = {"127.0.0.11", "127.0.0.12", "127.0.0.13", "127.0.0.14"};
     std::vector<Watcher> watchers;
-    for (int i = 0; i < 99; ++i) watchers.push_back(Watch(web));
+    for (int i = 0; i < 99; ++i) watchers.push_back(Watch(web, hosts[i % 4]));
     auto all_have = [&](size_t n) {
         for (Watcher &w : watchers) {
             w.Read();

@@ -160,32 +160,116 @@ class EngineTest : public ::testing::Test {
 
 const std::string kSignIn = "#iAnn-09:00\n\r";
 
-TEST_F(EngineTest, ABurstTakesAtMostItsShareAndEndsNobodyAFullPoolEndsOneANotice) {
-    std::vector<SocketId> idle = Idle("10.0.0.1", 20, 0);
-    for (int i = 0; i < 60; ++i) sockets.Connect(Pool::SignIn, "10.0.0.2");
-    engine.AcceptNotice(Pool::SignIn, 1000);
-    EXPECT_EQ(engine.OpenCount(), 20 + kAcceptBurst);
-    engine.AcceptNotice(Pool::SignIn, 1000);
-    EXPECT_EQ(engine.OpenCount(), 64u);
-    for (SocketId id : idle) EXPECT_FALSE(sockets.Closed(id)) << "ended inside a burst";
+size_t EventsIn(const std::string &bytes) {
+    size_t n = 0;
+    for (size_t at = bytes.find("event: board\n"); at != std::string::npos;
+         at = bytes.find("event: board\n", at + 1))
+        ++n;
+    return n;
+}
 
-    // Full: each notice ends one, the oldest of the address holding most
-    // (10.0.0.2 holds 44, but they are within their grace at 1000).
-    size_t waiting = sockets.Waiting(Pool::SignIn);
-    engine.AcceptNotice(Pool::SignIn, 1000);
-    EXPECT_EQ(sockets.Waiting(Pool::SignIn), waiting);
-    engine.AcceptNotice(Pool::SignIn, 1600);
-    EXPECT_EQ(sockets.Waiting(Pool::SignIn), waiting - 1);
-    EXPECT_EQ(engine.OpenCount(), 64u);
-    EXPECT_STREQ(status.Text(), "GetRequest: Windows Sockets reports error 2745");
-    for (SocketId id : idle) EXPECT_FALSE(sockets.Closed(id)) << "not the address holding most";
+const std::string kWatch = "GET /events HTTP/1.1\r\nHost: localhost\r\n\r\n";
+
+
+TEST_F(EngineTest, AHoardingAddressEndsOnlyItsOwnIdleConnectionsInEachPool) {
+    engine.ServeFrom(publisher);
+    PublishPage();
+    const std::string board = "GET /board.json HTTP/1.1\r\nHost: localhost\r\n\r\n";
+    for (Pool pool : {Pool::SignIn, Pool::Web}) {
+        const size_t share = AddressShare(kPoolRules[static_cast<int>(pool)].capacity);
+        SocketId office = sockets.Connect(pool, "10.0.0.9");
+        engine.AcceptNotice(pool, 0);
+        // One of the stranger's connections has begun its request: not idle.
+        SocketId started = sockets.Connect(pool, "10.0.0.1", pool == Pool::SignIn ? "#iAn" : "GET /");
+        std::vector<SocketId> hoard;
+        for (int i = 0; i < 200; ++i) hoard.push_back(sockets.Connect(pool, "10.0.0.1"));
+        engine.AcceptNotice(pool, 10);
+        // All taken at once: past its share each is turned away, held
+        // unread until the deadline.
+        EXPECT_EQ(0u, sockets.Waiting(pool));
+        EXPECT_EQ(1 + share, engine.OpenCount(pool));
+        EXPECT_EQ(201 - share, engine.HeldCount());
+        EXPECT_FALSE(sockets.Closed(hoard[0]));
+        // Once idle a while, its oldest idle one makes room for its newcomer.
+        SocketId again = sockets.Connect(pool, "10.0.0.1");
+        engine.AcceptNotice(pool, 10 + kIdleOwnMs);
+        EXPECT_FALSE(sockets.Closed(again));
+        EXPECT_TRUE(sockets.Closed(hoard[0]));
+        EXPECT_FALSE(sockets.Closed(started));
+        EXPECT_FALSE(sockets.Closed(office));
+        EXPECT_EQ(1 + share, engine.OpenCount(pool));
+        EXPECT_STREQ("GetRequest: Windows Sockets reports error 2745", status.Text());
+        // The office's request is answered.
+        SocketId member = sockets.Connect(pool, "10.0.0.9", pool == Pool::SignIn ? kSignIn : board);
+        engine.AcceptNotice(pool, 20 + kIdleOwnMs);
+        ASSERT_TRUE(RunBatch(20 + kIdleOwnMs));
+        EXPECT_EQ(0u, sockets.sockets[member].sent.find(pool == Pool::SignIn ? "0\n\r" : "HTTP/1.1 200 OK"));
+        engine.Tick(10 + kRequestDeadlineMs);
+        EXPECT_TRUE(sockets.Closed(hoard.back()));
+        EXPECT_TRUE(sockets.sockets[hoard.back()].sent.empty());
+        EXPECT_EQ(0u, engine.HeldCount());
+        engine.CloseAll();
+    }
+
+    // The watchers: past its share the stranger gets 503; the office's
+    // page joins.
+    std::vector<SocketId> watchers;
+    for (size_t i = 0; i < kMaxWatchers / 4 + 8; ++i) watchers.push_back(sockets.Connect(Pool::Web, "10.0.0.1", kWatch));
+    SocketId page = sockets.Connect(Pool::Web, "10.0.0.9", kWatch);
+    for (int notice = 0; notice < 3; ++notice) engine.AcceptNotice(Pool::Web, 5000 + notice);
+    EXPECT_EQ(kMaxWatchers / 4 + 1, engine.WatcherCount());
+    EXPECT_EQ(0u, sockets.sockets[watchers.back()].sent.find("HTTP/1.1 503"));
+    EXPECT_EQ(1u, EventsIn(sockets.sockets[watchers.front()].sent));
+    EXPECT_EQ(1u, EventsIn(sockets.sockets[page].sent));
+}
+
+TEST_F(EngineTest, SixteenCrowdingAddressesStillLeaveRoomForANewcomerInEachPool) {
+    engine.ServeFrom(publisher);
+    PublishPage();
+    const std::string board = "GET /board.json HTTP/1.1\r\nHost: localhost\r\n\r\n";
+    std::uint64_t now = 0;
+    for (Pool pool : {Pool::SignIn, Pool::Web}) {
+        // 360 silent connections of sixteen addresses, none past its share
+        // in the full pool; each that is ended connects again.
+        std::vector<SocketId> crowd;
+        auto peer = [](size_t i) { return "10.0.1." + std::to_string(i % 16); };
+        for (size_t i = 0; i < 360; ++i) crowd.push_back(sockets.Connect(pool, peer(i)));
+        engine.AcceptNotice(pool, now);
+        now += kIdleGraceMs;
+        SocketId member = sockets.Connect(pool, "10.0.0.9", pool == Pool::SignIn ? kSignIn : board);
+        for (int notice = 0; notice < 4 && !sockets.sockets.count(member); ++notice) {
+            for (size_t i = 0; i < crowd.size(); ++i)
+                if (sockets.sockets.count(crowd[i]) && sockets.Closed(crowd[i])) crowd[i] = sockets.Connect(pool, peer(i));
+            engine.AcceptNotice(pool, now + notice);
+        }
+        ASSERT_TRUE(RunBatch(now + 10));
+        EXPECT_EQ(0u, sockets.sockets[member].sent.find(pool == Pool::SignIn ? "0\n\r" : "HTTP/1.1 200 OK"));
+        EXPECT_LE(engine.OpenCount(pool), kPoolRules[static_cast<int>(pool)].capacity);
+        engine.CloseAll();
+        for (auto &waiting : sockets.backlog) waiting.clear();
+        now += 1000;
+    }
+
+    // A full pool of watchers of four addresses: a newcomer of a fifth
+    // ends the oldest of those holding the most.
+    std::vector<SocketId> watchers;
+    for (size_t i = 0; i < kMaxWatchers; ++i)
+        watchers.push_back(sockets.Connect(Pool::Web, "10.0.2." + std::to_string(i % 4), kWatch));
+    for (int notice = 0; notice < 4; ++notice) engine.AcceptNotice(Pool::Web, now + notice);
+    ASSERT_EQ(kMaxWatchers, engine.WatcherCount());
+    SocketId page = sockets.Connect(Pool::Web, "10.0.0.9", kWatch);
+    engine.AcceptNotice(Pool::Web, now + 10);
+    EXPECT_EQ(1u, EventsIn(sockets.sockets[page].sent));
+    EXPECT_TRUE(sockets.Closed(watchers[0]));
+    EXPECT_FALSE(sockets.Closed(watchers[1]));
+    EXPECT_EQ(kMaxWatchers, engine.WatcherCount());
 }
 
 TEST_F(EngineTest, ChurnFromOneAddressEndsNoOtherAddressAndLetsALateLineIn) {
     std::vector<SocketId> office = Idle("10.0.0.9", 5, 0);
-    std::vector<SocketId> churn = Idle("10.0.0.1", 61, 0); // two wait in the backlog
+    std::vector<SocketId> churn = Idle("10.0.0.1", 61, 0); // past its share: closed at once
     // The churning host reconnects each connection as soon as it is ended,
-    // for ten seconds; every half second a member of the same host connects
+    // for ten seconds; every half second a member of another host connects
     // and sends its line 150 ms after its connect.
     struct Member {
         SocketId id;
@@ -201,12 +285,15 @@ TEST_F(EngineTest, ChurnFromOneAddressEndsNoOtherAddressAndLetsALateLineIn) {
             for (size_t i = 0; i < churn.size(); ++i) {
                 auto found = sockets.sockets.find(churn[i]);
                 if (found == sockets.sockets.end() || !found->second.closed) continue;
-                churn[i] = sockets.Connect(Pool::SignIn, "10.0.0.1");
+                // Its handle value comes back with the new connection, as
+                // Windows reuses them.
+                sockets.sockets.erase(found);
+                sockets.Connect(Pool::SignIn, "10.0.0.1", "", churn[i]);
             }
         }
         engine.Tick(now);
         if (now % 500 == 100)
-            members.push_back({sockets.Connect(Pool::SignIn, "10.0.0.1"), now + 150, false});
+            members.push_back({sockets.Connect(Pool::SignIn, "10.0.0.2"), now + 150, false});
         for (Member &member : members) {
             if (member.sent || now < member.line_at) continue;
             member.sent = true;
@@ -323,16 +410,6 @@ TEST_F(EngineTest, DeadlinesEndSilentConnectionsAndAFullPoolOfHostsWaitsForThem)
 } // namespace
 
 namespace {
-
-size_t EventsIn(const std::string &bytes) {
-    size_t n = 0;
-    for (size_t at = bytes.find("event: board\n"); at != std::string::npos;
-         at = bytes.find("event: board\n", at + 1))
-        ++n;
-    return n;
-}
-
-const std::string kWatch = "GET /events HTTP/1.1\r\nHost: localhost\r\n\r\n";
 
 std::string SignPost(const std::string &body, const std::string &extra = "") {
     return "POST /sign HTTP/1.1\r\nHost: boardpc:8080\r\nContent-Type: application/json\r\n" +
