@@ -1,5 +1,6 @@
 // tesmar.exe as a Windows service under Wine's service control manager:
-// /install registers it, sc starts it, it serves with no window, a stop in
+// /install registers it, sc starts it, it serves with no window (a desktop
+// copy started beside it says the board is served and ends), a stop in
 // the middle of a rush of 150 sign-outs finishes its batch (every answered
 // change is in the data file, which stays whole), and /uninstall removes
 // it and leaves the board. The stop's time and what the data file held
@@ -63,6 +64,19 @@ TEST_F(ServiceTest, InstalledServiceServesAndAStopInARushLosesNothing) {
     ASSERT_EQ(0, Run("sc", {"start", "Tesmar"}, &said)) << said;
     ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(tesmar.port()); }, 60)) << "the service does not listen";
     ASSERT_EQ(e2e::Exchange(tesmar.port(), "#iuser000-08:00\n\r").bytes, "0\n\r");
+
+    // A desktop copy started while the service serves the board says so
+    // and ends; the service serves on.
+    pid_t desktop = tesmar.StartAnother(tesmar.work() + "/../desktop.txt");
+    ASSERT_GT(desktop, 0);
+    const std::string box = tesmar.work() + "/../box.txt";
+    pid_t probe = tesmar.prefix().Start(e2e::WindowsBuildDir() + "/tests/drivers/box_probe.exe",
+                                        {"Tesmar 1.41", "30000"}, box);
+    ASSERT_GT(probe, 0);
+    EXPECT_EQ(e2e::WinePrefix::WaitExit(probe, 40000), 0) << ReadBytes(box);
+    EXPECT_EQ(ReadBytes(box).find("Another Tesmar is serving this board"), 0u) << ReadBytes(box);
+    EXPECT_EQ(e2e::WinePrefix::WaitExit(desktop, 20000), 0) << "the desktop copy stayed";
+    ASSERT_EQ(e2e::Exchange(tesmar.port(), "#iuser001-08:01\n\r").bytes, "0\n\r");
 
     // The rush: 150 members sign out over about four seconds, 30 ms apart;
     // the stop comes once the first 30 answers are back, so that it lands
