@@ -27,6 +27,8 @@ namespace {
 
 ServerSettings g_settings;
 UserTable g_table;
+StandardFileReader g_reader;
+PlatformFileWriter g_writer;
 LARGE_INTEGER g_frequency;
 
 double Microseconds(LARGE_INTEGER from, LARGE_INTEGER to) {
@@ -66,7 +68,7 @@ int main(int argc, char **argv) {
     CopyCut(g_settings.Header, kDefaultHeader);
     CopyCut(g_settings.Footer, kDefaultFooter);
     ClearTable(g_table);
-    if (LoadBoard(g_table, g_settings) != BoardLoad::Loaded) {
+    if (LoadBoard(g_table, g_settings, g_reader, nullptr) != BoardLoad::Loaded) {
         fprintf(stderr, "request_path_timing: no tesmar.dat in %s\n", argv[1]);
         return 1;
     }
@@ -80,10 +82,10 @@ int main(int argc, char **argv) {
     static char page_bytes[kBoardPageCapacity]; // the page's
     size_t data_size = FormatBoardFile(g_table, bytes, sizeof bytes);
 
-    Time("LoadBoard", rounds, [] { LoadBoard(g_table, g_settings); });
+    Time("LoadBoard", rounds, [] { LoadBoard(g_table, g_settings, g_reader, nullptr); });
     Time("WriteBoardPage (checks the path anew)", rounds,
          [] { WriteBoardPage(g_table, g_settings, SystemClock()); });
-    Time("SaveBoard", rounds, [] { SaveBoard(g_table, g_settings); });
+    Time("SaveBoard", rounds, [] { SaveBoard(g_table, g_settings, g_writer); });
     Time("  SamePath (page, data file)", rounds, [&] { SamePath(g_settings.HTMLFile, data_path); });
     Time("  format the page in memory", rounds, [] {
         FormatBoardPage(g_table, g_settings, ClockTime{12, 0, 0}, page_bytes, sizeof page_bytes);

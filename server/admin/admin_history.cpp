@@ -1,7 +1,7 @@
 #include "server/admin/admin_history.h"
 
 #include "common/clock.h"
-#include "server/board/file_reader.h"
+#include "common/file_reader.h"
 #include "server/board/server_settings.h"
 #include "server/history/history_journal.h"
 #include "server/history/journal_line.h"

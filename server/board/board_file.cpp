@@ -2,7 +2,7 @@
 
 #include "common/files.h"
 #include "common/protocol.h"
-#include "server/board/file_reader.h"
+#include "common/file_reader.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 
@@ -72,11 +72,16 @@ bool HasField(const char *line, size_t length) {
 
 // Splits bytes into lines (CR LF or bare LF) and loads line n into slot n,
 // whatever the bytes are; a line is cut at kLineMax characters.
+// The lines go into a table of the reader's own, so that a read that fails
+// part way leaves the board as it was: members after the failure are not
+// lost.
 class BoardReader {
   public:
-    explicit BoardReader(UserTable &table) : table_(table) {
+    BoardReader() {
         for (UserRecord &record : table_.slots) ClearRecord(record);
     }
+
+    const UserTable &Table() const { return table_; }
 
     bool TableFilled() const { return slot_ >= static_cast<size_t>(kMaxUsers); }
 
@@ -110,7 +115,7 @@ class BoardReader {
         cut_ = false;
     }
 
-    UserTable &table_;
+    UserTable table_ = {};
     size_t slot_ = 0;
     char line_[kLineMax];
     size_t length_ = 0;
@@ -130,9 +135,10 @@ void AppendText(std::string &out, const char *field, size_t capacity) {
 } // namespace
 
 void LoadBoardFromBytes(UserTable &table, const char *bytes, size_t size) {
-    BoardReader reader(table);
+    BoardReader reader;
     reader.TakeBytes(bytes, size);
     reader.Finish();
+    std::memcpy(table.slots, reader.Table().slots, sizeof table.slots);
 }
 
 BoardLoad LoadBoard(UserTable &table, const ServerSettings &settings, FileReader &reader,
@@ -142,10 +148,7 @@ BoardLoad LoadBoard(UserTable &table, const ServerSettings &settings, FileReader
     FileReader::Opened opened = reader.OpenFile(path);
     if (opened == FileReader::Missing) return BoardLoad::Missing;
     if (opened != FileReader::Open) return BoardLoad::Failed;
-    // Read into a table of its own, so that a read that fails part way
-    // leaves the board as it was: members after the failure are not lost.
-    static UserTable loaded;
-    BoardReader lines(loaded);
+    BoardReader lines;
     if (first_bytes) first_bytes->clear();
     char chunk[4096];
     for (;;) {
@@ -162,7 +165,7 @@ BoardLoad LoadBoard(UserTable &table, const ServerSettings &settings, FileReader
     }
     reader.CloseFile();
     lines.Finish();
-    std::memcpy(table.slots, loaded.slots, sizeof table.slots);
+    std::memcpy(table.slots, lines.Table().slots, sizeof table.slots);
     return BoardLoad::Loaded;
 }
 
@@ -190,10 +193,10 @@ size_t FormatBoardFile(const UserTable &table, char *out, size_t capacity) {
     return used;
 }
 
-bool SaveBoard(const UserTable &table, const ServerSettings &settings) {
+bool SaveBoard(const UserTable &table, const ServerSettings &settings, FileWriter &writer) {
     char path[sizeof settings.WorkingDir + 16];
     if (!BuildDataFilePath(settings, path, sizeof path)) return false;
-    static char bytes[kBoardFileCapacity];
-    size_t size = FormatBoardFile(table, bytes, sizeof bytes);
-    return ReplaceFileDurably(path, bytes, size);
+    std::string bytes(kBoardFileCapacity, '\0');
+    size_t size = FormatBoardFile(table, &bytes[0], bytes.size());
+    return writer.ReplaceDurably(path, bytes.data(), size);
 }

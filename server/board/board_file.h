@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <string>
 
-#include "server/board/file_reader.h"
-
+#include "common/file_reader.h"
+#include "common/file_writer.h"
 #include "server/board/user_table.h"
 
 struct ServerSettings;
@@ -25,14 +25,13 @@ enum class BoardLoad {
              // end: the table stays as it was
 };
 
-// Reads the data file into the 150 slots (record line n into slot n);
-// count is not touched. Only a file read to its end changes the table.
-// first_bytes (optional) gets the file's bytes: all of them when there are
-// at most kBoardFileCapacity, else more than that (enough to tell that the
-// file is no board the server writes).
-BoardLoad LoadBoard(UserTable &table, const ServerSettings &settings,
-                    FileReader &reader = StandardFileReader(),
-                    std::string *first_bytes = nullptr);
+// Reads the data file through reader into the 150 slots (record line n
+// into slot n); count is not touched. Only a file read to its end changes
+// the table. first_bytes (may be null) gets the file's bytes: all of them
+// when there are at most kBoardFileCapacity, else more than that (enough
+// to tell that the file is no board the server writes).
+BoardLoad LoadBoard(UserTable &table, const ServerSettings &settings, FileReader &reader,
+                    std::string *first_bytes);
 
 // Reads data file bytes already in memory into the table (what LoadBoard
 // does after opening the file). Any bytes are safe: lines end in CR LF or a
@@ -44,10 +43,10 @@ BoardLoad LoadBoard(UserTable &table, const ServerSettings &settings,
 // free slot. All 150 slots are cleared first; count is not touched.
 void LoadBoardFromBytes(UserTable &table, const char *bytes, size_t size);
 
-// Writes slots 0 to count - 1 to the data file, replacing it durably.
-// True on success, false when the file could not be replaced (the old file
-// is then whole).
-bool SaveBoard(const UserTable &table, const ServerSettings &settings);
+// Writes slots 0 to count - 1 to the data file, replacing it durably
+// through writer. True on success, false when the file could not be
+// replaced (the old file is then whole).
+bool SaveBoard(const UserTable &table, const ServerSettings &settings, FileWriter &writer);
 
 // The data file's bytes for the table, written to out from its start;
 // returns their length. Only whole lines are written; kBoardFileCapacity

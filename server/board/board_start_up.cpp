@@ -19,14 +19,14 @@ void RemoveLeftSaves(const ServerSettings &settings) {
 }
 
 StartUpLoad LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings,
-                               FileReader &reader) {
+                               FileReader &reader, FileWriter &writer) {
     std::string file;
     BoardLoad loaded = LoadBoard(table, settings, reader, &file);
     SortAndCompact(table);
     if (loaded == BoardLoad::Failed) return StartUpLoad::ReadFailed;
     if (loaded == BoardLoad::Missing) return StartUpLoad::Ready;
-    static char board[kBoardFileCapacity];
-    size_t size = FormatBoardFile(table, board, sizeof board);
-    if (file.size() == size && std::memcmp(file.data(), board, size) == 0) return StartUpLoad::Ready;
-    return SaveBoard(table, settings) ? StartUpLoad::Ready : StartUpLoad::SaveFailed;
+    std::string board(kBoardFileCapacity, '\0');
+    size_t size = FormatBoardFile(table, &board[0], board.size());
+    if (file.size() == size && std::memcmp(file.data(), board.data(), size) == 0) return StartUpLoad::Ready;
+    return SaveBoard(table, settings, writer) ? StartUpLoad::Ready : StartUpLoad::SaveFailed;
 }

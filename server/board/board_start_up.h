@@ -3,7 +3,8 @@
 // the file is not what the server itself would have written for it, saves
 // the sorted and compacted board at once.
 #pragma once
-#include "server/board/file_reader.h"
+#include "common/file_reader.h"
+#include "common/file_writer.h"
 
 struct ServerSettings;
 struct UserTable;
@@ -19,10 +20,11 @@ enum class StartUpLoad {
     SaveFailed, // the file needed saving and the save failed
 };
 
-// LoadBoard and SortAndCompact; then, when the file's bytes differ from
-// those of the sorted board (a free or blank line, an unsorted order, a
-// line the reader cut), SaveBoard, so that the file holds exactly count
-// lines in board order before any request reloads it. A file that cannot
-// be read is left alone (the board stays as it was).
+// LoadBoard (through reader) and SortAndCompact; then, when the file's
+// bytes differ from those of the sorted board (a free or blank line, an
+// unsorted order, a line the reader cut), SaveBoard (through writer), so
+// that the file holds exactly count lines in board order before any
+// request reloads it. A file that cannot be read is left alone (the board
+// stays as it was).
 StartUpLoad LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings,
-                               FileReader &reader = StandardFileReader());
+                               FileReader &reader, FileWriter &writer);

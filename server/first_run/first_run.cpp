@@ -68,8 +68,9 @@ bool LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTabl
         if (!AskForWorkingDir(settings, alerts, host)) return false;
         // A data file already in the chosen directory is the board: keep it.
         char path[400];
+        PlatformFileWriter writer;
         if (BuildDataFilePath(settings, path, sizeof path) && !IsFile(path) &&
-            !SaveBoard(table, settings)) {
+            !SaveBoard(table, settings, writer)) {
             char text[sizeof "Cannot save " + sizeof path];
             CopyCut(text, "Cannot save ");
             AppendCut(text, path);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "common/clock.h"
-#include "common/files.h"
+#include "common/file_writer.h"
 #include "server/board/server_settings.h"
 
 bool BuildJournalPath(const ServerSettings &settings, const ClockTime &when, char *out,
@@ -20,8 +20,9 @@ bool BuildJournalPath(const ServerSettings &settings, const ClockTime &when, cha
     return true;
 }
 
-HistoryJournal::HistoryJournal(const ServerSettings &settings, unsigned code_page)
-    : settings_(settings), code_page_(code_page) {}
+HistoryJournal::HistoryJournal(const ServerSettings &settings, unsigned code_page,
+                               FileWriter &writer)
+    : settings_(settings), code_page_(code_page), writer_(writer) {}
 
 void HistoryJournal::Add(const ClockTime &when, const JournalEntry &entry) {
     if (!settings_.History) return;
@@ -52,8 +53,8 @@ bool HistoryJournal::Flush() {
         std::string bytes;
         while (end < kept_.size() && kept_[end].path == kept_[i].path)
             bytes += kept_[end++].line;
-        bool written = AppendToFile(kept_[i].path.c_str(), kJournalHead,
-                                    std::strlen(kJournalHead), bytes.data(), bytes.size());
+        bool written = writer_.Append(kept_[i].path.c_str(), kJournalHead,
+                                      std::strlen(kJournalHead), bytes.data(), bytes.size());
         if (!written) {
             if (failed_path_.empty()) failed_path_ = kept_[i].path;
             for (size_t k = i; k < end; ++k) left.push_back(std::move(kept_[k]));

@@ -9,6 +9,7 @@
 
 #include "server/history/journal_line.h"
 
+class FileWriter;
 struct ClockTime;
 struct ServerSettings;
 
@@ -24,8 +25,9 @@ class HistoryJournal {
     // the oldest are dropped.
     static constexpr size_t kKeptBytes = 256 * 1024;
 
-    // code_page: the ANSI code page of the board's texts.
-    HistoryJournal(const ServerSettings &settings, unsigned code_page);
+    // code_page: the ANSI code page of the board's texts; the lines are
+    // appended through writer.
+    HistoryJournal(const ServerSettings &settings, unsigned code_page, FileWriter &writer);
 
     // Keeps the entry's line at when, if the history flag is on.
     void Add(const ClockTime &when, const JournalEntry &entry);
@@ -45,6 +47,7 @@ class HistoryJournal {
     };
     const ServerSettings &settings_;
     unsigned code_page_;
+    FileWriter &writer_;
     std::vector<Kept> kept_;
     std::string failed_path_;
 };

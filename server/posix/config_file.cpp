@@ -4,7 +4,7 @@
 
 #include "common/files.h"
 #include "common/fixed_text.h"
-#include "server/board/file_reader.h"
+#include "common/file_reader.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ void ConfigFile::Parse(const std::string &text) {
 }
 
 bool ConfigFile::Load(const std::string &path) {
-    FileReader &reader = StandardFileReader();
+    StandardFileReader reader;
     if (reader.OpenFile(path.c_str()) != FileReader::Open) return false;
     std::string text;
     char buffer[4096];

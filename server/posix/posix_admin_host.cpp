@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "server/board/file_reader.h"
+#include "common/file_reader.h"
 #include "server/posix/config_file.h"
 #include "server/posix/posix_server.h"
 #include "version/board_version.h"
@@ -52,4 +52,4 @@ AdminFacts PosixAdminHost::Facts() {
     return facts;
 }
 
-FileReader &PosixAdminHost::Files() { return StandardFileReader(); }
+FileReader &PosixAdminHost::Files() { return server_.history_reader; }

@@ -55,7 +55,7 @@ std::string PublishFailureText(const PublishResult &result, const ServerSettings
 }
 
 PosixServer::PosixServer(ConfigFile &config, Clock &clock, Alerts &alerts)
-    : config(config), clock(clock), alerts(alerts), history(settings, ActiveCodePage()),
+    : config(config), clock(clock), alerts(alerts), history(settings, ActiveCodePage(), file_writer),
       history_recorder(history, clock) {
     status.SetView(&status_view);
     publisher.SetJournal(&rollcall_follower);
@@ -86,7 +86,7 @@ int PosixServer::Start() {
         return kExitBoardTaken;
     }
     RemoveLeftSaves(settings);
-    StartUpLoad loaded = LoadBoardAtStartUp(table, settings);
+    StartUpLoad loaded = LoadBoardAtStartUp(table, settings, board_reader, file_writer);
     if (loaded != StartUpLoad::Ready) {
         PublishResult result;
         result.load_failed = loaded == StartUpLoad::ReadFailed;

@@ -59,14 +59,22 @@ struct PosixServer {
     UserTable table = {};
     StatusLine status;
     StderrStatusView status_view{status};
-    Publisher publisher;
+    // The platform's files, handed to what reads and writes the board's
+    // own: the data file (publisher and start-up), the roll call, the
+    // history (written, and read by the administration); a reader each,
+    // so that no two share an open file.
+    StandardFileReader board_reader;
+    StandardFileReader rollcall_reader;
+    StandardFileReader history_reader; // the administration's history CSV
+    PlatformFileWriter file_writer;
+    Publisher publisher{board_reader, file_writer};
     PollFrontEnd connections{status};
     HistoryJournal history;
     HistoryRecorder history_recorder;
     PosixDailyReset daily_reset{*this};
     // The roll call, kept in rollcall.dat, told of every publication's
     // changes in front of the history, and its routes on the web port.
-    RollCallDesk rollcall{settings, clock, ActiveCodePage()};
+    RollCallDesk rollcall{settings, clock, ActiveCodePage(), rollcall_reader, file_writer};
     RollCallFollower rollcall_follower{rollcall, &history_recorder};
     RollCallStreamView rollcall_view{*this};
     SystemKeyCrypto key_crypto;

@@ -20,12 +20,11 @@ bool Publisher::Reload(BoardContext &board) {
     // the last-write time of the server's own save (FAT keeps times to 2 s,
     // a file share's client caches them for seconds), so nothing short of
     // its bytes tells that it is unchanged, and reading those is the load.
-    static UserTable read;
-    read = board.table;
-    BoardLoad loaded = LoadBoard(read, board.settings, *reader_);
+    reloaded_ = board.table;
+    BoardLoad loaded = LoadBoard(reloaded_, board.settings, *reader_, nullptr);
     if (loaded == BoardLoad::Failed) return false;
     if (loaded == BoardLoad::Loaded) {
-        std::memcpy(board.table.slots, read.slots, sizeof read.slots);
+        std::memcpy(board.table.slots, reloaded_.slots, sizeof reloaded_.slots);
         // A board that start-up could not read gets its count from the
         // first file read, as start-up would have given it.
         if (unread_) SortAndCompact(board.table);
@@ -103,7 +102,7 @@ PublishResult Publisher::Publish(BoardContext &board, const std::vector<BoardCha
     PublishResult result;
     // An empty board that was never read must not be saved over the file
     // that could not be read.
-    if (unread_ || !SaveBoard(board.table, board.settings)) {
+    if (unread_ || !SaveBoard(board.table, board.settings, writer_)) {
         result.save_failed = true;
         return result;
     }

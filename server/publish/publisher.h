@@ -9,7 +9,8 @@
 
 #include "server/board/board_change.h"
 #include "server/board/change_journal.h"
-#include "server/board/file_reader.h"
+#include "common/file_reader.h"
+#include "common/file_writer.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 #include "common/clock.h"
@@ -36,6 +37,11 @@ struct PublishResult {
 
 class Publisher {
   public:
+    // The data file is read through reader and saved through writer.
+    Publisher(FileReader &reader, FileWriter &writer) : reader_(&reader), writer_(writer) {}
+    Publisher(const Publisher &) = delete;
+    Publisher &operator=(const Publisher &) = delete;
+
     // Brings the table up to date with the data file before changes are
     // applied to it; with no data file the table stays as it is. Returns
     // false when the file is there but could not be read to its end: the
@@ -77,7 +83,7 @@ class Publisher {
     // when they were.
     bool RefreshOverdue(BoardContext &board);
 
-    // How the data file is read (the standard library's files by default).
+    // Reads the data file through another reader from now on.
     void SetFileReader(FileReader *reader) { reader_ = reader; }
 
     // The journal told of published changes (none by default).
@@ -109,6 +115,9 @@ class Publisher {
     bool overdue_due_ = false;
     unsigned long number_ = 0;
     ChangeJournal *journal_ = nullptr;
-    FileReader *reader_ = &StandardFileReader();
+    FileReader *reader_;
+    FileWriter &writer_;
+    // The data file as Reload reads it, before it is taken into the board.
+    UserTable reloaded_ = {};
     bool unread_ = false;
 };

@@ -5,7 +5,8 @@
 #include "common/ansi_text.h"
 #include "common/clock.h"
 #include "common/files.h"
-#include "server/board/file_reader.h"
+#include "common/file_reader.h"
+#include "common/file_writer.h"
 #include "server/history/history_journal.h"
 #include "server/rollcall/roll_call_file.h"
 #include "server/rollcall/roll_call_json.h"
@@ -19,8 +20,10 @@ std::string Error(const char *text) { return std::string("{\"error\":\"") + text
 
 } // namespace
 
-RollCallDesk::RollCallDesk(const ServerSettings &settings, Clock &clock, unsigned code_page)
-    : settings_(settings), clock_(clock), code_page_(code_page), reader_(&StandardFileReader()) {}
+RollCallDesk::RollCallDesk(const ServerSettings &settings, Clock &clock, unsigned code_page,
+                           FileReader &reader, FileWriter &writer)
+    : settings_(settings), clock_(clock), code_page_(code_page), reader_(&reader),
+      writer_(writer) {}
 
 void RollCallDesk::Load() {
     char path[400];
@@ -111,7 +114,7 @@ bool RollCallDesk::Save(const RollCall &roll) {
     char path[400];
     std::string bytes = EncodeRollCall(roll);
     if (BuildWorkingPath(settings_, kFileName, path, sizeof path) &&
-        ReplaceFileDurably(path, bytes.data(), bytes.size()))
+        writer_.ReplaceDurably(path, bytes.data(), bytes.size()))
         return true;
     Say("Cannot save ", path);
     return false;
@@ -121,7 +124,7 @@ bool RollCallDesk::WriteReport(const RollCall &roll) {
     char path[400];
     std::string bytes = RollCallReport(roll, code_page_);
     if (BuildReportPath(settings_, roll, path, sizeof path) &&
-        ReplaceFileDurably(path, bytes.data(), bytes.size()))
+        writer_.ReplaceDurably(path, bytes.data(), bytes.size()))
         return true;
     Say("Cannot write the roll call's report ", path);
     return false;

@@ -13,6 +13,7 @@
 
 class Clock;
 class FileReader;
+class FileWriter;
 class HistoryJournal;
 struct ServerSettings;
 struct UserTable;
@@ -34,7 +35,10 @@ struct RollCallReply {
 
 class RollCallDesk {
   public:
-    RollCallDesk(const ServerSettings &settings, Clock &clock, unsigned code_page);
+    // rollcall.dat is read through reader; it and the reports are written
+    // through writer.
+    RollCallDesk(const ServerSettings &settings, Clock &clock, unsigned code_page,
+                 FileReader &reader, FileWriter &writer);
 
     void SetListener(RollCallListener *listener) { listener_ = listener; }
     // Told of the start, each mark and the end (none by default).
@@ -73,4 +77,5 @@ class RollCallDesk {
     RollCallListener *listener_ = nullptr;
     HistoryJournal *journal_ = nullptr;
     FileReader *reader_;
+    FileWriter &writer_;
 };

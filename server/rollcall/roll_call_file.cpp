@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/files.h"
-#include "server/board/file_reader.h"
+#include "common/file_reader.h"
 #include "server/board/server_settings.h"
 #include "server/rollcall/roll_call.h"
 #include "server/rollcall/roll_call_json.h"

@@ -6,8 +6,8 @@
 #include "common/settings_store.h"
 
 ServerState::ServerState(SettingsStore &store, Clock &clock, Alerts &alerts)
-    : store(store), clock(clock), alerts(alerts), history(settings, ActiveCodePage()),
-      history_recorder(history, clock), rollcall(settings, clock, ActiveCodePage()),
+    : store(store), clock(clock), alerts(alerts), history(settings, ActiveCodePage(), file_writer),
+      history_recorder(history, clock), rollcall(settings, clock, ActiveCodePage(), rollcall_reader, file_writer),
       rollcall_follower(rollcall, &history_recorder), rollcall_view(*this) {
     publisher.SetJournal(&rollcall_follower);
     rollcall.SetJournal(&history);

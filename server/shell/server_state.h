@@ -62,7 +62,15 @@ struct ServerState {
     UserTable table = {};
     StatusLine status;
     WindowStatusView status_view;
-    Publisher publisher;
+    // The platform's files, handed to what reads and writes the board's
+    // own: the data file (publisher and start-up), the roll call, the
+    // history (written, and read by the administration); a reader each,
+    // so that no two share an open file.
+    StandardFileReader board_reader;
+    StandardFileReader rollcall_reader;
+    StandardFileReader history_reader; // the administration's history CSV
+    PlatformFileWriter file_writer;
+    Publisher publisher{board_reader, file_writer};
     // The daily reset, looked at on the main window's timer.
     DailyReset reset{Board(), publisher};
     SocketFrontEnd connections{status};

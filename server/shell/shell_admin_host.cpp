@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "server/board/file_reader.h"
+#include "common/file_reader.h"
 #include "server/shell/daily_reset_timer.h"
 #include "server/shell/server_state.h"
 #include "version/board_version.h"
@@ -51,4 +51,4 @@ AdminFacts ShellAdminHost::Facts() {
     return facts;
 }
 
-FileReader &ShellAdminHost::Files() { return StandardFileReader(); }
+FileReader &ShellAdminHost::Files() { return server_.history_reader; }

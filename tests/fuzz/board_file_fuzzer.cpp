@@ -41,11 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     // Both loaders start from a table full of stale bytes.
     static UserTable from_bytes, from_file;
+    static StandardFileReader reader;
     std::memset(&from_bytes, 0x5a, sizeof from_bytes);
     std::memset(&from_file, 0x5a, sizeof from_file);
     from_bytes.count = from_file.count = 7;
     LoadBoardFromBytes(from_bytes, reinterpret_cast<const char *>(data), size);
-    FUZZ_CHECK(LoadBoard(from_file, settings) == BoardLoad::Loaded);
+    FUZZ_CHECK(LoadBoard(from_file, settings, reader, nullptr) == BoardLoad::Loaded);
     FUZZ_CHECK(from_bytes.count == 7 && from_file.count == 7);
     for (int i = 0; i < kMaxUsers; ++i) {
         FUZZ_CHECK(Terminated(from_bytes.slots[i]));

@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     PutFile(data_file, kBoard, sizeof kBoard - 1);
     static UserTable table;
     ClearTable(table);
-    FUZZ_CHECK(LoadBoard(table, settings) == BoardLoad::Loaded);
+    FUZZ_CHECK(ReadBoardFile(table, settings) == BoardLoad::Loaded);
     table.count = kCount;
     static UserTable before;
     before = table;
@@ -86,7 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FixedClock clock{ClockTime{9, 30, 0}};
     BoardContext board{table, settings, alerts, clock};
     RecordingConnection connection;
-    Publisher publisher;
+    PlatformFiles files;
+    Publisher publisher{files.reader, files.writer};
     RequestOutcome outcome = DispatchRequest(board, publisher, framer.Line(), connection);
 
     // At most one reply, the one the outcome names.

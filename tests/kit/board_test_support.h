@@ -6,6 +6,9 @@
 #include "tests/kit/doubles/fixed_clock.h"
 #include "tests/kit/files.h"
 #include "tests/kit/scratch_dir.h"
+#include "common/file_reader.h"
+#include "common/file_writer.h"
+#include "server/board/board_file.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 #include "server/page/page_defaults.h"
@@ -37,4 +40,20 @@ inline void Put(UserTable &table, int slot, const char *name, int in_out,
     std::strcpy(record.destination, destination);
     std::strcpy(record.time, time);
     std::strcpy(record.return_time, return_time);
+}
+
+// The platform's own files, as the programs hand them in.
+struct PlatformFiles {
+    StandardFileReader reader;
+    PlatformFileWriter writer;
+};
+
+// The data file read and saved with the platform's files.
+inline BoardLoad ReadBoardFile(UserTable &table, const ServerSettings &settings) {
+    StandardFileReader reader;
+    return LoadBoard(table, settings, reader, nullptr);
+}
+inline bool WriteBoardFile(const UserTable &table, const ServerSettings &settings) {
+    PlatformFileWriter writer;
+    return SaveBoard(table, settings, writer);
 }

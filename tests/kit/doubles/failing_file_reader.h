@@ -3,7 +3,7 @@
 // opening; 0: none fails), as a file share's transient error or another
 // program's byte-range lock would part way through a file.
 #pragma once
-#include "server/board/file_reader.h"
+#include "common/file_reader.h"
 
 class FailingFileReader : public FileReader {
   public:
@@ -11,17 +11,18 @@ class FailingFileReader : public FileReader {
 
     Opened OpenFile(const char *path) override {
         reads_ = 0;
-        return StandardFileReader().OpenFile(path);
+        return files_.OpenFile(path);
     }
     long ReadSome(char *out, size_t size) override {
         if (++reads_ == fail_at_) return -1;
-        return StandardFileReader().ReadSome(out, size < piece_ ? size : piece_);
+        return files_.ReadSome(out, size < piece_ ? size : piece_);
     }
-    void CloseFile() override { StandardFileReader().CloseFile(); }
+    void CloseFile() override { files_.CloseFile(); }
 
     int reads() const { return reads_; }
 
   private:
+    StandardFileReader files_;
     size_t piece_;
     int fail_at_;
     int reads_ = 0;

@@ -27,7 +27,7 @@ namespace {
 class BoardHost : public AdminHost {
   public:
     explicit BoardHost(const ScratchDir &dir)
-        : settings(SettingsIn(dir)), journal(settings, 1252), recorder(journal, clock) {
+        : settings(SettingsIn(dir)), journal(settings, 1252, files.writer), recorder(journal, clock) {
         clock.time = ClockTime{9, 30, 0, 2026, 12, 9};
         publisher.SetJournal(&recorder);
         ClearTable(table);
@@ -37,7 +37,7 @@ class BoardHost : public AdminHost {
     void AddNamed(const char *name) {
         BoardContext board = Board();
         AddUser(board, name);
-        SaveBoard(table, settings);
+        WriteBoardFile(table, settings);
     }
     BoardContext Board() override { return BoardContext{table, settings, alerts, clock}; }
     bool ReloadBoard() override {
@@ -55,13 +55,14 @@ class BoardHost : public AdminHost {
     KeyCrypto &Crypto() override { return crypto; }
     void SettingChanged(const char *name) override { changed.push_back(name); }
     AdminFacts Facts() override { return AdminFacts{"Listen: 10048", 3, true, "1.42.0"}; }
-    FileReader &Files() override { return StandardFileReader(); }
+    FileReader &Files() override { return files.reader; }
 
     ServerSettings settings;
     UserTable table{};
     FixedClock clock;
     AlertsRecorder alerts;
-    Publisher publisher;
+    PlatformFiles files;
+    Publisher publisher{files.reader, files.writer};
     HistoryJournal journal;
     HistoryRecorder recorder;
     MemorySettingsStore store;

@@ -63,7 +63,7 @@ TEST_F(BoardFile, WritesOneCrLfLinePerRecordWithEmptyFieldsAsOneSpace) {
     Put(table, 2, "Cy", 0, " ", " ", " ");
     Put(table, 3, "Beyond", 1, "count", "", ""); // not in use: never written
     table.count = 3;
-    ASSERT_TRUE(SaveBoard(table, settings));
+    ASSERT_TRUE(WriteBoardFile(table, settings));
     EXPECT_EQ("Ann-1- -12:00- -\r\n"
               "Bob-0-Lunch-12:00-13:00-\r\n"
               "Cy-0- - - -\r\n",
@@ -71,11 +71,11 @@ TEST_F(BoardFile, WritesOneCrLfLinePerRecordWithEmptyFieldsAsOneSpace) {
 
     // A longer old file is replaced whole, not overwritten in part.
     table.count = 1;
-    ASSERT_TRUE(SaveBoard(table, settings));
+    ASSERT_TRUE(WriteBoardFile(table, settings));
     EXPECT_EQ("Ann-1- -12:00- -\r\n", ReadBytes(DataFile()));
 
     table.count = 0;
-    ASSERT_TRUE(SaveBoard(table, settings));
+    ASSERT_TRUE(WriteBoardFile(table, settings));
     EXPECT_TRUE(std::filesystem::exists(DataFile()));
     EXPECT_EQ(0u, std::filesystem::file_size(DataFile()));
     EXPECT_EQ(std::vector<std::string>{"tesmar.dat"}, FilesIn(dir.path()));
@@ -87,13 +87,13 @@ TEST_F(BoardFile, RoundTripGivesTheSameRecordsWithEmptyFieldsAsOneSpace) {
     Put(table, 2, "Nineteen characters", 0, "twenty nine characters, full", "123456789",
         "xxxxxxxxxxxxxxxxxxxxxxxxxxxxx");
     table.count = 3;
-    ASSERT_TRUE(SaveBoard(table, settings));
+    ASSERT_TRUE(WriteBoardFile(table, settings));
 
     UserTable loaded;
     ClearTable(loaded);
     loaded.count = 7; // the load leaves count alone
     Put(loaded, 5, "stale", 1, "", "", "");
-    ASSERT_EQ(BoardLoad::Loaded, LoadBoard(loaded, settings));
+    ASSERT_EQ(BoardLoad::Loaded, ReadBoardFile(loaded, settings));
     EXPECT_EQ(7u, loaded.count);
     EXPECT_STREQ("Ann", loaded.slots[0].name);
     EXPECT_EQ(1, loaded.slots[0].in_out);
@@ -108,7 +108,7 @@ TEST_F(BoardFile, RoundTripGivesTheSameRecordsWithEmptyFieldsAsOneSpace) {
     // Saving what was loaded writes the same bytes again: one space stays
     // one space.
     std::string first = ReadBytes(DataFile());
-    ASSERT_TRUE(SaveBoard(loaded, settings));
+    ASSERT_TRUE(WriteBoardFile(loaded, settings));
     std::string second = ReadBytes(DataFile());
     EXPECT_EQ(first, second.substr(0, first.size()));
 }
@@ -116,12 +116,28 @@ TEST_F(BoardFile, RoundTripGivesTheSameRecordsWithEmptyFieldsAsOneSpace) {
 TEST_F(BoardFile, MissingFileLeavesTheTableAsItWas) {
     Put(table, 0, "Ann", 1, "", "12:00", "");
     table.count = 1;
-    EXPECT_EQ(BoardLoad::Missing, LoadBoard(table, settings));
+    EXPECT_EQ(BoardLoad::Missing, ReadBoardFile(table, settings));
     EXPECT_STREQ("Ann", table.slots[0].name);
     // A directory standing where the file should be cannot be read.
     std::filesystem::create_directory(DataFile());
-    EXPECT_EQ(BoardLoad::Failed, LoadBoard(table, settings));
+    EXPECT_EQ(BoardLoad::Failed, ReadBoardFile(table, settings));
     EXPECT_STREQ("Ann", table.slots[0].name);
+}
+
+// Each reader holds its own open file: one opened in the middle of
+// another's read does not take it over.
+TEST_F(BoardFile, TwoReadersOpenAtOnceEachReadTheirOwnFile) {
+    WriteBytes(DataFile(), "Ann-1- -8:00- -\r\n");
+    const std::string other = DataFile() + ".other";
+    WriteBytes(other, "zz");
+    StandardFileReader board, second;
+    ASSERT_EQ(FileReader::Open, board.OpenFile(DataFile().c_str()));
+    char bytes[64];
+    ASSERT_EQ(4, board.ReadSome(bytes, 4));
+    ASSERT_EQ(FileReader::Open, second.OpenFile(other.c_str()));
+    EXPECT_EQ(2, second.ReadSome(bytes, sizeof bytes));
+    EXPECT_EQ(13, board.ReadSome(bytes, sizeof bytes));
+    EXPECT_EQ("1- -8:00- -\r\n", std::string(bytes, 13));
 }
 
 TEST(BoardReading, AcceptsBareLineFeedsAndLoadsAnUnterminatedLastLine) {
@@ -279,22 +295,22 @@ TEST_F(BoardFile, ReadsTheFileInPiecesAsItReadsTheBytes) {
     UserTable from_file, from_bytes;
     ClearTable(from_file);
     ClearTable(from_bytes);
-    ASSERT_EQ(BoardLoad::Loaded, LoadBoard(from_file, settings));
+    ASSERT_EQ(BoardLoad::Loaded, ReadBoardFile(from_file, settings));
     Load(from_bytes, bytes);
     EXPECT_EQ(0, std::memcmp(from_file.slots, from_bytes.slots, sizeof from_file.slots));
     EXPECT_STREQ("user149", from_file.slots[149].name);
 
     WriteBytes(DataFile(), "Ann-1- -12:00- -\r\nBob-0-x-1-2-");
-    ASSERT_EQ(BoardLoad::Loaded, LoadBoard(from_file, settings));
+    ASSERT_EQ(BoardLoad::Loaded, ReadBoardFile(from_file, settings));
     EXPECT_STREQ("Bob", from_file.slots[1].name); // the unterminated last line
 }
 
 TEST_F(BoardFile, NextSaveDropsLinesBeyondCountAndNulBytes) {
     WriteBytes(DataFile(), Bytes("Ann-1- -12:00- -\r\nB\0b-0-x-1-2-\r\nHand-1- -9- -\r\n"));
     table.count = 2;
-    ASSERT_EQ(BoardLoad::Loaded, LoadBoard(table, settings));
+    ASSERT_EQ(BoardLoad::Loaded, ReadBoardFile(table, settings));
     EXPECT_STREQ("Hand", table.slots[2].name); // loaded beyond count
-    ASSERT_TRUE(SaveBoard(table, settings));
+    ASSERT_TRUE(WriteBoardFile(table, settings));
     EXPECT_EQ("Ann-1- -12:00- -\r\nB-0-x-1-2-\r\n", ReadBytes(DataFile()));
 }
 
@@ -305,7 +321,7 @@ TEST_F(BoardFile, FailedSaveLeavesWhatStoodThereWhole) {
     WriteBytes((std::filesystem::path(DataFile()) / "kept").string(), "old");
     Put(table, 0, "Ann", 1, "", "12:00", "");
     table.count = 1;
-    EXPECT_FALSE(SaveBoard(table, settings));
+    EXPECT_FALSE(WriteBoardFile(table, settings));
     EXPECT_TRUE(std::filesystem::is_directory(DataFile()));
     EXPECT_EQ("old", ReadBytes((std::filesystem::path(DataFile()) / "kept").string()));
     EXPECT_EQ(std::vector<std::string>{"tesmar.dat"}, FilesIn(dir.path())); // no stray file
@@ -313,6 +329,6 @@ TEST_F(BoardFile, FailedSaveLeavesWhatStoodThereWhole) {
     // A working directory that does not exist.
     std::string missing = dir.File("missing");
     std::strcpy(settings.WorkingDir, missing.c_str());
-    EXPECT_FALSE(SaveBoard(table, settings));
+    EXPECT_FALSE(WriteBoardFile(table, settings));
     EXPECT_FALSE(std::filesystem::exists(missing));
 }

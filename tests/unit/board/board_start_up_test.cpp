@@ -33,8 +33,9 @@ TEST(BoardStartUp, AReadThatFailsPartWayLoadsNothingAndSavesNothing) {
     const std::string unsorted = "Carl-1- -8:00- -\r\nAnn-0-Home-9:00-10:00-\r\nBob-1- -8:30- -\r\n";
     WriteBytes(data.File("tesmar.dat"), unsorted);
     UserTable table{};
+    PlatformFileWriter writer;
     FailingFileReader second_read_fails(16, 2);
-    EXPECT_EQ(StartUpLoad::ReadFailed, LoadBoardAtStartUp(table, settings, second_read_fails));
+    EXPECT_EQ(StartUpLoad::ReadFailed, LoadBoardAtStartUp(table, settings, second_read_fails, writer));
     EXPECT_EQ(2, second_read_fails.reads());
     EXPECT_EQ(0u, table.count);
     EXPECT_STREQ("", table.slots[0].name);
@@ -42,7 +43,7 @@ TEST(BoardStartUp, AReadThatFailsPartWayLoadsNothingAndSavesNothing) {
 
     // Read whole in the same pieces, it is loaded and saved in board order.
     FailingFileReader pieces(16, 0);
-    EXPECT_EQ(StartUpLoad::Ready, LoadBoardAtStartUp(table, settings, pieces));
+    EXPECT_EQ(StartUpLoad::Ready, LoadBoardAtStartUp(table, settings, pieces, writer));
     EXPECT_EQ(3u, table.count);
     EXPECT_EQ("Ann-0-Home-9:00-10:00-\r\nBob-1- -8:30- -\r\nCarl-1- -8:00- -\r\n",
               ReadBytes(data.File("tesmar.dat")));

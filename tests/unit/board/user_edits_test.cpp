@@ -65,7 +65,8 @@ class UserEdits : public ::testing::Test {
     AlertsRecorder alerts;
     FixedClock clock{ClockTime{9, 5, 7}};
     BoardContext board{table, settings, alerts, clock};
-    Publisher publisher;
+    PlatformFiles files;
+    Publisher publisher{files.reader, files.writer};
 };
 
 } // namespace
@@ -192,7 +193,7 @@ TEST_F(UserEdits, AddKeepsRecordsReloadedBeyondCount) {
     // Lines added to the file by hand while the server runs are loaded
     // into the slots after count.
     WriteBytes(DataFile(), "Ann-1- -12:00- -\r\nHand-0-Home-9:00- -\r\nMade-1- -8:00- -\r\n");
-    ASSERT_EQ(BoardLoad::Loaded, LoadBoard(table, settings));
+    ASSERT_EQ(BoardLoad::Loaded, ReadBoardFile(table, settings));
     ASSERT_EQ(1u, table.count);
     ASSERT_TRUE(Add("Zed"));
     EXPECT_EQ((std::vector<std::string>{"Ann", "Hand", "Made", "Zed"}), Names());

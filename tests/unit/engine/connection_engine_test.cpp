@@ -118,7 +118,7 @@ class EngineTest : public ::testing::Test {
   protected:
     EngineTest() {
         WriteBytes(dir.File("tesmar.dat"), "Ann-1- -08:00- -\r\nBob-1- -08:00- -\r\n");
-        LoadBoard(table, settings);
+        ReadBoardFile(table, settings);
         SortAndCompact(table);
         publisher.SetJournal(&saves);
     }
@@ -151,7 +151,8 @@ class EngineTest : public ::testing::Test {
     FixedKeyCrypto crypto;
     WebSignKey web_key{crypto};
     BoardContext board{table, settings, alerts, clock};
-    Publisher publisher;
+    PlatformFiles files;
+    Publisher publisher{files.reader, files.writer};
     SaveCounter saves;
     StatusLine status;
     FakeSockets sockets;

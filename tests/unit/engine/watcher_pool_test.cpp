@@ -44,7 +44,8 @@ TEST(WatcherPool, EveryWatcherGetsEachPublicationAndOneThatNeverReadsIsGivenUp) 
     AlertsRecorder alerts;
     FixedClock clock;
     BoardContext board{table, settings, alerts, clock};
-    Publisher publisher;
+    PlatformFiles files;
+    Publisher publisher{files.reader, files.writer};
     ASSERT_FALSE(publisher.PublishPage(board).Failed());
 
     WatcherPool pool;

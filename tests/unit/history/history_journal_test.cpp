@@ -69,7 +69,8 @@ TEST(HistoryJournal, MonthFileGetsHeadOnceAndLinesAppendedAtFlushOnly) {
     ASSERT_TRUE(BuildJournalPath(settings, At(2026, 12, 31, 23, 59, 59), path, sizeof path));
     EXPECT_EQ(path, dir.File("history-2026-12.csv"));
 
-    HistoryJournal journal(settings, 1252);
+    PlatformFileWriter writer;
+    HistoryJournal journal(settings, 1252, writer);
     JournalEntry entry;
     entry.event = "in";
     entry.name = "Ann";
@@ -94,7 +95,8 @@ TEST(HistoryJournal, OffWritesNothingAndAFailedFileKeepsItsLinesForTheNextFlush)
     entry.event = "in";
     entry.name = "Ann";
     settings.History = false;
-    HistoryJournal journal(settings, 1252);
+    PlatformFileWriter writer;
+    HistoryJournal journal(settings, 1252, writer);
     journal.Add(At(2026, 5, 1, 9, 0, 0), entry);
     EXPECT_TRUE(journal.Flush());
     EXPECT_TRUE(FilesIn(dir.path()).empty());

@@ -39,9 +39,10 @@ TEST(HistoryRecorder, EachPublishedChangeLeavesItsLineAndAFailedJournalHoldsNoRe
     FixedClock clock(now);
     NullAlerts alerts;
     BoardContext board{table, settings, alerts, clock};
-    HistoryJournal journal(settings, 1252);
+    PlatformFiles files;
+    HistoryJournal journal(settings, 1252, files.writer);
     HistoryRecorder recorder(journal, clock);
-    Publisher publisher;
+    Publisher publisher{files.reader, files.writer};
     publisher.SetJournal(&recorder);
 
     RecordingConnection reply;
@@ -99,9 +100,10 @@ TEST(HistoryRecorder, ChangesPublishedTogetherEachKeepTheirOwnRecord) {
     FixedClock clock(now);
     NullAlerts alerts;
     BoardContext board{table, settings, alerts, clock};
-    HistoryJournal journal(settings, 1252);
+    PlatformFiles files;
+    HistoryJournal journal(settings, 1252, files.writer);
     HistoryRecorder recorder(journal, clock);
-    Publisher publisher;
+    Publisher publisher{files.reader, files.writer};
     publisher.SetJournal(&recorder);
     ASSERT_FALSE(publisher.Publish(board, {}, {}).Failed());
 

@@ -40,7 +40,7 @@ class RequestTest : public ::testing::Test {
     // Puts the lines in the data file and loads them as start-up does.
     void Board(const std::string &lines) {
         WriteBytes(DataFile(), lines);
-        ASSERT_EQ(BoardLoad::Loaded, LoadBoard(table_, settings_));
+        ASSERT_EQ(BoardLoad::Loaded, ReadBoardFile(table_, settings_));
         SortAndCompact(table_);
     }
 
@@ -62,7 +62,8 @@ class RequestTest : public ::testing::Test {
     AlertsRecorder alerts_;
     FixedClock clock_;
     BoardContext context_{table_, settings_, alerts_, clock_};
-    Publisher publisher_;
+    PlatformFiles files;
+    Publisher publisher_{files.reader, files.writer};
     RecordingConnection connection_;
 };
 
@@ -239,7 +240,7 @@ TEST_F(RequestTest, AFileThatCannotBeReadToItsEndChangesAndAnswersNothing) {
     EXPECT_STREQ("8:00", Slot(0).time);
 
     // Once it reads again, the hand edit is the record the request changes.
-    publisher_.SetFileReader(&StandardFileReader());
+    publisher_.SetFileReader(&files.reader);
     EXPECT_EQ(RequestOutcome::Matched, Dispatch("#oBea-9-Bank-10").kind);
     EXPECT_EQ("Ann-0-Home-7:00- -\r\nBea-0-Bank-9-10-\r\n", ReadBytes(DataFile()));
 }

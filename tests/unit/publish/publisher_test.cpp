@@ -69,7 +69,8 @@ class PublishTest : public ::testing::Test {
     AlertsRecorder alerts;
     FixedClock clock{ClockTime{9, 5, 7}};
     BoardContext board{table, settings, alerts, clock};
-    Publisher publisher;
+    PlatformFiles files;
+    Publisher publisher{files.reader, files.writer};
 };
 
 TEST_F(PublishTest, TheDataFileThenThePageThenTheJournalThenTheReplies) {

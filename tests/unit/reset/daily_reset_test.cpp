@@ -19,7 +19,7 @@ class DailyResetTest : public ::testing::Test {
   protected:
     DailyResetTest() {
         WriteBytes(DataFile(), kBoard);
-        LoadBoard(table, settings);
+        ReadBoardFile(table, settings);
         SortAndCompact(table);
     }
     std::string DataFile() const { return dir.File("tesmar.dat"); }
@@ -33,7 +33,8 @@ class DailyResetTest : public ::testing::Test {
     UserTable table = {};
     AlertsRecorder alerts;
     FixedClock clock{At(12, 0)};
-    Publisher publisher;
+    PlatformFiles files;
+    Publisher publisher{files.reader, files.writer};
     DailyReset reset{BoardContext{table, settings, alerts, clock}, publisher};
 };
 
@@ -89,7 +90,7 @@ TEST_F(DailyResetTest, AnUnreadBoardAndARefusedLastResetAreTriedAgainAtTheNextCh
 
     // Read again, the reset is made; lastreset.txt (a directory stands
     // there) is refused and said once, then written once it can be.
-    publisher.SetFileReader(&StandardFileReader());
+    publisher.SetFileReader(&files.reader);
     std::filesystem::create_directory(LastReset());
     ResetReport refused = reset.Check(At(12, 31));
     EXPECT_FALSE(refused.publication.Failed());

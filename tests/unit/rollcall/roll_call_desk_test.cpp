@@ -16,7 +16,7 @@
 namespace {
 
 struct Desk {
-    explicit Desk(const ScratchDir &dir) : settings(SettingsIn(dir)), journal(settings, 1252) {
+    explicit Desk(const ScratchDir &dir) : settings(SettingsIn(dir)), journal(settings, 1252, files.writer) {
         clock.time = ClockTime{10, 15, 0, 2026, 12, 9};
         desk.SetListener(&heard);
         desk.SetJournal(&journal);
@@ -30,11 +30,12 @@ struct Desk {
         return desk.Apply(command, table, "10.0.0.5");
     }
 
+    PlatformFiles files;
     ServerSettings settings;
     FixedClock clock;
     HistoryJournal journal;
     RecordingRollCallListener heard;
-    RollCallDesk desk{settings, clock, 1252};
+    RollCallDesk desk{settings, clock, 1252, files.reader, files.writer};
     UserTable table = [] {
         UserTable t{};
         Put(t, 0, "Ann", 1, " ", "9:00am", " ");
@@ -116,7 +117,7 @@ TEST(RollCallDesk, ASignOutOfSomeoneMissingIsSavedAsLeftBeforeItsReply) {
     Desk desk(dir);
     desk.Do(RollCallCommand::Start);
     RollCallFollower follower(desk.desk, nullptr);
-    Publisher publisher;
+    Publisher publisher{desk.files.reader, desk.files.writer};
     publisher.SetJournal(&follower);
     NullAlerts alerts;
     BoardContext board{desk.table, desk.settings, alerts, desk.clock};
@@ -128,7 +129,8 @@ TEST(RollCallDesk, ASignOutOfSomeoneMissingIsSavedAsLeftBeforeItsReply) {
 
     RollCall at_reply;
     RecordingConnection reply;
-    reply.on_send = [&] { ReadRollCallFile(StandardFileReader(), dir.File("rollcall.dat").c_str(), at_reply); };
+    StandardFileReader reader;
+    reply.on_send = [&] { ReadRollCallFile(reader, dir.File("rollcall.dat").c_str(), at_reply); };
     publisher.Publish(board, {out}, {&reply});
     ASSERT_EQ(reply.Sent(), "0\n\r");
     ASSERT_EQ(at_reply.people.size(), 2u);

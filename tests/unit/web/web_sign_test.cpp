@@ -26,7 +26,7 @@ class WebSignTest : public ::testing::Test {
     WebSignTest() {
         ClearTable(table);
         WriteBytes(scratch.File("tesmar.dat"), "Ann-1- -8:00- -\r\nBob-1- -8:00- -\r\n");
-        LoadBoard(table, settings);
+        ReadBoardFile(table, settings);
         SortAndCompact(table);
         settings.WebSignIn = true;
     }
@@ -60,7 +60,8 @@ class WebSignTest : public ::testing::Test {
     AlertsRecorder alerts;
     FixedClock clock;
     BoardContext board{table, settings, alerts, clock};
-    Publisher publisher;
+    PlatformFiles files;
+    Publisher publisher{files.reader, files.writer};
     KeyLockout lockout;
     FixedKeyCrypto crypto;
     WebSignKey web_key{crypto};

@@ -21,7 +21,7 @@ class DailyResetTimerTest : public ShellTest {
         board_dir = MakeDirectory("board");
         CopyCut(server.settings.WorkingDir, board_dir.c_str());
         WriteFile(DataFile(), kBoard);
-        LoadBoard(server.table, server.settings);
+        LoadBoard(server.table, server.settings, server.board_reader, nullptr);
         SortAndCompact(server.table);
     }
     std::string DataFile() const { return board_dir + "\\tesmar.dat"; }

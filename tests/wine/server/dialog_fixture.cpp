@@ -22,7 +22,7 @@ void DialogTest::SetUp() {
     CopyCut(server.settings.Header, kDefaultHeader);
     CopyCut(server.settings.Footer, kDefaultFooter);
     server.settings.History = true;
-    ASSERT_TRUE(SaveBoard(server.table, server.settings));
+    ASSERT_TRUE(WriteBoardFile(server.table, server.settings));
 }
 
 void DialogTest::SeedBoard(const std::vector<std::string> &names) {

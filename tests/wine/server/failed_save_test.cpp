@@ -21,7 +21,7 @@ class FailedSave : public ServingTest {
         CopyCut(server.settings.WorkingDir, board_dir.c_str());
         CopyCut(server.settings.HTMLFile, (board_dir + "\\board.htm").c_str());
         WriteFile(data_file, kBoard);
-        LoadBoard(server.table, server.settings);
+        LoadBoard(server.table, server.settings, server.board_reader, nullptr);
         SortAndCompact(server.table);
         server.connections.OpenListener(server.main_window, "0");
         ASSERT_NE(server.connections.ListeningPort(), 0) << server.status.Text();

@@ -48,7 +48,7 @@ class ListenerTest : public ServingTest {
         CopyCut(server.settings.Header, "<h>");
         CopyCut(server.settings.Footer, "<f>");
         WriteFile(board_dir + "\\tesmar.dat", "Ann-1- -09:00- -\r\n");
-        LoadBoard(server.table, server.settings);
+        LoadBoard(server.table, server.settings, server.board_reader, nullptr);
         SortAndCompact(server.table);
     }
     void TearDown() override {
