@@ -119,7 +119,11 @@ void RemoveTree(const std::string &path) {
 }
 
 std::string ScratchDir(const std::string &name) {
-    std::string path = std::string(E2E_SCRATCH_DIR) + "/" + name;
+    // A case runs against both servers, under one name: ctest may run the
+    // two side by side, and one must not empty the other's directory.
+    const char *kind = std::getenv("TESMAR_KIND");
+    std::string prefix = kind && std::string(kind) == "native" ? "native." : "";
+    std::string path = std::string(E2E_SCRATCH_DIR) + "/" + prefix + name;
     RemoveTree(path);
     MakeDirectories(path);
     return path;

@@ -28,7 +28,8 @@ void RemoveTree(const std::string &path);
 
 // A test's own directory, made anew (emptied when it is there) and named
 // name below the build tree's scratch folder, on the file system of the
-// Wine prefixes cloned into it. Names are unique across the suites.
+// Wine prefixes cloned into it. Names are unique across the suites; the
+// native server's runs of a case (TESMAR_KIND=native) get their own.
 std::string ScratchDir(const std::string &name);
 
 // A TCP port that was free a moment ago.
