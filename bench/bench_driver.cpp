@@ -27,13 +27,24 @@
 //       the board's event stream, and for ROUNDS sign-outs the time from
 //       each one's reply to the event reaching the last watcher is taken,
 //       beside the sign-out's own time.
+//   bench_driver attack PORT WEB_PORT USERS quiet|stream|hoard|crowd COUNT ROUNDS
+//       ROUNDS office sign-ins (and as many GET /board.json on the web
+//       port) from 127.0.0.1, each timed, while a stranger attacks: quiet,
+//       none; stream, COUNT connections of 127.0.0.2 that open the event
+//       stream and then send bytes as fast as they can (connecting again
+//       when ended); hoard, COUNT silent sockets of 127.0.0.2; crowd, COUNT
+//       silent sockets of sixteen hosts (127.0.0.3 to .18). The sockets
+//       are shared between the two ports and connect again when ended.
 //   bench_driver rollcall WEB_PORT KEY USERS COUNT ROUNDS
 //       COUNT browsers watch the event stream; a roll call is started with
 //       the marshal key KEY, and for ROUNDS marks the time from sending
 //       each mark to its "rollcall" event reaching the last watcher is
 //       taken, beside the mark's own reply time; then the roll call ends.
 //
-// Every mode prints "key=value" lines for scripts/bench; the exit status
+// The crowds of the modes (the rush, the watchers, the parallel requests,
+// the slow clients) come from 32 loopback hosts (127.0.0.100 to .131), as
+// an office's PCs would: the server gives each address a share of its
+// connections. Every mode prints "key=value" lines for scripts/bench; the exit status
 // is 0 unless the mode could not run at all.
 #include <arpa/inet.h>
 #include <atomic>
@@ -49,6 +60,7 @@
 #include <thread>
 #include <csignal>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -57,6 +69,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+int Usage();
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -97,11 +111,27 @@ sockaddr_in Loopback(int port) {
     return address;
 }
 
+// The loopback host of a crowd's member i.
+std::string CrowdHost(int i) { return "127.0.0." + std::to_string(100 + i % 32); }
+
+// Binds fd to the loopback address from (none: the system's choice).
+bool BindFrom(int fd, const char *from) {
+    if (!from) return true;
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    return inet_pton(AF_INET, from, &local.sin_addr) == 1 &&
+           bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) == 0;
+}
+
 // One blocking request: connect, send, read until the server closes.
 // Returns the reply (empty when the connection failed).
-std::string Exchange(int port, const std::string &request) {
+std::string Exchange(int port, const std::string &request, const char *from = nullptr) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) return "";
+    if (!BindFrom(fd, from)) {
+        close(fd);
+        return "";
+    }
     timeval timeout{10, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
@@ -153,8 +183,13 @@ int Rush(int port, int users, const char *tag, const char *dat_path, const char 
     }
     sockaddr_in address = Loopback(port);
     Clock::time_point start = Clock::now();
-    for (auto &client : clients) {
+    for (size_t i = 0; i < clients.size(); ++i) {
+        RushClient &client = clients[i];
         client.fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        if (client.fd >= 0 && !BindFrom(client.fd, CrowdHost(static_cast<int>(i)).c_str())) {
+            close(client.fd);
+            client.fd = -1;
+        }
         if (client.fd < 0) {
             client.done = true;
             continue;
@@ -305,9 +340,10 @@ int Requests(int port, int users, int count, int parallel) {
     Clock::time_point start = Clock::now();
     std::vector<std::thread> members;
     for (int m = 0; m < parallel; ++m)
-        members.emplace_back([&] {
+        members.emplace_back([&, m] {
+            const std::string from = CrowdHost(m);
             for (int i = next++; i < count; i = next++)
-                if (Exchange(port, SignIn(i % users, i)) != "0\n\r") ++failed;
+                if (Exchange(port, SignIn(i % users, i), from.c_str()) != "0\n\r") ++failed;
         });
     for (std::thread &member : members) member.join();
     printf("requests_sent=%d\nrequests_failed=%d\nrequests_seconds=%.1f\n", count, failed.load(),
@@ -341,14 +377,9 @@ int FsyncTime(const char *dir) {
 int Connected(int port, const char *from = nullptr) {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) return -1;
-    if (from) {
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        if (inet_pton(AF_INET, from, &local.sin_addr) != 1 ||
-            bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0) {
-            close(fd);
-            return -1;
-        }
+    if (!BindFrom(fd, from)) {
+        close(fd);
+        return -1;
     }
     sockaddr_in address = Loopback(port);
     if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
@@ -360,8 +391,8 @@ int Connected(int port, const char *from = nullptr) {
 
 int Slow(int port, int users, int silent, int trickling) {
     std::vector<int> quiet, slow;
-    for (int i = 0; i < silent; ++i) quiet.push_back(Connected(port));
-    for (int i = 0; i < trickling; ++i) slow.push_back(Connected(port));
+    for (int i = 0; i < silent; ++i) quiet.push_back(Connected(port, CrowdHost(i).c_str()));
+    for (int i = 0; i < trickling; ++i) slow.push_back(Connected(port, CrowdHost(silent + i).c_str()));
     const std::string trickle = "#i" + UserName(0) + "-07:00\n\r";
     // One byte a second on each slow connection, the ordinary request in
     // the middle of the second second.
@@ -494,8 +525,9 @@ int Watchers(int port, int web_port, int users, int count, int rounds) {
         usleep(20 * 1000);
     }
     std::vector<Watcher> watchers(count);
-    for (Watcher &w : watchers) {
-        w.fd = Connected(web_port);
+    for (size_t i = 0; i < watchers.size(); ++i) {
+        Watcher &w = watchers[i];
+        w.fd = Connected(web_port, CrowdHost(static_cast<int>(i)).c_str());
         const char *get = "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
         if (w.fd >= 0) send(w.fd, get, strlen(get), MSG_NOSIGNAL);
     }
@@ -551,8 +583,9 @@ int RollCallPost(int web_port, const std::string &key, const std::string &body) 
 
 int RollCallMarks(int web_port, const std::string &key, int users, int count, int rounds) {
     std::vector<Watcher> watchers(count);
-    for (Watcher &w : watchers) {
-        w.fd = Connected(web_port);
+    for (size_t i = 0; i < watchers.size(); ++i) {
+        Watcher &w = watchers[i];
+        w.fd = Connected(web_port, CrowdHost(static_cast<int>(i)).c_str());
         const char *get = "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
         if (w.fd >= 0) send(w.fd, get, strlen(get), MSG_NOSIGNAL);
     }
@@ -598,6 +631,134 @@ int RollCallMarks(int web_port, const std::string &key, int users, int count, in
     return 0;
 }
 
+// One request timed, from 127.0.0.1, waiting up to 20 s for the whole
+// reply; ms is -1 when no reply starting with expect came.
+double TimedRequest(int port, const std::string &request, const std::string &expect) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return -1;
+    timeval timeout{20, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    Clock::time_point start = Clock::now();
+    sockaddr_in address = Loopback(port);
+    std::string reply;
+    if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+        send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+        char buffer[4096];
+        ssize_t got;
+        while ((got = recv(fd, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, got);
+    }
+    double ms = MillisecondsSince(start);
+    close(fd);
+    return reply.compare(0, expect.size(), expect) == 0 ? ms : -1;
+}
+
+// A non-blocking connect from host to port; -1 when it cannot start.
+int ConnectFrom(int port, const std::string &host) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    if (fd < 0) return -1;
+    sockaddr_in address = Loopback(port);
+    if (!BindFrom(fd, host.c_str()) ||
+        (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 && errno != EINPROGRESS)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// count silent sockets of hosts (in turn), half on each port, each
+// connected again as soon as the server ends it, until stop.
+void HoldSilent(int port, int web_port, const std::vector<std::string> &hosts, int count,
+                const std::atomic<bool> &stop, std::atomic<long> &renewed) {
+    std::vector<pollfd> fds(count);
+    auto target = [&](int i) { return i % 2 ? web_port : port; };
+    for (int i = 0; i < count; ++i) fds[i] = {ConnectFrom(target(i), hosts[i % hosts.size()]), POLLIN, 0};
+    while (!stop) {
+        poll(fds.data(), fds.size(), 50);
+        for (int i = 0; i < count; ++i) {
+            pollfd &p = fds[i];
+            if (p.fd >= 0 && !(p.revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            char buffer[4096];
+            ssize_t got = p.fd >= 0 ? recv(p.fd, buffer, sizeof buffer, MSG_DONTWAIT) : -1;
+            if (got > 0 || (got < 0 && p.fd >= 0 && (errno == EAGAIN || errno == EINTR))) continue;
+            if (p.fd >= 0) close(p.fd);
+            p.fd = ConnectFrom(target(i), hosts[i % hosts.size()]);
+            p.revents = 0;
+            ++renewed;
+        }
+    }
+    for (pollfd &p : fds)
+        if (p.fd >= 0) close(p.fd);
+}
+
+// A connection of 127.0.0.2 that opens the event stream and sends bytes
+// as fast as the server takes them, connecting again when it is ended.
+void Stream(int web_port, const std::atomic<bool> &stop, std::atomic<long> &renewed) {
+    const std::string head = "GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    std::string junk(64 * 1024, 'x');
+    while (!stop) {
+        int fd = Connected(web_port, "127.0.0.2");
+        if (fd < 0) {
+            usleep(10 * 1000);
+            continue;
+        }
+        timeval timeout{1, 0};
+        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+        bool ok = send(fd, head.data(), head.size(), MSG_NOSIGNAL) > 0;
+        while (ok && !stop) {
+            ssize_t sent = send(fd, junk.data(), junk.size(), MSG_NOSIGNAL);
+            ok = sent > 0 || (sent < 0 && (errno == EAGAIN || errno == EINTR));
+        }
+        close(fd);
+        ++renewed;
+    }
+}
+
+int Attack(int port, int web_port, int users, const std::string &kind, int count, int rounds) {
+    // Thousands of sockets: as many descriptors as the system lets us.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
+    std::atomic<bool> stop{false};
+    std::atomic<long> renewed{0};
+    std::vector<std::thread> strangers;
+    if (kind == "stream") {
+        for (int i = 0; i < count; ++i) strangers.emplace_back([&] { Stream(web_port, stop, renewed); });
+    } else if (kind == "hoard" || kind == "crowd") {
+        std::vector<std::string> hosts;
+        if (kind == "hoard") hosts.push_back("127.0.0.2");
+        for (int h = 3; kind == "crowd" && h <= 18; ++h) hosts.push_back("127.0.0." + std::to_string(h));
+        strangers.emplace_back([&, hosts] { HoldSilent(port, web_port, hosts, count, stop, renewed); });
+    } else if (kind != "quiet") {
+        return Usage();
+    }
+    // The attack takes hold first.
+    if (kind != "quiet") usleep(3000 * 1000);
+    std::vector<double> signins, pages;
+    int signin_failed = 0, page_failed = 0;
+    for (int i = 0; i < rounds; ++i) {
+        double ms = TimedRequest(port, "#o" + UserName(i % users) + "-10:00-Attack " + std::to_string(i) +
+                                           "-11:00\n\r", "0\n\r");
+        if (ms < 0) ++signin_failed;
+        else signins.push_back(ms);
+        ms = TimedRequest(web_port, "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", "HTTP/1.1 200");
+        if (ms < 0) ++page_failed;
+        else pages.push_back(ms);
+        usleep(200 * 1000);
+    }
+    stop = true;
+    for (std::thread &stranger : strangers) stranger.join();
+    auto worst = [](const std::vector<double> &v) { return v.empty() ? -1.0 : *std::max_element(v.begin(), v.end()); };
+    printf("attack_kind=%s\nattack_count=%d\nattack_renewed=%ld\n", kind.c_str(), count, renewed.load());
+    printf("attack_signin_max_ms=%.1f\nattack_signin_median_ms=%.1f\nattack_signin_failed=%d\n",
+           worst(signins), Median(signins), signin_failed);
+    printf("attack_page_max_ms=%.1f\nattack_page_median_ms=%.1f\nattack_page_failed=%d\n", worst(pages),
+           Median(pages), page_failed);
+    return 0;
+}
+
 int Usage() {
     fprintf(stderr, "usage: bench_driver board DAT USERS | rush PORT USERS TAG DAT PAGE |\n"
                     "       throughput PORT USERS SECONDS |\n"
@@ -605,7 +766,8 @@ int Usage() {
                     "       slow PORT USERS SILENT TRICKLING | hold PORT COUNT SECONDS [FROM] | fsync DIR |\n"
                     "       late PORT USERS TRIES DELAY_MS |\n"
                     "       watchers PORT WEB_PORT USERS COUNT ROUNDS |\n"
-                    "       rollcall WEB_PORT KEY USERS COUNT ROUNDS\n");
+                    "       rollcall WEB_PORT KEY USERS COUNT ROUNDS |\n"
+                    "       attack PORT WEB_PORT USERS quiet|stream|hoard|crowd COUNT ROUNDS\n");
     return 2;
 }
 
@@ -632,6 +794,8 @@ int main(int argc, char **argv) {
         return Watchers(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
     if (mode == "rollcall" && argc == 7)
         return RollCallMarks(atoi(argv[2]), argv[3], atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
+    if (mode == "attack" && argc == 8)
+        return Attack(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), argv[5], atoi(argv[6]), atoi(argv[7]));
     if (mode == "hold" && (argc == 5 || argc == 6))
         return Hold(atoi(argv[2]), atoi(argv[3]), atof(argv[4]), argc == 6 ? argv[5] : nullptr);
     return Usage();
