@@ -5,16 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/kit/doubles/scripted_session_probe.h"
+
 namespace {
 
 using M = SessionMoment;
 using R = AutoRequest;
-
-struct FakeSession : SessionProbe {
-    bool locked = false, remote = false;
-    bool Locked() override { return locked; }
-    bool Remote() override { return remote; }
-};
 
 TEST(AutoSignerTest, EachMomentSendsWhatItsOptionAsksAndNothingWhenOff) {
     struct Row {
@@ -28,7 +24,7 @@ TEST(AutoSignerTest, EachMomentSendsWhatItsOptionAsksAndNothingWhenOff) {
     };
     for (const Row &row : rows) {
         AutoSigner signer;
-        FakeSession session;
+        ScriptedSessionProbe session;
         signer.SetOptions({row.sign_in, row.sign_out});
         signer.Confirmed(true);
         EXPECT_EQ(row.start, signer.At(M::Start, session)) << row.sign_in << row.sign_out;
@@ -40,7 +36,7 @@ TEST(AutoSignerTest, EachMomentSendsWhatItsOptionAsksAndNothingWhenOff) {
 
 TEST(AutoSignerTest, AFailedLogonSignInIsTriedTenTimesMoreAndOnlyThatOne) {
     AutoSigner signer;
-    FakeSession session;
+    ScriptedSessionProbe session;
     signer.SetOptions({true, true});
     signer.Confirmed(true);
     signer.At(M::Start, session);
@@ -62,7 +58,7 @@ TEST(AutoSignerTest, AFailedLogonSignInIsTriedTenTimesMoreAndOnlyThatOne) {
 
 TEST(AutoSignerTest, AnUnknownNameStopsUntilTheNameOrTheOptionsChange) {
     AutoSigner signer;
-    FakeSession session;
+    ScriptedSessionProbe session;
     signer.SetOptions({true, true});
     signer.Confirmed(true);
     signer.At(M::Start, session);
@@ -78,7 +74,7 @@ TEST(AutoSignerTest, AnUnknownNameStopsUntilTheNameOrTheOptionsChange) {
 
 TEST(AutoSignerTest, LockAndEndSignOutOnlyAMemberLastSeenIn) {
     AutoSigner signer;
-    FakeSession session;
+    ScriptedSessionProbe session;
     signer.SetOptions({true, true});
     EXPECT_EQ(R::None, signer.At(M::Lock, session)); // nothing confirmed yet
     signer.Confirmed(true);
@@ -91,7 +87,7 @@ TEST(AutoSignerTest, LockAndEndSignOutOnlyAMemberLastSeenIn) {
 TEST(AutoSignerTest, ALockedOrRemoteStartSignsInAtTheFirstUnlockAtTheMachine) {
     for (bool locked : {true, false}) {
         AutoSigner signer;
-        FakeSession session;
+        ScriptedSessionProbe session;
         session.locked = locked;
         session.remote = !locked;
         signer.SetOptions({true, true});

@@ -17,6 +17,7 @@
 #include "client/shell/client_program.h"
 #include "client/shell/session_window.h"
 #include "client/core/layered_settings_store.h"
+#include "tests/kit/doubles/scripted_session_probe.h"
 #include "client/shell/tray_icon.h"
 
 #include "common/settings_store.h"
@@ -64,13 +65,6 @@ class RecordedReason : public EndSessionReason {
     }
 };
 
-// The session as a test sets it: unlocked and at the machine unless told.
-class ScriptedSession : public SessionProbe {
-  public:
-    bool locked = false, remote = false;
-    bool Locked() override { return locked; }
-    bool Remote() override { return remote; }
-};
 
 // The member's values as they are in the (redirected) registry.
 SettingsStore &MemberKey();
@@ -96,7 +90,7 @@ class ClientTest : public InProcessTest {
     FixedClock clock{ClockTime{9, 7, 0}};
     ScriptedTray tray_shell;
     RecordedReason reason;
-    ScriptedSession session;
+    ScriptedSessionProbe session;
     LayeredSettingsStore store{MemberKey(), kClientStore, recorder};
     ClientProgram program{GetModuleHandleA(nullptr), clock, store, recorder,
                           tray_shell, reason, session};
