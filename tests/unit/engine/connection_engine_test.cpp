@@ -14,6 +14,7 @@
 #include "common/fixed_text.h"
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/fixed_key_crypto.h"
+#include "tests/kit/doubles/recording_change_journal.h"
 
 namespace {
 
@@ -103,17 +104,6 @@ class FakeSockets : public EngineSockets {
     int receives = 0;
 };
 
-// Counts publications: the journal is flushed once each, right after the save.
-class SaveCounter : public ChangeJournal {
-  public:
-    void Record(const BoardChange &) override {}
-    bool Flush() override {
-        ++saves;
-        return true;
-    }
-    int saves = 0;
-};
-
 class EngineTest : public ::testing::Test {
   protected:
     EngineTest() {
@@ -153,7 +143,8 @@ class EngineTest : public ::testing::Test {
     BoardContext board{table, settings, alerts, clock};
     PlatformFiles files;
     Publisher publisher{files.reader, files.writer};
-    SaveCounter saves;
+    // Counts publications: the journal is flushed once each, right after the save.
+    RecordingChangeJournal saves;
     StatusLine status;
     FakeSockets sockets;
     ConnectionEngine engine{sockets, status};
@@ -351,7 +342,7 @@ TEST_F(EngineTest, ACrowdIsSavedInOneBatchAndTheWaitIsBounded) {
     engine.AcceptNotice(Pool::SignIn, 2);
     EXPECT_TRUE(RunBatch(3));
     EXPECT_FALSE(engine.BatchPending());
-    EXPECT_EQ(saves.saves, 1);
+    EXPECT_EQ(saves.flushes, 1);
     for (SocketId id : crowd) {
         EXPECT_EQ(sockets.sockets[id].sent, "0\n\r");
         EXPECT_TRUE(sockets.Closed(id));
@@ -363,7 +354,7 @@ TEST_F(EngineTest, ACrowdIsSavedInOneBatchAndTheWaitIsBounded) {
     engine.AcceptNotice(Pool::SignIn, 100);
     EXPECT_FALSE(RunBatch(100 + kBatchWaitMs - 1, true));
     EXPECT_TRUE(RunBatch(100 + kBatchWaitMs, true));
-    EXPECT_EQ(saves.saves, 2);
+    EXPECT_EQ(saves.flushes, 2);
 }
 
 TEST_F(EngineTest, DeadlinesEndSilentConnectionsAndAFullPoolOfHostsWaitsForThem) {
@@ -478,7 +469,7 @@ TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
     engine.AcceptNotice(Pool::SignIn, 0);
     EXPECT_TRUE(sockets.sockets[browser].sent.empty()); // waits for the batch
     EXPECT_TRUE(RunBatch(1));
-    EXPECT_EQ(1, saves.saves);
+    EXPECT_EQ(1, saves.flushes);
     EXPECT_EQ("0\n\r", sockets.sockets[member].sent);
     EXPECT_EQ(0u, sockets.sockets[browser].sent.find("HTTP/1.1 200 OK\r\n"));
     EXPECT_NE(std::string::npos, sockets.sockets[browser].sent.find("{\"ok\":true}"));
@@ -495,7 +486,7 @@ TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
     engine.AcceptNotice(Pool::Web, 11);
     EXPECT_EQ(0u, sockets.sockets[off].sent.find("HTTP/1.1 403 Forbidden\r\n"));
     EXPECT_TRUE(RunBatch(12));
-    EXPECT_EQ(1, saves.saves);
+    EXPECT_EQ(1, saves.flushes);
     EXPECT_EQ(before, ReadBytes(dir.File("tesmar.dat")));
 }
 
@@ -545,7 +536,7 @@ TEST_F(EngineTest, AWatcherThatSendsAndAWebPeerSendingPastItsRequestAreClosed) {
     EXPECT_EQ(0u, sockets.sockets[refused].sent.find("HTTP/1.1 405"));
     EXPECT_FALSE(sockets.Closed(refused));
     EXPECT_TRUE(RunBatch(3));
-    EXPECT_EQ(0, saves.saves);
+    EXPECT_EQ(0, saves.flushes);
 }
 
 } // namespace
@@ -568,5 +559,5 @@ TEST_F(EngineTest, WrongWebKeysLockTheirAddressOutAndSaySoOnTheStatusLine) {
     EXPECT_STREQ("Web: wrong keys from 10.0.6.1", status.Text());
     EXPECT_EQ("HTTP/1.1 429", sign("10.0.6.1", "k3y-of-the-office", 300));
     EXPECT_EQ("HTTP/1.1 200", sign("10.0.6.2", "k3y-of-the-office", 400));
-    EXPECT_EQ(1, saves.saves);
+    EXPECT_EQ(1, saves.flushes);
 }

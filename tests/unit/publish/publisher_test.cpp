@@ -6,6 +6,7 @@
 #include "server/page/board_page.h"
 #include "server/publish/connection.h"
 #include "tests/kit/board_test_support.h"
+#include "tests/kit/doubles/recording_change_journal.h"
 
 #include <gtest/gtest.h>
 
@@ -35,19 +36,14 @@ class StepConnection : public Connection {
     const ScratchDir &dir_;
 };
 
-class StepJournal : public ChangeJournal {
-  public:
-    StepJournal(Steps &steps, const ScratchDir &dir) : steps_(steps), dir_(dir) {}
-    void Record(const BoardChange &change) override {
-        bool on_page = ReadBytes(dir_.File("board.htm")).find(change.name) != std::string::npos;
-        steps_.seen.push_back("journal " + change.name + " " + change.peer + " file " +
-                              ReadBytes(dir_.File("tesmar.dat")) + (on_page ? " on page" : ""));
-    }
-
-  private:
-    Steps &steps_;
-    const ScratchDir &dir_;
-};
+// A journal whose every change is a step, with what the files held then.
+void RecordSteps(RecordingChangeJournal &journal, Steps &steps, const ScratchDir &dir) {
+    journal.on_record = [&steps, &dir](const BoardChange &change) {
+        bool on_page = ReadBytes(dir.File("board.htm")).find(change.name) != std::string::npos;
+        steps.seen.push_back("journal " + change.name + " " + change.peer + " file " +
+                             ReadBytes(dir.File("tesmar.dat")) + (on_page ? " on page" : ""));
+    };
+}
 
 class PublishTest : public ::testing::Test {
   protected:
@@ -75,7 +71,8 @@ class PublishTest : public ::testing::Test {
 
 TEST_F(PublishTest, TheDataFileThenThePageThenTheJournalThenTheReplies) {
     Steps steps;
-    StepJournal journal(steps, dir);
+    RecordingChangeJournal journal;
+    RecordSteps(journal, steps, dir);
     StepConnection first(steps, dir), second(steps, dir);
     publisher.SetJournal(&journal);
     EXPECT_FALSE(Publish({&first, &second}).Failed());
@@ -98,7 +95,8 @@ TEST_F(PublishTest, AFailedSaveStopsEverythingAfterIt) {
     const std::string page = ReadBytes(dir.File("board.htm"));
     const std::string feed = publisher.FeedBytes();
     Steps steps;
-    StepJournal journal(steps, dir);
+    RecordingChangeJournal journal;
+    RecordSteps(journal, steps, dir);
     StepConnection reply(steps, dir);
     publisher.SetJournal(&journal);
     std::filesystem::remove(dir.File("tesmar.dat"));
