@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/kit/doubles/scripted_key_gate.h"
+
 #include <string>
 #include <vector>
 
@@ -70,14 +72,6 @@ class BoardHost : public AdminHost {
     std::vector<std::string> changed;
 };
 
-class FixedGate : public KeyGate {
-  public:
-    int Locked(const std::string &) override { return locked; }
-    void Wrong(const std::string &peer) override { wrong.push_back(peer); }
-    int locked = 0;
-    std::vector<std::string> wrong;
-};
-
 class AdminTest : public ::testing::Test {
   protected:
     AdminTest() : host(dir) { key.Set(MakeKeyHash(host.crypto, "the admin key", 2)); }
@@ -104,7 +98,7 @@ class AdminTest : public ::testing::Test {
     ScratchDir dir;
     BoardHost host;
     HashedKey key;
-    FixedGate gate;
+    ScriptedKeyGate gate;
 };
 
 } // namespace

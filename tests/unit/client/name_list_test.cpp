@@ -7,25 +7,10 @@
 #include <vector>
 
 #include "tests/kit/doubles/alerts_recorder.h"
+#include "tests/kit/doubles/recording_name_box.h"
+#include "tests/kit/doubles/recording_name_store.h"
 
 namespace {
-
-class RecordingBox : public NameBox {
-  public:
-    void Clear() override {
-        lines.clear();
-        ++clears;
-    }
-    void Add(const char *name) override { lines.push_back(name); }
-    std::vector<std::string> lines;
-    int clears = 0;
-};
-
-class RecordingStore : public NameStore {
-  public:
-    void WriteNames(const char *text) override { writes.push_back(text); }
-    std::vector<std::string> writes;
-};
 
 class NameListTest : public ::testing::Test {
   protected:
@@ -52,8 +37,8 @@ class NameListTest : public ::testing::Test {
     std::string LastWrite() const { return store.writes.empty() ? "<none>" : store.writes.back(); }
 
     NameList list;
-    RecordingBox box;
-    RecordingStore store;
+    RecordingNameBox box;
+    RecordingNameStore store;
     AlertsRecorder alerts;
     std::string own_name = "me";
 };

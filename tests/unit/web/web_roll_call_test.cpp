@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/kit/doubles/scripted_roll_call_keys.h"
+
 #include <string>
 
 #include "server/web/http_request.h"
@@ -10,14 +12,7 @@
 
 namespace {
 
-class PlainKeys : public RollCallKeys {
-  public:
-    bool AnySet() override { return !key.empty(); }
-    bool Matches(const std::string &given) override { return !key.empty() && given == key; }
-    std::string key = "marshal-key";
-};
-
-int Check(const std::string &head, PlainKeys &keys, KeyLockout &lockout,
+int Check(const std::string &head, ScriptedRollCallKeys &keys, KeyLockout &lockout,
           std::string *notice = nullptr, const std::string &body = "{\"end\": true}") {
     std::string request = "POST /rollcall HTTP/1.1\r\nHost: boardpc:8080\r\n" + head +
                           "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
@@ -35,7 +30,7 @@ int Check(const std::string &head, PlainKeys &keys, KeyLockout &lockout,
 }
 
 TEST(WebRollCall, KeysHostOriginAndTypeAreCheckedAndWrongKeysLockTheAddressOut) {
-    PlainKeys keys;
+    ScriptedRollCallKeys keys;
     KeyLockout lockout;
     const std::string json = "Content-Type: application/json\r\n";
     EXPECT_EQ(Check(json + "Authorization: Bearer marshal-key\r\n", keys, lockout), 0);
@@ -52,7 +47,7 @@ TEST(WebRollCall, KeysHostOriginAndTypeAreCheckedAndWrongKeysLockTheAddressOut) 
     EXPECT_EQ(notice, "Web: wrong keys from 10.0.0.9");
     EXPECT_EQ(Check(json + "Authorization: Bearer marshal-key\r\n", keys, lockout), 429);
 
-    PlainKeys none;
+    ScriptedRollCallKeys none;
     none.key.clear();
     KeyLockout fresh;
     EXPECT_EQ(Check(json + "Authorization: Bearer marshal-key\r\n", none, fresh), 403);
