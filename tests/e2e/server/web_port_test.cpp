@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/e2e/server/server_fixture.h"
@@ -165,6 +167,36 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     // The web port only reads.
     EXPECT_EQ("Ann-0-Dentist \"3\"-12:00-tomorrow-\r\nBob-0-Lunch-12:00-Monday-\r\n\xc9mile-1- -08:30- -\r\n",
               Board());
+}
+
+TEST_F(WebPortTest, APeerStreamingAtTheWebPortHoldsUpNoSignIn) {
+    StartWithWebPort("Ann-1- -09:00- -\r\n");
+    // Another host sends a head that never ends as fast as the server takes
+    // it, connecting again when it is ended.
+    std::atomic<bool> stop{false};
+    std::thread stream([&] {
+        const std::string junk(64 * 1024, 'a');
+        while (!stop) {
+            TcpClient peer;
+            if (!peer.Connect(web, 0, "127.0.0.2") ||
+                !peer.Send("GET / HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Pad: "))
+                continue;
+            while (!stop && peer.Send(junk)) {
+            }
+        }
+    });
+    int answered = 0;
+    double worst = 0;
+    for (int i = 0; i < 5; ++i) {
+        e2e::Reply reply = Exchange(port, "#oAnn-10:0" + std::to_string(i) + "-Out-11:00\n\r");
+        answered += reply.bytes == "0\n\r";
+        worst = std::max(worst, reply.ms);
+    }
+    stop = true;
+    stream.join();
+    EXPECT_EQ(5, answered);
+    // Generous: without the stream a sign-in takes milliseconds.
+    EXPECT_LT(worst, 5000.0);
 }
 
 TEST_F(WebPortTest, SilentWebClientsCostASignInNothingAndASlowReaderGetsTheWholePage) {
