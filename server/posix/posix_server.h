@@ -65,6 +65,7 @@ struct PosixServer {
     // so that no two share an open file.
     StandardFileReader board_reader;
     StandardFileReader rollcall_reader;
+    StandardFileReader reset_reader; // lastreset.txt
     StandardFileReader history_reader; // the administration's history CSV
     PlatformFileWriter file_writer;
     Publisher publisher{board_reader, file_writer};

@@ -11,12 +11,13 @@
 #include "server/board/board_change.h"
 #include "server/board/server_settings.h"
 
-DailyReset::DailyReset(BoardContext board, Publisher &publisher)
-    : board_(board), publisher_(publisher) {}
+DailyReset::DailyReset(BoardContext board, Publisher &publisher, FileReader &reader,
+                       FileWriter &writer)
+    : board_(board), publisher_(publisher), reader_(reader), writer_(writer) {}
 
 ResetReport DailyReset::Start(const ClockTime &now) {
     CalendarDate last;
-    bool known = ReadLastReset(board_.settings, last);
+    bool known = ReadLastReset(board_.settings, reader_, last);
     schedule_.Start(known ? &last : nullptr, now, board_.settings.ResetTime);
     return Check(now);
 }
@@ -68,7 +69,7 @@ void DailyReset::MakeReset(const CalendarDate &date, ResetReport &report) {
 // not at every retry.
 void DailyReset::Keep(const CalendarDate &date, ResetReport &report) {
     bool told = unwritten_;
-    unwritten_ = !WriteLastReset(board_.settings, date);
+    unwritten_ = !WriteLastReset(board_.settings, writer_, date);
     unwritten_date_ = date;
     if (!unwritten_ || told) return;
     report.unwritten = true;
@@ -86,23 +87,23 @@ bool BuildLastResetPath(const ServerSettings &settings, char *out, size_t capaci
     return true;
 }
 
-bool ReadLastReset(const ServerSettings &settings, CalendarDate &date) {
+bool ReadLastReset(const ServerSettings &settings, FileReader &reader, CalendarDate &date) {
     char path[400];
     if (!BuildLastResetPath(settings, path, sizeof path)) return false;
-    std::FILE *file = std::fopen(path, "rb");
-    if (!file) return false;
+    if (reader.OpenFile(path) != FileReader::Open) return false;
     char text[16] = "";
-    size_t n = std::fread(text, 1, sizeof text - 1, file);
-    std::fclose(file);
+    long n = reader.ReadSome(text, sizeof text - 1);
+    reader.CloseFile();
+    if (n < 0) return false;
     text[n] = '\0';
     return ParseDate(text, date);
 }
 
-bool WriteLastReset(const ServerSettings &settings, const CalendarDate &date) {
+bool WriteLastReset(const ServerSettings &settings, FileWriter &writer, const CalendarDate &date) {
     char path[400];
     if (!BuildLastResetPath(settings, path, sizeof path)) return false;
     char text[16];
     FormatDate(date, text, sizeof text);
     AppendCut(text, "\r\n");
-    return ReplaceFileDurably(path, text, std::strlen(text));
+    return writer.ReplaceDurably(path, text, std::strlen(text));
 }

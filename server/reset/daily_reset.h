@@ -29,7 +29,8 @@ struct ResetReport {
 
 class DailyReset {
   public:
-    DailyReset(BoardContext board, Publisher &publisher);
+    // lastreset.txt is read through reader and replaced through writer.
+    DailyReset(BoardContext board, Publisher &publisher, FileReader &reader, FileWriter &writer);
     DailyReset(const DailyReset &) = delete;
     DailyReset &operator=(const DailyReset &) = delete;
 
@@ -53,6 +54,8 @@ class DailyReset {
 
     BoardContext board_;
     Publisher &publisher_;
+    FileReader &reader_;
+    FileWriter &writer_;
     ResetSchedule schedule_;
     // A date lastreset.txt should hold but could not be written with.
     bool unwritten_ = false;
@@ -63,6 +66,6 @@ class DailyReset {
 bool BuildLastResetPath(const ServerSettings &settings, char *out, size_t capacity);
 // The date kept in lastreset.txt; false when the file is missing or holds no
 // date.
-bool ReadLastReset(const ServerSettings &settings, CalendarDate &date);
+bool ReadLastReset(const ServerSettings &settings, FileReader &reader, CalendarDate &date);
 // Replaces lastreset.txt with the date and a line end. True when written.
-bool WriteLastReset(const ServerSettings &settings, const CalendarDate &date);
+bool WriteLastReset(const ServerSettings &settings, FileWriter &writer, const CalendarDate &date);

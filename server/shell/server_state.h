@@ -68,11 +68,12 @@ struct ServerState {
     // so that no two share an open file.
     StandardFileReader board_reader;
     StandardFileReader rollcall_reader;
+    StandardFileReader reset_reader; // lastreset.txt
     StandardFileReader history_reader; // the administration's history CSV
     PlatformFileWriter file_writer;
     Publisher publisher{board_reader, file_writer};
     // The daily reset, looked at on the main window's timer.
-    DailyReset reset{Board(), publisher};
+    DailyReset reset{Board(), publisher, reset_reader, file_writer};
     SocketFrontEnd connections{status};
     // The history journal (written while the history flag is on), told of
     // every publication's changes.

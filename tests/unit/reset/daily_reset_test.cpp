@@ -35,7 +35,7 @@ class DailyResetTest : public ::testing::Test {
     FixedClock clock{At(12, 0)};
     PlatformFiles files;
     Publisher publisher{files.reader, files.writer};
-    DailyReset reset{BoardContext{table, settings, alerts, clock}, publisher};
+    DailyReset reset{BoardContext{table, settings, alerts, clock}, publisher, files.reader, files.writer};
 };
 
 TEST_F(DailyResetTest, TheResetIsMadeWhenTheClockReachesItAndOnceADay) {
@@ -108,14 +108,15 @@ TEST_F(DailyResetTest, AnUnreadBoardAndARefusedLastResetAreTriedAgainAtTheNextCh
 TEST(LastResetFile, HoldsTheDate) {
     ScratchDir dir;
     ServerSettings settings = SettingsIn(dir);
+    PlatformFiles files;
     CalendarDate date;
-    EXPECT_FALSE(ReadLastReset(settings, date));
-    ASSERT_TRUE(WriteLastReset(settings, CalendarDate{2026, 12, 7}));
+    EXPECT_FALSE(ReadLastReset(settings, files.reader, date));
+    ASSERT_TRUE(WriteLastReset(settings, files.writer, CalendarDate{2026, 12, 7}));
     EXPECT_EQ(ReadBytes(dir.File("lastreset.txt")), "2026-12-07\r\n");
-    ASSERT_TRUE(ReadLastReset(settings, date));
+    ASSERT_TRUE(ReadLastReset(settings, files.reader, date));
     EXPECT_EQ(date.year * 10000 + date.month * 100 + date.day, 20261207);
     WriteBytes(dir.File("lastreset.txt"), "garbage");
-    EXPECT_FALSE(ReadLastReset(settings, date));
+    EXPECT_FALSE(ReadLastReset(settings, files.reader, date));
 }
 
 } // namespace
