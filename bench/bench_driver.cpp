@@ -206,7 +206,8 @@ int Rush(int port, int users, const char *tag, const char *dat_path, const char 
         std::vector<int> owners;
         for (int i = 0; i < users; ++i) {
             if (clients[i].done) continue;
-            waits.push_back({clients[i].fd, static_cast<short>(clients[i].sent ? POLLIN : POLLOUT), 0});
+            waits.push_back(
+                {clients[i].fd, static_cast<short>(clients[i].sent ? POLLIN : POLLOUT), 0});
             owners.push_back(i);
         }
         if (waits.empty() || MillisecondsSince(start) > deadline_ms) break;
@@ -218,8 +219,9 @@ int Rush(int port, int users, const char *tag, const char *dat_path, const char 
                 int error = 0;
                 socklen_t length = sizeof error;
                 getsockopt(client.fd, SOL_SOCKET, SO_ERROR, &error, &length);
-                if (error != 0 || send(client.fd, client.request.data(), client.request.size(),
-                                       MSG_NOSIGNAL) != static_cast<ssize_t>(client.request.size())) {
+                if (error != 0 ||
+                    send(client.fd, client.request.data(), client.request.size(), MSG_NOSIGNAL) !=
+                        static_cast<ssize_t>(client.request.size())) {
                     client.done = true;
                     client.latency_ms = MillisecondsSince(start);
                     continue;
@@ -271,7 +273,8 @@ int Rush(int port, int users, const char *tag, const char *dat_path, const char 
             size_t from = page.find(name_cell);
             if (from == std::string::npos) continue;
             size_t to = page.find("</TR>", from);
-            std::string row = page.substr(from, to == std::string::npos ? std::string::npos : to - from);
+            std::string row =
+                page.substr(from, to == std::string::npos ? std::string::npos : to - from);
             char time_cell[32], destination_cell[64];
             snprintf(time_cell, sizeof time_cell, "<TH>07:%02d</TH>", i % 60);
             snprintf(destination_cell, sizeof destination_cell, "<TH>%s %d</TH>", tag, i);
@@ -392,7 +395,8 @@ int Connected(int port, const char *from = nullptr) {
 int Slow(int port, int users, int silent, int trickling) {
     std::vector<int> quiet, slow;
     for (int i = 0; i < silent; ++i) quiet.push_back(Connected(port, CrowdHost(i).c_str()));
-    for (int i = 0; i < trickling; ++i) slow.push_back(Connected(port, CrowdHost(silent + i).c_str()));
+    for (int i = 0; i < trickling; ++i)
+        slow.push_back(Connected(port, CrowdHost(silent + i).c_str()));
     const std::string trickle = "#i" + UserName(0) + "-07:00\n\r";
     // One byte a second on each slow connection, the ordinary request in
     // the middle of the second second.
@@ -409,8 +413,10 @@ int Slow(int port, int users, int silent, int trickling) {
     for (int fd : quiet) opened += fd >= 0;
     for (int fd : slow) opened += fd >= 0;
     printf("slow_open=%d\nslow_ok=%d\nslow_ms=%.1f\n", opened, reply == "0\n\r" ? 1 : 0, ms);
-    for (int fd : quiet) if (fd >= 0) close(fd);
-    for (int fd : slow) if (fd >= 0) close(fd);
+    for (int fd : quiet)
+        if (fd >= 0) close(fd);
+    for (int fd : slow)
+        if (fd >= 0) close(fd);
     return 0;
 }
 
@@ -435,7 +441,8 @@ int Hold(int port, int count, double seconds, const char *from) {
             ++reopened;
         }
     }
-    for (pollfd &p : fds) if (p.fd >= 0) close(p.fd);
+    for (pollfd &p : fds)
+        if (p.fd >= 0) close(p.fd);
     printf("hold_reopened=%d\n", reopened);
     return 0;
 }
@@ -451,10 +458,11 @@ int Late(int port, int users, int tries, int delay_ms) {
         setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
         usleep(delay_ms * 1000);
         char request[64];
-        snprintf(request, sizeof request, "#o%s-09:%02d-Late-10:00\n\r", UserName(users - 2).c_str(),
-                 i % 60);
+        snprintf(request, sizeof request, "#o%s-09:%02d-Late-10:00\n\r",
+                 UserName(users - 2).c_str(), i % 60);
         std::string reply;
-        if (send(fd, request, strlen(request), MSG_NOSIGNAL) == static_cast<ssize_t>(strlen(request))) {
+        if (send(fd, request, strlen(request), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(strlen(request))) {
             char buffer[64];
             ssize_t got;
             while ((got = recv(fd, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, got);
@@ -511,8 +519,8 @@ void ReadWatchers(std::vector<Watcher> &watchers) {
 int Watchers(int port, int web_port, int users, int count, int rounds) {
     auto sign_out = [&](int round) {
         Clock::time_point start = Clock::now();
-        std::string line = "#o" + UserName(round % users) + "-10:00-Watch " +
-                           std::to_string(round) + "-11:00\n\r";
+        std::string line =
+            "#o" + UserName(round % users) + "-10:00-Watch " + std::to_string(round) + "-11:00\n\r";
         std::string reply = Exchange(port, line);
         return reply == "0\n\r" ? MillisecondsSince(start) : -1.0;
     };
@@ -520,8 +528,10 @@ int Watchers(int port, int web_port, int users, int count, int rounds) {
     int failed = 0;
     for (int i = 0; i < rounds; ++i) {
         double ms = sign_out(i);
-        if (ms < 0) ++failed;
-        else plain.push_back(ms);
+        if (ms < 0)
+            ++failed;
+        else
+            plain.push_back(ms);
         usleep(20 * 1000);
     }
     std::vector<Watcher> watchers(count);
@@ -560,24 +570,28 @@ int Watchers(int port, int web_port, int users, int count, int rounds) {
             ReadWatchers(watchers);
             if (!all_have(before + 1)) usleep(200);
         }
-        if (all_have(before + 1)) spread.push_back(MillisecondsSince(start) - replied);
-        else ++failed;
+        if (all_have(before + 1))
+            spread.push_back(MillisecondsSince(start) - replied);
+        else
+            ++failed;
         usleep(20 * 1000);
     }
     printf("watch_connected=%d\nwatch_plain_ms=%.1f\nwatch_signin_ms=%.1f\n"
            "watch_last_event_ms=%.1f\nwatch_last_event_max_ms=%.1f\nwatch_failed=%d\n",
            connected, Median(plain), Median(with), Median(spread),
            spread.empty() ? -1.0 : *std::max_element(spread.begin(), spread.end()), failed);
-    for (Watcher &w : watchers) if (w.fd >= 0) close(w.fd);
+    for (Watcher &w : watchers)
+        if (w.fd >= 0) close(w.fd);
     return 0;
 }
 
 // A roll call's command: its HTTP status (-1 when none came back).
 int RollCallPost(int web_port, const std::string &key, const std::string &body) {
-    std::string reply = Exchange(web_port, "POST /rollcall HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-                                           "Content-Type: application/json\r\nAuthorization: Bearer " +
-                                               key + "\r\nContent-Length: " +
-                                               std::to_string(body.size()) + "\r\n\r\n" + body);
+    std::string reply =
+        Exchange(web_port, "POST /rollcall HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                           "Content-Type: application/json\r\nAuthorization: Bearer " +
+                               key + "\r\nContent-Length: " + std::to_string(body.size()) +
+                               "\r\n\r\n" + body);
     return reply.compare(0, 9, "HTTP/1.1 ") == 0 ? atoi(reply.c_str() + 9) : -1;
 }
 
@@ -619,15 +633,18 @@ int RollCallMarks(int web_port, const std::string &key, int users, int count, in
             ReadWatchers(watchers);
             if (!all_have(1, before + 1)) usleep(200);
         }
-        if (all_have(1, before + 1)) spread.push_back(MillisecondsSince(start));
-        else ++failed;
+        if (all_have(1, before + 1))
+            spread.push_back(MillisecondsSince(start));
+        else
+            ++failed;
     }
     if (RollCallPost(web_port, key, "{\"end\": true}") != 200) ++failed;
     printf("rollcall_connected=%d\nrollcall_mark_ms=%.1f\nrollcall_event_ms=%.1f\n"
            "rollcall_event_max_ms=%.1f\nrollcall_failed=%d\n",
            connected, Median(replies), Median(spread),
            spread.empty() ? -1.0 : *std::max_element(spread.begin(), spread.end()), failed);
-    for (Watcher &w : watchers) if (w.fd >= 0) close(w.fd);
+    for (Watcher &w : watchers)
+        if (w.fd >= 0) close(w.fd);
     return 0;
 }
 
@@ -643,7 +660,8 @@ double TimedRequest(int port, const std::string &request, const std::string &exp
     sockaddr_in address = Loopback(port);
     std::string reply;
     if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
-        send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+        send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+            static_cast<ssize_t>(request.size())) {
         char buffer[4096];
         ssize_t got;
         while ((got = recv(fd, buffer, sizeof buffer, 0)) > 0) reply.append(buffer, got);
@@ -659,7 +677,8 @@ int ConnectFrom(int port, const std::string &host) {
     if (fd < 0) return -1;
     sockaddr_in address = Loopback(port);
     if (!BindFrom(fd, host.c_str()) ||
-        (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 && errno != EINPROGRESS)) {
+        (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 &&
+         errno != EINPROGRESS)) {
         close(fd);
         return -1;
     }
@@ -672,7 +691,8 @@ void HoldSilent(int port, int web_port, const std::vector<std::string> &hosts, i
                 const std::atomic<bool> &stop, std::atomic<long> &renewed) {
     std::vector<pollfd> fds(count);
     auto target = [&](int i) { return i % 2 ? web_port : port; };
-    for (int i = 0; i < count; ++i) fds[i] = {ConnectFrom(target(i), hosts[i % hosts.size()]), POLLIN, 0};
+    for (int i = 0; i < count; ++i)
+        fds[i] = {ConnectFrom(target(i), hosts[i % hosts.size()]), POLLIN, 0};
     while (!stop) {
         poll(fds.data(), fds.size(), 50);
         for (int i = 0; i < count; ++i) {
@@ -725,12 +745,15 @@ int Attack(int port, int web_port, int users, const std::string &kind, int count
     std::atomic<long> renewed{0};
     std::vector<std::thread> strangers;
     if (kind == "stream") {
-        for (int i = 0; i < count; ++i) strangers.emplace_back([&] { Stream(web_port, stop, renewed); });
+        for (int i = 0; i < count; ++i)
+            strangers.emplace_back([&] { Stream(web_port, stop, renewed); });
     } else if (kind == "hoard" || kind == "crowd") {
         std::vector<std::string> hosts;
         if (kind == "hoard") hosts.push_back("127.0.0.2");
-        for (int h = 3; kind == "crowd" && h <= 18; ++h) hosts.push_back("127.0.0." + std::to_string(h));
-        strangers.emplace_back([&, hosts] { HoldSilent(port, web_port, hosts, count, stop, renewed); });
+        for (int h = 3; kind == "crowd" && h <= 18; ++h)
+            hosts.push_back("127.0.0." + std::to_string(h));
+        strangers.emplace_back(
+            [&, hosts] { HoldSilent(port, web_port, hosts, count, stop, renewed); });
     } else if (kind != "quiet") {
         return Usage();
     }
@@ -739,35 +762,46 @@ int Attack(int port, int web_port, int users, const std::string &kind, int count
     std::vector<double> signins, pages;
     int signin_failed = 0, page_failed = 0;
     for (int i = 0; i < rounds; ++i) {
-        double ms = TimedRequest(port, "#o" + UserName(i % users) + "-10:00-Attack " + std::to_string(i) +
-                                           "-11:00\n\r", "0\n\r");
-        if (ms < 0) ++signin_failed;
-        else signins.push_back(ms);
-        ms = TimedRequest(web_port, "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", "HTTP/1.1 200");
-        if (ms < 0) ++page_failed;
-        else pages.push_back(ms);
+        double ms = TimedRequest(
+            port, "#o" + UserName(i % users) + "-10:00-Attack " + std::to_string(i) + "-11:00\n\r",
+            "0\n\r");
+        if (ms < 0)
+            ++signin_failed;
+        else
+            signins.push_back(ms);
+        ms = TimedRequest(web_port, "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n",
+                          "HTTP/1.1 200");
+        if (ms < 0)
+            ++page_failed;
+        else
+            pages.push_back(ms);
         usleep(200 * 1000);
     }
     stop = true;
     for (std::thread &stranger : strangers) stranger.join();
-    auto worst = [](const std::vector<double> &v) { return v.empty() ? -1.0 : *std::max_element(v.begin(), v.end()); };
-    printf("attack_kind=%s\nattack_count=%d\nattack_renewed=%ld\n", kind.c_str(), count, renewed.load());
+    auto worst = [](const std::vector<double> &v) {
+        return v.empty() ? -1.0 : *std::max_element(v.begin(), v.end());
+    };
+    printf("attack_kind=%s\nattack_count=%d\nattack_renewed=%ld\n", kind.c_str(), count,
+           renewed.load());
     printf("attack_signin_max_ms=%.1f\nattack_signin_median_ms=%.1f\nattack_signin_failed=%d\n",
            worst(signins), Median(signins), signin_failed);
-    printf("attack_page_max_ms=%.1f\nattack_page_median_ms=%.1f\nattack_page_failed=%d\n", worst(pages),
-           Median(pages), page_failed);
+    printf("attack_page_max_ms=%.1f\nattack_page_median_ms=%.1f\nattack_page_failed=%d\n",
+           worst(pages), Median(pages), page_failed);
     return 0;
 }
 
 int Usage() {
-    fprintf(stderr, "usage: bench_driver board DAT USERS | rush PORT USERS TAG DAT PAGE |\n"
-                    "       throughput PORT USERS SECONDS |\n"
-                    "       compare PORT_A PORT_B USERS SECONDS SLICE_MS | requests PORT USERS COUNT |\n"
-                    "       slow PORT USERS SILENT TRICKLING | hold PORT COUNT SECONDS [FROM] | fsync DIR |\n"
-                    "       late PORT USERS TRIES DELAY_MS |\n"
-                    "       watchers PORT WEB_PORT USERS COUNT ROUNDS |\n"
-                    "       rollcall WEB_PORT KEY USERS COUNT ROUNDS |\n"
-                    "       attack PORT WEB_PORT USERS quiet|stream|hoard|crowd COUNT ROUNDS\n");
+    fprintf(
+        stderr,
+        "usage: bench_driver board DAT USERS | rush PORT USERS TAG DAT PAGE |\n"
+        "       throughput PORT USERS SECONDS |\n"
+        "       compare PORT_A PORT_B USERS SECONDS SLICE_MS | requests PORT USERS COUNT |\n"
+        "       slow PORT USERS SILENT TRICKLING | hold PORT COUNT SECONDS [FROM] | fsync DIR |\n"
+        "       late PORT USERS TRIES DELAY_MS |\n"
+        "       watchers PORT WEB_PORT USERS COUNT ROUNDS |\n"
+        "       rollcall WEB_PORT KEY USERS COUNT ROUNDS |\n"
+        "       attack PORT WEB_PORT USERS quiet|stream|hoard|crowd COUNT ROUNDS\n");
     return 2;
 }
 
@@ -795,7 +829,8 @@ int main(int argc, char **argv) {
     if (mode == "rollcall" && argc == 7)
         return RollCallMarks(atoi(argv[2]), argv[3], atoi(argv[4]), atoi(argv[5]), atoi(argv[6]));
     if (mode == "attack" && argc == 8)
-        return Attack(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), argv[5], atoi(argv[6]), atoi(argv[7]));
+        return Attack(atoi(argv[2]), atoi(argv[3]), atoi(argv[4]), argv[5], atoi(argv[6]),
+                      atoi(argv[7]));
     if (mode == "hold" && (argc == 5 || argc == 6))
         return Hold(atoi(argv[2]), atoi(argv[3]), atof(argv[4]), argc == 6 ? argv[5] : nullptr);
     return Usage();

@@ -105,7 +105,8 @@ bool Replace(const std::string &path, const std::string &bytes, bool flush) {
 bool SaveBoard() {
     std::string bytes;
     for (const Member &m : g_board)
-        bytes += m.name + "-" + m.in_out + "-" + m.destination + "-" + m.time + "-" + m.back + "-\r\n";
+        bytes +=
+            m.name + "-" + m.in_out + "-" + m.destination + "-" + m.time + "-" + m.back + "-\r\n";
     return Replace(g_data_path, bytes, true);
 }
 
@@ -114,7 +115,8 @@ void WritePage() {
     for (const Member &m : g_board) {
         bool in = m.in_out == "1";
         page += "<TR>\r\n<TH ALIGN=LEFT>" + m.name + "</TH>\r\n";
-        page += in ? "<TH>" + m.time + "</TH>\r\n<TH> </TH>\r\n" : "<TH> </TH>\r\n<TH>" + m.time + "</TH>\r\n";
+        page += in ? "<TH>" + m.time + "</TH>\r\n<TH> </TH>\r\n"
+                   : "<TH> </TH>\r\n<TH>" + m.time + "</TH>\r\n";
         page += "<TH>" + (in ? std::string(" ") : m.destination) + "</TH>\r\n";
         page += "<TH>" + (in ? std::string(" ") : m.back) + "</TH>\r\n</TR>\r\n";
     }

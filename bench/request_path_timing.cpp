@@ -78,7 +78,7 @@ int main(int argc, char **argv) {
 
     char data_path[400];
     BuildDataFilePath(g_settings, data_path, sizeof data_path);
-    static char bytes[kBoardPageCapacity];     // the data file's bytes
+    static char bytes[kBoardPageCapacity];      // the data file's bytes
     static char page_bytes[kBoardPageCapacity]; // the page's
     size_t data_size = FormatBoardFile(g_table, bytes, sizeof bytes);
 
@@ -109,7 +109,8 @@ int main(int argc, char **argv) {
                            nullptr);
         CloseHandle(file);
     });
-    file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file =
+        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     Time("    WriteFile + FlushFileBuffers", rounds, [&] {
         DWORD written;
         SetFilePointer(file, 0, nullptr, FILE_BEGIN);
@@ -132,7 +133,8 @@ int main(int argc, char **argv) {
     window_class.lpfnWndProc = Ignore;
     window_class.lpszClassName = "timing";
     RegisterClassA(&window_class);
-    HWND window = CreateWindowA("timing", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND window =
+        CreateWindowA("timing", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     SOCKET listener = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = {};
     address.sin_family = AF_INET;

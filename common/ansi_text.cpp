@@ -7,18 +7,24 @@ namespace {
 // Windows-1252's bytes 0x80 to 0x9F; the five it leaves undefined map to
 // the control characters of the same value, as Windows maps them.
 const unsigned short kWindows1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 // Copies valid UTF-8 sequences as they are; anything else becomes U+FFFD.
 void AppendCheckedUtf8(std::string &out, const unsigned char *p) {
     while (*p) {
         unsigned c = *p;
-        int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
-        unsigned cp = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
+        int extra = c < 0x80             ? 0
+                    : (c & 0xE0) == 0xC0 ? 1
+                    : (c & 0xF0) == 0xE0 ? 2
+                    : (c & 0xF8) == 0xF0 ? 3
+                                         : -1;
+        unsigned cp = extra == 0   ? c
+                      : extra == 1 ? (c & 0x1F)
+                      : extra == 2 ? (c & 0x0F)
+                                   : (c & 0x07);
         int i = 1;
         for (; extra > 0 && i <= extra; ++i) {
             if ((p[i] & 0xC0) != 0x80) break;
@@ -71,32 +77,53 @@ void AppendUtf8FromAnsi(std::string &out, const char *text, unsigned code_page) 
     if (!table && !ascii && SystemAnsiToUtf8(code_page, text, out)) return;
     for (; *p; ++p) {
         unsigned c = *p;
-        if (c < 0x80) out += static_cast<char>(c);
-        else if (!table) AppendUtf8CodePoint(out, 0xFFFD);
-        else if (code_page == 1252 && c < 0xA0) AppendUtf8CodePoint(out, kWindows1252High[c - 0x80]);
-        else AppendUtf8CodePoint(out, c); // Latin-1 is the first 256 code points
+        if (c < 0x80)
+            out += static_cast<char>(c);
+        else if (!table)
+            AppendUtf8CodePoint(out, 0xFFFD);
+        else if (code_page == 1252 && c < 0xA0)
+            AppendUtf8CodePoint(out, kWindows1252High[c - 0x80]);
+        else
+            AppendUtf8CodePoint(out, c); // Latin-1 is the first 256 code points
     }
 }
 
 const char *IanaCharsetName(unsigned code_page) {
     switch (code_page) {
-    case 874: return "windows-874";
-    case 932: return "Shift_JIS";
-    case 936: return "GBK";
-    case 949: return "EUC-KR";
-    case 950: return "Big5";
-    case 1250: return "windows-1250";
-    case 1251: return "windows-1251";
-    case 1252: return "windows-1252";
-    case 1253: return "windows-1253";
-    case 1254: return "windows-1254";
-    case 1255: return "windows-1255";
-    case 1256: return "windows-1256";
-    case 1257: return "windows-1257";
-    case 1258: return "windows-1258";
-    case 28591: return "ISO-8859-1";
-    case 65001: return "UTF-8";
-    default: return nullptr;
+    case 874:
+        return "windows-874";
+    case 932:
+        return "Shift_JIS";
+    case 936:
+        return "GBK";
+    case 949:
+        return "EUC-KR";
+    case 950:
+        return "Big5";
+    case 1250:
+        return "windows-1250";
+    case 1251:
+        return "windows-1251";
+    case 1252:
+        return "windows-1252";
+    case 1253:
+        return "windows-1253";
+    case 1254:
+        return "windows-1254";
+    case 1255:
+        return "windows-1255";
+    case 1256:
+        return "windows-1256";
+    case 1257:
+        return "windows-1257";
+    case 1258:
+        return "windows-1258";
+    case 28591:
+        return "ISO-8859-1";
+    case 65001:
+        return "UTF-8";
+    default:
+        return nullptr;
     }
 }
 

@@ -11,7 +11,7 @@ class LocalClock : public Clock {
         time_t now = time(nullptr);
         struct tm local;
         localtime_r(&now, &local);
-        return ClockTime{local.tm_hour, local.tm_min, local.tm_sec,
+        return ClockTime{local.tm_hour,        local.tm_min,     local.tm_sec,
                          local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
     }
 };

@@ -14,7 +14,8 @@ bool SystemAnsiToUtf8(unsigned code_page, const char *text, std::string &out) {
     int size = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     if (size <= 0) return false;
     std::string utf8(static_cast<size_t>(size), '\0');
-    if (WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], size, nullptr, nullptr) != size) return false;
+    if (WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], size, nullptr, nullptr) != size)
+        return false;
     utf8.resize(static_cast<size_t>(size - 1)); // the NUL
     out += utf8;
     return true;
@@ -51,7 +52,8 @@ bool SystemUtf8ToAnsi(unsigned code_page, const std::string &utf8, std::string &
         BOOL used_default = FALSE;
         int size = WideCharToMultiByte(code_page, WC_NO_BEST_FIT_CHARS, &wide[i], n, bytes,
                                        sizeof bytes, nullptr, &used_default);
-        if (size <= 0 && GetLastError() == ERROR_INVALID_PARAMETER) return false; // no such code page
+        if (size <= 0 && GetLastError() == ERROR_INVALID_PARAMETER)
+            return false; // no such code page
         wchar_t back[4];
         int back_size = size > 0 ? MultiByteToWideChar(code_page, 0, bytes, size, back, 4) : 0;
         if (size <= 0 || used_default || back_size != n ||

@@ -38,7 +38,7 @@ void RemoveLeftTemporaries(const char *path);
 // True when everything was written, false otherwise (the file may then
 // end in part of the bytes).
 bool AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
-                 size_t size);
+                  size_t size);
 
 // True when both paths name the same file. When both exist their identities
 // are compared (volume and file index on Windows, device and inode

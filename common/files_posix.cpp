@@ -82,7 +82,9 @@ void SyncDirectoryOf(const char *path) {
 
 bool ReplaceFileDurably(const char *path, const char *data, size_t size) {
     char temp[PATH_MAX + 32];
-    if (!TemporaryPath(path, temp, sizeof temp) || !WriteTemporary(temp, data, size, true, ReplacementMode(path))) return false;
+    if (!TemporaryPath(path, temp, sizeof temp) ||
+        !WriteTemporary(temp, data, size, true, ReplacementMode(path)))
+        return false;
     if (rename(temp, path) != 0) {
         unlink(temp);
         return false;
@@ -130,7 +132,7 @@ void RemoveLeftTemporaries(const char *path) {
 }
 
 bool AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
-                 size_t size) {
+                  size_t size) {
     int fd = open(path, O_WRONLY | O_APPEND | O_CREAT, 0644);
     if (fd < 0) return false;
     struct stat info;

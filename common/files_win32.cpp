@@ -36,8 +36,8 @@ bool WriteAll(HANDLE file, const char *data, size_t size) {
 // Creates temp anew with the bytes, flushed to the disk when asked; a
 // failed attempt leaves no file.
 bool WriteTemporary(const char *temp, const char *data, size_t size, bool flush) {
-    HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool ok = WriteAll(file, data, size);
     if (ok && flush) ok = FlushFileBuffers(file) != 0;
@@ -133,11 +133,11 @@ void RemoveLeftTemporaries(const char *path) {
 }
 
 bool AppendToFile(const char *path, const char *head, size_t head_size, const char *data,
-                 size_t size) {
+                  size_t size) {
     // Write access (not append only), which flushing asks for; the server
     // is the file's one writer, so writing at the end is appending.
-    HANDLE file = CreateFileA(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     LARGE_INTEGER zero = {}, length = {};
     bool ok = SetFilePointerEx(file, zero, &length, FILE_END) != 0;

@@ -8,9 +8,7 @@
 // src may be null (copied as the empty text).
 void CopyCut(char *dst, size_t capacity, const char *src);
 
-template <size_t N> inline void CopyCut(char (&dst)[N], const char *src) {
-    CopyCut(dst, N, src);
-}
+template <size_t N> inline void CopyCut(char (&dst)[N], const char *src) { CopyCut(dst, N, src); }
 
 // Appends src to the text in dst, cutting at the capacity.
 void AppendCut(char *dst, size_t capacity, const char *src);

@@ -53,14 +53,30 @@ class JsonReader {
             if (p_ == end_) return false;
             char e = *p_++;
             switch (e) {
-            case '"': out += '"'; break;
-            case '\\': out += '\\'; break;
-            case '/': out += '/'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
+            case '"':
+                out += '"';
+                break;
+            case '\\':
+                out += '\\';
+                break;
+            case '/':
+                out += '/';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
             case 'u': {
                 unsigned cp = 0;
                 if (!Hex4(cp)) return false;
@@ -74,7 +90,8 @@ class JsonReader {
                 AppendUtf8CodePoint(out, cp);
                 break;
             }
-            default: return false;
+            default:
+                return false;
             }
         }
         return false;
@@ -83,9 +100,12 @@ class JsonReader {
     // true or false.
     bool Bool(bool &value) {
         Space();
-        if (Word("true")) value = true;
-        else if (Word("false")) value = false;
-        else return false;
+        if (Word("true"))
+            value = true;
+        else if (Word("false"))
+            value = false;
+        else
+            return false;
         return true;
     }
 

@@ -12,13 +12,12 @@ bool Succeeded(NTSTATUS status) { return status >= 0; }
 } // namespace
 
 bool SystemKeyCrypto::Random(uint8_t *out, size_t size) {
-    return Succeeded(BCryptGenRandom(nullptr, out, static_cast<ULONG>(size),
-                                     BCRYPT_USE_SYSTEM_PREFERRED_RNG));
+    return Succeeded(
+        BCryptGenRandom(nullptr, out, static_cast<ULONG>(size), BCRYPT_USE_SYSTEM_PREFERRED_RNG));
 }
 
-bool SystemKeyCrypto::DeriveSha256(const std::string &key, const uint8_t *salt,
-                                   size_t salt_size, uint32_t iterations, uint8_t *out,
-                                   size_t out_size) {
+bool SystemKeyCrypto::DeriveSha256(const std::string &key, const uint8_t *salt, size_t salt_size,
+                                   uint32_t iterations, uint8_t *out, size_t out_size) {
     BCRYPT_ALG_HANDLE hmac = nullptr;
     if (!Succeeded(BCryptOpenAlgorithmProvider(&hmac, BCRYPT_SHA256_ALGORITHM, nullptr,
                                                BCRYPT_ALG_HANDLE_HMAC_FLAG)))

@@ -54,7 +54,8 @@ bool ParseHash(const std::string &stored, ParsedHash &parsed) {
     size_t third = stored.find('$', second + 1);
     if (third == std::string::npos) return false;
     std::string count = stored.substr(start, second - start);
-    if (count.empty() || count.size() > 8 || count.find_first_not_of("0123456789") != std::string::npos)
+    if (count.empty() || count.size() > 8 ||
+        count.find_first_not_of("0123456789") != std::string::npos)
         return false;
     unsigned long iterations = std::strtoul(count.c_str(), nullptr, 10);
     if (iterations < 1 || iterations > kMostIterations) return false;
@@ -111,7 +112,8 @@ void HashedKey::Set(const std::string &stored) {
 bool HashedKey::Matches(KeyCrypto &crypto, const std::string &key) {
     if (key.empty()) return false;
     Sha256Digest digest = Sha256Of(key);
-    if (remembered_ && SameBytesConstantTime(digest.data(), remembered_digest_.data(), digest.size()))
+    if (remembered_ &&
+        SameBytesConstantTime(digest.data(), remembered_digest_.data(), digest.size()))
         return true;
     if (!KeyMatchesHash(crypto, key, stored_)) return false;
     remembered_ = true;

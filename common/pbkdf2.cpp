@@ -5,8 +5,8 @@
 
 #include "common/sha256.h"
 
-void Pbkdf2Sha256(const void *password, size_t password_size, const uint8_t *salt,
-                  size_t salt_size, uint32_t iterations, uint8_t *out, size_t out_size) {
+void Pbkdf2Sha256(const void *password, size_t password_size, const uint8_t *salt, size_t salt_size,
+                  uint32_t iterations, uint8_t *out, size_t out_size) {
     std::vector<uint8_t> first(salt, salt + salt_size);
     first.resize(salt_size + 4);
     for (uint32_t block = 1; out_size > 0; ++block) {

@@ -7,5 +7,5 @@
 
 // Fills out (out_size bytes) with the key derived from password and salt
 // after the given number of iterations (at least 1).
-void Pbkdf2Sha256(const void *password, size_t password_size, const uint8_t *salt,
-                  size_t salt_size, uint32_t iterations, uint8_t *out, size_t out_size);
+void Pbkdf2Sha256(const void *password, size_t password_size, const uint8_t *salt, size_t salt_size,
+                  uint32_t iterations, uint8_t *out, size_t out_size);

@@ -48,8 +48,7 @@ size_t BuildRequestLine(const RequestFields &fields, char *out, size_t capacity)
         WireField(fields.out_time, true, out_time);
         WireField(fields.destination, true, destination);
         WireField(fields.return_time, true, return_time);
-        written = snprintf(out, capacity, kSignOutFormat, name, out_time, destination,
-                           return_time);
+        written = snprintf(out, capacity, kSignOutFormat, name, out_time, destination, return_time);
     }
     if (written < 0) {
         out[0] = '\0';

@@ -17,16 +17,15 @@ constexpr DWORD kQueryBytes = 1020;
 
 bool RegistrySettingsStore::Read(const char *name, char *dest, size_t capacity) {
     HKEY key;
-    if (RegOpenKeyExA(root_, key_path_, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
+    if (RegOpenKeyExA(root_, key_path_, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
 
     // One byte more than the query may fill, so that the text always ends.
     char buffer[kQueryBytes + 1];
     CopyCut(buffer, sizeof buffer, key_path_);
     DWORD type = REG_NONE;
     DWORD size = kQueryBytes;
-    LONG result = RegQueryValueExA(key, name, nullptr, &type,
-                                   reinterpret_cast<BYTE *>(buffer), &size);
+    LONG result =
+        RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size);
     RegCloseKey(key);
 
     bool is_text = result == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ);

@@ -45,8 +45,7 @@ void Sha256::Block(const uint8_t *block) {
         v[4] += t1;
         v[0] = t1 + t2;
     }
-    for (int i = 0; i < 8; ++i)
-        state_[i] += v[i];
+    for (int i = 0; i < 8; ++i) state_[i] += v[i];
 }
 
 void Sha256::Add(const void *data, size_t size) {
@@ -69,13 +68,11 @@ Sha256Digest Sha256::Finish() {
     uint64_t bits = total_ * 8;
     uint8_t pad[72] = {0x80};
     size_t pad_size = (buffered_ < 56 ? 56 : 120) - buffered_;
-    for (int i = 0; i < 8; ++i)
-        pad[pad_size + i] = uint8_t(bits >> (56 - 8 * i));
+    for (int i = 0; i < 8; ++i) pad[pad_size + i] = uint8_t(bits >> (56 - 8 * i));
     Add(pad, pad_size + 8);
     Sha256Digest digest;
     for (int i = 0; i < 8; ++i)
-        for (int j = 0; j < 4; ++j)
-            digest[4 * i + j] = uint8_t(state_[i] >> (24 - 8 * j));
+        for (int j = 0; j < 4; ++j) digest[4 * i + j] = uint8_t(state_[i] >> (24 - 8 * j));
     return digest;
 }
 
@@ -87,7 +84,8 @@ Sha256Digest Sha256Of(const void *data, size_t size) {
 
 Sha256Digest Sha256Of(const std::string &text) { return Sha256Of(text.data(), text.size()); }
 
-Sha256Digest HmacSha256(const void *key, size_t key_size, const void *message, size_t message_size) {
+Sha256Digest HmacSha256(const void *key, size_t key_size, const void *message,
+                        size_t message_size) {
     uint8_t block[64] = {};
     if (key_size > sizeof block) {
         Sha256Digest short_key = Sha256Of(key, key_size);
@@ -118,10 +116,8 @@ std::string Base64(const void *data, size_t size) {
     out.reserve((size + 2) / 3 * 4);
     for (size_t i = 0; i < size; i += 3) {
         uint32_t group = uint32_t(bytes[i]) << 16;
-        if (i + 1 < size)
-            group |= uint32_t(bytes[i + 1]) << 8;
-        if (i + 2 < size)
-            group |= bytes[i + 2];
+        if (i + 1 < size) group |= uint32_t(bytes[i + 1]) << 8;
+        if (i + 2 < size) group |= bytes[i + 2];
         out += kAlphabet[group >> 18];
         out += kAlphabet[(group >> 12) & 63];
         out += i + 1 < size ? kAlphabet[(group >> 6) & 63] : '=';

@@ -12,12 +12,12 @@ using Sha256Digest = std::array<uint8_t, 32>;
 
 // Incremental SHA-256: Add any number of pieces, then Finish once.
 class Sha256 {
-public:
+  public:
     Sha256();
     void Add(const void *data, size_t size);
     Sha256Digest Finish();
 
-private:
+  private:
     void Block(const uint8_t *block);
     uint32_t state_[8];
     uint8_t buffer_[64];

@@ -71,7 +71,8 @@ void Shot(const char *name, RECT rect, int zoom = 100) {
     MoveFileA(tmp.c_str(), want.c_str());
     DWORD start = GetTickCount();
     while (GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (GetTickCount() - start > 30000) Fail(std::string("no picture ") + name + " within 30 s");
+        if (GetTickCount() - start > 30000)
+            Fail(std::string("no picture ") + name + " within 30 s");
         Sleep(50);
     }
     DeleteFileA(done.c_str());

@@ -10,8 +10,8 @@ void DropEndSessionReason(ClientProgram &program) {
 
 void StartRequest(ClientProgram &program, AutoRequest automatic) {
     StartConnection(program.connection, program.dialog,
-                    {program.settings.server, program.settings.port, program.request},
-                    automatic, program.connection_wait_ms);
+                    {program.settings.server, program.settings.port, program.request}, automatic,
+                    program.connection_wait_ms);
 }
 
 RequestStep ExchangeRequestWithin(ClientProgram &program, UINT wait_ms) {

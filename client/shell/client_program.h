@@ -73,8 +73,8 @@ struct ClientProgram {
                   TrayShell &tray_shell, EndSessionReason &end_session_reason,
                   SessionProbe &session_probe)
         : clock(clock), store(store), alerts(alerts), tray_shell(tray_shell),
-          end_session_reason(end_session_reason), session_probe(session_probe),
-          instance(instance), connection(alerts) {}
+          end_session_reason(end_session_reason), session_probe(session_probe), instance(instance),
+          connection(alerts) {}
     ClientProgram(const ClientProgram &) = delete;
     ClientProgram &operator=(const ClientProgram &) = delete;
 

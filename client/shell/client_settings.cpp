@@ -48,8 +48,7 @@ void DialogNameBox::Clear() {
 
 void DialogNameBox::Add(const char *name) {
     if (dialog_)
-        SendDlgItemMessageA(dialog_, IDC_NAME_BOX, CB_ADDSTRING, 0,
-                            reinterpret_cast<LPARAM>(name));
+        SendDlgItemMessageA(dialog_, IDC_NAME_BOX, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
 }
 
 void DialogNameBox::Finish() {

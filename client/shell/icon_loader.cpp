@@ -41,8 +41,7 @@ int SmallIconSize(HWND window) { return SmallIconSizeForDpi(WindowDpi(window)); 
 HICON LoadClientIcon(HINSTANCE instance, int id, int size) {
     HICON icon = nullptr;
     if (LoadIconWithScaleDownFn load = ScaleDownLoader())
-        if (FAILED(load(instance, MAKEINTRESOURCEW(id), size, size, &icon)))
-            icon = nullptr;
+        if (FAILED(load(instance, MAKEINTRESOURCEW(id), size, size, &icon))) icon = nullptr;
     if (!icon)
         icon = static_cast<HICON>(
             LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));

@@ -51,7 +51,7 @@ void DeleteName(ClientProgram &program, HWND dialog) {
     char question[64];
     std::snprintf(question, sizeof question, "Delete user: %s", name);
     if (program.alerts.Ask(question, "In/Out Delete Name", AlertIcon::Question,
-                              AlertButtons::YesNo) != AlertAnswer::Yes)
+                           AlertButtons::YesNo) != AlertAnswer::Yes)
         return;
     NamePlace place = ClientNamePlace(program);
     ReplaceName(place, name, "");

@@ -55,12 +55,12 @@ void Connect(ClientConnection &c) {
     if (setsockopt(c.socket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char *>(&off),
                    sizeof off) == SOCKET_ERROR)
         c.alerts.Ask("setsockopt LINGER failed!", "Winsock Error", AlertIcon::None,
-                              AlertButtons::Ok);
+                     AlertButtons::Ok);
     int keep_alive = 1;
     if (setsockopt(c.socket, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char *>(&keep_alive),
                    sizeof keep_alive) == SOCKET_ERROR)
         c.alerts.Ask("setsockopt KEEPALIVEfailed!", "Winsock Error", AlertIcon::None,
-                              AlertButtons::Ok);
+                     AlertButtons::Ok);
 }
 
 void SendLine(ClientConnection &c) {

@@ -26,7 +26,7 @@ struct ClientConnection {
     // The look-up's result; it must outlive the look-up.
     char host_buffer[MAXGETHOSTSTRUCT] = {};
     sockaddr_in server_address = {};
-    unsigned short port = 0; // the server's, put in the address the look-up finds
+    unsigned short port = 0;              // the server's, put in the address the look-up finds
     char line[kRequestLineCapacity] = {}; // the request line, sent once connected
     size_t line_length = 0;
     int send_error = 0; // of a failed send

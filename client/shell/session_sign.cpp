@@ -59,8 +59,8 @@ class WtsSessionProbe : public SessionProbe {
         if (!Query(kSessionInfoEx, &buffer, &bytes)) return false;
         const auto *info = reinterpret_cast<const SessionInfoEx *>(buffer);
         LONG lock_flag = IsWindows8OrGreater() ? kSessionStateLock : kSessionStateUnlock;
-        bool locked = bytes >= sizeof(SessionInfoEx) && info->level == 1 &&
-                      info->level1.flags == lock_flag;
+        bool locked =
+            bytes >= sizeof(SessionInfoEx) && info->level == 1 && info->level1.flags == lock_flag;
         Free(buffer);
         return locked;
     }
@@ -156,8 +156,7 @@ void LoadAutoOptions(ClientProgram &program) {
                        sizeof program.auto_destination);
 }
 
-void StoreAutoOptions(ClientProgram &program, const AutoOptions &options,
-                      const char *destination) {
+void StoreAutoOptions(ClientProgram &program, const AutoOptions &options, const char *destination) {
     program.auto_signer.SetOptions(options);
     CopyCut(program.auto_destination, destination);
     program.store.Write("AutoSignIn", options.sign_in ? "TRUE" : "FALSE");
@@ -256,10 +255,9 @@ void SignOutAtEnd(ClientProgram &program) {
     CopyCut(fields.destination, program.auto_destination);
     RequestStep verdict = ExchangeRequestWithin(program, left);
     if (verdict == RequestStep::Done) signer.Confirmed(false);
-    signer.Concluded(verdict == RequestStep::Done ? AutoVerdict::Done
-                                    : verdict == RequestStep::UnknownName
-                                        ? AutoVerdict::UnknownName
-                                        : AutoVerdict::Unreachable);
+    signer.Concluded(verdict == RequestStep::Done          ? AutoVerdict::Done
+                     : verdict == RequestStep::UnknownName ? AutoVerdict::UnknownName
+                                                           : AutoVerdict::Unreachable);
 }
 
 void OnAutoVerdict(ClientProgram &program, AutoRequest request, RequestStep verdict) {

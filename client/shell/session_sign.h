@@ -19,8 +19,7 @@ extern const char kNotSignedOutUnknownName[];
 
 // The options and the destination from the client's settings, and back.
 void LoadAutoOptions(ClientProgram &program);
-void StoreAutoOptions(ClientProgram &program, const AutoOptions &options,
-                      const char *destination);
+void StoreAutoOptions(ClientProgram &program, const AutoOptions &options, const char *destination);
 
 // Registers the hidden window for the session's notifications, retrying
 // every few seconds while the session service is not ready; and the

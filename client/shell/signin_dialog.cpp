@@ -100,8 +100,7 @@ void PressOk(ClientProgram &program, HWND dialog) {
     GetDlgItemTextA(dialog, IDC_NAME_BOX, program.settings.current_name,
                     sizeof program.settings.current_name);
     CopyCut(program.request.name, program.settings.current_name);
-    GetDlgItemTextA(dialog, IDC_IN_TIME, program.request.in_time,
-                    sizeof program.request.in_time);
+    GetDlgItemTextA(dialog, IDC_IN_TIME, program.request.in_time, sizeof program.request.in_time);
     GetDlgItemTextA(dialog, IDC_OUT_TIME, program.request.out_time,
                     sizeof program.request.out_time);
     GetDlgItemTextA(dialog, IDC_DESTINATION, program.request.destination,
@@ -138,8 +137,8 @@ void OnSignInCommand(ClientProgram &program, HWND dialog, int id) {
         SetTrayState(program, id == IDC_SIGN_IN ? TrayChoice::SignIn : TrayChoice::SignOut);
         break;
     case IDC_OPTIONS:
-        DialogBoxParamA(program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr,
-                        OptionsDialogProc, reinterpret_cast<LPARAM>(&program));
+        DialogBoxParamA(program.instance, MAKEINTRESOURCEA(IDD_OPTIONS), nullptr, OptionsDialogProc,
+                        reinterpret_cast<LPARAM>(&program));
         break;
     case IDC_NAME_LIST:
         DialogBoxParamA(program.instance, MAKEINTRESOURCEA(IDD_NAME_LIST), dialog,
@@ -227,8 +226,7 @@ INT_PTR CALLBACK SignInDialogProc(HWND dialog, UINT message, WPARAM wparam, LPAR
         OnLookupDone(program.connection, wparam, lparam);
         return TRUE;
     case MSG_REQUEST_ENDED:
-        OnRequestEnded(program, static_cast<RequestStep>(wparam),
-                       static_cast<AutoRequest>(lparam));
+        OnRequestEnded(program, static_cast<RequestStep>(wparam), static_cast<AutoRequest>(lparam));
         return TRUE;
     case MSG_OPTIONS_SAVED:
         RefreshNameBox(program);

@@ -53,7 +53,8 @@ void StopRetries(ClientProgram &program) {
 // the icon.
 bool Place(ClientProgram &program) {
     TrayRecord &tray = program.tray;
-    bool placed = ((tray.added || tray.add_failed) && Send(program, NIM_MODIFY)) || Send(program, NIM_ADD);
+    bool placed =
+        ((tray.added || tray.add_failed) && Send(program, NIM_MODIFY)) || Send(program, NIM_ADD);
     tray.added = placed;
     tray.add_failed = !placed;
     return placed;

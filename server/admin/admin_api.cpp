@@ -87,13 +87,15 @@ AdminReply Route(const AdminRequest &request, AdminHost &host, unsigned code_pag
     bool post = request.method == "POST";
     if (request.path == "/admin/status" && get) return StatusReply(host, code_page);
     if (request.path == "/admin/settings" && get) return SettingsReply(host, code_page);
-    if (request.path == "/admin/settings" && post) return ChangeSettings(host, request.body, code_page);
+    if (request.path == "/admin/settings" && post)
+        return ChangeSettings(host, request.body, code_page);
     if (request.path == "/admin/members" && post)
         return EditMembers(host, request.body, request.peer, code_page);
     if (request.path == "/admin/history" && get) return HistoryRange(host, request.query);
     bool known = request.path == "/admin/status" || request.path == "/admin/settings" ||
                  request.path == "/admin/members" || request.path == "/admin/history";
-    return AdminRefusal(known ? 405 : 404, known ? "That method is not taken here." : "There is no such call.");
+    return AdminRefusal(known ? 405 : 404,
+                        known ? "That method is not taken here." : "There is no such call.");
 }
 
 } // namespace
@@ -118,8 +120,9 @@ AdminAnswer AnswerAdmin(const AdminRequest &request, AdminHost &host, HashedKey 
         return answer;
     }
     if (request.path == "/admin") {
-        answer.reply = request.method == "GET" ? Page(200, AdminPage())
-                                               : AdminRefusal(405, "That method is not taken here.");
+        answer.reply = request.method == "GET"
+                           ? Page(200, AdminPage())
+                           : AdminRefusal(405, "That method is not taken here.");
         return answer;
     }
     if (request.method == "POST" && !IsJson(request.content_type)) {

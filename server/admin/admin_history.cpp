@@ -41,7 +41,8 @@ Read ReadAll(FileReader &files, const char *path, std::string &out) {
     if (opened != FileReader::Open) return Read::Failed;
     char buffer[16 * 1024];
     long got;
-    while ((got = files.ReadSome(buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(got));
+    while ((got = files.ReadSome(buffer, sizeof buffer)) > 0)
+        out.append(buffer, static_cast<size_t>(got));
     files.CloseFile();
     return got < 0 ? Read::Failed : Read::Done;
 }
@@ -66,7 +67,8 @@ AdminReply HistoryRange(AdminHost &host, const std::string &query) {
     CalendarDate first, last;
     if (from.size() != 10 || to.size() != 10 || !ParseDate(from.c_str(), first) ||
         !ParseDate(to.c_str(), last) || DayNumber(last) < DayNumber(first))
-        return AdminRefusal(400, "Give the days as from=YYYY-MM-DD&to=YYYY-MM-DD, the first first.");
+        return AdminRefusal(400,
+                            "Give the days as from=YYYY-MM-DD&to=YYYY-MM-DD, the first first.");
     if (DayNumber(last) - DayNumber(first) >= kMostHistoryDays)
         return AdminRefusal(400, "Ask for at most a year of history at a time.");
     AdminReply reply{200, "text/csv; charset=utf-8", kJournalHead};

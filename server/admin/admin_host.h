@@ -17,10 +17,10 @@ struct BoardChange;
 struct ServerSettings;
 
 struct AdminFacts {
-    std::string status;       // the status line
-    size_t connections = 0;   // open connections, watchers included
-    bool service = false;     // run by the service control manager
-    std::string version;      // "1.42.0"
+    std::string status;     // the status line
+    size_t connections = 0; // open connections, watchers included
+    bool service = false;   // run by the service control manager
+    std::string version;    // "1.42.0"
 };
 
 class AdminHost {

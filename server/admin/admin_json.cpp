@@ -48,9 +48,10 @@ bool Reader::Hex4(unsigned &value) {
     value = 0;
     for (int i = 0; i < 4; ++i) {
         char c = *p_++;
-        int digit = c >= '0' && c <= '9' ? c - '0'
+        int digit = c >= '0' && c <= '9'   ? c - '0'
                     : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                    : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
         if (digit < 0) return false;
         value = value * 16 + static_cast<unsigned>(digit);
     }
@@ -85,7 +86,11 @@ bool ValidUtf8(const std::string &text) {
     size_t i = 0;
     while (i < text.size()) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
+        size_t extra = c < 0x80         ? 0
+                       : (c >> 5) == 6  ? 1
+                       : (c >> 4) == 14 ? 2
+                       : (c >> 3) == 30 ? 3
+                                        : 9;
         if (extra == 9 || text.size() - i <= extra) return false;
         unsigned cp = extra == 0 ? c : c & (0x3F >> extra);
         for (size_t k = 1; k <= extra; ++k) {

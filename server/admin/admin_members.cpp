@@ -66,14 +66,20 @@ struct Edit {
 std::string ReadEdit(const std::string &body, unsigned code_page, Edit &edit) {
     std::vector<JsonMember> members;
     if (!ReadJsonObject(body, members)) return "The body must be one JSON object of texts.";
-    static const struct { const char *member; Edit::Kind kind; } kKinds[] = {
-        {"add", Edit::Add}, {"rename", Edit::Rename}, {"delete", Edit::Delete},
-        {"in", Edit::In}, {"out", Edit::Out}};
+    static const struct {
+        const char *member;
+        Edit::Kind kind;
+    } kKinds[] = {{"add", Edit::Add},
+                  {"rename", Edit::Rename},
+                  {"delete", Edit::Delete},
+                  {"in", Edit::In},
+                  {"out", Edit::Out}};
     size_t allowed = 1;
     for (const auto &kind : kKinds) {
         const JsonMember *member = Find(members, kind.member);
         if (!member) continue;
-        if (edit.kind != Edit::None || !member->is_text) return "Give one edit of a member at a time.";
+        if (edit.kind != Edit::None || !member->is_text)
+            return "Give one edit of a member at a time.";
         edit.kind = kind.kind;
         if (!ToBoard(member->text, code_page, edit.name))
             return "The name holds a character the board cannot keep.";
@@ -90,7 +96,8 @@ std::string ReadEdit(const std::string &body, unsigned code_page, Edit &edit) {
             return std::string("\"") + extra[i] + "\" must be a text the board can keep.";
     }
     if (edit.kind == Edit::None || members.size() != allowed)
-        return "The body must be {\"add\": ...}, {\"rename\": ..., \"to\": ...}, {\"delete\": ...}, "
+        return "The body must be {\"add\": ...}, {\"rename\": ..., \"to\": ...}, {\"delete\": "
+               "...}, "
                "{\"in\": ...} or {\"out\": ..., \"destination\": ..., \"return\": ...}.";
     if (edit.kind == Edit::Rename && !Find(members, "to")) return "A rename needs \"to\".";
     return "";
@@ -163,7 +170,8 @@ AdminReply EditMembers(AdminHost &host, const std::string &body, const std::stri
     Edit edit;
     std::string refused = ReadEdit(body, code_page, edit);
     if (!refused.empty()) return AdminRefusal(400, refused);
-    if (!host.ReloadBoard()) return AdminRefusal(503, "The data file could not be read: nothing changed.");
+    if (!host.ReloadBoard())
+        return AdminRefusal(503, "The data file could not be read: nothing changed.");
     BoardContext board = host.Board();
     UserTable before = board.table;
     BoardChange change;

@@ -15,8 +15,7 @@ namespace {
 // key is the page asking for one, not a guess: it is not counted.
 class LockoutGate : public KeyGate {
   public:
-    LockoutGate(const WebRouteCall &call, std::string &notice)
-        : call_(call), notice_(notice) {}
+    LockoutGate(const WebRouteCall &call, std::string &notice) : call_(call), notice_(notice) {}
     int Locked(const std::string &peer) override {
         return static_cast<int>(call_.lockout.SecondsLocked(peer, call_.now));
     }
@@ -61,7 +60,8 @@ WebRouteReply AdminRoutes::Reply(const WebRouteCall &call) {
     request.body = reader.Body();
     request.peer = call.peer;
     const ServerSettings &settings = host_.Settings();
-    key_.Follow(std::string(settings.AdminKeyHash, strnlen(settings.AdminKeyHash, sizeof settings.AdminKeyHash)));
+    key_.Follow(std::string(settings.AdminKeyHash,
+                            strnlen(settings.AdminKeyHash, sizeof settings.AdminKeyHash)));
     WebRouteReply out;
     LockoutGate gate(call, out.notice);
     AdminAnswer answer = AnswerAdmin(request, host_, key_, gate, call.names, code_page_);
@@ -82,7 +82,8 @@ std::string AdminHttpReply(const AdminAnswer &answer, bool head_only) {
     if (reply.status == 405) out += "Allow: GET, HEAD, POST\r\n";
     if (reply.status == 401) out += "WWW-Authenticate: Bearer\r\n";
     if (reply.status == 429)
-        out += "Retry-After: " + std::to_string(answer.retry_after > 0 ? answer.retry_after : 60) + "\r\n";
+        out += "Retry-After: " + std::to_string(answer.retry_after > 0 ? answer.retry_after : 60) +
+               "\r\n";
     out += "Connection: close\r\n\r\n";
     if (!head_only) out += reply.body;
     return out;

@@ -92,11 +92,14 @@ std::string CheckAll(const ServerSettings &settings, const std::vector<JsonMembe
 }
 
 char *Field(ServerSettings &settings, const std::string &name, size_t &capacity) {
-    struct { const char *name; char *field; size_t size; } fields[] = {
-        {"Header", settings.Header, sizeof settings.Header},
-        {"Footer", settings.Footer, sizeof settings.Footer},
-        {"ResetTime", settings.ResetTime, sizeof settings.ResetTime},
-        {"WebHosts", settings.WebHosts, sizeof settings.WebHosts}};
+    struct {
+        const char *name;
+        char *field;
+        size_t size;
+    } fields[] = {{"Header", settings.Header, sizeof settings.Header},
+                  {"Footer", settings.Footer, sizeof settings.Footer},
+                  {"ResetTime", settings.ResetTime, sizeof settings.ResetTime},
+                  {"WebHosts", settings.WebHosts, sizeof settings.WebHosts}};
     for (auto &f : fields)
         if (name == f.name) {
             capacity = f.size;

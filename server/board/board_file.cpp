@@ -53,11 +53,21 @@ void FillRecord(UserRecord &record, const char *line, size_t length) {
         const char *token = line + start;
         size_t size = pos - start;
         switch (field) {
-        case 0: CopyToken(record.name, sizeof record.name, token, size); break;
-        case 1: record.in_out = ParseFlag(token, size); break;
-        case 2: CopyToken(record.destination, sizeof record.destination, token, size); break;
-        case 3: CopyToken(record.time, sizeof record.time, token, size); break;
-        case 4: CopyToken(record.return_time, sizeof record.return_time, token, size); break;
+        case 0:
+            CopyToken(record.name, sizeof record.name, token, size);
+            break;
+        case 1:
+            record.in_out = ParseFlag(token, size);
+            break;
+        case 2:
+            CopyToken(record.destination, sizeof record.destination, token, size);
+            break;
+        case 3:
+            CopyToken(record.time, sizeof record.time, token, size);
+            break;
+        case 4:
+            CopyToken(record.return_time, sizeof record.return_time, token, size);
+            break;
         }
     }
     // A name of one space is how the file holds a free slot.
@@ -110,7 +120,8 @@ class BoardReader {
         // A line without a single field (empty, or dashes only) is no
         // record: a hand edit's blank line must not push the next member
         // into a slot of its own beyond the board's count.
-        if (!TableFilled() && HasField(line_, length)) FillRecord(table_.slots[slot_++], line_, length);
+        if (!TableFilled() && HasField(line_, length))
+            FillRecord(table_.slots[slot_++], line_, length);
         length_ = 0;
         cut_ = false;
     }

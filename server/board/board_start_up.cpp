@@ -18,8 +18,8 @@ void RemoveLeftSaves(const ServerSettings &settings) {
     if (page[0] != '\0') RemoveLeftTemporaries(page);
 }
 
-StartUpLoad LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings,
-                               FileReader &reader, FileWriter &writer) {
+StartUpLoad LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings, FileReader &reader,
+                               FileWriter &writer) {
     std::string file;
     BoardLoad loaded = LoadBoard(table, settings, reader, &file);
     SortAndCompact(table);
@@ -27,6 +27,7 @@ StartUpLoad LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings,
     if (loaded == BoardLoad::Missing) return StartUpLoad::Ready;
     std::string board(kBoardFileCapacity, '\0');
     size_t size = FormatBoardFile(table, &board[0], board.size());
-    if (file.size() == size && std::memcmp(file.data(), board.data(), size) == 0) return StartUpLoad::Ready;
+    if (file.size() == size && std::memcmp(file.data(), board.data(), size) == 0)
+        return StartUpLoad::Ready;
     return SaveBoard(table, settings, writer) ? StartUpLoad::Ready : StartUpLoad::SaveFailed;
 }

@@ -26,5 +26,5 @@ enum class StartUpLoad {
 // that the file holds exactly count lines in board order before any
 // request reloads it. A file that cannot be read is left alone (the board
 // stays as it was).
-StartUpLoad LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings,
-                               FileReader &reader, FileWriter &writer);
+StartUpLoad LoadBoardAtStartUp(UserTable &table, const ServerSettings &settings, FileReader &reader,
+                               FileWriter &writer);

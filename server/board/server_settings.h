@@ -10,10 +10,10 @@ struct ServerSettings {
     char HTMLFile[350];
     char Header[1000];
     char Footer[1000];
-    bool History;        // stored as "TRUE" or "FALSE"; only "TRUE" turns it on
-    char ResetTime[6]; // "HH:MM": the daily reset; empty: never
-    bool WebSignIn;      // stored "TRUE": members may sign in and out from a browser
-    char WebHosts[500];  // more names of this server, separated by "%"
+    bool History;       // stored as "TRUE" or "FALSE"; only "TRUE" turns it on
+    char ResetTime[6];  // "HH:MM": the daily reset; empty: never
+    bool WebSignIn;     // stored "TRUE": members may sign in and out from a browser
+    char WebHosts[500]; // more names of this server, separated by "%"
     // The keys, kept as their hashes (common/key_hash.h) in the settings
     // and in memory, never in clear; empty: no key. WebKeyHash: the key a
     // browser's sign-in must give; no administration without AdminKeyHash;

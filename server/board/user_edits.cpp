@@ -22,9 +22,7 @@ void Warn(BoardContext &board, const char *text, const char *caption) {
     board.alerts.Ask(text, caption, AlertIcon::Warning, AlertButtons::Ok);
 }
 
-size_t Used(const UserTable &table) {
-    return UsedSlots(table);
-}
+size_t Used(const UserTable &table) { return UsedSlots(table); }
 
 } // namespace
 
@@ -72,7 +70,7 @@ bool AddUser(BoardContext &board, const char *name, BoardChange *change) {
 }
 
 bool RenameUser(BoardContext &board, const char *old_name, const char *new_name,
-               BoardChange *change) {
+                BoardChange *change) {
     char cut[sizeof(UserRecord::name)];
     CopyCut(cut, new_name);
     BlankControlBytes(cut);

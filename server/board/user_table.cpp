@@ -12,13 +12,9 @@ void BlankControlBytes(char *text) {
     }
 }
 
-void ClearRecord(UserRecord &record) {
-    std::memset(&record, 0, sizeof record);
-}
+void ClearRecord(UserRecord &record) { std::memset(&record, 0, sizeof record); }
 
-void ClearTable(UserTable &table) {
-    std::memset(&table, 0, sizeof table);
-}
+void ClearTable(UserTable &table) { std::memset(&table, 0, sizeof table); }
 
 namespace {
 

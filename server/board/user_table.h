@@ -13,8 +13,8 @@ struct ServerSettings;
 constexpr int kMaxUsers = 150;
 
 struct UserRecord {
-    char name[20];        // empty name: a free slot
-    signed char in_out;   // non-zero: in
+    char name[20];      // empty name: a free slot
+    signed char in_out; // non-zero: in
     char destination[30];
     char time[10];
     char return_time[30];

@@ -27,7 +27,7 @@ struct ConnectionEngine::Open {
     std::unique_ptr<WebExchange> web; // the web pool's connections only
     bool web_sign = false;            // a browser's sign-in: sign_line goes to the batch
     std::string sign_line;
-    size_t received = 0;              // bytes read from the peer so far
+    size_t received = 0; // bytes read from the peer so far
 };
 
 namespace {
@@ -36,7 +36,8 @@ namespace {
 // took is not examined (a peer gone before its reply is no failure).
 class EngineConnection : public Connection {
   public:
-    EngineConnection(EngineSockets &sockets, SocketId socket) : sockets_(sockets), socket_(socket) {}
+    EngineConnection(EngineSockets &sockets, SocketId socket)
+        : sockets_(sockets), socket_(socket) {}
     void Send(const char *bytes, size_t size) override { sockets_.Send(socket_, bytes, size); }
 
   private:
@@ -84,15 +85,17 @@ ConnectionEngine::Open *ConnectionEngine::Find(SocketId socket) {
 }
 
 size_t ConnectionEngine::OpenCount(Pool pool) const {
-    return static_cast<size_t>(std::count_if(
-        open_.begin(), open_.end(), [pool](const std::unique_ptr<Open> &o) { return o->pool == pool; }));
+    return static_cast<size_t>(
+        std::count_if(open_.begin(), open_.end(),
+                      [pool](const std::unique_ptr<Open> &o) { return o->pool == pool; }));
 }
 
 void ConnectionEngine::Close(SocketId socket) {
     sockets_.Close(socket);
-    open_.erase(std::remove_if(open_.begin(), open_.end(),
-                               [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
-                open_.end());
+    open_.erase(
+        std::remove_if(open_.begin(), open_.end(),
+                       [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
+        open_.end());
 }
 
 void ConnectionEngine::EndWithError(SocketId socket, const char *label, int code) {
@@ -245,8 +248,10 @@ void ConnectionEngine::ReadNotice(SocketId socket, std::uint64_t now) {
 void ConnectionEngine::WriteNotice(SocketId socket, std::uint64_t now) {
     now_ = now;
     Open *open = Find(socket);
-    if (open && open->web) SendWeb(*open);
-    else if (!open && watchers_.Has(socket)) SendWatchers({}, false, socket);
+    if (open && open->web)
+        SendWeb(*open);
+    else if (!open && watchers_.Has(socket))
+        SendWatchers({}, false, socket);
 }
 
 void ConnectionEngine::ReadWatcher(SocketId socket) {
@@ -279,7 +284,8 @@ void ConnectionEngine::Published(const Publisher &publisher) {
 }
 
 void ConnectionEngine::ServeRoutes(WebRoutes &routes) {
-    if (std::find(routes_.begin(), routes_.end(), &routes) == routes_.end()) routes_.push_back(&routes);
+    if (std::find(routes_.begin(), routes_.end(), &routes) == routes_.end())
+        routes_.push_back(&routes);
 }
 
 void ConnectionEngine::RollCallChanged(const std::string &json, bool running) {
@@ -320,8 +326,9 @@ void ConnectionEngine::Handover(Open &open) {
         Published(*source_);
         // Out of the web pool, without a close: from now on a watcher.
         const std::string peer = open.peer;
-        open_.erase(std::remove_if(open_.begin(), open_.end(),
-                                   [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
+        open_.erase(std::remove_if(
+                        open_.begin(), open_.end(),
+                        [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
                     open_.end());
         if (watchers_.Count() == 0) overdue_checked_ = now_;
         watchers_.Add(socket, *source_, now_, peer);
@@ -337,9 +344,11 @@ void ConnectionEngine::Handover(Open &open) {
         if (!route) {
             AppendHttpJsonReply(answer.reply, 404, "{\"error\":\"Nothing is served here\"}");
         } else {
-            std::vector<std::string> names = settings_ ? ServerHostNames(names_, settings_->WebHosts)
-                                                       : ServerHostNames(names_, "");
-            answer = route->Reply(WebRouteCall{web.Request(), names, key_lockout_, open.peer, now_});
+            std::vector<std::string> names = settings_
+                                                 ? ServerHostNames(names_, settings_->WebHosts)
+                                                 : ServerHostNames(names_, "");
+            answer =
+                route->Reply(WebRouteCall{web.Request(), names, key_lockout_, open.peer, now_});
             if (!answer.notice.empty()) status_.SetStatusText(answer.notice.c_str());
         }
         // The answer may have told the watchers first: this connection is
@@ -352,7 +361,8 @@ void ConnectionEngine::Handover(Open &open) {
     }
     WebSignStart start;
     if (!settings_ || !web_key_ || !clock_) {
-        AppendHttpJsonReply(start.reply, 403, "{\"error\":\"Signing in from a browser is not allowed here\"}");
+        AppendHttpJsonReply(start.reply, 403,
+                            "{\"error\":\"Signing in from a browser is not allowed here\"}");
         start.status = 403;
     } else {
         start = StartWebSign(web.Request(), *settings_, *web_key_,

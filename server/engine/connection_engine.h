@@ -36,10 +36,10 @@ struct ServerSettings;
 using SocketId = std::uintptr_t;
 
 // The Windows Sockets codes the engine meets or reports.
-constexpr int kErrorWouldBlock = 10035;   // nothing to accept, read or send now
-constexpr int kErrorInvalid = 10022;      // a web port setting without a port
-constexpr int kErrorAborted = 10053;      // ended to make room (2745)
-constexpr int kErrorTimedOut = 10060;     // past the request deadline (274c)
+constexpr int kErrorWouldBlock = 10035; // nothing to accept, read or send now
+constexpr int kErrorInvalid = 10022;    // a web port setting without a port
+constexpr int kErrorAborted = 10053;    // ended to make room (2745)
+constexpr int kErrorTimedOut = 10060;   // past the request deadline (274c)
 
 // The pools of connections: each has its own listening port and rules.
 enum class Pool { SignIn, Web };

@@ -4,7 +4,8 @@
 
 #include "server/publish/publisher.h"
 
-bool WatcherPool::Add(Id id, const Publisher &publisher, std::uint64_t now, const std::string &peer) {
+bool WatcherPool::Add(Id id, const Publisher &publisher, std::uint64_t now,
+                      const std::string &peer) {
     if (Full() || Has(id)) return false;
     auto stream = std::make_unique<EventStream>();
     stream->Start(publisher.Number(), publisher.FeedBytes(), now);

@@ -78,8 +78,7 @@ bool LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTabl
         }
         // Unstored, the question comes back at the next start: say why.
         if (!WriteSetting(store, "WorkingDir", settings.WorkingDir))
-            alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning,
-                       AlertButtons::Ok);
+            alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning, AlertButtons::Ok);
     }
     if (asking) {
         if (!host.StillRunning()) return false;

@@ -17,7 +17,9 @@ class TakeEveryOffer : public FirstRunHost, public Alerts {
   public:
     TakeEveryOffer(const char *proposed, std::vector<std::string> &notes)
         : proposed_(proposed), notes_(notes) {}
-    void CurrentDirectory(char *dir, size_t capacity) override { CopyCut(dir, capacity, proposed_); }
+    void CurrentDirectory(char *dir, size_t capacity) override {
+        CopyCut(dir, capacity, proposed_);
+    }
     bool ChooseDirectory(char *dir, size_t capacity) override {
         CopyCut(dir, capacity, "");
         return false;
@@ -66,9 +68,12 @@ bool LoadUnattendedSettings(SettingsStore &store, ServerSettings &settings, cons
     if (dir_missing)
         // LoadSettings wrote it; a refusal came as the store's warning.
         Note(notes, !Missing(store, "WorkingDir"), "WorkingDir", settings.WorkingDir);
-    if (port_missing) Note(notes, WriteSetting(store, "Port", settings.Port), "Port", settings.Port);
-    if (page_missing && std::strlen(settings.WorkingDir) + sizeof "\\board.htm" > sizeof settings.HTMLFile) {
-        notes.push_back("HTMLFile is not set, and the working folder's path is too long for a page in it.");
+    if (port_missing)
+        Note(notes, WriteSetting(store, "Port", settings.Port), "Port", settings.Port);
+    if (page_missing &&
+        std::strlen(settings.WorkingDir) + sizeof "\\board.htm" > sizeof settings.HTMLFile) {
+        notes.push_back(
+            "HTMLFile is not set, and the working folder's path is too long for a page in it.");
     } else if (page_missing) {
         char page[sizeof settings.HTMLFile];
         CopyCut(page, settings.WorkingDir);
@@ -76,7 +81,8 @@ bool LoadUnattendedSettings(SettingsStore &store, ServerSettings &settings, cons
         AppendCut(page, separator);
         AppendCut(page, "board.htm");
         CopyCut(settings.HTMLFile, page);
-        Note(notes, WriteSetting(store, "HTMLFile", settings.HTMLFile), "HTMLFile", settings.HTMLFile);
+        Note(notes, WriteSetting(store, "HTMLFile", settings.HTMLFile), "HTMLFile",
+             settings.HTMLFile);
     }
     return true;
 }

@@ -8,11 +8,10 @@
 #include "server/board/server_settings.h"
 
 bool BuildJournalPath(const ServerSettings &settings, const ClockTime &when, char *out,
-                     size_t capacity) {
+                      size_t capacity) {
     size_t dir = strnlen(settings.WorkingDir, sizeof settings.WorkingDir);
     int n = std::snprintf(out, capacity, "%.*s%chistory-%04d-%02d.csv", static_cast<int>(dir),
-                          settings.WorkingDir, kPathSeparator, when.year % 10000,
-                          when.month % 100);
+                          settings.WorkingDir, kPathSeparator, when.year % 10000, when.month % 100);
     if (n < 0 || static_cast<size_t>(n) >= capacity) {
         if (capacity > 0) out[0] = '\0';
         return false;
@@ -51,8 +50,7 @@ bool HistoryJournal::Flush() {
         // The lines of one file that follow each other go in one append.
         size_t end = i;
         std::string bytes;
-        while (end < kept_.size() && kept_[end].path == kept_[i].path)
-            bytes += kept_[end++].line;
+        while (end < kept_.size() && kept_[end].path == kept_[i].path) bytes += kept_[end++].line;
         bool written = writer_.Append(kept_[i].path.c_str(), kJournalHead,
                                       std::strlen(kJournalHead), bytes.data(), bytes.size());
         if (!written) {

@@ -16,7 +16,7 @@ struct ServerSettings;
 // WorkingDir, the separator and "history-YYYY-MM.csv" for the month of
 // when. False (out empty) when it does not fit in capacity bytes.
 bool BuildJournalPath(const ServerSettings &settings, const ClockTime &when, char *out,
-                     size_t capacity);
+                      size_t capacity);
 
 class HistoryJournal {
   public:

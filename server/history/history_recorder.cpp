@@ -4,12 +4,18 @@
 
 const char *JournalEvent(BoardChange::Kind kind) {
     switch (kind) {
-    case BoardChange::SignedIn: return "in";
-    case BoardChange::SignedOut: return "out";
-    case BoardChange::Added: return "added";
-    case BoardChange::Renamed: return "renamed";
-    case BoardChange::Deleted: return "deleted";
-    case BoardChange::Reset: return "reset";
+    case BoardChange::SignedIn:
+        return "in";
+    case BoardChange::SignedOut:
+        return "out";
+    case BoardChange::Added:
+        return "added";
+    case BoardChange::Renamed:
+        return "renamed";
+    case BoardChange::Deleted:
+        return "deleted";
+    case BoardChange::Reset:
+        return "reset";
     }
     return "";
 }
@@ -18,8 +24,8 @@ void HistoryRecorder::Record(const BoardChange &change) {
     JournalEntry entry;
     entry.event = JournalEvent(change.kind);
     entry.name = change.name.c_str();
-    entry.detail = change.kind == BoardChange::Renamed ? change.old_name.c_str()
-                                                       : change.peer.c_str();
+    entry.detail =
+        change.kind == BoardChange::Renamed ? change.old_name.c_str() : change.peer.c_str();
     // The record as this change left it (a deleted one has none).
     const UserRecord &record = change.record;
     if (change.kind != BoardChange::Deleted) {

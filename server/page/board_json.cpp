@@ -46,8 +46,9 @@ void AppendString(std::string &out, const char *text, size_t capacity, unsigned 
 void AppendBoardJson(std::string &out, const UserTable &table, const ClockTime &made,
                      unsigned code_page) {
     char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "{\"made\": \"%04d-%02d-%02dT%02d:%02d:%02d\", \"members\": [",
-                  made.year, made.month, made.day, made.hour, made.minute, made.second);
+    std::snprintf(stamp, sizeof stamp,
+                  "{\"made\": \"%04d-%02d-%02dT%02d:%02d:%02d\", \"members\": [", made.year,
+                  made.month, made.day, made.hour, made.minute, made.second);
     out += stamp;
     uint32_t count = UsedSlots(table);
     for (uint32_t i = 0; i < count; ++i) {

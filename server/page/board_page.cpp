@@ -31,11 +31,21 @@ class PageText {
         size_t length = strnlen(field, capacity);
         for (size_t i = 0; i < length; ++i) {
             switch (field[i]) {
-            case '&': Raw("&amp;"); break;
-            case '<': Raw("&lt;"); break;
-            case '>': Raw("&gt;"); break;
-            case '"': Raw("&quot;"); break;
-            default: Raw(field + i, 1); break;
+            case '&':
+                Raw("&amp;");
+                break;
+            case '<':
+                Raw("&lt;");
+                break;
+            case '>':
+                Raw("&gt;");
+                break;
+            case '"':
+                Raw("&quot;");
+                break;
+            default:
+                Raw(field + i, 1);
+                break;
             }
         }
     }
@@ -63,12 +73,10 @@ std::string PagePath(const ServerSettings &settings) {
 
 } // namespace
 
-bool BoardPageConfigured(const ServerSettings &settings) {
-    return settings.HTMLFile[0] != '\0';
-}
+bool BoardPageConfigured(const ServerSettings &settings) { return settings.HTMLFile[0] != '\0'; }
 
-size_t FormatBoardPage(const UserTable &table, const ServerSettings &settings,
-                       const ClockTime &now, char *out, size_t capacity) {
+size_t FormatBoardPage(const UserTable &table, const ServerSettings &settings, const ClockTime &now,
+                       char *out, size_t capacity) {
     PageText page(out, capacity);
     char opening[200];
     int n = std::snprintf(opening, sizeof opening,

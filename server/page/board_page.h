@@ -47,8 +47,8 @@ bool BoardPageConfigured(const ServerSettings &settings);
 // start; returns their length (no NUL is added). The board's fields are
 // escaped (& < > " become entities); Header and Footer go in verbatim. The
 // output is cut at capacity: give kBoardPageCapacity.
-size_t FormatBoardPage(const UserTable &table, const ServerSettings &settings,
-                       const ClockTime &now, char *out, size_t capacity);
+size_t FormatBoardPage(const UserTable &table, const ServerSettings &settings, const ClockTime &now,
+                       char *out, size_t capacity);
 
 // Room enough for the page of a full board with the longest header/footer
 // (every field character escaped to six bytes stays well below it).

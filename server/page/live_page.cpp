@@ -18,18 +18,30 @@ void AppendEscaped(std::string &out, const char *field, size_t capacity) {
     if (n == 1 && field[0] == ' ') return;
     for (size_t i = 0; i < n; ++i) {
         switch (field[i]) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += field[i];
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += field[i];
         }
     }
 }
 
-template <size_t N> void AppendCell(std::string &out, const char *cls, const char *label,
-                                    const char (&field)[N], bool blank = false) {
+template <size_t N>
+void AppendCell(std::string &out, const char *cls, const char *label, const char (&field)[N],
+                bool blank = false) {
     out += "<td class=\"";
     out += cls;
     out += '"';
@@ -47,7 +59,8 @@ template <size_t N> void AppendCell(std::string &out, const char *cls, const cha
 void AppendClock(std::string &out, const ClockTime &now) {
     char text[16];
     int hour = now.hour % 12 == 0 ? 12 : now.hour % 12;
-    std::snprintf(text, sizeof text, "%d:%02d%s", hour, now.minute % 60, now.hour < 12 ? "am" : "pm");
+    std::snprintf(text, sizeof text, "%d:%02d%s", hour, now.minute % 60,
+                  now.hour < 12 ? "am" : "pm");
     out += text;
 }
 
@@ -66,7 +79,8 @@ void AppendPanel(std::string &out, const UserTable &table, uint32_t count) {
            "<button type=\"button\" class=\"go\" id=\"sign-out\">Sign out</button>"
            "<span id=\"my-state\"></span></div>\n"
            "<div class=\"line\">"
-           "<input id=\"dest\" placeholder=\"Destination\" maxlength=\"29\" aria-label=\"Destination\">"
+           "<input id=\"dest\" placeholder=\"Destination\" maxlength=\"29\" "
+           "aria-label=\"Destination\">"
            "<input id=\"ret\" placeholder=\"Back at\" maxlength=\"29\" aria-label=\"Back at\">"
            "<button type=\"button\" class=\"preset\">in 30 min</button>"
            "<button type=\"button\" class=\"preset\">in an hour</button>"
@@ -103,8 +117,9 @@ void AppendRows(std::string &out, const UserTable &table, uint32_t count, const 
     for (uint32_t i = 0; i < count; ++i) {
         const UserRecord &record = table.slots[i];
         bool is_in = record.in_out != 0;
-        out += is_in ? "<tr class=\"in\">" : IsOverdue(record, now) ? "<tr class=\"out overdue\">"
-                                                                     : "<tr class=\"out\">";
+        out += is_in                    ? "<tr class=\"in\">"
+               : IsOverdue(record, now) ? "<tr class=\"out overdue\">"
+                                        : "<tr class=\"out\">";
         AppendCell(out, "name", "", record.name);
         out += is_in ? "<td class=\"status\">In</td>" : "<td class=\"status\">Out</td>";
         AppendCell(out, "time", is_in ? "In at" : "Out at", record.time);

@@ -21,17 +21,25 @@ struct Known {
 
 // The settings' capacities less their NUL.
 const Known kKnown[] = {
-    {"WorkingDir", Kind::Path, 299},   {"Port", Kind::Port, 11},
-    {"HTMLFile", Kind::Path, 349},     {"Header", Kind::Text, 999},
-    {"Footer", Kind::Text, 999},       {"History", Kind::Flag, 5},
-    {"ResetTime", Kind::ResetTime, 5}, {"WebPort", Kind::OptionalPort, 11},
-    {"WebSignIn", Kind::Flag, 5},      {"WebKey", Kind::Text, 63},
-    {"WebHosts", Kind::Text, 499},     {"CodePage", Kind::CodePage, 5},
+    {"WorkingDir", Kind::Path, 299},
+    {"Port", Kind::Port, 11},
+    {"HTMLFile", Kind::Path, 349},
+    {"Header", Kind::Text, 999},
+    {"Footer", Kind::Text, 999},
+    {"History", Kind::Flag, 5},
+    {"ResetTime", Kind::ResetTime, 5},
+    {"WebPort", Kind::OptionalPort, 11},
+    {"WebSignIn", Kind::Flag, 5},
+    {"WebKey", Kind::Text, 63},
+    {"WebHosts", Kind::Text, 499},
+    {"CodePage", Kind::CodePage, 5},
     // A key in clear is hashed at start and its line replaced by the hash;
     // a plain key is read up to the longest hash text.
     {"WebKeyHash", Kind::KeyHash, kKeyHashTextMax},
-    {"AdminKey", Kind::Text, kKeyHashTextMax}, {"AdminKeyHash", Kind::KeyHash, kKeyHashTextMax},
-    {"MarshalKey", Kind::Text, kKeyHashTextMax}, {"MarshalKeyHash", Kind::KeyHash, kKeyHashTextMax},
+    {"AdminKey", Kind::Text, kKeyHashTextMax},
+    {"AdminKeyHash", Kind::KeyHash, kKeyHashTextMax},
+    {"MarshalKey", Kind::Text, kKeyHashTextMax},
+    {"MarshalKeyHash", Kind::KeyHash, kKeyHashTextMax},
 };
 
 bool AllDigits(const std::string &text) {
@@ -68,9 +76,11 @@ std::string Fault(const Known &known, const std::string &value) {
                    ? ""
                    : "not a time of day (HH:MM, or empty)";
     case Kind::KeyHash:
-        return value.empty() || IsKeyHash(value) ? "" : "not a key's hash (tesmar --hash-key makes one)";
+        return value.empty() || IsKeyHash(value) ? ""
+                                                 : "not a key's hash (tesmar --hash-key makes one)";
     case Kind::CodePage:
-        return value.empty() || (AllDigits(value) && value.size() <= 5 && CodePageUsable(static_cast<unsigned>(std::atoi(value.c_str()))))
+        return value.empty() || (AllDigits(value) && value.size() <= 5 &&
+                                 CodePageUsable(static_cast<unsigned>(std::atoi(value.c_str()))))
                    ? ""
                    : "not a code page this system converts";
     }
@@ -101,8 +111,7 @@ std::vector<std::string> CheckConfig(const ConfigFile &config, const std::string
     }
     for (const char *needed : {"WorkingDir", "Port"}) {
         const ConfigFile::Entry *entry = config.Find(needed);
-        if (!entry || entry->value.empty())
-            faults.push_back(path + ": " + needed + " is not set");
+        if (!entry || entry->value.empty()) faults.push_back(path + ": " + needed + " is not set");
     }
     return faults;
 }

@@ -83,8 +83,8 @@ void ConfigFile::Parse(const std::string &text) {
             continue;
         }
         if (const Entry *earlier = Find(name.c_str())) {
-            problems_.push_back({number, name + " is set already on line " +
-                                             std::to_string(earlier->line)});
+            problems_.push_back(
+                {number, name + " is set already on line " + std::to_string(earlier->line)});
             continue;
         }
         entries_.push_back({name, Unescape(Trim(line.substr(equals + 1))), number});
@@ -97,7 +97,8 @@ bool ConfigFile::Load(const std::string &path) {
     std::string text;
     char buffer[4096];
     long got;
-    while ((got = reader.ReadSome(buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(got));
+    while ((got = reader.ReadSome(buffer, sizeof buffer)) > 0)
+        text.append(buffer, static_cast<size_t>(got));
     reader.CloseFile();
     if (got < 0) return false;
     path_ = path;
@@ -138,8 +139,8 @@ bool ConfigFile::Write(const char *name, const char *text) {
         size_t at = lines_.size();
         size_t length = std::strlen(name);
         for (const Entry &other : entries_)
-            if (other.name.size() < length && other.name.compare(0, std::string::npos, name,
-                                                                 other.name.size()) == 0)
+            if (other.name.size() < length &&
+                other.name.compare(0, std::string::npos, name, other.name.size()) == 0)
                 at = static_cast<size_t>(other.line);
         if (at == lines_.size() && !final_newline_ && !lines_.empty()) final_newline_ = true;
         lines_.insert(lines_.begin() + static_cast<long>(at), line);

@@ -93,8 +93,7 @@ bool PollFrontEnd::OpenListener(const char *port, Pool pool) {
     return true;
 }
 
-void PollFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &key,
-                                  Clock &clock) {
+void PollFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &key, Clock &clock) {
     std::vector<std::string> names;
     char host[256];
     if (gethostname(host, sizeof host) == 0) {
@@ -119,7 +118,8 @@ std::vector<pollfd> PollFrontEnd::Armed(int wake_fd) const {
     std::vector<pollfd> fds;
     if (wake_fd >= 0) fds.push_back({wake_fd, POLLIN, 0});
     for (int pool = 0; pool < kPoolCount; ++pool)
-        if (listening_[pool] >= 0 && accept_armed_[pool]) fds.push_back({listening_[pool], POLLIN, 0});
+        if (listening_[pool] >= 0 && accept_armed_[pool])
+            fds.push_back({listening_[pool], POLLIN, 0});
     // A socket with no notice to give is left out: poll would report its
     // hang-up over and over.
     for (const auto &[fd, watch] : open_) {

@@ -6,7 +6,8 @@
 #include "server/posix/posix_server.h"
 
 PosixDailyReset::PosixDailyReset(PosixServer &server)
-    : server_(server), reset_(server.Board(), server.publisher, server.reset_reader, server.file_writer) {}
+    : server_(server),
+      reset_(server.Board(), server.publisher, server.reset_reader, server.file_writer) {}
 
 void PosixDailyReset::Start() { Tell(reset_.Start(server_.clock.Now())); }
 

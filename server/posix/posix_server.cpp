@@ -55,8 +55,8 @@ std::string PublishFailureText(const PublishResult &result, const ServerSettings
 }
 
 PosixServer::PosixServer(ConfigFile &config, Clock &clock, Alerts &alerts)
-    : config(config), clock(clock), alerts(alerts), history(settings, ActiveCodePage(), file_writer),
-      history_recorder(history, clock) {
+    : config(config), clock(clock), alerts(alerts),
+      history(settings, ActiveCodePage(), file_writer), history_recorder(history, clock) {
     status.SetView(&status_view);
     publisher.SetJournal(&rollcall_follower);
     rollcall.SetJournal(&history);
@@ -202,7 +202,8 @@ void PosixServer::ReloadConfig() {
         if (std::strcmp(one.now, one.read) != 0)
             ReportLine((std::string(one.name) + " changes at the next start").c_str());
     }
-    if (ConfiguredCodePage(fresh) != ActiveCodePage()) ReportLine("CodePage changes at the next start");
+    if (ConfiguredCodePage(fresh) != ActiveCodePage())
+        ReportLine("CodePage changes at the next start");
     for (const Fixed &one : fixed) CopyCut(one.read, one.capacity, one.now);
     bool reset_moved = std::strcmp(read.ResetTime, settings.ResetTime) != 0;
     settings = read;

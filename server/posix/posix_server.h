@@ -30,10 +30,10 @@ class ConfigFile;
 class StopSignals;
 
 // The exit codes of the native server.
-constexpr int kExitServed = 0;     // stopped as asked
+constexpr int kExitServed = 0;      // stopped as asked
 constexpr int kExitCannotServe = 1; // the sign-in port could not be opened
-constexpr int kExitBadConfig = 2;  // the settings file is refused
-constexpr int kExitBoardTaken = 3; // another server serves the board
+constexpr int kExitBadConfig = 2;   // the settings file is refused
+constexpr int kExitBoardTaken = 3;  // another server serves the board
 
 struct PosixServer;
 
@@ -65,7 +65,7 @@ struct PosixServer {
     // so that no two share an open file.
     StandardFileReader board_reader;
     StandardFileReader rollcall_reader;
-    StandardFileReader reset_reader; // lastreset.txt
+    StandardFileReader reset_reader;   // lastreset.txt
     StandardFileReader history_reader; // the administration's history CSV
     PlatformFileWriter file_writer;
     Publisher publisher{board_reader, file_writer};

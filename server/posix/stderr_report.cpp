@@ -26,7 +26,8 @@ void ReportLine(const char *text) {
     std::fflush(stderr);
 }
 
-AlertAnswer StderrAlerts::Ask(const char *text, const char *caption, AlertIcon, AlertButtons buttons) {
+AlertAnswer StderrAlerts::Ask(const char *text, const char *caption, AlertIcon,
+                              AlertButtons buttons) {
     std::string said = caption ? std::string(caption) + ": " : std::string();
     // The boxes' texts break their lines: one report line.
     for (const char *p = text; *p; ++p) {

@@ -32,7 +32,8 @@ int Usage() {
 // One line of standard input (its line end dropped) made a stored hash.
 int HashKey() {
     std::string key;
-    for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar()) key += static_cast<char>(c);
+    for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar())
+        key += static_cast<char>(c);
     if (!key.empty() && key.back() == '\r') key.pop_back();
     if (key.empty()) {
         std::fprintf(stderr, "tesmar: no key on standard input\n");

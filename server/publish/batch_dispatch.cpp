@@ -23,9 +23,7 @@ struct RequestTokens {
     char return_time[sizeof(UserRecord::return_time)];
 };
 
-void Send(Connection &connection, const char *reply) {
-    connection.Send(reply, std::strlen(reply));
-}
+void Send(Connection &connection, const char *reply) { connection.Send(reply, std::strlen(reply)); }
 
 // Takes the next token from *cursor into out (cut to capacity): a token is
 // a maximal run of bytes other than "-", leading dashes and runs of dashes

@@ -32,7 +32,8 @@ bool ParseResetTime(const char *text, int &hour, int &minute) {
     if (!text) return false;
     size_t n = std::strlen(text);
     const char *colon = std::strchr(text, ':');
-    if (!colon || (colon - text != 1 && colon - text != 2) || n != static_cast<size_t>(colon - text) + 3)
+    if (!colon || (colon - text != 1 && colon - text != 2) ||
+        n != static_cast<size_t>(colon - text) + 3)
         return false;
     for (const char *p = text; *p; ++p)
         if (p != colon && !Digit(*p)) return false;
@@ -51,7 +52,8 @@ bool ParseDate(const char *text, CalendarDate &date) {
         if (digit ? !Digit(text[i]) : text[i] != '-') return false;
     }
     CalendarDate d;
-    d.year = (text[0] - '0') * 1000 + (text[1] - '0') * 100 + (text[2] - '0') * 10 + (text[3] - '0');
+    d.year =
+        (text[0] - '0') * 1000 + (text[1] - '0') * 100 + (text[2] - '0') * 10 + (text[3] - '0');
     d.month = (text[5] - '0') * 10 + (text[6] - '0');
     d.day = (text[8] - '0') * 10 + (text[9] - '0');
     if (d.month < 1 || d.month > 12 || d.day < 1 || d.day > DaysInMonth(d.year, d.month))

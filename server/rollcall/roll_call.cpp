@@ -102,20 +102,25 @@ bool FollowChange(RollCall &roll, const BoardChange &change, const ClockTime &no
 }
 
 int ExpectedCount(const RollCall &roll) {
-    return static_cast<int>(std::count_if(roll.people.begin(), roll.people.end(),
-                                          [](const RollPerson &p) { return p.state != RollState::Left; }));
+    return static_cast<int>(
+        std::count_if(roll.people.begin(), roll.people.end(),
+                      [](const RollPerson &p) { return p.state != RollState::Left; }));
 }
 
 int SafeCount(const RollCall &roll) {
-    return static_cast<int>(std::count_if(roll.people.begin(), roll.people.end(),
-                                          [](const RollPerson &p) { return p.state == RollState::Safe; }));
+    return static_cast<int>(
+        std::count_if(roll.people.begin(), roll.people.end(),
+                      [](const RollPerson &p) { return p.state == RollState::Safe; }));
 }
 
 const char *RollStateWord(RollState state) {
     switch (state) {
-    case RollState::Safe: return "safe";
-    case RollState::Left: return "left";
-    default: return "missing";
+    case RollState::Safe:
+        return "safe";
+    case RollState::Left:
+        return "left";
+    default:
+        return "missing";
     }
 }
 

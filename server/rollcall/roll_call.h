@@ -26,7 +26,7 @@ struct RollCall {
     bool running = false; // started and not ended
     bool drill = false;
     ClockTime started = {};
-    ClockTime ended = {}; // valid once held and not running
+    ClockTime ended = {};           // valid once held and not running
     std::vector<RollPerson> people; // in board order
 };
 

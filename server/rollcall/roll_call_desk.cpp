@@ -22,8 +22,8 @@ std::string Error(const char *text) { return std::string("{\"error\":\"") + text
 
 RollCallDesk::RollCallDesk(const ServerSettings &settings, Clock &clock, unsigned code_page,
                            FileReader &reader, FileWriter &writer)
-    : settings_(settings), clock_(clock), code_page_(code_page), reader_(&reader),
-      writer_(writer) {}
+    : settings_(settings), clock_(clock), code_page_(code_page), reader_(&reader), writer_(writer) {
+}
 
 void RollCallDesk::Load() {
     char path[400];
@@ -40,9 +40,11 @@ void RollCallDesk::Load() {
                   now.minute % 100, now.second % 100);
     char text[1024];
     if (BuildWorkingPath(settings_, name, aside, sizeof aside) && RenameFile(path, aside))
-        std::snprintf(text, sizeof text, "%s is not a whole roll call: set aside as %s", path, aside);
+        std::snprintf(text, sizeof text, "%s is not a whole roll call: set aside as %s", path,
+                      aside);
     else
-        std::snprintf(text, sizeof text, "%s is not a whole roll call and cannot be set aside", path);
+        std::snprintf(text, sizeof text, "%s is not a whole roll call and cannot be set aside",
+                      path);
     if (listener_) listener_->Say(text);
 }
 
@@ -55,11 +57,16 @@ RollCallReply RollCallDesk::Apply(const RollCallCommand &command, const UserTabl
     std::string name, lacking;
     bool held = AnsiFromUtf8(command.name, code_page_, name, lacking);
     switch (command.kind) {
-    case RollCallCommand::Start: answer = StartRollCall(next, table, command.drill, now); break;
-    case RollCallCommand::Mark:
-        answer = held ? MarkPerson(next, name, command.safe, by, now, &name) : RollAnswer::NoSuchName;
+    case RollCallCommand::Start:
+        answer = StartRollCall(next, table, command.drill, now);
         break;
-    case RollCallCommand::End: answer = EndRollCall(next, now); break;
+    case RollCallCommand::Mark:
+        answer =
+            held ? MarkPerson(next, name, command.safe, by, now, &name) : RollAnswer::NoSuchName;
+        break;
+    case RollCallCommand::End:
+        answer = EndRollCall(next, now);
+        break;
     }
     RollCallReply reply;
     if (answer == RollAnswer::NoSuchName) {
@@ -135,8 +142,8 @@ void RollCallDesk::Journal(const char *event, const std::string &name, const std
     JournalEntry entry;
     entry.event = event;
     entry.name = name.empty() ? nullptr : name.c_str();
-    std::string counts = std::to_string(SafeCount(roll_)) + " of " +
-                         std::to_string(ExpectedCount(roll_)) + " safe";
+    std::string counts =
+        std::to_string(SafeCount(roll_)) + " of " + std::to_string(ExpectedCount(roll_)) + " safe";
     entry.time_text = counts.c_str();
     entry.destination = roll_.drill ? "drill" : nullptr;
     entry.detail = by.c_str();

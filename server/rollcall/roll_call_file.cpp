@@ -63,10 +63,14 @@ bool ReadPerson(const std::string &rest, RollPerson &person) {
     size_t c = b == std::string::npos ? b : rest.find(' ', b + 1);
     if (c == std::string::npos || c + 1 >= rest.size()) return false;
     std::string state = rest.substr(0, a);
-    if (state == "missing") person.state = RollState::Missing;
-    else if (state == "safe") person.state = RollState::Safe;
-    else if (state == "left") person.state = RollState::Left;
-    else return false;
+    if (state == "missing")
+        person.state = RollState::Missing;
+    else if (state == "safe")
+        person.state = RollState::Safe;
+    else if (state == "left")
+        person.state = RollState::Left;
+    else
+        return false;
     person.marked = Unword(rest.substr(a + 1, b - a - 1));
     person.by = Unword(rest.substr(b + 1, c - b - 1));
     person.name = rest.substr(c + 1);
@@ -122,9 +126,15 @@ bool DecodeRollCall(const std::string &bytes, RollCall &out) {
         at = end + 1;
         bool ok = false;
         switch (line_number++) {
-        case 0: ok = ReadFlag(line, "running", roll.running); break;
-        case 1: ok = ReadFlag(line, "drill", roll.drill); break;
-        case 2: ok = Field(line, "started", rest) && ReadTime(rest, roll.started); break;
+        case 0:
+            ok = ReadFlag(line, "running", roll.running);
+            break;
+        case 1:
+            ok = ReadFlag(line, "drill", roll.drill);
+            break;
+        case 2:
+            ok = Field(line, "started", rest) && ReadTime(rest, roll.started);
+            break;
         case 3:
             ok = Field(line, "ended", rest) &&
                  (roll.running ? rest == "-" : ReadTime(rest, roll.ended));
@@ -159,7 +169,8 @@ RollFile ReadRollCallFile(FileReader &reader, const char *path, RollCall &out) {
 bool BuildWorkingPath(const ServerSettings &settings, const char *name, char *out,
                       size_t capacity) {
     int dir = static_cast<int>(strnlen(settings.WorkingDir, sizeof settings.WorkingDir));
-    int n = std::snprintf(out, capacity, "%.*s%c%s", dir, settings.WorkingDir, kPathSeparator, name);
+    int n =
+        std::snprintf(out, capacity, "%.*s%c%s", dir, settings.WorkingDir, kPathSeparator, name);
     if (n < 0 || static_cast<size_t>(n) >= capacity) {
         if (capacity > 0) out[0] = '\0';
         return false;

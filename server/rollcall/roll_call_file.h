@@ -24,5 +24,4 @@ enum class RollFile {
 RollFile ReadRollCallFile(FileReader &reader, const char *path, RollCall &out);
 
 // WorkingDir, the separator and name. False when it does not fit.
-bool BuildWorkingPath(const ServerSettings &settings, const char *name, char *out,
-                      size_t capacity);
+bool BuildWorkingPath(const ServerSettings &settings, const char *name, char *out, size_t capacity);

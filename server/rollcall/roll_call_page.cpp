@@ -98,12 +98,23 @@ void AppendHtml(std::string &out, const std::string &ansi, unsigned code_page) {
     AppendUtf8FromAnsi(utf8, ansi.c_str(), code_page);
     for (char c : utf8) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += c;
         }
     }
 }
@@ -145,7 +156,8 @@ void AppendRollCallPage(std::string &out, const RollCall &roll, unsigned code_pa
            "</span> <span class=\"of\">of</span> <span id=\"n-expected\">" +
            std::to_string(ExpectedCount(roll)) + "</span> <span class=\"of\">safe</span></h1>\n";
     out += "<p id=\"when\">" + When(roll) + "</p>\n<span id=\"state\" role=\"status\"></span>\n";
-    out += "<input id=\"search\" type=\"search\" placeholder=\"Find a name\" aria-label=\"Find a name\">\n"
+    out += "<input id=\"search\" type=\"search\" placeholder=\"Find a name\" aria-label=\"Find a "
+           "name\">\n"
            "<ul class=\"people\" id=\"people\">\n";
     for (RollState state : {RollState::Missing, RollState::Safe, RollState::Left})
         for (const RollPerson &person : roll.people)

@@ -10,8 +10,7 @@
 // Enter) ends the box. Esc and the close box do nothing. The box uses
 // nothing of the program.
 INT_PTR CALLBACK AboutBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-    if (message == WM_COMMAND && wparam == IDOK)
-        EndDialog(dialog, 0);
+    if (message == WM_COMMAND && wparam == IDOK) EndDialog(dialog, 0);
     return FALSE;
 }
 

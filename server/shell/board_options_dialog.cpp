@@ -28,9 +28,10 @@
 const char kResetTimeRefusedText[] =
     "The time must be HH:MM (24-hour, 00:00 to 23:59), or empty for never.";
 const char kBoardOptionsCaption[] = "Tesmar Board Options";
-const char kWebPortRefusedText[] = "The web port must be a number from 1 to 65535, or empty for none.";
-const char kWebKeyRefusedText[] =
-    "The web key must be at least 8 characters (a shorter one is soon guessed); tick No key for none.";
+const char kWebPortRefusedText[] =
+    "The web port must be a number from 1 to 65535, or empty for none.";
+const char kWebKeyRefusedText[] = "The web key must be at least 8 characters (a shorter one is "
+                                  "soon guessed); tick No key for none.";
 const char kKeyNotStoredText[] = "The key could not be stored in the registry.";
 
 namespace {
@@ -60,8 +61,8 @@ bool ConfirmBoardOptions(ServerState &server, HWND dialog) {
     char typed[16] = "";
     GetDlgItemTextA(dialog, IDC_BOARD_RESET_TIME, typed, sizeof typed);
     int hour, minute;
-    if (typed[0] != '\0' && (std::strlen(typed) >= sizeof settings.ResetTime ||
-                             !ParseResetTime(typed, hour, minute)))
+    if (typed[0] != '\0' &&
+        (std::strlen(typed) >= sizeof settings.ResetTime || !ParseResetTime(typed, hour, minute)))
         return Refuse(server, dialog, IDC_BOARD_RESET_TIME, kResetTimeRefusedText);
     char web_port[16] = "";
     GetDlgItemTextA(dialog, IDC_BOARD_WEB_PORT, web_port, sizeof web_port);

@@ -6,10 +6,13 @@ namespace {
 
 WORD EventType(EventKind kind) {
     switch (kind) {
-    case EventKind::Failure: return EVENTLOG_ERROR_TYPE;
+    case EventKind::Failure:
+        return EVENTLOG_ERROR_TYPE;
     case EventKind::Alert:
-    case EventKind::WrongKeys: return EVENTLOG_WARNING_TYPE;
-    default: return EVENTLOG_INFORMATION_TYPE;
+    case EventKind::WrongKeys:
+        return EVENTLOG_WARNING_TYPE;
+    default:
+        return EVENTLOG_INFORMATION_TYPE;
     }
 }
 
@@ -28,7 +31,8 @@ void SystemEventLog::Write(EventKind kind, const char *text) {
                  nullptr);
 }
 
-AlertAnswer EventLogAlerts::Ask(const char *text, const char *caption, AlertIcon, AlertButtons buttons) {
+AlertAnswer EventLogAlerts::Ask(const char *text, const char *caption, AlertIcon,
+                                AlertButtons buttons) {
     std::string line = caption ? std::string(caption) + ": " + text : std::string(text);
     sink_.Write(EventKind::Alert, line.c_str());
     return buttons == AlertButtons::YesNo ? AlertAnswer::No : AlertAnswer::Ok;

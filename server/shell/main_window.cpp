@@ -30,7 +30,8 @@ void PaintStatusLine(ServerState &server, HWND window) {
                 std::to_string(SafeCount(roll)) + " of " + std::to_string(ExpectedCount(roll)) +
                 " safe";
     }
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client, DT_EXPANDTABS | DT_WORDBREAK);
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client,
+              DT_EXPANDTABS | DT_WORDBREAK);
     EndPaint(window, &paint);
 }
 
@@ -72,9 +73,9 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 }
 
 HWND CreateMainWindow(ServerState &server) {
-    HWND window = CreateWindowExA(0, kMainWindowClass, kMainWindowClass, WS_OVERLAPPEDWINDOW,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, 150, 150, nullptr, nullptr,
-                                  server.instance, &server);
+    HWND window =
+        CreateWindowExA(0, kMainWindowClass, kMainWindowClass, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 150, 150, nullptr, nullptr, server.instance, &server);
     server.main_window = window;
     server.status_view.window = window;
     server.status.SetView(&server.status_view);
@@ -84,7 +85,8 @@ HWND CreateMainWindow(ServerState &server) {
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_NCCREATE) {
         const CREATESTRUCTA *create = reinterpret_cast<const CREATESTRUCTA *>(lparam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        SetWindowLongPtrA(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     ServerState *found = reinterpret_cast<ServerState *>(GetWindowLongPtrA(window, GWLP_USERDATA));
     // Messages that come before WM_NCCREATE (WM_GETMINMAXINFO) have no

@@ -37,8 +37,7 @@ void ChooseHtmlFile(ServerState &server, HWND dialog) {
     chooser.lpstrFile = path;
     chooser.nMaxFile = sizeof path;
     chooser.lpstrTitle = kChooserTitle;
-    if (GetSaveFileNameA(&chooser))
-        SetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, path);
+    if (GetSaveFileNameA(&chooser)) SetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, path);
 }
 
 void ConfirmOptions(ServerState &server, HWND dialog) {
@@ -49,8 +48,7 @@ void ConfirmOptions(ServerState &server, HWND dialog) {
     GetDlgItemTextA(dialog, IDC_OPTIONS_PORT, port, sizeof port);
     bool port_changed = std::strcmp(port, settings.Port) != 0;
     CopyCut(settings.Port, port);
-    GetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, settings.HTMLFile,
-                    sizeof settings.HTMLFile);
+    GetDlgItemTextA(dialog, IDC_OPTIONS_HTML_FILE, settings.HTMLFile, sizeof settings.HTMLFile);
     settings.History = IsDlgButtonChecked(dialog, IDC_OPTIONS_HISTORY) == BST_CHECKED;
     // One warning for the three, however many the store refuses.
     bool stored = WriteSetting(server.store, "Port", settings.Port);

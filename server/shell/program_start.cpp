@@ -6,8 +6,8 @@
 
 void OpenBoard(ServerState &server, HWND window) {
     RemoveLeftSaves(server.settings);
-    StartUpLoad loaded = LoadBoardAtStartUp(server.table, server.settings, server.board_reader,
-                                           server.file_writer);
+    StartUpLoad loaded =
+        LoadBoardAtStartUp(server.table, server.settings, server.board_reader, server.file_writer);
     if (loaded != StartUpLoad::Ready) {
         PublishResult result;
         result.load_failed = loaded == StartUpLoad::ReadFailed;

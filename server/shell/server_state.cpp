@@ -7,7 +7,8 @@
 
 ServerState::ServerState(SettingsStore &store, Clock &clock, Alerts &alerts)
     : store(store), clock(clock), alerts(alerts), history(settings, ActiveCodePage(), file_writer),
-      history_recorder(history, clock), rollcall(settings, clock, ActiveCodePage(), rollcall_reader, file_writer),
+      history_recorder(history, clock),
+      rollcall(settings, clock, ActiveCodePage(), rollcall_reader, file_writer),
       rollcall_follower(rollcall, &history_recorder), rollcall_view(*this) {
     publisher.SetJournal(&rollcall_follower);
     rollcall.SetJournal(&history);
@@ -70,6 +71,7 @@ void ServerState::ReportPublish(const PublishResult &result) {
 
 bool ServerState::StoreSetting(const char *name, const char *text) {
     bool stored = WriteSetting(store, name, text);
-    if (!stored) alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning, AlertButtons::Ok);
+    if (!stored)
+        alerts.Ask(kStoreFailedText, kStoreFailedCaption, AlertIcon::Warning, AlertButtons::Ok);
     return stored;
 }

@@ -68,7 +68,7 @@ struct ServerState {
     // so that no two share an open file.
     StandardFileReader board_reader;
     StandardFileReader rollcall_reader;
-    StandardFileReader reset_reader; // lastreset.txt
+    StandardFileReader reset_reader;   // lastreset.txt
     StandardFileReader history_reader; // the administration's history CSV
     PlatformFileWriter file_writer;
     Publisher publisher{board_reader, file_writer};
@@ -99,7 +99,6 @@ struct ServerState {
     MenuDialogs dialogs;
     // The User Manager while it is open, told of the browser's edits.
     HWND user_manager = nullptr;
-
 
     // The board as the table operations and request handlers take it.
     BoardContext Board();

@@ -21,7 +21,9 @@ void Report(DWORD state, DWORD exit_code, DWORD wait_hint) {
     g_status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     g_status.dwCurrentState = state;
     g_status.dwControlsAccepted =
-        state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_PRESHUTDOWN : 0;
+        state == SERVICE_RUNNING
+            ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN | SERVICE_ACCEPT_PRESHUTDOWN
+            : 0;
     g_status.dwWin32ExitCode = exit_code;
     g_status.dwWaitHint = wait_hint;
     bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING;

@@ -19,13 +19,15 @@ std::string ErrorText(DWORD code) {
     char text[256] = "";
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                              code, 0, text, sizeof text, nullptr);
-    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) text[--n] = '\0';
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' '))
+        text[--n] = '\0';
     return (n ? std::string(text) : std::string("error")) + " (" + std::to_string(code) + ")";
 }
 
 int Failed(const std::string &what, DWORD code) {
     if (code == ERROR_ACCESS_DENIED) {
-        ConsoleLine("Tesmar: " + what + " needs an administrator's rights; run it from an "
+        ConsoleLine("Tesmar: " + what +
+                    " needs an administrator's rights; run it from an "
                     "elevated command prompt.");
         return kExitNoRights;
     }
@@ -44,7 +46,8 @@ std::string ProgramPath() {
 // record; said is told so.
 bool DelayStart(SC_HANDLE service, std::string &said) {
     SERVICE_DELAYED_AUTO_START_INFO delayed = {TRUE};
-    if (ChangeServiceConfig2A(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &delayed)) return true;
+    if (ChangeServiceConfig2A(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &delayed))
+        return true;
     HKEY key;
     std::string path = std::string("SYSTEM\\CurrentControlSet\\Services\\") + kServiceName;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
@@ -64,8 +67,8 @@ bool ConfigureService(SC_HANDLE service, std::string &said) {
     char description[sizeof kDescription];
     lstrcpyA(description, kDescription);
     SERVICE_DESCRIPTIONA text = {description};
-    SC_ACTION restart[3] = {{SC_ACTION_RESTART, 60000}, {SC_ACTION_RESTART, 60000},
-                            {SC_ACTION_RESTART, 60000}};
+    SC_ACTION restart[3] = {
+        {SC_ACTION_RESTART, 60000}, {SC_ACTION_RESTART, 60000}, {SC_ACTION_RESTART, 60000}};
     SERVICE_FAILURE_ACTIONSA recovery = {};
     recovery.dwResetPeriod = 24 * 60 * 60;
     recovery.cActions = 3;
@@ -81,8 +84,8 @@ bool ConfigureService(SC_HANDLE service, std::string &said) {
 
 DWORD RegisterEventSource(const std::string &program) {
     HKEY key;
-    LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSourceKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_WRITE, nullptr, &key, nullptr);
+    LONG result = RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSourceKey, 0, nullptr,
+                                  REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr);
     if (result != ERROR_SUCCESS) return static_cast<DWORD>(result);
     DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
     result = RegSetValueExA(key, "EventMessageFile", 0, REG_EXPAND_SZ,
@@ -100,17 +103,16 @@ DWORD RegisterEventSource(const std::string &program) {
 SC_HANDLE CreateOrUpdate(SC_HANDLE manager, const std::string &command, const char *account,
                          const char *password, bool &existed) {
     existed = false;
-    SC_HANDLE service = CreateServiceA(manager, kServiceName, kServiceDisplayName, SERVICE_ALL_ACCESS,
-                                       SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-                                       SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
-                                       nullptr, account, password);
+    SC_HANDLE service =
+        CreateServiceA(manager, kServiceName, kServiceDisplayName, SERVICE_ALL_ACCESS,
+                       SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                       command.c_str(), nullptr, nullptr, nullptr, account, password);
     if (service || GetLastError() != ERROR_SERVICE_EXISTS) return service;
     existed = true;
     service = OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS);
-    if (service &&
-        !ChangeServiceConfigA(service, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-                              SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr,
-                              account, password, kServiceDisplayName)) {
+    if (service && !ChangeServiceConfigA(service, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
+                                         SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
+                                         nullptr, account, password, kServiceDisplayName)) {
         DWORD error = GetLastError();
         CloseServiceHandle(service);
         SetLastError(error);
@@ -125,10 +127,12 @@ int InstallService(const std::string &account_asked) {
     std::string account = account_asked.empty() ? kServiceAccount : account_asked;
     std::string password;
     if (!account_asked.empty() && !ConsoleReadLine(password)) {
-        ConsoleLine("Tesmar: the password of " + account + " is read from standard input; none came.");
+        ConsoleLine("Tesmar: the password of " + account +
+                    " is read from standard input; none came.");
         return kExitFailed;
     }
-    SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE);
+    SC_HANDLE manager =
+        OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE);
     if (!manager) return Failed("installing the service", GetLastError());
     std::string program = ProgramPath();
     std::string command = "\"" + program + "\" /service";
@@ -180,7 +184,8 @@ bool StopAndWait(SC_HANDLE service) {
 int UninstallService() {
     SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
     if (!manager) return Failed("removing the service", GetLastError());
-    SC_HANDLE service = OpenServiceA(manager, kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
+    SC_HANDLE service =
+        OpenServiceA(manager, kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE);
     if (!service) {
         DWORD error = GetLastError();
         CloseServiceHandle(manager);
@@ -193,8 +198,9 @@ int UninstallService() {
         CloseServiceHandle(service);
         CloseServiceHandle(manager);
         if (!deleted) return Failed("removing the service", error);
-        ConsoleLine(std::string(stopped ? "Stopped and removed" : "Removed (it stops when it can)") +
-                    " the service " + kServiceName + ".");
+        ConsoleLine(
+            std::string(stopped ? "Stopped and removed" : "Removed (it stops when it can)") +
+            " the service " + kServiceName + ".");
     }
     LONG result = RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSourceKey);
     if (result != ERROR_SUCCESS && result != ERROR_FILE_NOT_FOUND)

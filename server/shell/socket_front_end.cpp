@@ -54,8 +54,7 @@ void SocketFrontEnd::OpenListener(HWND window, const char *port, Pool pool) {
     SetTimer(window_, kSweepTimer, kSweepMs, nullptr);
 }
 
-void SocketFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &key,
-                                    Clock &clock) {
+void SocketFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &key, Clock &clock) {
     std::vector<std::string> names;
     const COMPUTER_NAME_FORMAT kinds[] = {ComputerNameNetBIOS, ComputerNameDnsHostname,
                                           ComputerNameDnsFullyQualified};
@@ -90,7 +89,8 @@ void SocketFrontEnd::AcceptMessage(WPARAM listening) {
     MSG queued;
     do {
         for (int pool = 0; pool < kPoolCount; ++pool)
-            if (listening_[pool] != INVALID_SOCKET && static_cast<WPARAM>(listening_[pool]) == listening)
+            if (listening_[pool] != INVALID_SOCKET &&
+                static_cast<WPARAM>(listening_[pool]) == listening)
                 pools[pool] = true;
         if (!PeekMessageA(&queued, window_, MSG_ACCEPT, MSG_ACCEPT, PM_REMOVE)) break;
         listening = queued.wParam;
@@ -140,8 +140,8 @@ EngineSockets::Accepted SocketFrontEnd::Accept(Pool pool) {
     }
     sockaddr_in peer = {};
     int peer_size = sizeof peer;
-    SOCKET socket = accept(listening_[static_cast<int>(pool)],
-                           reinterpret_cast<sockaddr *>(&peer), &peer_size);
+    SOCKET socket =
+        accept(listening_[static_cast<int>(pool)], reinterpret_cast<sockaddr *>(&peer), &peer_size);
     if (socket == INVALID_SOCKET) {
         accepted.error = WSAGetLastError();
         return accepted;
@@ -195,7 +195,9 @@ size_t SocketFrontEnd::Unread(SocketId socket) {
     return waiting;
 }
 
-void SocketFrontEnd::ShutSending(SocketId socket) { shutdown(static_cast<SOCKET>(socket), SD_SEND); }
+void SocketFrontEnd::ShutSending(SocketId socket) {
+    shutdown(static_cast<SOCKET>(socket), SD_SEND);
+}
 
 void SocketFrontEnd::Close(SocketId socket) {
     // Notices still queued for it find no connection in the engine (or a

@@ -30,7 +30,7 @@ std::vector<std::string> Words(const char *line) {
     std::vector<std::string> words;
     std::string word;
     bool quoted = false;
-    for (const char *p = line; ; ++p) {
+    for (const char *p = line;; ++p) {
         if (*p == '"') {
             quoted = !quoted;
         } else if (*p == '\0' || (!quoted && (*p == ' ' || *p == '\t'))) {
@@ -44,7 +44,9 @@ std::vector<std::string> Words(const char *line) {
     return words;
 }
 
-bool Is(const std::string &word, const char *command) { return lstrcmpiA(word.c_str(), command) == 0; }
+bool Is(const std::string &word, const char *command) {
+    return lstrcmpiA(word.c_str(), command) == 0;
+}
 
 // A command line's action; -1 when it names none (the desktop server).
 int RunCommand(const std::vector<std::string> &words) {
@@ -55,10 +57,11 @@ int RunCommand(const std::vector<std::string> &words) {
         if (words.size() == 1) return InstallService("");
         if (words.size() == 3 && Is(words[1], "/account")) return InstallService(words[2]);
     }
-    ConsoleLine("Usage: tesmar.exe [/install [/account DOMAIN\\user] | /uninstall | /service]\r\n"
-                "  /install    registers the service Tesmar (the account's password is read from\r\n"
-                "              standard input)\r\n"
-                "  /uninstall  stops and removes it; the board's files stay");
+    ConsoleLine(
+        "Usage: tesmar.exe [/install [/account DOMAIN\\user] | /uninstall | /service]\r\n"
+        "  /install    registers the service Tesmar (the account's password is read from\r\n"
+        "              standard input)\r\n"
+        "  /uninstall  stops and removes it; the board's files stay");
     return 1;
 }
 

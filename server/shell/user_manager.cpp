@@ -24,8 +24,7 @@ constexpr size_t kBoardNameSize = sizeof(UserRecord::name);
 int BoardCount(const UserTable &table, const char *name) {
     int found = 0;
     for (uint32_t i = 0; i < table.count && i < kMaxUsers; ++i)
-        if (CompareNamesExact(table.slots[i].name, name) == 0)
-            ++found;
+        if (CompareNamesExact(table.slots[i].name, name) == 0) ++found;
     return found;
 }
 
@@ -33,8 +32,7 @@ int BoardCount(const UserTable &table, const char *name) {
 void EntryText(HWND list, int index, char *out, size_t size) {
     out[0] = '\0';
     LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
-    if (length == LB_ERR || length < 0 || static_cast<size_t>(length) >= size)
-        return;
+    if (length == LB_ERR || length < 0 || static_cast<size_t>(length) >= size) return;
     SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(out));
 }
 
@@ -45,8 +43,7 @@ int FindEntry(HWND list, const char *name) {
     for (int i = static_cast<int>(entries) - 1; i >= 0; --i) {
         char text[kBoardNameSize + 1];
         EntryText(list, i, text, sizeof text);
-        if (std::strcmp(text, name) == 0)
-            return i;
+        if (std::strcmp(text, name) == 0) return i;
     }
     return -1;
 }
@@ -57,8 +54,7 @@ int ListCount(HWND list, const char *name) {
     for (int i = 0; i < entries; ++i) {
         char text[kBoardNameSize + 1];
         EntryText(list, i, text, sizeof text);
-        if (std::strcmp(text, name) == 0)
-            ++found;
+        if (std::strcmp(text, name) == 0) ++found;
     }
     return found;
 }
@@ -68,15 +64,14 @@ int ListCount(HWND list, const char *name) {
 // leaves it alone, an empty name never shows, a name the board cut shows
 // cut. Returns the index of an entry with that name, or -1.
 int MatchBoard(const UserTable &table, HWND list, const char *name) {
-    if (name[0] == '\0')
-        return -1;
+    if (name[0] == '\0') return -1;
     int want = BoardCount(table, name);
     int have = ListCount(list, name);
-    for (; have > want; --have)
-        SendMessageA(list, LB_DELETESTRING, FindEntry(list, name), 0);
+    for (; have > want; --have) SendMessageA(list, LB_DELETESTRING, FindEntry(list, name), 0);
     int index = FindEntry(list, name);
     for (; have < want; ++have)
-        index = static_cast<int>(SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name)));
+        index =
+            static_cast<int>(SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name)));
     return index;
 }
 
@@ -84,8 +79,7 @@ int MatchBoard(const UserTable &table, HWND list, const char *name) {
 // with none selected.
 bool SelectedName(HWND list, char *name, size_t size) {
     LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (selected == LB_ERR)
-        return false;
+    if (selected == LB_ERR) return false;
     EntryText(list, static_cast<int>(selected), name, size);
     return true;
 }
@@ -119,15 +113,13 @@ void AddEntry(ServerState &server, HWND dialog, HWND list) {
     if (added) server.PublishEdit(change);
     if (added) {
         int index = MatchBoard(server.table, list, name);
-        if (index >= 0)
-            SendMessageA(list, LB_SETCURSEL, index, 0);
+        if (index >= 0) SendMessageA(list, LB_SETCURSEL, index, 0);
     }
 }
 
 void EditEntry(ServerState &server, HWND dialog, HWND list) {
     char old_name[kBoardNameSize + 1];
-    if (!SelectedName(list, old_name, sizeof old_name))
-        return;
+    if (!SelectedName(list, old_name, sizeof old_name)) return;
     char typed[kUserNameBufferSize];
     CopyCut(typed, old_name);
     RunUserNameDialog(server.instance, dialog, typed);
@@ -141,15 +133,13 @@ void EditEntry(ServerState &server, HWND dialog, HWND list) {
     if (renamed) {
         MatchBoard(server.table, list, old_name);
         int index = MatchBoard(server.table, list, new_name);
-        if (index >= 0)
-            SendMessageA(list, LB_SETCURSEL, index, 0);
+        if (index >= 0) SendMessageA(list, LB_SETCURSEL, index, 0);
     }
 }
 
 void DeleteEntry(ServerState &server, HWND list) {
     char name[kBoardNameSize + 1];
-    if (!SelectedName(list, name, sizeof name))
-        return;
+    if (!SelectedName(list, name, sizeof name)) return;
     char question[sizeof "Delete user: " + kBoardNameSize];
     CopyCut(question, "Delete user: ");
     AppendCut(question, name);
@@ -161,8 +151,7 @@ void DeleteEntry(ServerState &server, HWND list) {
     BoardChange change;
     bool deleted = RenameUser(board, name, "", &change) != 0;
     if (deleted) server.PublishEdit(change);
-    if (deleted)
-        MatchBoard(server.table, list, name);
+    if (deleted) MatchBoard(server.table, list, name);
 }
 
 } // namespace
@@ -188,8 +177,7 @@ INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARA
     case WM_COMMAND:
         switch (LOWORD(wparam)) {
         case IDC_USERS_LIST:
-            if (HIWORD(wparam) == LBN_DBLCLK)
-                EditEntry(*server, dialog, list);
+            if (HIWORD(wparam) == LBN_DBLCLK) EditEntry(*server, dialog, list);
             break;
         case IDC_USERS_EDIT:
             EditEntry(*server, dialog, list);
@@ -213,6 +201,6 @@ INT_PTR CALLBACK UserManagerProc(HWND dialog, UINT message, WPARAM wparam, LPARA
 }
 
 void RunUserManager(ServerState &server, HWND owner) {
-    DialogBoxParamA(server.instance, MAKEINTRESOURCEA(IDD_USER_MANAGER), owner,
-                    UserManagerProc, reinterpret_cast<LPARAM>(&server));
+    DialogBoxParamA(server.instance, MAKEINTRESOURCEA(IDD_USER_MANAGER), owner, UserManagerProc,
+                    reinterpret_cast<LPARAM>(&server));
 }

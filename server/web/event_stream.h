@@ -49,5 +49,5 @@ class EventStream {
     std::string queue_;
     size_t sent_ = 0;
     std::deque<size_t> ends_; // where each event not sent whole ends in queue_
-    std::uint64_t last_ = 0; // the start or the last comment line
+    std::uint64_t last_ = 0;  // the start or the last comment line
 };

@@ -13,8 +13,11 @@ namespace {
 // other site may frame the page.
 std::string PagePolicy() {
     return "Content-Security-Policy: frame-ancestors 'none'; default-src 'self'; "
-           "script-src 'self' 'sha256-" + Base64(Sha256Of(LivePageScript())) + "'; "
-           "style-src 'self' 'sha256-" + Base64(Sha256Of(LivePageStyles())) + "'\r\n";
+           "script-src 'self' 'sha256-" +
+           Base64(Sha256Of(LivePageScript())) +
+           "'; "
+           "style-src 'self' 'sha256-" +
+           Base64(Sha256Of(LivePageStyles())) + "'\r\n";
 }
 
 void AppendHead(std::string &out, int status, const std::string &content_type, size_t length,
@@ -45,20 +48,34 @@ void AppendHead(std::string &out, int status, const std::string &content_type, s
 
 const char *HttpReason(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 401: return "Unauthorized";
-    case 403: return "Forbidden";
-    case 405: return "Method Not Allowed";
-    case 409: return "Conflict";
-    case 411: return "Length Required";
-    case 415: return "Unsupported Media Type";
-    case 421: return "Misdirected Request";
-    case 429: return "Too Many Requests";
-    case 503: return "Service Unavailable";
-    case 431: return "Request Header Fields Too Large";
-    default: return "Error";
+    case 200:
+        return "OK";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 405:
+        return "Method Not Allowed";
+    case 409:
+        return "Conflict";
+    case 411:
+        return "Length Required";
+    case 415:
+        return "Unsupported Media Type";
+    case 421:
+        return "Misdirected Request";
+    case 429:
+        return "Too Many Requests";
+    case 503:
+        return "Service Unavailable";
+    case 431:
+        return "Request Header Fields Too Large";
+    default:
+        return "Error";
     }
 }
 
@@ -105,8 +122,8 @@ void AppendHttpJsonReply(std::string &out, int status, const std::string &json,
     out += json;
 }
 
-void AppendHttpBodyReply(std::string &out, const std::string &content_type,
-                         const std::string &body, bool head_only, const std::string &extra) {
+void AppendHttpBodyReply(std::string &out, const std::string &content_type, const std::string &body,
+                         bool head_only, const std::string &extra) {
     AppendHead(out, 200, content_type, body.size(), "GET, HEAD", extra);
     if (!head_only) out += body;
 }

@@ -9,7 +9,7 @@ class HttpRequestReader;
 
 // What the web port serves, as last published, and to whom.
 struct WebContent {
-    const char *page;         // the board page's bytes
+    const char *page; // the board page's bytes
     size_t page_size;
     const char *page_charset; // IANA name of the page's code page; null: none given
     const char *feed;         // the board as JSON (UTF-8)
@@ -34,8 +34,7 @@ const char *HttpReason(int status);
 // the same head without the body. Every reply says nosniff; a page also
 // that it may not be framed, runs only its own script and style (by their
 // hashes) and sends no referrer.
-void AppendHttpReply(std::string &out, const HttpRequestReader &request,
-                     const WebContent &content);
+void AppendHttpReply(std::string &out, const HttpRequestReader &request, const WebContent &content);
 
 // Appends an error reply: a one-line plain-text body naming the status
 // (none for HEAD).
@@ -51,6 +50,5 @@ void AppendHttpJsonReply(std::string &out, int status, const std::string &json,
 // Appends a 200 reply of the content type with body (only the head for
 // head_only), which closes the connection. extra: header lines (each
 // ending in CRLF) to send besides.
-void AppendHttpBodyReply(std::string &out, const std::string &content_type,
-                         const std::string &body, bool head_only,
-                         const std::string &extra = std::string());
+void AppendHttpBodyReply(std::string &out, const std::string &content_type, const std::string &body,
+                         bool head_only, const std::string &extra = std::string());

@@ -130,8 +130,10 @@ bool HttpRequestReader::Feed(const char *bytes, size_t size) {
         } else if (c == '\n') {
             // The blank line (nothing, or a lone CR, before its LF) ends
             // the head.
-            if (header_length_ == 0 || (header_length_ == 1 && last_cr_)) EndHead();
-            else EndHeaderLine();
+            if (header_length_ == 0 || (header_length_ == 1 && last_cr_))
+                EndHead();
+            else
+                EndHeaderLine();
             header_length_ = 0;
             header_line_.clear();
         } else {
@@ -187,8 +189,10 @@ void HttpRequestReader::EndHeaderLine() {
         long long length = 0;
         bool digits = !value.empty() && value.size() <= 12;
         for (char d : value) {
-            if (d < '0' || d > '9') digits = false;
-            else if (digits) length = length * 10 + (d - '0');
+            if (d < '0' || d > '9')
+                digits = false;
+            else if (digits)
+                length = length * 10 + (d - '0');
         }
         if (!digits || (headers_.content_length >= 0 && headers_.content_length != length))
             headers_.content_length_bad = true;
@@ -254,8 +258,9 @@ void HttpRequestReader::EndRequestLine() {
                  version[7] >= '0' && version[7] <= '9';
     }
     bool readable = false;
-    HttpResource resource = shaped ? ResourceOf(text + target_at, target, readable, wall_, path_, query_)
-                                   : HttpResource::None;
+    HttpResource resource =
+        shaped ? ResourceOf(text + target_at, target, readable, wall_, path_, query_)
+               : HttpResource::None;
     if (!shaped || !readable) {
         path_.clear();
         query_.clear();

@@ -15,12 +15,12 @@ constexpr size_t kMaxHttpBodyBytes = 4 * 1024;
 constexpr size_t kMaxAdminBodyBytes = 16 * 1024;
 
 enum class HttpResource {
-    None,   // nothing to serve: the status is an error
-    Page,   // "/board.html": the classic board page
-    Feed,   // "/board.json": the board as JSON
-    Live,   // "/" and "/index.html": the live board
-    Events, // "GET /events": the board's event stream
-    Sign,   // "POST /sign": a sign-in or sign-out, its body read
+    None,           // nothing to serve: the status is an error
+    Page,           // "/board.html": the classic board page
+    Feed,           // "/board.json": the board as JSON
+    Live,           // "/" and "/index.html": the live board
+    Events,         // "GET /events": the board's event stream
+    Sign,           // "POST /sign": a sign-in or sign-out, its body read
     RollCall,       // "POST /rollcall": a marshal's command, its body read
     RollCallPage,   // "GET /rollcall": the marshals' page
     RollCallJson,   // "/rollcall.json": the roll call as JSON
@@ -38,7 +38,7 @@ struct HttpHeaders {
     bool has_key = false;
     std::string key; // X-Board-Key
     bool has_bearer = false;
-    std::string bearer; // the token of "Authorization: Bearer <token>"
+    std::string bearer;            // the token of "Authorization: Bearer <token>"
     long long content_length = -1; // -1: none given
     bool content_length_bad = false;
     bool chunked = false; // a Transfer-Encoding was given
@@ -89,13 +89,12 @@ class HttpRequestReader {
     void EndHeaderLine();
     void EndHead();
 
-
     char line_[kMaxHttpHeadBytes + 1];
     size_t line_length_;
     size_t total_;
-    bool in_headers_;        // the request line has been read
-    size_t header_length_;   // bytes of the current header line before its LF
-    bool last_cr_;           // the last of them was a CR
+    bool in_headers_;      // the request line has been read
+    size_t header_length_; // bytes of the current header line before its LF
+    bool last_cr_;         // the last of them was a CR
     bool done_;
     int status_;
     bool head_only_;

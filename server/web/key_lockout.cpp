@@ -27,7 +27,9 @@ KeyLockout::Entry &KeyLockout::Take(const std::string &address, std::uint64_t no
         entries_.back().address = address;
         return entries_.back();
     }
-    auto last = [](const Entry &e) { return e.wrong[(e.next + kWrongKeysAllowed - 1) % kWrongKeysAllowed]; };
+    auto last = [](const Entry &e) {
+        return e.wrong[(e.next + kWrongKeysAllowed - 1) % kWrongKeysAllowed];
+    };
     Entry *oldest = nullptr;
     for (Entry &entry : entries_) {
         if (!oldest) {

@@ -29,9 +29,12 @@ bool ReadSignBody(const char *body, size_t size, SignBody &out) {
                 if (text == &out.name) has_name = true;
             } else if (key == "in") {
                 json.Space();
-                if (json.Word("true")) out.in = true;
-                else if (json.Word("false")) out.in = false;
-                else return false;
+                if (json.Word("true"))
+                    out.in = true;
+                else if (json.Word("false"))
+                    out.in = false;
+                else
+                    return false;
                 has_in = true;
             } else if (!json.Skip()) {
                 return false;

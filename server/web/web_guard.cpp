@@ -74,12 +74,11 @@ std::string WebSignKey::Load(SettingsStore &store, ServerSettings &settings) {
     return "";
 }
 
-bool WebSignKey::Asked(const ServerSettings &settings) {
-    return settings.WebKeyHash[0] != '\0';
-}
+bool WebSignKey::Asked(const ServerSettings &settings) { return settings.WebKeyHash[0] != '\0'; }
 
 bool WebSignKey::Matches(const ServerSettings &settings, const std::string &given) {
-    key_.Follow(std::string(settings.WebKeyHash, strnlen(settings.WebKeyHash, sizeof settings.WebKeyHash)));
+    key_.Follow(
+        std::string(settings.WebKeyHash, strnlen(settings.WebKeyHash, sizeof settings.WebKeyHash)));
     return key_.Matches(crypto_, given);
 }
 

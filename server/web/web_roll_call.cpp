@@ -145,9 +145,12 @@ std::string WebRollCall::Answer(const HttpRequestReader &request,
         AppendRollCallPage(page, desk_.Current(), ActiveCodePage());
         return RollCallPageReply(request, page);
     }
-    case HttpResource::RollCallJson: return RollCallJsonReply(request, desk_.Json());
-    case HttpResource::RollCallReport: return RollCallReportReply(request, desk_.Report());
-    default: break;
+    case HttpResource::RollCallJson:
+        return RollCallJsonReply(request, desk_.Json());
+    case HttpResource::RollCallReport:
+        return RollCallReportReply(request, desk_.Report());
+    default:
+        break;
     }
     RollCallCheck check = CheckRollCallRequest(request, names, keys_, lockout, peer, now);
     if (!check.notice.empty()) notice = check.notice;

@@ -63,7 +63,8 @@ WebSignStart StartWebSign(const HttpRequestReader &request, const ServerSettings
         // Never kept as "?": the member is told which character to change.
         start.status = 400;
         start.reply = Error(400, ("The board cannot hold \\\"" + lacking +
-                                  "\\\": its code page has no such character").c_str());
+                                  "\\\": its code page has no such character")
+                                     .c_str());
     } else if (!made) {
         start.status = 400;
         start.reply = Error(400, "Not a sign-in: {\\\"name\\\", \\\"in\\\", \\\"time\\\", "

@@ -28,15 +28,13 @@ std::string g_shots;
 void Check(bool ok, const std::string &what) {
     std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
     std::fflush(stdout);
-    if (!ok)
-        ++g_failures;
+    if (!ok) ++g_failures;
 }
 
 std::string WindowsPath(std::string path) {
     if (!path.empty() && path[0] == '/') {
         for (char &c : path)
-            if (c == '/')
-                c = '\\';
+            if (c == '/') c = '\\';
         path = "Z:" + path;
     }
     return path;
@@ -48,17 +46,14 @@ void WaitUntilGone(HWND window, const std::string &what) { WaitUntilHidden(windo
 
 // Holds the screen while a screenshot is taken (only with SHOT_DIR).
 void Shot(const char *name) {
-    if (g_shots.empty())
-        return;
+    if (g_shots.empty()) return;
     std::string want = g_shots + "\\" + name + ".want";
     std::string done = g_shots + "\\" + name + ".done";
     FILE *file = std::fopen(want.c_str(), "w");
-    if (file)
-        std::fclose(file);
+    if (file) std::fclose(file);
     DWORD start = GetTickCount();
     while (GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (GetTickCount() - start > 30000)
-            Fail(std::string("no screenshot ") + name);
+        if (GetTickCount() - start > 30000) Fail(std::string("no screenshot ") + name);
         Sleep(50);
     }
 }
@@ -69,20 +64,20 @@ PROCESS_INFORMATION Start(const std::string &exe, const std::string &dir) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
     std::string command = "\"" + exe + "\"";
-    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        dir.c_str(), &startup, &process))
+    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                        &startup, &process))
         Fail("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
     return process;
 }
 
 HWND MainWindow() {
-    return WaitFor("main window", [] { return FindWindowA("Tesmar 1.41", "Tesmar 1.41"); }, true);
+    return WaitFor(
+        "main window", [] { return FindWindowA("Tesmar 1.41", "Tesmar 1.41"); }, true);
 }
 
 void Stop(PROCESS_INFORMATION &process) {
     HWND main = FindWindowA("Tesmar 1.41", "Tesmar 1.41");
-    if (main)
-        PostMessageA(main, WM_CLOSE, 0, 0);
+    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
         Check(false, "tesmar.exe ends when its window is closed");
@@ -120,8 +115,7 @@ std::string Request(unsigned short port, const char *line) {
             std::string reply;
             char chunk[256];
             int got;
-            while ((got = recv(peer, chunk, sizeof chunk, 0)) > 0)
-                reply.append(chunk, got);
+            while ((got = recv(peer, chunk, sizeof chunk, 0)) > 0) reply.append(chunk, got);
             closesocket(peer);
             return reply;
         }
@@ -145,8 +139,7 @@ void AddUserThroughManager(HWND manager, const char *name) {
     Press(dialog, IDOK);
     DWORD start = GetTickCount();
     while (SendMessageA(list, LB_GETCOUNT, 0, 0) != before + 1) {
-        if (GetTickCount() - start > 30000)
-            Fail(std::string("the list did not take ") + name);
+        if (GetTickCount() - start > 30000) Fail(std::string("the list did not take ") + name);
         Sleep(20);
     }
 }
@@ -160,8 +153,7 @@ int main(int argc, char **argv) {
     }
     std::string exe = WindowsPath(argv[1]);
     std::string dir = WindowsPath(argv[2]);
-    if (argc > 3)
-        g_shots = WindowsPath(argv[3]);
+    if (argc > 3) g_shots = WindowsPath(argv[3]);
     CreateDirectoryA(dir.c_str(), nullptr);
     WSADATA wsa;
     WSAStartup(MAKEWORD(1, 1), &wsa);
@@ -191,8 +183,7 @@ int main(int argc, char **argv) {
     SetField(options, 1002, page.c_str());
     // The history journal: off on a first start, ticked here.
     HWND history = GetDlgItem(options, 1014);
-    Check(IsWindowVisible(history) &&
-              SendMessageA(history, BM_GETCHECK, 0, 0) == BST_UNCHECKED,
+    Check(IsWindowVisible(history) && SendMessageA(history, BM_GETCHECK, 0, 0) == BST_UNCHECKED,
           "Options shows History, unticked on a first start");
     SendMessageA(history, BM_SETCHECK, BST_CHECKED, 0);
     Shot("options");
@@ -239,7 +230,8 @@ int main(int argc, char **argv) {
     Check(!IsWindowEnabled(manager), "the User Manager is blocked while the question is open");
     Press(box, IDNO);
     WaitUntilGone(box, "the Delete question");
-    WaitFor("the User Manager again", [manager] { return manager; }, true);
+    WaitFor(
+        "the User Manager again", [manager] { return manager; }, true);
     Check(SendMessageA(GetDlgItem(manager, 1004), LB_GETCOUNT, 0, 0) == 3,
           "No keeps all three users listed");
     // Carol (the third in the list) renamed to Cara.
@@ -262,7 +254,9 @@ int main(int argc, char **argv) {
     std::string reply = Request(port, "#iBob-08:47\n\r");
     std::string shown;
     for (char c : reply)
-        shown += c == '\n' ? std::string("\\n") : c == '\r' ? std::string("\\r") : std::string(1, c);
+        shown += c == '\n'   ? std::string("\\n")
+                 : c == '\r' ? std::string("\\r")
+                             : std::string(1, c);
     Check(reply == "0\n\r", "Bob signs in over TCP and gets \"0\\n\\r\" (got \"" + shown + "\")");
     std::string html = ReadBytes(page);
     size_t row = html.find("<TH ALIGN=LEFT>Bob</TH>");
@@ -279,13 +273,14 @@ int main(int argc, char **argv) {
     char month[32];
     std::snprintf(month, sizeof month, "\\history-%04d-%02d.csv", today.wYear, today.wMonth);
     std::string journal = ReadBytes(dir + month);
-    Check(journal.find("\xEF\xBB\xBF" "date,time,event,name,") == 0,
+    Check(journal.find("\xEF\xBB\xBF"
+                       "date,time,event,name,") == 0,
           "the journal starts with its byte-order mark and header");
     size_t at = 0;
-    for (const char *line : {",added,Carol,12:00,,,\r\n", ",added,Ann,12:00,,,\r\n",
-                             ",out,Ann,10:15,Dentist,11:45,127.0.0.1\r\n",
-                             ",added,Bob,12:00,,,\r\n", ",renamed,Cara,12:00,,,Carol\r\n",
-                             ",in,Bob,08:47,,,127.0.0.1\r\n"}) {
+    for (const char *line :
+         {",added,Carol,12:00,,,\r\n", ",added,Ann,12:00,,,\r\n",
+          ",out,Ann,10:15,Dentist,11:45,127.0.0.1\r\n", ",added,Bob,12:00,,,\r\n",
+          ",renamed,Cara,12:00,,,Carol\r\n", ",in,Bob,08:47,,,127.0.0.1\r\n"}) {
         size_t found = journal.find(line, at);
         Check(found != std::string::npos, std::string("the journal then holds ") + line);
         if (found != std::string::npos) at = found;

@@ -46,8 +46,7 @@ inline BOOL CALLBACK PrintDialog(HWND window, LPARAM) {
 
 // Polls until find gives a shown window (and, with enabled, one that takes
 // input); fails after the deadline.
-template <typename Find>
-HWND WaitFor(const std::string &what, Find find, bool enabled = false) {
+template <typename Find> HWND WaitFor(const std::string &what, Find find, bool enabled = false) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < kWindowDeadlineMs) {
         HWND window = find();
@@ -59,8 +58,9 @@ HWND WaitFor(const std::string &what, Find find, bool enabled = false) {
 }
 
 inline HWND WaitForWindow(const char *class_name, const char *title, bool enabled = false) {
-    return WaitFor(std::string("\"") + (title ? title : class_name) + "\"",
-                   [&] { return FindWindowA(class_name, title); }, enabled);
+    return WaitFor(
+        std::string("\"") + (title ? title : class_name) + "\"",
+        [&] { return FindWindowA(class_name, title); }, enabled);
 }
 
 // Waits until the window is hidden or gone; fails after the deadline.
@@ -74,8 +74,8 @@ inline void WaitUntilHidden(HWND window, const std::string &what) {
 
 inline std::string TextOf(HWND window) {
     char text[1024] = "";
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_BLOCK, 5000, nullptr);
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_BLOCK,
+                        5000, nullptr);
     return text;
 }
 

@@ -37,9 +37,9 @@ int main(int argc, char **argv) {
     char title[64] = "";
     DWORD_PTR copied = 0;
     DWORD start = GetTickCount();
-    LRESULT answered = SendMessageTimeoutA(window, WM_GETTEXT, sizeof title,
-                                           reinterpret_cast<LPARAM>(title), SMTO_ABORTIFHUNG,
-                                           1000, &copied);
+    LRESULT answered =
+        SendMessageTimeoutA(window, WM_GETTEXT, sizeof title, reinterpret_cast<LPARAM>(title),
+                            SMTO_ABORTIFHUNG, 1000, &copied);
     std::printf("answered %d in %lu ms: \"%s\"\n", answered ? 1 : 0,
                 static_cast<unsigned long>(GetTickCount() - start), title);
     for (SOCKET s : silent) closesocket(s);

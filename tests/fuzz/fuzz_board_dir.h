@@ -35,17 +35,18 @@ inline const std::string &FuzzBoardDir() {
 // Writes the bytes to path with plain writes (no flush to the disk).
 inline void PutFile(const std::string &path, const void *bytes, size_t size) {
     FILE *file = std::fopen(path.c_str(), "wb");
-    if (!file || (size > 0 && std::fwrite(bytes, 1, size, file) != size) || std::fclose(file) != 0) {
+    if (!file || (size > 0 && std::fwrite(bytes, 1, size, file) != size) ||
+        std::fclose(file) != 0) {
         std::perror(path.c_str());
         std::abort();
     }
 }
 
 // Stops the run with a message: libFuzzer reports the input as a crash.
-#define FUZZ_CHECK(condition)                                                                 \
-    do {                                                                                      \
-        if (!(condition)) {                                                                   \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                     \
-        }                                                                                     \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);     \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (0)

@@ -93,10 +93,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     // At most one reply, the one the outcome names.
     FUZZ_CHECK(!outcome.published.Failed());
     switch (outcome.kind) {
-    case RequestOutcome::Silent: FUZZ_CHECK(connection.sends.empty()); break;
-    case RequestOutcome::NotRequest: FUZZ_CHECK(connection.Sent() == kReplyNotRequest); break;
-    case RequestOutcome::NoMatch: FUZZ_CHECK(connection.Sent() == kReplyInvalidName); break;
-    case RequestOutcome::Matched: FUZZ_CHECK(connection.Sent() == kReplyDone); break;
+    case RequestOutcome::Silent:
+        FUZZ_CHECK(connection.sends.empty());
+        break;
+    case RequestOutcome::NotRequest:
+        FUZZ_CHECK(connection.Sent() == kReplyNotRequest);
+        break;
+    case RequestOutcome::NoMatch:
+        FUZZ_CHECK(connection.Sent() == kReplyInvalidName);
+        break;
+    case RequestOutcome::Matched:
+        FUZZ_CHECK(connection.Sent() == kReplyDone);
+        break;
     }
     FUZZ_CHECK(connection.sends.size() <= 1);
 

@@ -31,8 +31,8 @@ inline ServerSettings SettingsIn(const ScratchDir &dir, const std::string &page 
 }
 
 // Puts a whole record into a slot of the table.
-inline void Put(UserTable &table, int slot, const char *name, int in_out,
-                const char *destination, const char *time, const char *return_time) {
+inline void Put(UserTable &table, int slot, const char *name, int in_out, const char *destination,
+                const char *time, const char *return_time) {
     UserRecord &record = table.slots[slot];
     ClearRecord(record);
     std::strcpy(record.name, name);

@@ -16,8 +16,7 @@ class ScratchDir {
         auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         auto base = std::filesystem::temp_directory_path();
         for (;;) {
-            path_ = base / ("board-test-" + std::to_string(stamp) + "-" +
-                            std::to_string(++serial));
+            path_ = base / ("board-test-" + std::to_string(stamp) + "-" + std::to_string(++serial));
             std::error_code error;
             if (std::filesystem::create_directory(path_, error)) break;
         }

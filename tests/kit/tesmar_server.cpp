@@ -45,8 +45,8 @@ bool Listening(int port) {
 int DriveWenlo(WinePrefix &prefix, const std::vector<std::string> &args,
                const std::string &output_file, std::string *said) {
     RemoveTree(output_file);
-    pid_t pid = prefix.Start(WindowsBuildDir() + "/tests/drivers/wenlo_e2e_driver.exe", args,
-                             output_file);
+    pid_t pid =
+        prefix.Start(WindowsBuildDir() + "/tests/drivers/wenlo_e2e_driver.exe", args, output_file);
     int status = WinePrefix::WaitExit(pid, 120000);
     *said = ReadBytes(output_file);
     return status;
@@ -143,7 +143,8 @@ void TesmarServer::WriteSettingsFile() {
 
 pid_t TesmarServer::Launch(const std::string &output_file) {
     std::string cwd = setup_.in_work ? work_ : "";
-    if (setup_.kind == ServerKind::Wine) return StartProgram(*prefix_, TesmarExe(), cwd, {}, output_file);
+    if (setup_.kind == ServerKind::Wine)
+        return StartProgram(*prefix_, TesmarExe(), cwd, {}, output_file);
     WriteSettingsFile();
     return Spawn({NativeTesmar(), "--config", ConfigFile()}, {}, output_file, cwd);
 }

@@ -37,7 +37,6 @@ std::string RegistryEscape(const std::string &text) {
     return out;
 }
 
-
 sockaddr_in Loopback(int port) {
     sockaddr_in address = {};
     address.sin_family = AF_INET;
@@ -72,8 +71,7 @@ pid_t Spawn(const std::vector<std::string> &argv, const std::vector<std::string>
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     std::string out = output.empty() ? "/dev/null" : output;
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND,
-                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     // Its own process group: a Ctrl-C meant for the test run is not sent
@@ -83,8 +81,7 @@ pid_t Spawn(const std::vector<std::string> &argv, const std::vector<std::string>
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = -1;
-    if (posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), envp.data()) != 0)
-        pid = -1;
+    if (posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), envp.data()) != 0) pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     return pid;
@@ -212,8 +209,7 @@ pid_t WinePrefix::Start(const std::string &exe, const std::vector<std::string> &
     return Spawn(argv, Environment(), output_file, cwd);
 }
 
-int WinePrefix::Run(const std::string &exe, const std::vector<std::string> &args,
-                    int timeout_ms) {
+int WinePrefix::Run(const std::string &exe, const std::vector<std::string> &args, int timeout_ms) {
     pid_t pid = Start(exe, args, "");
     if (pid < 0) return -1;
     int status = WaitExit(pid, timeout_ms);

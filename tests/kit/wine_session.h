@@ -145,9 +145,9 @@ bool PortRefuses(int port);
 // the connection or timeout_ms passes.
 struct Reply {
     bool connected = false;
-    bool closed = false;                 // the peer ended the connection (close or reset)
+    bool closed = false;                   // the peer ended the connection (close or reset)
     std::string bytes = "<no connection>"; // what the peer sent, once connected
-    double ms = 0;                       // from connect to the end
+    double ms = 0;                         // from connect to the end
 };
 Reply Exchange(int port, const std::string &request, int timeout_ms = 20000);
 

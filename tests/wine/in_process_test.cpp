@@ -101,8 +101,7 @@ void InProcessTest::MakeMachineStoreReadOnly() {
 std::string InProcessTest::StoredMachineValue(const char *key_path, const char *name) const {
     HKEY key;
     std::string path = std::string("Machine\\") + key_path;
-    if (RegOpenKeyExA(root_, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return "<missing>";
+    if (RegOpenKeyExA(root_, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "<missing>";
     char value[1100];
     DWORD size = sizeof value - 1;
     DWORD type = 0;

@@ -19,10 +19,13 @@ TEST(AdminPageInChromium, AMemberAddedOnThePageShowsOnTheLiveBoard) {
     server.SetSetting("AdminKey", "admin-key-of-the-office");
     ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe())) << "build the windows preset first";
     ASSERT_TRUE(server.Start());
-    std::string command = "timeout 150 /usr/bin/python3 " SOURCE_DIR "/tests/e2e/browser/admin_page.py "
-                          "http://127.0.0.1:" + std::to_string(web) + " admin-key-of-the-office 'New Person'";
+    std::string command = "timeout 150 /usr/bin/python3 " SOURCE_DIR
+                          "/tests/e2e/browser/admin_page.py "
+                          "http://127.0.0.1:" +
+                          std::to_string(web) + " admin-key-of-the-office 'New Person'";
     EXPECT_EQ(0, std::system(command.c_str()));
-    EXPECT_NE(std::string::npos, ReadBytes(server.DataFile()).find("New Person-")) << ReadBytes(server.DataFile());
+    EXPECT_NE(std::string::npos, ReadBytes(server.DataFile()).find("New Person-"))
+        << ReadBytes(server.DataFile());
     EXPECT_EQ(0, server.Close());
 }
 

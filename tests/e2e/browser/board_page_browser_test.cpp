@@ -82,25 +82,27 @@ class BoardPageInChromium : public ::testing::Test {
         if (!e2e::FileExists(e2e::TesmarExe()))
             *setup_error_ = "no " + e2e::TesmarExe() + " (build the windows preset first)";
         else if (!server_->Start())
-            *setup_error_ = "tesmar.exe does not listen on port " +
-                            std::to_string(server_->port());
+            *setup_error_ = "tesmar.exe does not listen on port " + std::to_string(server_->port());
         if (!setup_error_->empty()) return;
         // The page is written only when the board changes: two sign-outs.
         std::string reply = e2e::Exchange(server_->port(), std::string("#oBob Baker-10:15am-") +
-                                                               kScriptDestination + "-2:00pm\n\r").bytes;
+                                                               kScriptDestination + "-2:00pm\n\r")
+                                .bytes;
         if (reply != "0\n\r") {
             *setup_error_ = "sign-out of Bob Baker answered \"" + reply + "\"";
             return;
         }
         reply = e2e::Exchange(server_->port(), std::string("#oEve-11:40am-") + kHandlerDestination +
-                                                  "-" + kQuotedReturn + "\n\r").bytes;
+                                                   "-" + kQuotedReturn + "\n\r")
+                    .bytes;
         if (reply != "0\n\r") {
             *setup_error_ = "sign-out of Eve answered \"" + reply + "\"";
             return;
         }
         page_ = new std::string(ReadBytes(server_->page()));
         if (chromium_->empty()) return;
-        dump_ = new browser::ChromiumRun(browser::DumpDom(*chromium_, server_->page(), kChromiumMs));
+        dump_ =
+            new browser::ChromiumRun(browser::DumpDom(*chromium_, server_->page(), kChromiumMs));
         std::string error;
         document_ = browser::ParseDumpedDom(dump_->out, error).release();
         parse_error_ = error;
@@ -134,12 +136,10 @@ class BoardPageInChromium : public ::testing::Test {
             << "chromium is not installed (scripts/setup installs Debian's chromium)";
         ASSERT_EQ(*setup_error_, "") << "the server did not write its page";
         ASSERT_TRUE(dump_ && dump_->started) << "chromium could not be started";
-        ASSERT_TRUE(dump_->finished) << "chromium did not finish within " << kChromiumMs
-                                     << " ms:\n"
+        ASSERT_TRUE(dump_->finished) << "chromium did not finish within " << kChromiumMs << " ms:\n"
                                      << dump_->err;
         ASSERT_EQ(dump_->status, 0) << dump_->err;
-        ASSERT_TRUE(document_) << "the dumped document does not read back: " << parse_error_
-                               << "\n"
+        ASSERT_TRUE(document_) << "the dumped document does not read back: " << parse_error_ << "\n"
                                << dump_->out;
     }
 
@@ -253,7 +253,8 @@ TEST_F(BoardPageInChromium, TheSameMarkupUnescapedWouldRunInThisBrowser) {
     // The control for the test above: the server's own page with the
     // fields' entities turned back into mark-up does run the handler and a
     // script in the same Chromium, so the checks above can fail.
-    std::string raw = ReplaceAll(*page_, "&lt;svg onload=document.title=1&gt;", kHandlerDestination);
+    std::string raw =
+        ReplaceAll(*page_, "&lt;svg onload=document.title=1&gt;", kHandlerDestination);
     raw = ReplaceAll(raw, "&lt;script&gt;alert(1)&lt;/script&gt;",
                      "<script>document.body.setAttribute('data-ran','yes')</script>");
     ASSERT_NE(raw, *page_);

@@ -150,8 +150,8 @@ ChromiumRun DumpUrl(const std::string &chromium, const std::string &url, int tim
     return RunChromium(chromium, {"--dump-dom", url}, timeout_ms);
 }
 
-ChromiumRun Screenshot(const std::string &chromium, const std::string &file,
-                       const std::string &png, int width, int height, int timeout_ms) {
+ChromiumRun Screenshot(const std::string &chromium, const std::string &file, const std::string &png,
+                       int width, int height, int timeout_ms) {
     return RunChromium(chromium,
                        {"--hide-scrollbars",
                         "--window-size=" + std::to_string(width) + "," + std::to_string(height),

@@ -30,8 +30,8 @@ ChromiumRun DumpDom(const std::string &chromium, const std::string &file, int ti
 ChromiumRun DumpUrl(const std::string &chromium, const std::string &url, int timeout_ms);
 
 // A screenshot of the file at the window size, written to png.
-ChromiumRun Screenshot(const std::string &chromium, const std::string &file,
-                       const std::string &png, int width, int height, int timeout_ms);
+ChromiumRun Screenshot(const std::string &chromium, const std::string &file, const std::string &png,
+                       int width, int height, int timeout_ms);
 
 // Width and height from a PNG's header; false when the file is no PNG.
 bool PngSize(const std::string &png, int &width, int &height);

@@ -7,13 +7,12 @@
 namespace browser {
 namespace {
 
-const std::set<std::string> kVoidElements = {"area", "base", "br",   "col",   "embed",
-                                             "hr",   "img",  "input", "link", "meta",
+const std::set<std::string> kVoidElements = {"area",   "base",  "br",    "col",  "embed",
+                                             "hr",     "img",   "input", "link", "meta",
                                              "source", "track", "wbr"};
 // Elements whose content the serialiser writes raw, not as entities.
-const std::set<std::string> kRawTextElements = {"script", "style", "xmp", "iframe",
-                                                "noembed", "noframes", "plaintext",
-                                                "noscript"};
+const std::set<std::string> kRawTextElements = {"script",  "style",    "xmp",       "iframe",
+                                                "noembed", "noframes", "plaintext", "noscript"};
 
 std::string Lower(std::string text) {
     for (char &c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -47,9 +46,9 @@ Node *AddChild(Node *parent, std::unique_ptr<Node> child) {
 } // namespace
 
 std::string DecodeEntities(const std::string &text) {
-    static const std::map<std::string, std::string> kNamed = {
-        {"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"},
-        {"nbsp", "\xC2\xA0"}};
+    static const std::map<std::string, std::string> kNamed = {{"amp", "&"},  {"lt", "<"},
+                                                              {"gt", ">"},   {"quot", "\""},
+                                                              {"apos", "'"}, {"nbsp", "\xC2\xA0"}};
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         size_t end = text[i] == '&' ? text.find(';', i) : std::string::npos;

@@ -12,9 +12,9 @@
 namespace browser {
 
 struct Node {
-    std::string tag;                           // lower case; "#text" for text
-    std::map<std::string, std::string> attrs;  // names lower case, values decoded
-    std::string text;                          // of a text node, decoded
+    std::string tag;                          // lower case; "#text" for text
+    std::map<std::string, std::string> attrs; // names lower case, values decoded
+    std::string text;                         // of a text node, decoded
     std::vector<std::unique_ptr<Node>> children;
     Node *parent = nullptr;
 

@@ -20,13 +20,17 @@ TEST(LiveBoardInChromium, AWholeOfficeOnTheWallThePhoneAndTheLaptop) {
     e2e::TesmarServer server(e2e::ScratchDir("browser.live"), 0);
     std::string board_file = server.DataFile();
     ASSERT_EQ(0, std::system(("timeout 30 /usr/bin/python3 " SOURCE_DIR
-                              "/tests/e2e/browser/office_board.py > '" + board_file + "'").c_str()));
+                              "/tests/e2e/browser/office_board.py > '" +
+                              board_file + "'")
+                                 .c_str()));
     int web = server.EnableWebPort();
     server.SetSetting("WebSignIn", "TRUE");
     ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe())) << "build the windows preset first";
     ASSERT_TRUE(server.Start());
-    std::string command = "timeout 300 /usr/bin/python3 " SOURCE_DIR "/tests/e2e/browser/live_board.py "
-                          "http://127.0.0.1:" + std::to_string(web) + " 'Bob Baker' Bank";
+    std::string command = "timeout 300 /usr/bin/python3 " SOURCE_DIR
+                          "/tests/e2e/browser/live_board.py "
+                          "http://127.0.0.1:" +
+                          std::to_string(web) + " 'Bob Baker' Bank";
     if (const char *shots = std::getenv("LIVE_BOARD_SHOTS")) command += std::string(" ") + shots;
     EXPECT_EQ(0, std::system(command.c_str()));
     // Signed out and in again from the browser, and every member kept.

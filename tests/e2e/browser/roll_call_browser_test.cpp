@@ -21,8 +21,10 @@ TEST(RollCallInChromium, ATapOnAPhoneCountsInAnotherWindowAtOnce) {
     server.SetSetting("MarshalKey", "marshal-key-1");
     ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe())) << "build the windows preset first";
     ASSERT_TRUE(server.Start());
-    std::string command = "timeout 150 /usr/bin/python3 " SOURCE_DIR "/tests/e2e/browser/roll_call.py "
-                          "http://127.0.0.1:" + std::to_string(web) + " marshal-key-1 'Bob Baker'";
+    std::string command = "timeout 150 /usr/bin/python3 " SOURCE_DIR
+                          "/tests/e2e/browser/roll_call.py "
+                          "http://127.0.0.1:" +
+                          std::to_string(web) + " marshal-key-1 'Bob Baker'";
     if (const char *shots = std::getenv("ROLL_CALL_SHOTS")) command += std::string(" ") + shots;
     EXPECT_EQ(0, std::system(command.c_str()));
     std::string saved = ReadBytes(server.work() + "/rollcall.dat");

@@ -49,10 +49,9 @@ TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
 
     server_ = std::make_unique<e2e::TesmarServer>(dir_ + "/server", 0);
     e2e::WriteFile(server_->DataFile(), "Ann-1- -9:00am- -\r\nBob-1- -9:10am- -\r\n");
-    server_->prefix().SetMachineValues("SOFTWARE\\KVT\\Wenlo",
-                                       {{"UserName", "Ann"},
-                                        {"Server", "127.0.0.1"},
-                                        {"Port", std::to_string(server_->port())}});
+    server_->prefix().SetMachineValues(
+        "SOFTWARE\\KVT\\Wenlo",
+        {{"UserName", "Ann"}, {"Server", "127.0.0.1"}, {"Port", std::to_string(server_->port())}});
     ASSERT_TRUE(server_->Start()) << "tesmar.exe does not listen on " << server_->port();
     pid_t client = server_->prefix().Start(e2e::WenloExe(), {}, dir_ + "/wenlo.txt", dir_);
     auto data = [&] { return ReadBytes(server_->DataFile()); };
@@ -75,8 +74,8 @@ TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
     EXPECT_NE(std::string::npos, page.find("13:00")) << page;
 
     ASSERT_EQ(0, Drive({"signin", "Ann", "1:05pm"}, &said)) << said;
-    EXPECT_TRUE(PollUntil(
-        [&] { return data().find("Ann-1- -1:05pm- -\r\n") != std::string::npos; }, 30))
+    EXPECT_TRUE(
+        PollUntil([&] { return data().find("Ann-1- -1:05pm- -\r\n") != std::string::npos; }, 30))
         << data();
 
     std::string before = data();
@@ -95,10 +94,11 @@ TEST(ClientImports, WenloImportsOnlySystemLibraries) {
     const std::string wenlo = Exe("client/shell/wenlo.exe");
     ASSERT_TRUE(e2e::FileExists(wenlo)) << wenlo << " is not built";
     std::string listing = "/tmp/wenlo-imports." + std::to_string(getpid());
-    ASSERT_EQ(0, std::system(("x86_64-w64-mingw32-objdump -p '" + wenlo + "' >" + listing).c_str()));
+    ASSERT_EQ(0,
+              std::system(("x86_64-w64-mingw32-objdump -p '" + wenlo + "' >" + listing).c_str()));
     std::string output = ReadBytes(listing);
     unlink(listing.c_str());
-    const std::set<std::string> system = {"ADVAPI32.dll", "GDI32.dll",  "KERNEL32.dll",
+    const std::set<std::string> system = {"ADVAPI32.dll", "GDI32.dll",   "KERNEL32.dll",
                                           "msvcrt.dll",   "SHELL32.dll", "USER32.dll",
                                           "WS2_32.dll"};
     std::istringstream lines(output);

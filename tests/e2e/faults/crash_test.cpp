@@ -29,13 +29,13 @@ std::string SignOut(int serial) {
 // Checks the data file: kUsers well-formed lines, the users in order, and
 // every record at least as new as the last change answered for it.
 // last_answered[u]: serial of the last "0\n\r" for user u, -1 for none.
-void ExpectWholeBoard(const std::string &bytes, const std::vector<int> &last_answered,
-                      int round) {
+void ExpectWholeBoard(const std::string &bytes, const std::vector<int> &last_answered, int round) {
     std::istringstream lines(bytes);
     std::string line;
     int n = 0;
     while (std::getline(lines, line)) {
-        SCOPED_TRACE("round " + std::to_string(round) + ", line " + std::to_string(n) + ": " + line);
+        SCOPED_TRACE("round " + std::to_string(round) + ", line " + std::to_string(n) + ": " +
+                     line);
         ASSERT_LT(n, kUsers) << "more lines than users";
         ASSERT_FALSE(line.empty());
         ASSERT_EQ(line.back(), '\r') << "line not ended by CR LF";

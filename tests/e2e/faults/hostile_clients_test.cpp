@@ -120,8 +120,7 @@ TEST_F(HostileClients, TenKilobytesOfGarbageAreRejected) {
     EXPECT_LE(ended_ms, kBoundMs);
     // Random bytes hold a line end within the first 255 bytes now and then;
     // either way nothing but a known reply (or none) comes back.
-    EXPECT_TRUE(reply.empty() || reply == "Your request was not processed.\n\r" ||
-                reply == "\n\r")
+    EXPECT_TRUE(reply.empty() || reply == "Your request was not processed.\n\r" || reply == "\n\r")
         << reply;
 }
 

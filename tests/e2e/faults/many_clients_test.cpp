@@ -18,9 +18,8 @@ constexpr int kUsers = 30;
 constexpr int kClients = 20;
 
 TEST(ManyClients, TwentyClientsSignOutAndInTogetherAndEveryChangeLands) {
-    for (const std::string &exe :
-         {TesmarExe(), WindowsTestProgram("wenlo_crowd_client"),
-          WindowsTestProgram("wenlo_crowd_driver")})
+    for (const std::string &exe : {TesmarExe(), WindowsTestProgram("wenlo_crowd_client"),
+                                   WindowsTestProgram("wenlo_crowd_driver")})
         ASSERT_EQ(access(exe.c_str(), R_OK), 0) << exe << " is not built";
 
     const std::string dir = e2e::ScratchDir("faults.many-clients");
@@ -31,15 +30,15 @@ TEST(ManyClients, TwentyClientsSignOutAndInTogetherAndEveryChangeLands) {
     // The clients share a prefix of their own, apart from the server's.
     WinePrefix clients(dir + "/clients-prefix");
     clients.SetMachineValues("SOFTWARE\\KVT\\Wenlo", {{"UserName", UserName(0)},
-                                                       {"Server", "127.0.0.1"},
-                                                       {"Port", std::to_string(server.port())}});
+                                                      {"Server", "127.0.0.1"},
+                                                      {"Port", std::to_string(server.port())}});
     for (int i = 0; i < kClients; ++i)
         ASSERT_GT(StartProgram(clients, WindowsTestProgram("wenlo_crowd_client"), dir), 0);
 
     const std::string log = dir + "/crowd-driver.txt";
-    pid_t driver = clients.Start(WindowsTestProgram("wenlo_crowd_driver"),
-                                 {std::to_string(kClients), WindowsPath(server.DataFile())}, log,
-                                 dir);
+    pid_t driver =
+        clients.Start(WindowsTestProgram("wenlo_crowd_driver"),
+                      {std::to_string(kClients), WindowsPath(server.DataFile())}, log, dir);
     ASSERT_GT(driver, 0);
     int status = WinePrefix::WaitExit(driver, 150000);
     if (status == -1) KillProcess(driver);

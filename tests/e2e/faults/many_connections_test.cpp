@@ -82,8 +82,7 @@ TEST_F(ManyConnections, AOneByteASecondClientDoesNotHoldUpAnOrdinaryOne) {
     EXPECT_EQ(slow.ReadUntilClosed(4 * kDeadlineMs, &closed), "");
     EXPECT_TRUE(closed);
     trickle.join();
-    EXPECT_NE(ReadBytes(server->DataFile()).find(UserName(2) + "-1- -12:00- -"),
-              std::string::npos);
+    EXPECT_NE(ReadBytes(server->DataFile()).find(UserName(2) + "-1- -12:00- -"), std::string::npos);
 }
 
 TEST_F(ManyConnections, TheSixtyFifthConnectionEndsTheOldest) {

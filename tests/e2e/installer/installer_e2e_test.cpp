@@ -40,8 +40,8 @@ class Packages : public ::testing::Test {
             std::filesystem::copy_file(exe, bin + exe.substr(exe.find_last_of('/')));
         }
         for (const std::string &version : {kVersion, kLowerVersion}) {
-            std::string command = e2e::SourceDir() + "/installer/build-packages " + version +
-                                  " '" + bin + "' '" + dir_ + "/packages' >/dev/null";
+            std::string command = e2e::SourceDir() + "/installer/build-packages " + version + " '" +
+                                  bin + "' '" + dir_ + "/packages' >/dev/null";
             ASSERT_EQ(0, std::system(command.c_str())) << command;
         }
         prefix_ = std::make_unique<e2e::WinePrefix>(dir_ + "/prefix");
@@ -123,9 +123,12 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     // The web port's settings and the keys, as the package's properties
     // give them (a key stays in clear until the server's next start).
     const std::vector<std::pair<std::string, std::string>> web = {
-        {"WebPort", std::to_string(web_port)}, {"WebSignIn", "TRUE"},
-        {"WebHosts", "board.example.org%intranet"}, {"WebKey", "front-desk-key"},
-        {"AdminKey", "admin-key-1234"},         {"MarshalKey", "marshal-key-1234"}};
+        {"WebPort", std::to_string(web_port)},
+        {"WebSignIn", "TRUE"},
+        {"WebHosts", "board.example.org%intranet"},
+        {"WebKey", "front-desk-key"},
+        {"AdminKey", "admin-key-1234"},
+        {"MarshalKey", "marshal-key-1234"}};
     e2e::MakeDirectories(board);
     e2e::MakeDirectories(dir_ + "/page");
     e2e::WriteFile(data, "Ann-1- -9:00am- -\r\nBob-1- -9:10am- -\r\n");
@@ -134,10 +137,12 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     Reg({"add", kMemberKey, "/v", "UserName", "/d", "Ann", "/f"});
     Reg({"add", kMemberKey, "/v", "Names", "/d", "Bob", "/f"});
 
-    std::vector<std::string> install = {"/i", Package("tesmar", kLowerVersion),
+    std::vector<std::string> install = {"/i",
+                                        Package("tesmar", kLowerVersion),
                                         "WORKINGDIR=" + e2e::WindowsPath(board),
                                         "PORT=" + std::to_string(port),
-                                        "HTMLFILE=" + e2e::WindowsPath(page), "AUTOSTART=1"};
+                                        "HTMLFILE=" + e2e::WindowsPath(page),
+                                        "AUTOSTART=1"};
     for (const auto &[name, value] : web) install.push_back(Property(name) + "=" + value);
     ASSERT_EQ(0, Msiexec(install));
     ASSERT_EQ(0, Msiexec({"/i", Package("wenlo", kLowerVersion), "SERVER=127.0.0.1",
@@ -166,12 +171,11 @@ TEST_F(Packages, InstalledServerAnswersInstalledClientAndUpgradeAndRemovalKeepWh
     ASSERT_EQ(0, Drive({"ready"}, &said)) << said;
     ASSERT_EQ(0, Drive({"signout", "Ann", "12:00", "Lunch", "13:00"}, &said)) << said;
     EXPECT_TRUE(e2e::PollUntil(
-        [&] { return ReadBytes(data).find("Ann-0-Lunch-12:00-13:00-") != std::string::npos; },
-        30))
+        [&] { return ReadBytes(data).find("Ann-0-Lunch-12:00-13:00-") != std::string::npos; }, 30))
         << ReadBytes(data);
     // The page is written after the data file.
-    EXPECT_TRUE(e2e::PollUntil(
-        [&] { return ReadBytes(page).find("Lunch") != std::string::npos; }, 30))
+    EXPECT_TRUE(
+        e2e::PollUntil([&] { return ReadBytes(page).find("Lunch") != std::string::npos; }, 30))
         << ReadBytes(page);
     ASSERT_EQ(0, Drive({"exit"}, &said)) << said;
     e2e::WinePrefix::WaitExit(client, 30000);
@@ -259,30 +263,36 @@ TEST_F(Packages, AsAServiceItIsInstalledStartedUpgradedAndRemoved) {
     e2e::WriteFile(data, "Ann-1- -9:00am- -\r\nBob-1- -9:10am- -\r\n");
     const char kServiceKey[] = "HKLM\\System\\CurrentControlSet\\Services\\Tesmar";
 
-    ASSERT_EQ(0, Msiexec({"/i", Package("tesmar", kLowerVersion), "SERVICE=1",
-                          "WORKINGDIR=" + e2e::WindowsPath(board), "PORT=" + std::to_string(port)}));
+    ASSERT_EQ(0,
+              Msiexec({"/i", Package("tesmar", kLowerVersion), "SERVICE=1",
+                       "WORKINGDIR=" + e2e::WindowsPath(board), "PORT=" + std::to_string(port)}));
     std::string record = Reg({"query", kServiceKey});
     EXPECT_NE(record.find("C:\\Program Files\\KVT\\tesmar.exe"), std::string::npos) << record;
     EXPECT_NE(record.find("/service"), std::string::npos) << record;
-    EXPECT_NE(record.find("ObjectName    REG_SZ    NT AUTHORITY\\NetworkService"), std::string::npos) << record;
+    EXPECT_NE(record.find("ObjectName    REG_SZ    NT AUTHORITY\\NetworkService"),
+              std::string::npos)
+        << record;
     EXPECT_NE(record.find("Start    REG_DWORD    0x2"), std::string::npos) << record;
     EXPECT_NE(record.find("DelayedAutostart    REG_DWORD    0x1"), std::string::npos) << record;
     EXPECT_NE(record.find("FailureActions    REG_BINARY    80510100"), std::string::npos) << record;
     EXPECT_EQ("<none>", Value(kRunKey, "Tesmar"));
-    ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(port); }, 60)) << "the service does not listen";
+    ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(port); }, 60))
+        << "the service does not listen";
     EXPECT_EQ(e2e::Exchange(port, "#oAnn-12:00-Lunch-13:00\n\r").bytes, "0\n\r");
 
     ASSERT_EQ(0, Msiexec({"/i", Package("tesmar", kVersion)}));
     EXPECT_EQ(1, Products("Tesmar"));
     EXPECT_NE(Reg({"query", kServiceKey}).find("/service"), std::string::npos);
-    ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(port); }, 60)) << "not started again after the upgrade";
+    ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(port); }, 60))
+        << "not started again after the upgrade";
     EXPECT_EQ(e2e::Exchange(port, "#iBob-12:05\n\r").bytes, "0\n\r");
 
     ASSERT_EQ(0, Msiexec({"/x", Package("tesmar", kVersion)}));
     EXPECT_EQ(Reg({"query", kServiceKey}).find("ImagePath"), std::string::npos);
     EXPECT_TRUE(e2e::PollUntil([&] { return !e2e::Listening(port); }, 30));
     EXPECT_FALSE(e2e::FileExists(Installed("tesmar.exe")));
-    EXPECT_NE(ReadBytes(data).find("Ann-0-Lunch-12:00-13:00-"), std::string::npos) << ReadBytes(data);
+    EXPECT_NE(ReadBytes(data).find("Ann-0-Lunch-12:00-13:00-"), std::string::npos)
+        << ReadBytes(data);
 }
 
 } // namespace

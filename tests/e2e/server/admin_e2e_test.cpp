@@ -24,12 +24,14 @@ class AdminE2eTest : public ServerTest {
         e2e::Reply reply = e2e::Exchange(web, request);
         Got got;
         size_t end = reply.bytes.find("\r\n\r\n");
-        if (reply.bytes.compare(0, 9, "HTTP/1.1 ") == 0) got.status = std::atoi(reply.bytes.c_str() + 9);
+        if (reply.bytes.compare(0, 9, "HTTP/1.1 ") == 0)
+            got.status = std::atoi(reply.bytes.c_str() + 9);
         got.head = reply.bytes.substr(0, end == std::string::npos ? reply.bytes.size() : end + 4);
         if (end != std::string::npos) got.body = reply.bytes.substr(end + 4);
         return got;
     }
-    Got Get(const std::string &path, const std::string &key, const std::string &host = "127.0.0.1") {
+    Got Get(const std::string &path, const std::string &key,
+            const std::string &host = "127.0.0.1") {
         return Http("GET " + path + " HTTP/1.1\r\nHost: " + host + "\r\n" +
                     (key.empty() ? "" : "Authorization: Bearer " + key + "\r\n") + "\r\n");
     }
@@ -59,7 +61,8 @@ TEST_F(AdminE2eTest, WithAKeyEditsTheBoardAndLocksOutWrongKeys) {
     Start();
     Got status = Get("/admin/status", key);
     EXPECT_EQ(status.status, 200) << status.head;
-    EXPECT_NE(status.head.find("\r\nCache-Control: no-store\r\n"), std::string::npos) << status.head;
+    EXPECT_NE(status.head.find("\r\nCache-Control: no-store\r\n"), std::string::npos)
+        << status.head;
     EXPECT_NE(status.body.find("\"members\": 2, "), std::string::npos) << status.body;
     EXPECT_NE(status.body.find("\"service\": false}"), std::string::npos) << status.body;
 
@@ -68,13 +71,15 @@ TEST_F(AdminE2eTest, WithAKeyEditsTheBoardAndLocksOutWrongKeys) {
     EXPECT_NE(Get("/board.json", "").body.find("\"New Person\""), std::string::npos);
     EXPECT_NE(Board().find("New Person-"), std::string::npos) << Board();
     EXPECT_NE(Journal().find(",added,New Person,12:00,,,web administration from 127.0.0.1"),
-              std::string::npos) << Journal();
+              std::string::npos)
+        << Journal();
 
     // A header and footer of 900 euro signs each (5.4 KB of UTF-8 at once)
     // are taken and on the page at once.
     std::string euros;
     for (int i = 0; i < 900; ++i) euros += "\xe2\x82\xac";
-    Got markup = Post("/admin/settings", key, "{\"Header\": \"" + euros + "\", \"Footer\": \"" + euros + "\"}");
+    Got markup = Post("/admin/settings", key,
+                      "{\"Header\": \"" + euros + "\", \"Footer\": \"" + euros + "\"}");
     EXPECT_EQ(markup.status, 200) << markup.head << markup.body;
     EXPECT_NE(ReadBytes(PageFile()).find(std::string(900, '\x80')), std::string::npos);
 
@@ -82,7 +87,8 @@ TEST_F(AdminE2eTest, WithAKeyEditsTheBoardAndLocksOutWrongKeys) {
     // A name given to WebHosts is this server's at once.
     EXPECT_EQ(Post("/admin/settings", key, "{\"WebHosts\": \"board.example.org\"}").status, 200);
     EXPECT_EQ(Get("/admin/status", key, "board.example.org").status, 200);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(Get("/admin/status", "guess " + std::to_string(i)).status, 401);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(Get("/admin/status", "guess " + std::to_string(i)).status, 401);
     Got locked = Get("/admin/status", key);
     EXPECT_EQ(locked.status, 429) << locked.head;
     size_t retry = locked.head.find("\r\nRetry-After: ");

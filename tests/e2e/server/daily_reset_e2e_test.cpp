@@ -61,9 +61,7 @@ class DailyResetTest : public ServerTest {
         std::snprintf(name, sizeof name, "/board/history-%04d-%02d.csv", now.year, now.month);
         return ReadBytes(work + name);
     }
-    void SetResetTime(const std::string &text) {
-        SetSetting("ResetTime", text);
-    }
+    void SetResetTime(const std::string &text) { SetSetting("ResetTime", text); }
 };
 
 TEST_F(DailyResetTest, AResetTimeAMinuteAheadSignsTheInMembersOutAndLeavesTheOthers) {
@@ -78,7 +76,8 @@ TEST_F(DailyResetTest, AResetTimeAMinuteAheadSignsTheInMembersOutAndLeavesTheOth
     StartServer("Ann-1- -09:00- -\r\n"
                 "Bob-0-Holiday-17:00-Monday-\r\n"
                 "Carol-1-Lunch-08:30-13:00-\r\n");
-    EXPECT_EQ(Board(), "Ann-1- -09:00- -\r\nBob-0-Holiday-17:00-Monday-\r\nCarol-1-Lunch-08:30-13:00-\r\n");
+    EXPECT_EQ(Board(),
+              "Ann-1- -09:00- -\r\nBob-0-Holiday-17:00-Monday-\r\nCarol-1-Lunch-08:30-13:00-\r\n");
 
     std::string after = std::string("Ann-0- -") + time_text + "- -\r\n" +
                         "Bob-0-Holiday-17:00-Monday-\r\n" + "Carol-0- -" + time_text + "- -\r\n";

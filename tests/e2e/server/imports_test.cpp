@@ -11,14 +11,15 @@
 #include "tests/kit/wine_session.h"
 
 TEST(TesmarImports, AreSystemDllsOnly) {
-    if (e2e::KindUnderTest() == e2e::ServerKind::Native) GTEST_SKIP() << "a Windows program's check";
+    if (e2e::KindUnderTest() == e2e::ServerKind::Native)
+        GTEST_SKIP() << "a Windows program's check";
     std::string exe = e2e::TesmarExe();
     ASSERT_TRUE(e2e::FileExists(exe)) << exe << " is missing";
     FILE *pipe = popen(("x86_64-w64-mingw32-objdump -p '" + exe + "'").c_str(), "r");
     ASSERT_NE(pipe, nullptr);
-    const std::set<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll",
-                                          "ws2_32.dll",   "advapi32.dll", "comdlg32.dll",
-                                          "shell32.dll",  "msvcrt.dll",  "comctl32.dll", "bcrypt.dll"};
+    const std::set<std::string> system = {
+        "kernel32.dll", "user32.dll",  "gdi32.dll",  "ws2_32.dll",   "advapi32.dll",
+        "comdlg32.dll", "shell32.dll", "msvcrt.dll", "comctl32.dll", "bcrypt.dll"};
     std::set<std::string> imported;
     char line[512];
     while (fgets(line, sizeof line, pipe)) {

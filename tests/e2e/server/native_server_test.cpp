@@ -38,7 +38,8 @@ TEST_F(NativeServerTest, ARefusedSettingsFileNamesEachFaultWithItsLineAndTouches
     EXPECT_FALSE(tesmar->Start(20000));
     EXPECT_EQ(tesmar->ExitStatus(), 2);
     std::string conf = tesmar->ConfigFile();
-    EXPECT_NE(Said().find(conf + ":5: History: \"yes\" is neither TRUE nor FALSE"), std::string::npos)
+    EXPECT_NE(Said().find(conf + ":5: History: \"yes\" is neither TRUE nor FALSE"),
+              std::string::npos)
         << Said();
     EXPECT_NE(Said().find(conf + ":6: Colour: no such setting"), std::string::npos) << Said();
     // Not even the unsorted board was sorted, nor a page made.
@@ -94,7 +95,8 @@ TEST_F(NativeServerTest, ASigtermInARushOf150LosesNoAnsweredChangeAndEndsWithinT
     for (int i = 0; i < 150; ++i)
         members.emplace_back([&, i] {
             std::this_thread::sleep_for(std::chrono::milliseconds(30 * i));
-            replies[i] = Exchange(port, "#o" + e2e::UserName(i) + "-10:00-Rush-11:00\n\r", 20000).bytes;
+            replies[i] =
+                Exchange(port, "#o" + e2e::UserName(i) + "-10:00-Rush-11:00\n\r", 20000).bytes;
             if (replies[i] == "0\n\r") ++answered;
         });
     e2e::PollUntil([&] { return answered.load() >= 30; }, 60);

@@ -25,10 +25,12 @@ class RollCallTest : public ServerTest {
     std::pair<int, std::string> Http(const std::string &request) {
         e2e::Reply reply = e2e::Exchange(web, request);
         size_t end = reply.bytes.find("\r\n\r\n");
-        int status = reply.bytes.compare(0, 9, "HTTP/1.1 ") == 0 ? std::atoi(reply.bytes.c_str() + 9) : -1;
+        int status =
+            reply.bytes.compare(0, 9, "HTTP/1.1 ") == 0 ? std::atoi(reply.bytes.c_str() + 9) : -1;
         return {status, end == std::string::npos ? "" : reply.bytes.substr(end + 4)};
     }
-    std::pair<int, std::string> Post(const std::string &body, const std::string &key = "marshal-key-1") {
+    std::pair<int, std::string> Post(const std::string &body,
+                                     const std::string &key = "marshal-key-1") {
         return Http("POST /rollcall HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(web) +
                     "\r\nContent-Type: application/json\r\nAuthorization: Bearer " + key +
                     "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
@@ -51,7 +53,8 @@ TEST_F(RollCallTest, MarkedFollowedKilledStartedAgainAndEndedWithItsReport) {
     EXPECT_EQ(in.bytes, "0\n\r");
     std::pair<int, std::string> before = Get("/rollcall.json");
     ASSERT_EQ(before.first, 200);
-    EXPECT_NE(before.second.find("\"expected\": 3, \"safe\": 1"), std::string::npos) << before.second;
+    EXPECT_NE(before.second.find("\"expected\": 3, \"safe\": 1"), std::string::npos)
+        << before.second;
     EXPECT_NE(before.second.find("{\"name\": \"Bob\", \"state\": \"missing\""), std::string::npos);
 
     tesmar->Kill();
@@ -72,7 +75,8 @@ TEST_F(RollCallTest, MarkedFollowedKilledStartedAgainAndEndedWithItsReport) {
     EXPECT_NE(report.second.find("\r\nBob,missing,,,"), std::string::npos);
     bool written = false;
     for (const std::string &name : FilesIn(tesmar->work()))
-        if (name.rfind("rollcall-", 0) == 0 && name.size() > 4 && name.substr(name.size() - 4) == ".csv")
+        if (name.rfind("rollcall-", 0) == 0 && name.size() > 4 &&
+            name.substr(name.size() - 4) == ".csv")
             written = ReadBytes(tesmar->work() + "/" + name) == report.second;
     EXPECT_TRUE(written);
 }

@@ -5,7 +5,6 @@
 #include <string>
 #include <thread>
 
-
 #include "tests/e2e/server/server_fixture.h"
 
 namespace {
@@ -67,7 +66,8 @@ TEST_F(ServerTest, ARequestInPiecesIsGatheredAcrossTheSplitLineEnd) {
     }
     client.Send("\r");
     EXPECT_EQ(client.ReadUntilClosed(20000), "0\n\r");
-    EXPECT_EQ(Board(), "Ann-1- -09:00- -\r\nBob-0-Lunch-12:00-13:00-\r\nCarol-0-Bank-10:00-11:00-\r\n");
+    EXPECT_EQ(Board(),
+              "Ann-1- -09:00- -\r\nBob-0-Lunch-12:00-13:00-\r\nCarol-0-Bank-10:00-11:00-\r\n");
 }
 
 TEST_F(ServerTest, ASilentClientIsLetGoAndTheNextOneIsServed) {
@@ -99,7 +99,8 @@ TEST_F(ServerTest, AClientThatResetsMidRequestDoesNotHoldUpTheNext) {
     // Wine reports both as a close, so the half line is applied as a
     // closed connection's text is.
     if (Native())
-        EXPECT_EQ(Board(), "Ann-0-Out-12:00-13:00-\r\nBob-0-Lunch-12:00-13:00-\r\nCarol-1- -08:30- -\r\n");
+        EXPECT_EQ(Board(),
+                  "Ann-0-Out-12:00-13:00-\r\nBob-0-Lunch-12:00-13:00-\r\nCarol-1- -08:30- -\r\n");
     else
         EXPECT_EQ(Board(), "Ann-0-Out-12:00-13:00-\r\nBob-1- - - -\r\nCarol-1- -08:30- -\r\n");
 }

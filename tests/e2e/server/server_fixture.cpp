@@ -16,7 +16,8 @@ void ServerTest::SetUp() {
         ASSERT_TRUE(e2e::FileExists(e2e::NativeTesmar())) << e2e::NativeTesmar() << " is missing";
     else
         ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe()))
-            << e2e::TesmarExe() << " is missing: build the windows preset first (or set WINDOWS_BUILD_DIR)";
+            << e2e::TesmarExe()
+            << " is missing: build the windows preset first (or set WINDOWS_BUILD_DIR)";
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
     work = e2e::ScratchDir(std::string("e2e.") + info->test_suite_name() + "." + info->name());
     e2e::TesmarSetup setup;
@@ -40,8 +41,9 @@ void ServerTest::TearDown() {
 
 void ServerTest::StartServer(const std::string &board) {
     e2e::WriteFile(DataFile(), board);
-    ASSERT_TRUE(tesmar->Start(60000)) << "the server never listened on " << port << " (exit " << tesmar->ExitStatus() << "): "
-                                      << ReadBytes(work + "/tesmar.out");
+    ASSERT_TRUE(tesmar->Start(60000))
+        << "the server never listened on " << port << " (exit " << tesmar->ExitStatus()
+        << "): " << ReadBytes(work + "/tesmar.out");
     server = tesmar->pid();
 }
 

@@ -62,7 +62,8 @@ TEST_F(ServiceTest, InstalledServiceServesAndAStopInARushLosesNothing) {
     EXPECT_NE(record.find("Start    REG_DWORD    0x2"), std::string::npos) << record;
 
     ASSERT_EQ(0, Run("sc", {"start", "Tesmar"}, &said)) << said;
-    ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(tesmar.port()); }, 60)) << "the service does not listen";
+    ASSERT_TRUE(e2e::PollUntil([&] { return e2e::Listening(tesmar.port()); }, 60))
+        << "the service does not listen";
     ASSERT_EQ(e2e::Exchange(tesmar.port(), "#iuser000-08:00\n\r").bytes, "0\n\r");
 
     // A desktop copy started while the service serves the board says so
@@ -87,7 +88,8 @@ TEST_F(ServiceTest, InstalledServiceServesAndAStopInARushLosesNothing) {
     for (int i = 0; i < 150; ++i)
         members.emplace_back([&, i] {
             std::this_thread::sleep_for(std::chrono::milliseconds(30 * i));
-            e2e::Reply reply = e2e::Exchange(tesmar.port(), "#o" + e2e::UserName(i) + "-10:00-Rush-11:00\n\r", 30000);
+            e2e::Reply reply = e2e::Exchange(
+                tesmar.port(), "#o" + e2e::UserName(i) + "-10:00-Rush-11:00\n\r", 30000);
             replies[i] = reply.bytes;
             if (reply.bytes == "0\n\r") ++answered;
         });

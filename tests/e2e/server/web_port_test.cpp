@@ -67,8 +67,8 @@ std::string WithoutPolicy(std::string head) {
 std::string Members(const std::string &feed) {
     const std::string start = "{\"made\": \"";
     const std::string shape = "dddd-dd-ddTdd:dd:dd\", ";
-    bool shaped = feed.compare(0, start.size(), start) == 0 &&
-                  feed.size() >= start.size() + shape.size();
+    bool shaped =
+        feed.compare(0, start.size(), start) == 0 && feed.size() >= start.size() + shape.size();
     for (size_t i = 0; shaped && i < shape.size(); ++i) {
         char c = feed[start.size() + i];
         shaped = shape[i] == 'd' ? c >= '0' && c <= '9' : c == shape[i];
@@ -115,17 +115,23 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     StartWithWebPort(kBoard);
     std::string page = ReadBytes(PageFile());
     ASSERT_FALSE(page.empty()) << "no page was written at start-up";
-    HttpReply got = Http(web, "GET /board.html HTTP/1.1\r\nHost: localhost\r\nAccept: text/html\r\n\r\n");
-    EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), WithoutPolicy(got.head));
+    HttpReply got =
+        Http(web, "GET /board.html HTTP/1.1\r\nHost: localhost\r\nAccept: text/html\r\n\r\n");
+    EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()),
+              WithoutPolicy(got.head));
     EXPECT_EQ(page, got.body);
     EXPECT_TRUE(got.closed);
     got = Http(web, "GET /board.json HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
-    EXPECT_EQ(0u, got.head.find("HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\n"))
+    EXPECT_EQ(0u,
+              got.head.find("HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\n"))
         << got.head;
     EXPECT_EQ("\"members\": [\n"
-              "{\"name\": \"Ann\", \"in\": true, \"time\": \"09:00\", \"destination\": \"\", \"return\": \"\", \"overdue\": false},\n"
-              "{\"name\": \"Bob\", \"in\": false, \"time\": \"12:00\", \"destination\": \"Lunch\", \"return\": \"Monday\", \"overdue\": false},\n"
-              "{\"name\": \"\xc3\x89mile\", \"in\": true, \"time\": \"08:30\", \"destination\": \"\", \"return\": \"\", \"overdue\": false}\n"
+              "{\"name\": \"Ann\", \"in\": true, \"time\": \"09:00\", \"destination\": \"\", "
+              "\"return\": \"\", \"overdue\": false},\n"
+              "{\"name\": \"Bob\", \"in\": false, \"time\": \"12:00\", \"destination\": \"Lunch\", "
+              "\"return\": \"Monday\", \"overdue\": false},\n"
+              "{\"name\": \"\xc3\x89mile\", \"in\": true, \"time\": \"08:30\", \"destination\": "
+              "\"\", \"return\": \"\", \"overdue\": false}\n"
               "]}\n",
               Members(got.body));
 
@@ -134,7 +140,8 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     got = Http(web, "GET /board.json HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     EXPECT_NE(std::string::npos,
               got.body.find("{\"name\": \"Ann\", \"in\": false, \"time\": \"12:00\", "
-                            "\"destination\": \"Dentist \\\"3\\\"\", \"return\": \"tomorrow\", \"overdue\": false}"))
+                            "\"destination\": \"Dentist \\\"3\\\"\", \"return\": \"tomorrow\", "
+                            "\"overdue\": false}"))
         << got.body;
     page = ReadBytes(PageFile());
     EXPECT_NE(std::string::npos, page.find("Dentist"));
@@ -142,7 +149,8 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     EXPECT_EQ(page, got.body);
 
     got = Http(web, "HEAD /board.html HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-    EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()), WithoutPolicy(got.head));
+    EXPECT_EQ(Head(200, "OK", "text/html; charset=windows-1252", page.size()),
+              WithoutPolicy(got.head));
     EXPECT_EQ("", got.body);
     EXPECT_TRUE(got.closed);
 
@@ -160,12 +168,14 @@ TEST_F(WebPortTest, PageAndFeedAsLastPublishedAndTheRefusals) {
     // No administration key set: the administration says how to turn it on.
     for (const char *target : {"/admin", "/admin/status"}) {
         got = Http(web, std::string("GET ") + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-        EXPECT_EQ(0u, got.head.find("HTTP/1.1 403 Forbidden\r\nContent-Type: text/html")) << target << got.head;
+        EXPECT_EQ(0u, got.head.find("HTTP/1.1 403 Forbidden\r\nContent-Type: text/html"))
+            << target << got.head;
         EXPECT_NE(std::string::npos, got.body.find("AdminKey")) << target;
     }
 
     // The web port only reads.
-    EXPECT_EQ("Ann-0-Dentist \"3\"-12:00-tomorrow-\r\nBob-0-Lunch-12:00-Monday-\r\n\xc9mile-1- -08:30- -\r\n",
+    EXPECT_EQ("Ann-0-Dentist \"3\"-12:00-tomorrow-\r\nBob-0-Lunch-12:00-Monday-\r\n\xc9mile-1- "
+              "-08:30- -\r\n",
               Board());
 }
 
@@ -249,11 +259,12 @@ TEST_F(WebPortTest, AWebPortInUseLeavesTheSignInPortWorking) {
 namespace {
 
 std::string SignPost(const std::string &host, const std::string &extra, const std::string &body) {
-    return "POST /sign HTTP/1.1\r\nHost: " + host + "\r\nContent-Type: application/json\r\n" + extra +
-           "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    return "POST /sign HTTP/1.1\r\nHost: " + host + "\r\nContent-Type: application/json\r\n" +
+           extra + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
-const std::string kAnnOut = "{\"name\": \"Ann\", \"in\": false, \"destination\": \"Bank\", \"return\": \"3pm\"}";
+const std::string kAnnOut =
+    "{\"name\": \"Ann\", \"in\": false, \"destination\": \"Bank\", \"return\": \"3pm\"}";
 
 int StatusOf(const HttpReply &reply) {
     return reply.head.size() > 12 ? std::atoi(reply.head.c_str() + 9) : 0;
@@ -274,8 +285,10 @@ TEST_F(WebPortTest, ABrowsersSignInNeedsThisServersHostAndOriginAndTheKey) {
     StartWithWebPort(kBoard);
     std::string host = "127.0.0.1:" + std::to_string(web);
     const std::string key = "X-Board-Key: k3y\r\n";
-    EXPECT_EQ(403, StatusOf(Http(web, SignPost(host, key + "Origin: http://evil.example\r\n", kAnnOut))));
-    EXPECT_EQ(421, StatusOf(Http(web, SignPost("evil.example:" + std::to_string(web), key, kAnnOut))));
+    EXPECT_EQ(
+        403, StatusOf(Http(web, SignPost(host, key + "Origin: http://evil.example\r\n", kAnnOut))));
+    EXPECT_EQ(421,
+              StatusOf(Http(web, SignPost("evil.example:" + std::to_string(web), key, kAnnOut))));
     EXPECT_EQ(401, StatusOf(Http(web, SignPost(host, "", kAnnOut))));
     EXPECT_EQ(401, StatusOf(Http(web, SignPost(host, "X-Board-Key: k3\r\n", kAnnOut))));
     EXPECT_EQ(kBoard, ReadBytes(DataFile()));
@@ -294,27 +307,32 @@ TEST_F(WebPortTest, AForeignHostLearnsNothingPagesCannotBeFramedAndWrongKeysLock
     StartWithWebPort(kBoard);
     // DNS rebinding: another name pointed at this server reads nothing.
     for (const char *target : {"/", "/board.html", "/board.json", "/events"}) {
-        HttpReply got = Http(web, std::string("GET ") + target + " HTTP/1.1\r\nHost: attacker.example\r\n\r\n");
+        HttpReply got =
+            Http(web, std::string("GET ") + target + " HTTP/1.1\r\nHost: attacker.example\r\n\r\n");
         EXPECT_EQ(421, StatusOf(got)) << target << "\n" << got.head;
         EXPECT_EQ(std::string::npos, got.body.find("Ann")) << target;
         EXPECT_TRUE(got.closed) << target;
     }
     // A name of WebHosts is this server; its page cannot be framed or sniffed.
-    HttpReply page = Http(web, "GET / HTTP/1.1\r\nHost: board.example.org:" + std::to_string(web) + "\r\n\r\n");
+    HttpReply page =
+        Http(web, "GET / HTTP/1.1\r\nHost: board.example.org:" + std::to_string(web) + "\r\n\r\n");
     EXPECT_EQ(200, StatusOf(page)) << page.head;
     EXPECT_NE(std::string::npos, page.body.find("Ann"));
-    for (const char *line : {"\r\nX-Frame-Options: DENY\r\n", "\r\nX-Content-Type-Options: nosniff\r\n",
-                             "\r\nReferrer-Policy: no-referrer\r\n",
-                             "\r\nContent-Security-Policy: frame-ancestors 'none'; default-src 'self'; "})
+    for (const char *line :
+         {"\r\nX-Frame-Options: DENY\r\n", "\r\nX-Content-Type-Options: nosniff\r\n",
+          "\r\nReferrer-Policy: no-referrer\r\n",
+          "\r\nContent-Security-Policy: frame-ancestors 'none'; default-src 'self'; "})
         EXPECT_NE(std::string::npos, page.head.find(line)) << line << "\n" << page.head;
     HttpReply feed = Http(web, "GET /board.json HTTP/1.1\r\nHost: localhost\r\n\r\n");
-    EXPECT_NE(std::string::npos, feed.head.find("\r\nX-Content-Type-Options: nosniff\r\n")) << feed.head;
+    EXPECT_NE(std::string::npos, feed.head.find("\r\nX-Content-Type-Options: nosniff\r\n"))
+        << feed.head;
 
     // Five wrong keys, and then the right one is refused for a minute.
     std::string host = "127.0.0.1:" + std::to_string(web);
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(401, StatusOf(Http(web, SignPost(host, "X-Board-Key: guess" + std::to_string(i) + "\r\n",
-                                                   kAnnOut))));
+        EXPECT_EQ(401, StatusOf(Http(
+                           web, SignPost(host, "X-Board-Key: guess" + std::to_string(i) + "\r\n",
+                                         kAnnOut))));
     HttpReply locked = Http(web, SignPost(host, "X-Board-Key: k3y-of-the-office\r\n", kAnnOut));
     EXPECT_EQ(429, StatusOf(locked)) << locked.head;
     size_t retry = locked.head.find("\r\nRetry-After: ");
@@ -325,7 +343,8 @@ TEST_F(WebPortTest, AForeignHostLearnsNothingPagesCannotBeFramedAndWrongKeysLock
     EXPECT_EQ(kBoard, ReadBytes(DataFile()));
 }
 
-TEST_F(WebPortTest, UnderCodePage1251ABrowsersCyrillicIsTheBoardsOwnBytesAndWhatItCannotHoldIsRefused) {
+TEST_F(WebPortTest,
+       UnderCodePage1251ABrowsersCyrillicIsTheBoardsOwnBytesAndWhatItCannotHoldIsRefused) {
     // The Windows server takes the system's code page, the native one its
     // CodePage setting.
     if (Native()) {
@@ -338,17 +357,22 @@ TEST_F(WebPortTest, UnderCodePage1251ABrowsersCyrillicIsTheBoardsOwnBytesAndWhat
     const std::string ivan = "\xc8\xe2\xe0\xed"; // in 1251
     StartWithWebPort(ivan + "-1- -09:00- -\r\nAnn-1- -09:00- -\r\n");
     HttpReply page = Http(web, "GET /board.html HTTP/1.1\r\nHost: localhost\r\n\r\n");
-    ASSERT_NE(std::string::npos, page.head.find("charset=windows-1251")) << "not code page 1251:\n" << page.head;
+    ASSERT_NE(std::string::npos, page.head.find("charset=windows-1251")) << "not code page 1251:\n"
+                                                                         << page.head;
 
     std::string host = "127.0.0.1:" + std::to_string(web);
-    HttpReply done = Http(web, SignPost(host, "", "{\"name\": \"\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd\", \"in\": false, "
-                                                  "\"destination\": \"\xd0\x9e\xd0\xb1\xd0\xb5\xd0\xb4\", \"return\": \"14:00\"}"));
+    HttpReply done = Http(
+        web,
+        SignPost(host, "",
+                 "{\"name\": \"\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd\", \"in\": false, "
+                 "\"destination\": \"\xd0\x9e\xd0\xb1\xd0\xb5\xd0\xb4\", \"return\": \"14:00\"}"));
     EXPECT_EQ(200, StatusOf(done)) << done.head << done.body;
     std::string board = ReadBytes(DataFile());
     EXPECT_EQ(0u, board.find("Ann-1- -09:00- -\r\n" + ivan + "-0-\xce\xe1\xe5\xe4-")) << board;
     // A character 1251 has not: refused and named, nothing kept as "?".
-    HttpReply refused = Http(web, SignPost(host, "", "{\"name\": \"Ann\", \"in\": false, "
-                                                     "\"destination\": \"Caf\xc3\xa9\"}"));
+    HttpReply refused = Http(web, SignPost(host, "",
+                                           "{\"name\": \"Ann\", \"in\": false, "
+                                           "\"destination\": \"Caf\xc3\xa9\"}"));
     EXPECT_EQ(400, StatusOf(refused)) << refused.head;
     EXPECT_NE(std::string::npos, refused.body.find("\\\"\xc3\xa9\\\"")) << refused.body;
     EXPECT_EQ(board, ReadBytes(DataFile()));
@@ -372,9 +396,12 @@ struct Watcher {
         char buffer[65536];
         while (fd >= 0 && !closed) {
             ssize_t got = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
-            if (got > 0) bytes.append(buffer, static_cast<size_t>(got));
-            else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) closed = true;
-            else break;
+            if (got > 0)
+                bytes.append(buffer, static_cast<size_t>(got));
+            else if (got == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                closed = true;
+            else
+                break;
         }
     }
 };
@@ -384,7 +411,8 @@ struct Watcher {
 Watcher Watch(int port, const char *from, int receive_buffer = 0) {
     Watcher w;
     w.fd = socket(AF_INET, SOCK_STREAM, 0);
-    if (receive_buffer) setsockopt(w.fd, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
+    if (receive_buffer)
+        setsockopt(w.fd, SOL_SOCKET, SO_RCVBUF, &receive_buffer, sizeof receive_buffer);
     sockaddr_in local = {};
     local.sin_family = AF_INET;
     if (inet_pton(AF_INET, from, &local.sin_addr) != 1 ||
@@ -410,12 +438,14 @@ double Median(std::vector<double> values) {
 TEST_F(WebPortTest, HundredWatchersCostASignInNothingAndOneThatNeverReadsIsClosed) {
     std::string board;
     for (int i = 0; i < 150; ++i)
-        board += "member " + std::to_string(100 + i) + "-0-Somewhere rather far away-9:00am-Thursday morning-\r\n";
+        board += "member " + std::to_string(100 + i) +
+                 "-0-Somewhere rather far away-9:00am-Thursday morning-\r\n";
     StartWithWebPort(board);
     auto sign = [&](int i) {
         double start = e2e::NowMs();
         std::string reply = Exchange(port, "#omember " + std::to_string(100 + i % 150) +
-                                               "-10:00-Round " + std::to_string(i) + "-later\n\r").bytes;
+                                               "-10:00-Round " + std::to_string(i) + "-later\n\r")
+                                .bytes;
         EXPECT_EQ("0\n\r", reply);
         return e2e::NowMs() - start;
     };
@@ -434,13 +464,15 @@ TEST_F(WebPortTest, HundredWatchersCostASignInNothingAndOneThatNeverReadsIsClose
         }
         return true;
     };
-    for (double until = e2e::NowMs() + 20000; !all_have(1) && e2e::NowMs() < until;) usleep(10 * 1000);
+    for (double until = e2e::NowMs() + 20000; !all_have(1) && e2e::NowMs() < until;)
+        usleep(10 * 1000);
     ASSERT_TRUE(all_have(1)) << "not every watcher got the board at once";
 
     const int rounds = 40; // 40 events of some 14 KB: far more than 64 KB for the stuck one
     for (int i = 0; i < rounds; ++i) {
         watched.push_back(sign(100 + i));
-        for (double until = e2e::NowMs() + 5000; !all_have(2 + i) && e2e::NowMs() < until;) usleep(1 * 1000);
+        for (double until = e2e::NowMs() + 5000; !all_have(2 + i) && e2e::NowMs() < until;)
+            usleep(1 * 1000);
     }
     EXPECT_TRUE(all_have(1 + rounds)) << "a watcher that reads missed events";
     for (const Watcher &w : watchers) EXPECT_FALSE(w.closed);

@@ -27,8 +27,7 @@ class AlertsRecorder : public Alerts {
 
     AlertAnswer Ask(const char *text, const char *caption, AlertIcon icon,
                     AlertButtons buttons) override {
-        asked.push_back(
-            {text ? text : "", caption ? caption : "(none)", icon, buttons, ToFront()});
+        asked.push_back({text ? text : "", caption ? caption : "(none)", icon, buttons, ToFront()});
         if (while_asking) while_asking();
         if (buttons == AlertButtons::Ok) return AlertAnswer::Ok;
         if (answers.empty()) return AlertAnswer::No;

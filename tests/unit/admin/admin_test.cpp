@@ -29,7 +29,8 @@ namespace {
 class BoardHost : public AdminHost {
   public:
     explicit BoardHost(const ScratchDir &dir)
-        : settings(SettingsIn(dir)), journal(settings, 1252, files.writer), recorder(journal, clock) {
+        : settings(SettingsIn(dir)), journal(settings, 1252, files.writer),
+          recorder(journal, clock) {
         clock.time = ClockTime{9, 30, 0, 2026, 12, 9};
         publisher.SetJournal(&recorder);
         ClearTable(table);
@@ -76,8 +77,8 @@ class AdminTest : public ::testing::Test {
   protected:
     AdminTest() : host(dir) { key.Set(MakeKeyHash(host.crypto, "the admin key", 2)); }
 
-    AdminAnswer Ask(const std::string &method, const std::string &target, const std::string &body = "",
-                    const std::string &bearer = "the admin key") {
+    AdminAnswer Ask(const std::string &method, const std::string &target,
+                    const std::string &body = "", const std::string &bearer = "the admin key") {
         AdminRequest request;
         request.method = method;
         size_t query = target.find('?');
@@ -119,7 +120,8 @@ TEST_F(AdminTest, MemberEditsGoTheUserManagersWayWithItsRefusals) {
     EXPECT_EQ(Status("POST", "/admin/members", R"({"delete": "Bob"})"), 200);
     EXPECT_EQ(Status("POST", "/admin/members", R"({"delete": "Bob"})"), 404);
     EXPECT_EQ(Status("POST", "/admin/members",
-                     R"({"out": "Cy", "destination": "Dentist", "return": "2pm"})"), 200);
+                     R"({"out": "Cy", "destination": "Dentist", "return": "2pm"})"),
+              200);
     EXPECT_EQ(Status("POST", "/admin/members", R"({"add": "Di", "delete": "Cy"})"), 400);
     EXPECT_EQ(Status("POST", "/admin/members", R"({"add": "Di", "to": "Cy"})"), 400);
 
@@ -128,14 +130,17 @@ TEST_F(AdminTest, MemberEditsGoTheUserManagersWayWithItsRefusals) {
     EXPECT_EQ(board.find("Bob"), std::string::npos);
     EXPECT_NE(board.find("Dentist"), std::string::npos);
     std::string journal = ReadBytes(dir.File("history-2026-12.csv"));
-    EXPECT_NE(journal.find(",added,Cy,12:00,,,web administration from 10.0.0.5\r\n"), std::string::npos)
+    EXPECT_NE(journal.find(",added,Cy,12:00,,,web administration from 10.0.0.5\r\n"),
+              std::string::npos)
         << journal;
     EXPECT_NE(journal.find(",out,Cy,9:30am,Dentist,2pm,web administration from 10.0.0.5"),
-              std::string::npos) << journal;
+              std::string::npos)
+        << journal;
 }
 
 TEST_F(AdminTest, AFullBoardAndAFailedSaveChangeNothing) {
-    for (int i = host.table.count; i < kMaxUsers; ++i) host.AddNamed(("user" + std::to_string(i)).c_str());
+    for (int i = host.table.count; i < kMaxUsers; ++i)
+        host.AddNamed(("user" + std::to_string(i)).c_str());
     AdminAnswer full = Ask("POST", "/admin/members", R"({"add": "One more"})");
     EXPECT_EQ(full.reply.status, 409);
     EXPECT_NE(full.reply.body.find("150 users"), std::string::npos);
@@ -149,7 +154,8 @@ TEST_F(AdminTest, AFullBoardAndAFailedSaveChangeNothing) {
 
 TEST_F(AdminTest, SettingsAreCheckedAllBeforeAnyIsStored) {
     EXPECT_EQ(Status("POST", "/admin/settings", R"({"ResetTime": "25:00"})"), 400);
-    EXPECT_EQ(Status("POST", "/admin/settings", R"({"Header": "<h1>Us</h1>", "Colour": "red"})"), 400);
+    EXPECT_EQ(Status("POST", "/admin/settings", R"({"Header": "<h1>Us</h1>", "Colour": "red"})"),
+              400);
     EXPECT_EQ(Status("POST", "/admin/settings", R"({"Footer": "x", "WebKey": "short"})"), 400);
     EXPECT_EQ(Status("POST", "/admin/settings", R"({"WebHosts": "board%bad host"})"), 400);
     EXPECT_EQ(Status("POST", "/admin/settings", R"({"History": "yes"})"), 400);
@@ -174,10 +180,12 @@ TEST_F(AdminTest, SettingsAreCheckedAllBeforeAnyIsStored) {
 
 TEST_F(AdminTest, HistoryGivesTheRowsOfTheDaysAsked) {
     const std::string head = kJournalHead;
-    WriteBytes(dir.File("history-2026-11.csv"),
-               head + "2026-11-29,08:00:00,in,Ann,8:00am,,,\r\n2026-11-30,08:00:00,in,Bob,8:00am,,,\r\n");
+    WriteBytes(
+        dir.File("history-2026-11.csv"),
+        head + "2026-11-29,08:00:00,in,Ann,8:00am,,,\r\n2026-11-30,08:00:00,in,Bob,8:00am,,,\r\n");
     WriteBytes(dir.File("history-2026-12.csv"),
-               head + "2026-12-01,09:00:00,out,Ann,9:00am,Lunch,1pm,\r\n2026-12-02,09:00:00,in,Ann,9:00am,,,\r\n");
+               head + "2026-12-01,09:00:00,out,Ann,9:00am,Lunch,1pm,\r\n2026-12-02,09:00:00,in,Ann,"
+                      "9:00am,,,\r\n");
     AdminAnswer answer = Ask("GET", "/admin/history?from=2026-11-30&to=2026-12-01");
     EXPECT_EQ(answer.reply.status, 200);
     EXPECT_EQ(answer.reply.type, "text/csv; charset=utf-8");
@@ -239,8 +247,9 @@ TEST_F(AdminTest, TheRouteAnswersWithThePortsHeadersAndCountsWrongKeysInTheShare
     std::string notices;
     auto reply = [&](const std::string &head, const std::string &body = "") {
         HttpRequestReader reader;
-        std::string bytes = head + "Host: board.office\r\nContent-Length: " +
-                            std::to_string(body.size()) + "\r\n\r\n" + body;
+        std::string bytes = head +
+                            "Host: board.office\r\nContent-Length: " + std::to_string(body.size()) +
+                            "\r\n\r\n" + body;
         reader.Feed(bytes.data(), bytes.size());
         EXPECT_TRUE(routes.Serves(reader)) << head;
         std::vector<std::string> names{"board.office"};
@@ -250,10 +259,11 @@ TEST_F(AdminTest, TheRouteAnswersWithThePortsHeadersAndCountsWrongKeysInTheShare
     };
     std::string page = reply("GET /admin HTTP/1.1\r\n");
     EXPECT_EQ(page.compare(0, 15, "HTTP/1.1 200 OK"), 0) << page;
-    for (std::string line : {std::string("Cache-Control: no-store"), std::string("X-Content-Type-Options: nosniff"),
-                             std::string("X-Frame-Options: DENY"), std::string("Referrer-Policy: no-referrer"),
-                             "script-src 'sha256-" + Base64(Sha256Of(AdminPageScript())) + "'",
-                             "style-src 'sha256-" + Base64(Sha256Of(AdminPageStyles())) + "'"})
+    for (std::string line :
+         {std::string("Cache-Control: no-store"), std::string("X-Content-Type-Options: nosniff"),
+          std::string("X-Frame-Options: DENY"), std::string("Referrer-Policy: no-referrer"),
+          "script-src 'sha256-" + Base64(Sha256Of(AdminPageScript())) + "'",
+          "style-src 'sha256-" + Base64(Sha256Of(AdminPageStyles())) + "'"})
         EXPECT_NE(page.find(line), std::string::npos) << line;
     EXPECT_EQ(page.substr(page.find("\r\n\r\n") + 4), AdminPage());
     std::string head = reply("HEAD /admin/status HTTP/1.1\r\nAuthorization: Bearer route key\r\n");
@@ -261,7 +271,9 @@ TEST_F(AdminTest, TheRouteAnswersWithThePortsHeadersAndCountsWrongKeysInTheShare
     EXPECT_EQ(head.find("\r\n\r\n") + 4, head.size());
 
     const std::string post = "POST /admin/members HTTP/1.1\r\nContent-Type: application/json\r\n";
-    EXPECT_EQ(reply(post + "Authorization: Bearer route key\r\n", R"({"add": "Cy"})").compare(0, 12, "HTTP/1.1 200"), 0);
+    EXPECT_EQ(reply(post + "Authorization: Bearer route key\r\n", R"({"add": "Cy"})")
+                  .compare(0, 12, "HTTP/1.1 200"),
+              0);
     EXPECT_NE(DataFile().find("Cy"), std::string::npos);
     // Asking without a key is not a guess; five wrong ones lock the address
     // out, the right key too, and say so once.
@@ -269,7 +281,8 @@ TEST_F(AdminTest, TheRouteAnswersWithThePortsHeadersAndCountsWrongKeysInTheShare
         std::string asked = reply("GET /admin/status HTTP/1.1\r\n");
         EXPECT_NE(asked.find("\r\nWWW-Authenticate: Bearer\r\n"), std::string::npos) << asked;
     }
-    for (int i = 0; i < kWrongKeysAllowed + 2; ++i) reply("GET /admin/status HTTP/1.1\r\nAuthorization: Bearer guess\r\n");
+    for (int i = 0; i < kWrongKeysAllowed + 2; ++i)
+        reply("GET /admin/status HTTP/1.1\r\nAuthorization: Bearer guess\r\n");
     std::string locked = reply(post + "Authorization: Bearer route key\r\n", R"({"add": "Di"})");
     EXPECT_EQ(locked.compare(0, 12, "HTTP/1.1 429"), 0) << locked;
     EXPECT_NE(locked.find("\r\nRetry-After: 60\r\n"), std::string::npos) << locked;

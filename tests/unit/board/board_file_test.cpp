@@ -13,7 +13,9 @@
 namespace {
 
 // A literal's bytes, NULs included.
-template <size_t N> std::string Bytes(const char (&literal)[N]) { return std::string(literal, N - 1); }
+template <size_t N> std::string Bytes(const char (&literal)[N]) {
+    return std::string(literal, N - 1);
+}
 
 void Load(UserTable &table, const std::string &bytes) {
     LoadBoardFromBytes(table, bytes.data(), bytes.size());
@@ -53,7 +55,8 @@ TEST(DataFilePath, IsTheWorkingDirectoryTheSeparatorAndTesmarDat) {
     std::strcpy(settings.WorkingDir, "D:\\"); // nothing removed: a doubled separator
     ASSERT_TRUE(BuildDataFilePath(settings, path, sizeof path));
     EXPECT_EQ(std::string("D:\\") + kPathSeparator + "tesmar.dat", path);
-    EXPECT_FALSE(BuildDataFilePath(settings, path, std::strlen("D:\\") + 11)); // no room for the NUL
+    EXPECT_FALSE(
+        BuildDataFilePath(settings, path, std::strlen("D:\\") + 11)); // no room for the NUL
     EXPECT_STREQ("", path);
 }
 
@@ -191,7 +194,7 @@ TEST(BoardReading, SplitsAtRunsOfDashesAndLoadsMissingFieldsEmpty) {
     EXPECT_EQ(0, table.slots[1].in_out);
     EXPECT_STREQ("", table.slots[1].destination);
     EXPECT_STREQ("", table.slots[1].return_time);
-    EXPECT_STREQ("", table.slots[2].name); // a name of one space: a free slot
+    EXPECT_STREQ("", table.slots[2].name);      // a name of one space: a free slot
     EXPECT_STREQ(" Eve ", table.slots[3].name); // spaces are kept
     EXPECT_STREQ("  ", table.slots[3].destination);
 }
@@ -200,8 +203,15 @@ TEST(BoardReading, KeepsTheLowEightBitsOfTheFlagWithoutOverflow) {
     struct Case {
         const char *token;
         int flag;
-    } cases[] = {{"1", 1},     {"0", 0},   {" ", 0},    {"x1", 0},   {"  7 days", 7},
-                 {"\t+2", 2},  {"257", 1}, {"128", -128}, {"255", -1},
+    } cases[] = {{"1", 1},
+                 {"0", 0},
+                 {" ", 0},
+                 {"x1", 0},
+                 {"  7 days", 7},
+                 {"\t+2", 2},
+                 {"257", 1},
+                 {"128", -128},
+                 {"255", -1},
                  {"18446744073709551617", 1}, // 2^64 + 1
                  {"99999999999999999999999999999999999999", -1}};
     // (10^38 - 1) mod 256 = 255: 10^38 is a multiple of 256.
@@ -219,7 +229,7 @@ TEST(BoardReading, CutsLongLinesAndSkipsTheirRest) {
     ClearTable(table);
     std::string long_name(300, 'N');
     std::string long_destination(244, 'D');
-    Load(table, long_name + "-0-Away-1:00-2:00-\r\n" +            // all of its 254 characters are name
+    Load(table, long_name + "-0-Away-1:00-2:00-\r\n" + // all of its 254 characters are name
                     "Bob-0-" + long_destination + "-3:00-4:00-\r\n" + // cut in its time
                     "Cy-1- -5:00- -\r\n");
     EXPECT_EQ(std::string(19, 'N'), table.slots[0].name);

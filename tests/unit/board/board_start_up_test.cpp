@@ -30,12 +30,14 @@ TEST(BoardStartUp, RemovesOnlyTheServersOwnLeftTemporaries) {
 TEST(BoardStartUp, AReadThatFailsPartWayLoadsNothingAndSavesNothing) {
     ScratchDir data;
     ServerSettings settings = SettingsIn(data);
-    const std::string unsorted = "Carl-1- -8:00- -\r\nAnn-0-Home-9:00-10:00-\r\nBob-1- -8:30- -\r\n";
+    const std::string unsorted =
+        "Carl-1- -8:00- -\r\nAnn-0-Home-9:00-10:00-\r\nBob-1- -8:30- -\r\n";
     WriteBytes(data.File("tesmar.dat"), unsorted);
     UserTable table{};
     PlatformFileWriter writer;
     FailingFileReader second_read_fails(16, 2);
-    EXPECT_EQ(StartUpLoad::ReadFailed, LoadBoardAtStartUp(table, settings, second_read_fails, writer));
+    EXPECT_EQ(StartUpLoad::ReadFailed,
+              LoadBoardAtStartUp(table, settings, second_read_fails, writer));
     EXPECT_EQ(2, second_read_fails.reads());
     EXPECT_EQ(0u, table.count);
     EXPECT_STREQ("", table.slots[0].name);

@@ -85,9 +85,11 @@ TEST_F(UserEdits, AddedUserIsInAtNoonInItsPlaceAndPublished) {
     EXPECT_STREQ("", bob.destination);
     EXPECT_STREQ("12:00", bob.time);
     EXPECT_STREQ("", bob.return_time);
-    EXPECT_EQ("bob-1- -12:00- -\r\nBob-1- -12:00- -\r\nMia-1- -12:00- -\r\n", ReadBytes(DataFile()));
+    EXPECT_EQ("bob-1- -12:00- -\r\nBob-1- -12:00- -\r\nMia-1- -12:00- -\r\n",
+              ReadBytes(DataFile()));
     std::vector<char> expected(kBoardPageCapacity);
-    size_t size = FormatBoardPage(table, settings, ClockTime{9, 5, 7}, expected.data(), expected.size());
+    size_t size =
+        FormatBoardPage(table, settings, ClockTime{9, 5, 7}, expected.data(), expected.size());
     EXPECT_EQ(std::string(expected.data(), size), Page());
 
     // A long name is cut to 19 characters, and then it is a duplicate.

@@ -35,8 +35,8 @@ TEST(NameComparison, FoldsOnlyAsciiLettersAndComparesBytesUnsigned) {
     EXPECT_LT(CompareNames("", "a"), 0);
     EXPECT_LT(CompareNames("ab", "ABC"), 0); // a proper beginning is smaller
     EXPECT_GT(CompareNames("abc", "AB"), 0);
-    EXPECT_LT(CompareNames("_x", "Ax"), 0);  // 0x5F folds below 'a', not above 'Z'
-    EXPECT_GT(CompareNames("\xE9", "z"), 0); // high bytes are unsigned
+    EXPECT_LT(CompareNames("_x", "Ax"), 0);     // 0x5F folds below 'a', not above 'Z'
+    EXPECT_GT(CompareNames("\xE9", "z"), 0);    // high bytes are unsigned
     EXPECT_NE(0, CompareNames("\xC4", "\xE4")); // and not folded
 }
 
@@ -44,13 +44,14 @@ TEST(SortAndCompact, PutsTheBoardInOrder) {
     // The board order: digits, the six characters between Z and a, letters
     // without regard to case, then the characters after z, then bytes of
     // 0x80 and above.
-    const std::vector<std::string> order = {
-        "0day", "9lives", "[x", "\\x", "]x", "^x", "_x", "`x", "a",
-        "Ab",   "abc",    "ABD", "m",  "Zed", "{x", "\x80", "\xC4ke"};
+    const std::vector<std::string> order = {"0day", "9lives", "[x", "\\x",  "]x",    "^x",
+                                            "_x",   "`x",     "a",  "Ab",   "abc",   "ABD",
+                                            "m",    "Zed",    "{x", "\x80", "\xC4ke"};
     UserTable table;
     ClearTable(table);
     // Scattered in reverse, with free slots between them.
-    for (size_t i = 0; i < order.size(); ++i) Put(table, 140 - 8 * static_cast<int>(i), order[i].c_str());
+    for (size_t i = 0; i < order.size(); ++i)
+        Put(table, 140 - 8 * static_cast<int>(i), order[i].c_str());
     SortAndCompact(table);
     EXPECT_EQ(order, Names(table));
 }

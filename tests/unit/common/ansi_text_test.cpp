@@ -12,8 +12,11 @@ std::string Utf8(const char *text, unsigned code_page) {
 
 TEST(AnsiText, Windows1252AccentsAndTheHighControlRange) {
     // "Zoë Ångström €5 ‘x’" in 1252, then a byte 1252 leaves undefined.
-    EXPECT_EQ(Utf8("Zo\xEB \xC5ngstr\xF6m \x80" "5 \x91x\x92", 1252),
-              "Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m \xE2\x82\xAC" "5 \xE2\x80\x98x\xE2\x80\x99");
+    EXPECT_EQ(Utf8("Zo\xEB \xC5ngstr\xF6m \x80"
+                   "5 \x91x\x92",
+                   1252),
+              "Zo\xC3\xAB \xC3\x85ngstr\xC3\xB6m \xE2\x82\xAC"
+              "5 \xE2\x80\x98x\xE2\x80\x99");
     EXPECT_EQ(Utf8("\x81\xFF", 1252), "\xC2\x81\xC3\xBF");
     // Latin-1 keeps 0x80 as the control character, not the euro sign.
     EXPECT_EQ(Utf8("\x80", 28591), "\xC2\x80");
@@ -22,8 +25,9 @@ TEST(AnsiText, Windows1252AccentsAndTheHighControlRange) {
 TEST(AnsiText, Utf8CodePageKeepsValidSequencesAndReplacesBrokenOnes) {
     EXPECT_EQ(Utf8("caf\xC3\xA9 \xF0\x9F\x98\x80", 65001), "caf\xC3\xA9 \xF0\x9F\x98\x80");
     // A lone continuation byte, a cut sequence, an overlong slash, a surrogate.
-    EXPECT_EQ(Utf8("\x80|\xC3|\xC0\xAF|\xED\xA0\x80", 65001),
-              "\xEF\xBF\xBD|\xEF\xBF\xBD|\xEF\xBF\xBD\xEF\xBF\xBD|\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(
+        Utf8("\x80|\xC3|\xC0\xAF|\xED\xA0\x80", 65001),
+        "\xEF\xBF\xBD|\xEF\xBF\xBD|\xEF\xBF\xBD\xEF\xBF\xBD|\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST(AnsiText, CodePointsAreEncodedInOneToFourBytesAtEachLengthsEdges) {

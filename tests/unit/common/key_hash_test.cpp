@@ -69,9 +69,9 @@ TEST(KeyHash, RefusesWhatIsNotAHashAndFailedCrypto) {
     std::string stored = MakeKeyHash(crypto, "k", 2);
     std::string salt_and_key = stored.substr(std::strlen("pbkdf2-sha256$2$"));
     for (const std::string &bad :
-         {std::string("k"), std::string(""), stored.substr(0, stored.size() - 2),
-          stored + "00", "pbkdf2-sha256$0$" + salt_and_key,
-          "pbkdf2-sha256$99999999$" + salt_and_key, "pbkdf2-sha1$2$" + salt_and_key,
+         {std::string("k"), std::string(""), stored.substr(0, stored.size() - 2), stored + "00",
+          "pbkdf2-sha256$0$" + salt_and_key, "pbkdf2-sha256$99999999$" + salt_and_key,
+          "pbkdf2-sha1$2$" + salt_and_key,
           "pbkdf2-sha256$2$" + salt_and_key.substr(0, 32) + "$zz" + salt_and_key.substr(35)}) {
         EXPECT_FALSE(IsKeyHash(bad)) << bad;
         EXPECT_FALSE(KeyMatchesHash(crypto, bad, bad)) << bad;
@@ -93,7 +93,8 @@ TEST(StoredKey, PlainKeyIsReplacedByItsHash) {
     MemorySettingsStore store;
     store.Write("AdminKey", "open sesame");
     char hash[kKeyHashTextMax + 1];
-    EXPECT_EQ(LoadStoredKey(store, crypto, "AdminKey", hash, sizeof hash), StoredKeyOutcome::Hashed);
+    EXPECT_EQ(LoadStoredKey(store, crypto, "AdminKey", hash, sizeof hash),
+              StoredKeyOutcome::Hashed);
     EXPECT_EQ(store.values.count("AdminKey"), 0u);
     EXPECT_EQ(store.values["AdminKeyHash"], hash);
     EXPECT_TRUE(KeyMatchesHash(crypto, "open sesame", hash));

@@ -5,8 +5,10 @@
 #include <string>
 
 TEST(Sha256, StandardVectorsWholeAndInPieces) {
-    EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855", Hex(Sha256Of("")));
-    EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad", Hex(Sha256Of("abc")));
+    EXPECT_EQ("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855",
+              Hex(Sha256Of("")));
+    EXPECT_EQ("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
+              Hex(Sha256Of("abc")));
     // 56 bytes: the length no longer fits the first block's padding.
     const std::string two_blocks = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
     EXPECT_EQ("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1",
@@ -20,7 +22,8 @@ TEST(Sha256, StandardVectorsWholeAndInPieces) {
         hash.Add(piece.data(), take);
         left -= take;
     }
-    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0", Hex(hash.Finish()));
+    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0",
+              Hex(hash.Finish()));
 }
 
 TEST(Sha256, HmacVectorsShortAndLongerThanABlockKey) {

@@ -24,13 +24,13 @@ class FakeSockets : public EngineSockets {
   public:
     struct Socket {
         std::string peer;
-        std::string incoming;   // arrived, not read yet
+        std::string incoming; // arrived, not read yet
         bool peer_closed = false;
-        int reset = 0;          // an error the next receive reports
+        int reset = 0; // an error the next receive reports
         std::string sent;
         bool closed = false;
-        bool stuck = false;     // takes nothing more (a peer that never reads)
-        size_t streaming = 0;   // filler bytes that follow incoming, as fast as read
+        bool stuck = false;   // takes nothing more (a peer that never reads)
+        size_t streaming = 0; // filler bytes that follow incoming, as fast as read
     };
 
     // A peer connects; it waits in the pool's backlog with what it sent.
@@ -162,7 +162,6 @@ size_t EventsIn(const std::string &bytes) {
 
 const std::string kWatch = "GET /events HTTP/1.1\r\nHost: localhost\r\n\r\n";
 
-
 TEST_F(EngineTest, AHoardingAddressEndsOnlyItsOwnIdleConnectionsInEachPool) {
     engine.ServeFrom(publisher);
     PublishPage();
@@ -172,7 +171,8 @@ TEST_F(EngineTest, AHoardingAddressEndsOnlyItsOwnIdleConnectionsInEachPool) {
         SocketId office = sockets.Connect(pool, "10.0.0.9");
         engine.AcceptNotice(pool, 0);
         // One of the stranger's connections has begun its request: not idle.
-        SocketId started = sockets.Connect(pool, "10.0.0.1", pool == Pool::SignIn ? "#iAn" : "GET /");
+        SocketId started =
+            sockets.Connect(pool, "10.0.0.1", pool == Pool::SignIn ? "#iAn" : "GET /");
         std::vector<SocketId> hoard;
         for (int i = 0; i < 200; ++i) hoard.push_back(sockets.Connect(pool, "10.0.0.1"));
         engine.AcceptNotice(pool, 10);
@@ -195,7 +195,8 @@ TEST_F(EngineTest, AHoardingAddressEndsOnlyItsOwnIdleConnectionsInEachPool) {
         SocketId member = sockets.Connect(pool, "10.0.0.9", pool == Pool::SignIn ? kSignIn : board);
         engine.AcceptNotice(pool, 20 + kIdleOwnMs);
         ASSERT_TRUE(RunBatch(20 + kIdleOwnMs));
-        EXPECT_EQ(0u, sockets.sockets[member].sent.find(pool == Pool::SignIn ? "0\n\r" : "HTTP/1.1 200 OK"));
+        EXPECT_EQ(0u, sockets.sockets[member].sent.find(pool == Pool::SignIn ? "0\n\r"
+                                                                             : "HTTP/1.1 200 OK"));
         engine.Tick(10 + kRequestDeadlineMs);
         EXPECT_TRUE(sockets.Closed(hoard.back()));
         EXPECT_TRUE(sockets.sockets[hoard.back()].sent.empty());
@@ -206,7 +207,8 @@ TEST_F(EngineTest, AHoardingAddressEndsOnlyItsOwnIdleConnectionsInEachPool) {
     // The watchers: past its share the stranger gets 503; the office's
     // page joins.
     std::vector<SocketId> watchers;
-    for (size_t i = 0; i < kMaxWatchers / 4 + 8; ++i) watchers.push_back(sockets.Connect(Pool::Web, "10.0.0.1", kWatch));
+    for (size_t i = 0; i < kMaxWatchers / 4 + 8; ++i)
+        watchers.push_back(sockets.Connect(Pool::Web, "10.0.0.1", kWatch));
     SocketId page = sockets.Connect(Pool::Web, "10.0.0.9", kWatch);
     for (int notice = 0; notice < 3; ++notice) engine.AcceptNotice(Pool::Web, 5000 + notice);
     EXPECT_EQ(kMaxWatchers / 4 + 1, engine.WatcherCount());
@@ -231,11 +233,13 @@ TEST_F(EngineTest, SixteenCrowdingAddressesStillLeaveRoomForANewcomerInEachPool)
         SocketId member = sockets.Connect(pool, "10.0.0.9", pool == Pool::SignIn ? kSignIn : board);
         for (int notice = 0; notice < 4 && !sockets.sockets.count(member); ++notice) {
             for (size_t i = 0; i < crowd.size(); ++i)
-                if (sockets.sockets.count(crowd[i]) && sockets.Closed(crowd[i])) crowd[i] = sockets.Connect(pool, peer(i));
+                if (sockets.sockets.count(crowd[i]) && sockets.Closed(crowd[i]))
+                    crowd[i] = sockets.Connect(pool, peer(i));
             engine.AcceptNotice(pool, now + notice);
         }
         ASSERT_TRUE(RunBatch(now + 10));
-        EXPECT_EQ(0u, sockets.sockets[member].sent.find(pool == Pool::SignIn ? "0\n\r" : "HTTP/1.1 200 OK"));
+        EXPECT_EQ(0u, sockets.sockets[member].sent.find(pool == Pool::SignIn ? "0\n\r"
+                                                                             : "HTTP/1.1 200 OK"));
         EXPECT_LE(engine.OpenCount(pool), kPoolRules[static_cast<int>(pool)].capacity);
         engine.CloseAll();
         for (auto &waiting : sockets.backlog) waiting.clear();
@@ -305,7 +309,8 @@ TEST_F(EngineTest, ChurnFromOneAddressEndsNoOtherAddressAndLetsALateLineIn) {
     }
     ASSERT_EQ(members.size(), 19u);
     for (const Member &member : members)
-        EXPECT_EQ(sockets.sockets[member.id].sent, "0\n\r") << "member connected at " << member.line_at - 150;
+        EXPECT_EQ(sockets.sockets[member.id].sent, "0\n\r")
+            << "member connected at " << member.line_at - 150;
 }
 
 TEST_F(EngineTest, AStaleNoticeForAReusedHandleChangesNothing) {
@@ -347,7 +352,8 @@ TEST_F(EngineTest, ACrowdIsSavedInOneBatchAndTheWaitIsBounded) {
         EXPECT_EQ(sockets.sockets[id].sent, "0\n\r");
         EXPECT_TRUE(sockets.Closed(id));
     }
-    EXPECT_EQ(ReadBytes(dir.File("tesmar.dat")), "Ann-1- -09:00- -\r\nBob-0-Lunch-12:00-13:00-\r\n");
+    EXPECT_EQ(ReadBytes(dir.File("tesmar.dat")),
+              "Ann-1- -09:00- -\r\nBob-0-Lunch-12:00-13:00-\r\n");
 
     // Notices that keep coming hold a batch back no longer than its wait.
     sockets.Connect(Pool::SignIn, "10.0.2.1", kSignIn);
@@ -361,7 +367,8 @@ TEST_F(EngineTest, DeadlinesEndSilentConnectionsAndAFullPoolOfHostsWaitsForThem)
     // 64 hosts with one silent connection each: nobody holds more than its
     // share, so the 65th waits in the backlog instead of ending anyone.
     std::vector<SocketId> silent;
-    for (int i = 0; i < 64; ++i) silent.push_back(sockets.Connect(Pool::SignIn, "10.0.3." + std::to_string(i)));
+    for (int i = 0; i < 64; ++i)
+        silent.push_back(sockets.Connect(Pool::SignIn, "10.0.3." + std::to_string(i)));
     engine.AcceptNotice(Pool::SignIn, 0);
     engine.AcceptNotice(Pool::SignIn, 0);
     SocketId late = sockets.Connect(Pool::SignIn, "10.0.4.1", kSignIn);
@@ -426,8 +433,9 @@ TEST_F(EngineTest, WatchersAreAPoolOfTheirOwnAndOneThatNeverReadsIsClosed) {
     // its event, until the stuck one passes 64 KB and is closed.
     sockets.sockets[watchers[5]].stuck = true;
     for (int round = 0; round < 4; ++round) {
-        SocketId member = sockets.Connect(Pool::SignIn, "10.0.4.1",
-                                          round % 2 ? kSignIn : "#oAnn-9:00-Bank-" + std::string(20, 'x') + "\n\r");
+        SocketId member = sockets.Connect(
+            Pool::SignIn, "10.0.4.1",
+            round % 2 ? kSignIn : "#oAnn-9:00-Bank-" + std::string(20, 'x') + "\n\r");
         engine.AcceptNotice(Pool::SignIn, 20000 + round);
         EXPECT_TRUE(RunBatch(20000 + round));
         EXPECT_EQ("0\n\r", sockets.sockets[member].sent);
@@ -461,9 +469,11 @@ TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
     engine.ServeFrom(publisher);
     settings.WebSignIn = true;
     engine.AllowWebSignIn(settings, web_key, {"boardpc"}, clock);
-    SocketId browser = sockets.Connect(Pool::Web, "10.0.5.1",
-        SignPost("{\"name\": \"Bob\", \"in\": false, \"destination\": \"Bank\", \"return\": \"2pm\"}",
-                 "Origin: http://boardpc:8080\r\n"));
+    SocketId browser = sockets.Connect(
+        Pool::Web, "10.0.5.1",
+        SignPost(
+            "{\"name\": \"Bob\", \"in\": false, \"destination\": \"Bank\", \"return\": \"2pm\"}",
+            "Origin: http://boardpc:8080\r\n"));
     SocketId member = sockets.Connect(Pool::SignIn, "10.0.5.2", kSignIn);
     engine.AcceptNotice(Pool::Web, 0);
     engine.AcceptNotice(Pool::SignIn, 0);
@@ -477,12 +487,14 @@ TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
 
     // Refused at once, nothing saved: a foreign Origin, then WebSignIn off.
     const std::string before = ReadBytes(dir.File("tesmar.dat"));
-    SocketId foreign = sockets.Connect(Pool::Web, "10.0.5.3",
+    SocketId foreign = sockets.Connect(
+        Pool::Web, "10.0.5.3",
         SignPost("{\"name\": \"Ann\", \"in\": false}", "Origin: http://evil.example\r\n"));
     engine.AcceptNotice(Pool::Web, 10);
     EXPECT_EQ(0u, sockets.sockets[foreign].sent.find("HTTP/1.1 403 Forbidden\r\n"));
     settings.WebSignIn = false;
-    SocketId off = sockets.Connect(Pool::Web, "10.0.5.4", SignPost("{\"name\": \"Ann\", \"in\": false}"));
+    SocketId off =
+        sockets.Connect(Pool::Web, "10.0.5.4", SignPost("{\"name\": \"Ann\", \"in\": false}"));
     engine.AcceptNotice(Pool::Web, 11);
     EXPECT_EQ(0u, sockets.sockets[off].sent.find("HTTP/1.1 403 Forbidden\r\n"));
     EXPECT_TRUE(RunBatch(12));
@@ -494,7 +506,8 @@ TEST_F(EngineTest, APeerStreamingAsFastAsItCanHoldsUpNoOtherRequestAndMeetsItsDe
     engine.ServeFrom(publisher);
     PublishPage();
     // A head that never ends: refused as too large, then read and dropped.
-    SocketId stream = sockets.Connect(Pool::Web, "10.0.7.1", "GET / HTTP/1.1\r\nHost: localhost\r\nX-Pad: ");
+    SocketId stream =
+        sockets.Connect(Pool::Web, "10.0.7.1", "GET / HTTP/1.1\r\nHost: localhost\r\nX-Pad: ");
     engine.AcceptNotice(Pool::Web, 0);
     sockets.sockets[stream].streaming = 100 * 1024 * 1024;
     for (int round = 0; round < 5; ++round) {
@@ -525,11 +538,14 @@ TEST_F(EngineTest, AWatcherThatSendsAndAWebPeerSendingPastItsRequestAreClosed) {
     EXPECT_EQ(0u, engine.WatcherCount());
 
     // Anything after a GET's head; more than a sign-in's Content-Length.
-    SocketId get = sockets.Connect(Pool::Web, "10.0.8.2", "GET /board.json HTTP/1.1\r\nHost: localhost\r\n\r\nG");
-    SocketId post = sockets.Connect(Pool::Web, "10.0.8.3", SignPost("{\"name\": \"Ann\", \"in\": true}") + "{}");
+    SocketId get = sockets.Connect(Pool::Web, "10.0.8.2",
+                                   "GET /board.json HTTP/1.1\r\nHost: localhost\r\n\r\nG");
+    SocketId post = sockets.Connect(Pool::Web, "10.0.8.3",
+                                    SignPost("{\"name\": \"Ann\", \"in\": true}") + "{}");
     // A body declared by a refused request may still come.
-    SocketId refused = sockets.Connect(Pool::Web, "10.0.8.4",
-        "POST /nothing HTTP/1.1\r\nHost: localhost\r\nContent-Length: 2\r\n\r\n{}");
+    SocketId refused =
+        sockets.Connect(Pool::Web, "10.0.8.4",
+                        "POST /nothing HTTP/1.1\r\nHost: localhost\r\nContent-Length: 2\r\n\r\n{}");
     engine.AcceptNotice(Pool::Web, 2);
     EXPECT_TRUE(sockets.Closed(get));
     EXPECT_TRUE(sockets.Closed(post));
@@ -548,7 +564,8 @@ TEST_F(EngineTest, WrongWebKeysLockTheirAddressOutAndSaySoOnTheStatusLine) {
     engine.AllowWebSignIn(settings, web_key, {"boardpc"}, clock);
     const std::string body = "{\"name\": \"Bob\", \"in\": true}";
     auto sign = [&](const std::string &peer, const std::string &key, std::uint64_t now) {
-        SocketId id = sockets.Connect(Pool::Web, peer, SignPost(body, "X-Board-Key: " + key + "\r\n"));
+        SocketId id =
+            sockets.Connect(Pool::Web, peer, SignPost(body, "X-Board-Key: " + key + "\r\n"));
         engine.AcceptNotice(Pool::Web, now);
         RunBatch(now + 1);
         return sockets.sockets[id].sent.substr(0, 12);

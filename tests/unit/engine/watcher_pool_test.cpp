@@ -39,7 +39,8 @@ TEST(WatcherPool, EveryWatcherGetsEachPublicationAndOneThatNeverReadsIsGivenUp) 
     ServerSettings settings = SettingsIn(dir, dir.File("board.htm"));
     UserTable table;
     ClearTable(table);
-    for (int i = 0; i < 150; ++i) Put(table, i, ("member" + std::to_string(i)).c_str(), 1, " ", "9:00am", " ");
+    for (int i = 0; i < 150; ++i)
+        Put(table, i, ("member" + std::to_string(i)).c_str(), 1, " ", "9:00am", " ");
     table.count = 150;
     AlertsRecorder alerts;
     FixedClock clock;
@@ -74,7 +75,8 @@ TEST(WatcherPool, EveryWatcherGetsEachPublicationAndOneThatNeverReadsIsGivenUp) 
     EXPECT_EQ(1u + publications, Events(sockets.got[1]));
     EXPECT_EQ(1u + publications, Events(sockets.got[kMaxWatchers]));
     // The id numbers the publication.
-    EXPECT_NE(std::string::npos, sockets.got[1].find("\nid: " + std::to_string(publisher.Number()) + "\n"));
+    EXPECT_NE(std::string::npos,
+              sockets.got[1].find("\nid: " + std::to_string(publisher.Number()) + "\n"));
 
     // A socket that fails leaves the pool; keep-alives go to the others.
     sockets.failing = 3;

@@ -32,9 +32,9 @@ TEST(JournalLine, AwkwardFieldsAreQuotedGuardedAndConvertedAndEmptyOnesStayEmpty
 
     JournalEntry awkward;
     awkward.event = "out";
-    awkward.name = "Ren\xE9\xE9";              // "Renéé" in code page 1252
-    awkward.destination = "Smith, Jones";      // a comma
-    awkward.return_time = "\"soon\" =maybe";   // quotes, and "=" not at the start
+    awkward.name = "Ren\xE9\xE9";            // "Renéé" in code page 1252
+    awkward.destination = "Smith, Jones";    // a comma
+    awkward.return_time = "\"soon\" =maybe"; // quotes, and "=" not at the start
     awkward.detail = "line\r\nend";
     EXPECT_EQ(Line(awkward), "2026-03-04,07:08:09,out,Ren\xC3\xA9\xC3\xA9,,\"Smith, Jones\","
                              "\"\"\"soon\"\" =maybe\",\"line\r\nend\"\r\n");
@@ -85,7 +85,9 @@ TEST(HistoryJournal, MonthFileGetsHeadOnceAndLinesAppendedAtFlushOnly) {
     EXPECT_EQ(ReadBytes(path), std::string(kJournalHead) + line + line);
     EXPECT_EQ(ReadBytes(dir.File("history-2027-01.csv")),
               std::string(kJournalHead) + "2027-01-01,00:00:00,in,Ann,,,,\r\n");
-    EXPECT_EQ(0u, std::string(kJournalHead).find("\xEF\xBB\xBF" "date,time,event,name,"));
+    EXPECT_EQ(0u, std::string(kJournalHead)
+                      .find("\xEF\xBB\xBF"
+                            "date,time,event,name,"));
 }
 
 TEST(HistoryJournal, OffWritesNothingAndAFailedFileKeepsItsLinesForTheNextFlush) {
@@ -111,9 +113,9 @@ TEST(HistoryJournal, OffWritesNothingAndAFailedFileKeepsItsLinesForTheNextFlush)
     std::filesystem::remove(dir.path() / "history-2026-05.csv");
     journal.Add(At(2026, 5, 1, 9, 0, 1), entry);
     EXPECT_TRUE(journal.Flush());
-    EXPECT_EQ(ReadBytes(dir.File("history-2026-05.csv")),
-              std::string(kJournalHead) + "2026-05-01,09:00:00,in,Ann,,,,\r\n" +
-                  "2026-05-01,09:00:01,in,Ann,,,,\r\n");
+    EXPECT_EQ(ReadBytes(dir.File("history-2026-05.csv")), std::string(kJournalHead) +
+                                                              "2026-05-01,09:00:00,in,Ann,,,,\r\n" +
+                                                              "2026-05-01,09:00:01,in,Ann,,,,\r\n");
 
     // Kept lines are bounded: the oldest go first.
     std::filesystem::create_directory(dir.path() / "history-2026-06.csv");

@@ -48,15 +48,15 @@ TEST(HistoryRecorder, EachPublishedChangeLeavesItsLineAndAFailedJournalHoldsNoRe
     RecordingConnection reply;
     std::string journal_at_reply;
     reply.on_send = [&] { journal_at_reply = ReadBytes(dir.File("history-2026-12.csv")); };
-    PublishResult result = publisher.Publish(
-        board,
-        {Change(BoardChange::SignedOut, &table.slots[0], "Ann", "", "10.0.0.7"),
-         Change(BoardChange::SignedIn, &table.slots[1], "Cy", "", "10.0.0.8"),
-         Change(BoardChange::Renamed, &table.slots[1], "Cy", "Carl"),
-         Change(BoardChange::Deleted, nullptr, "Dan"),
-         Change(BoardChange::Added, &table.slots[2], "Eve"),
-         Change(BoardChange::Reset, &table.slots[0], "Ann")},
-        {&reply});
+    PublishResult result =
+        publisher.Publish(board,
+                          {Change(BoardChange::SignedOut, &table.slots[0], "Ann", "", "10.0.0.7"),
+                           Change(BoardChange::SignedIn, &table.slots[1], "Cy", "", "10.0.0.8"),
+                           Change(BoardChange::Renamed, &table.slots[1], "Cy", "Carl"),
+                           Change(BoardChange::Deleted, nullptr, "Dan"),
+                           Change(BoardChange::Added, &table.slots[2], "Eve"),
+                           Change(BoardChange::Reset, &table.slots[0], "Ann")},
+                          {&reply});
     EXPECT_FALSE(result.journal_failed);
     EXPECT_EQ(reply.Sent(), "0\n\r");
     EXPECT_EQ(ReadBytes(dir.File("history-2026-12.csv")),

@@ -35,7 +35,8 @@ TEST(BoardJson, MembersInBoardOrderConvertedAndEscaped) {
     table.count = 3;
     EXPECT_EQ("{\"made\": \"2026-12-08T09:05:07\", \"members\": [\n"
               "{\"name\": \"\xc3\x89mile \\\"E\\\"\", \"in\": false, \"time\": \"10:00\", "
-              "\"destination\": \"Caf\xc3\xa9 \\\\ 2\\u0009\\u0001\", \"return\": \"\", \"overdue\": false},\n"
+              "\"destination\": \"Caf\xc3\xa9 \\\\ 2\\u0009\\u0001\", \"return\": \"\", "
+              "\"overdue\": false},\n"
               "{\"name\": \"Joan\", \"in\": true, \"time\": \"9:15am\", "
               "\"destination\": \"\", \"return\": \"\", \"overdue\": false},\n"
               "{\"name\": \"Zed\", \"in\": false, \"time\": \"\", "

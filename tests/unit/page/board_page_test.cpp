@@ -66,7 +66,7 @@ TEST_F(BoardPage, InAndOutRowsWithEscapedFieldsAndVerbatimHeaderAndFooter) {
     std::strcpy(settings.Footer, "<script>x()</script>");
     Put(table, 0, "Ann", 1, "", "9:00", "");
     Put(table, 1, "Bob", 0, "Lunch", "12:00", "13:00");
-    Put(table, 2, "Cy", 0, "", "", ""); // out, every field empty
+    Put(table, 2, "Cy", 0, "", "", "");                     // out, every field empty
     Put(table, 3, "<b>Dee</b>", -128, "gone", "8:00", "x"); // any non-zero flag is in
     Put(table, 4, "Eve & \"Co\"", 0, "<script>", "1<2", "a>b&c");
     Put(table, 5, "Beyond", 1, "", "", ""); // not in use
@@ -131,9 +131,8 @@ TEST_F(BoardPage, NoPathWritesNothing) {
 TEST_F(BoardPage, NeverOverwritesTheDataFile) {
     std::string data_file = dir.File("tesmar.dat");
     WriteBytes(data_file, "Ann-1- -12:00- -\r\n");
-    std::vector<std::string> spellings = {
-        data_file, (dir.path() / "." / "tesmar.dat").string(),
-        (dir.path() / "sub" / ".." / "tesmar.dat").string()};
+    std::vector<std::string> spellings = {data_file, (dir.path() / "." / "tesmar.dat").string(),
+                                          (dir.path() / "sub" / ".." / "tesmar.dat").string()};
     std::filesystem::create_directory(dir.path() / "sub");
 #ifdef _WIN32
     std::string upper = data_file;

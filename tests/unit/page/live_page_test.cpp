@@ -47,9 +47,10 @@ TEST_F(LivePageTest, RowsCountsAndOverdueAreInTheHtmlWithTypedTextEscaped) {
     EXPECT_TRUE(Has(page, "<tr class=\"in\"><td class=\"name\">Bob</td>"));
     EXPECT_FALSE(Has(page, "gone"));
     // Not a clock time: out but not overdue; the one-space field is empty.
-    EXPECT_TRUE(Has(page, "<tr class=\"out\"><td class=\"name\">Carl</td><td class=\"status\">Out</td>"
-                          "<td class=\"time\" data-label=\"Out at\">10:00am</td>"
-                          "<td class=\"dest\" data-label=\"Destination\"></td>"));
+    EXPECT_TRUE(Has(page,
+                    "<tr class=\"out\"><td class=\"name\">Carl</td><td class=\"status\">Out</td>"
+                    "<td class=\"time\" data-label=\"Out at\">10:00am</td>"
+                    "<td class=\"dest\" data-label=\"Destination\"></td>"));
     EXPECT_TRUE(Has(page, "id=\"n-in\">1</span>"));
     EXPECT_TRUE(Has(page, "id=\"n-out\">2</span>"));
     EXPECT_TRUE(Has(page, settings.Header));

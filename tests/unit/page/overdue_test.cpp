@@ -23,12 +23,18 @@ bool OverdueAt(int hour, int minute, const char *back, const char *time = "9:00a
 
 TEST(Overdue, ClockTimesInEitherFormReadAsMinutesOfTheDay) {
     int m = -1;
-    EXPECT_TRUE(ReadClockMinutes("2:30pm", m)); EXPECT_EQ(14 * 60 + 30, m);
-    EXPECT_TRUE(ReadClockMinutes("14:30", m)); EXPECT_EQ(14 * 60 + 30, m);
-    EXPECT_TRUE(ReadClockMinutes(" 11:00 AM ", m)); EXPECT_EQ(11 * 60, m);
-    EXPECT_TRUE(ReadClockMinutes("12:15am", m)); EXPECT_EQ(15, m);
-    EXPECT_TRUE(ReadClockMinutes("12pm", m)); EXPECT_EQ(12 * 60, m);
-    EXPECT_TRUE(ReadClockMinutes("0:00", m)); EXPECT_EQ(0, m);
+    EXPECT_TRUE(ReadClockMinutes("2:30pm", m));
+    EXPECT_EQ(14 * 60 + 30, m);
+    EXPECT_TRUE(ReadClockMinutes("14:30", m));
+    EXPECT_EQ(14 * 60 + 30, m);
+    EXPECT_TRUE(ReadClockMinutes(" 11:00 AM ", m));
+    EXPECT_EQ(11 * 60, m);
+    EXPECT_TRUE(ReadClockMinutes("12:15am", m));
+    EXPECT_EQ(15, m);
+    EXPECT_TRUE(ReadClockMinutes("12pm", m));
+    EXPECT_EQ(12 * 60, m);
+    EXPECT_TRUE(ReadClockMinutes("0:00", m));
+    EXPECT_EQ(0, m);
     for (const char *text : {"Monday", "tomorrow", "14", "", " ", "24:00", "13:00pm", "0:30am",
                              "2:3pm", "2:60", "2:30pm later", "123:00", "in 30 min"})
         EXPECT_FALSE(ReadClockMinutes(text, m)) << text;

@@ -34,7 +34,8 @@ TEST(ConfigCheck, EachUnknownNameAndBadValueIsNamedWithItsLine) {
                                             "WebPort=80a\n"
                                             "HTMLFile=board.html\n"
                                             "CodePage=99999\n"
-                                            "WebKey=" + std::string(64, 'k') + "\n");
+                                            "WebKey=" +
+                                            std::string(64, 'k') + "\n");
     std::vector<std::string> expected = {
         "t.conf:2: Port: \"0\" is not a port number (1 to 65535)",
         "t.conf:3: Colour: no such setting",
@@ -51,18 +52,20 @@ TEST(ConfigCheck, EachUnknownNameAndBadValueIsNamedWithItsLine) {
 TEST(ConfigCheck, KeysMayBeGivenAsTheirHashesAndASpoiltHashIsNamedWithItsLine) {
     FixedKeyCrypto crypto;
     const std::string hash = MakeKeyHash(crypto, "front-desk-key");
-    EXPECT_EQ(Check("WorkingDir=/srv/board\nPort=223\nWebKeyHash=" + hash + "\nAdminKeyHash=" + hash +
-                    "\nMarshalKeyHash=\nAdminKey=plain admin key\n"),
+    EXPECT_EQ(Check("WorkingDir=/srv/board\nPort=223\nWebKeyHash=" + hash +
+                    "\nAdminKeyHash=" + hash + "\nMarshalKeyHash=\nAdminKey=plain admin key\n"),
               std::vector<std::string>{});
     EXPECT_EQ(Check("WorkingDir=/srv/board\nPort=223\n# pasted short\nAdminKeyHash=" +
                     hash.substr(0, hash.size() - 2) + "\n"),
-              std::vector<std::string>{"t.conf:4: AdminKeyHash: \"" + hash.substr(0, hash.size() - 2) +
+              std::vector<std::string>{"t.conf:4: AdminKeyHash: \"" +
+                                       hash.substr(0, hash.size() - 2) +
                                        "\" is not a key's hash (tesmar --hash-key makes one)"});
 }
 
 TEST(ConfigCheck, ThePortAndTheWorkingFolderMustBeGiven) {
-    EXPECT_EQ(Check("# nothing\nPort=\n"),
-              (std::vector<std::string>{"t.conf: WorkingDir is not set", "t.conf: Port is not set"}));
+    EXPECT_EQ(
+        Check("# nothing\nPort=\n"),
+        (std::vector<std::string>{"t.conf: WorkingDir is not set", "t.conf: Port is not set"}));
 }
 
 } // namespace

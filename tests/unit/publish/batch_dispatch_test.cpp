@@ -23,7 +23,8 @@ namespace {
 // page beside it.
 class RequestTest : public ::testing::Test {
   protected:
-    RequestTest() : dir_(scratch_.path()), settings_(SettingsIn(scratch_, scratch_.File("board.htm"))) {
+    RequestTest()
+        : dir_(scratch_.path()), settings_(SettingsIn(scratch_, scratch_.File("board.htm"))) {
         ClearTable(table_);
     }
 
@@ -229,9 +230,9 @@ TEST_F(RequestTest, AFileThatCannotBeReadToItsEndChangesAndAnswersNothing) {
     PublishResult published = DispatchBatch(
         context_, publisher_, {{"#oBea-9-Bank-10", &bea, ""}, {"GET /", &web, ""}}, &kinds);
     EXPECT_TRUE(published.load_failed);
-    EXPECT_EQ((std::vector<RequestOutcome::Kind>{RequestOutcome::Silent,
-                                                 RequestOutcome::NotRequest}),
-              kinds);
+    EXPECT_EQ(
+        (std::vector<RequestOutcome::Kind>{RequestOutcome::Silent, RequestOutcome::NotRequest}),
+        kinds);
     EXPECT_TRUE(bea.sends.empty());
     EXPECT_EQ(std::vector<std::string>{"\n\r"}, web.sends);
     EXPECT_EQ(edited, ReadBytes(DataFile()));
@@ -301,10 +302,10 @@ TEST_F(RequestTest, ABatchIsAppliedInOrderAndRepliedOnceSaved) {
     std::vector<RequestOutcome::Kind> kinds;
     PublishResult published = DispatchBatch(context_, publisher_, batch, &kinds);
     EXPECT_FALSE(published.Failed());
-    EXPECT_EQ((std::vector<RequestOutcome::Kind>{RequestOutcome::Matched, RequestOutcome::NoMatch,
-                                                 RequestOutcome::Matched,
-                                                 RequestOutcome::NotRequest}),
-              kinds);
+    EXPECT_EQ(
+        (std::vector<RequestOutcome::Kind>{RequestOutcome::Matched, RequestOutcome::NoMatch,
+                                           RequestOutcome::Matched, RequestOutcome::NotRequest}),
+        kinds);
     // The later request of the batch wins; both are answered after the
     // one save that holds them.
     EXPECT_EQ("Ann-1- -9:30- -\r\nBea-1- -8:00- -\r\n", file_at_reply);

@@ -78,15 +78,15 @@ TEST_F(PublishTest, TheDataFileThenThePageThenTheJournalThenTheReplies) {
     EXPECT_FALSE(Publish({&first, &second}).Failed());
     std::string page = ReadBytes(dir.File("board.htm"));
     std::string size = std::to_string(page.size());
-    EXPECT_EQ((std::vector<std::string>{
-                  "journal Ann 10.1.2.3 file Ann-1- -8:00- -\r\n on page",
-                  "reply 0\n\r file Ann-1- -8:00- -\r\n page " + size,
-                  "reply 0\n\r file Ann-1- -8:00- -\r\n page " + size}),
+    EXPECT_EQ((std::vector<std::string>{"journal Ann 10.1.2.3 file Ann-1- -8:00- -\r\n on page",
+                                        "reply 0\n\r file Ann-1- -8:00- -\r\n page " + size,
+                                        "reply 0\n\r file Ann-1- -8:00- -\r\n page " + size}),
               steps.seen);
     // The page made is kept in memory as written, and the feed with it.
     EXPECT_EQ(page, publisher.PageBytes());
     EXPECT_EQ("{\"made\": \"0000-00-00T09:05:07\", \"members\": [\n{\"name\": \"Ann\", "
-              "\"in\": true, \"time\": \"8:00\", \"destination\": \"\", \"return\": \"\", \"overdue\": false}\n]}\n",
+              "\"in\": true, \"time\": \"8:00\", \"destination\": \"\", \"return\": \"\", "
+              "\"overdue\": false}\n]}\n",
               publisher.FeedBytes());
 }
 

@@ -35,7 +35,8 @@ class DailyResetTest : public ::testing::Test {
     FixedClock clock{At(12, 0)};
     PlatformFiles files;
     Publisher publisher{files.reader, files.writer};
-    DailyReset reset{BoardContext{table, settings, alerts, clock}, publisher, files.reader, files.writer};
+    DailyReset reset{BoardContext{table, settings, alerts, clock}, publisher, files.reader,
+                     files.writer};
 };
 
 TEST_F(DailyResetTest, TheResetIsMadeWhenTheClockReachesItAndOnceADay) {

@@ -16,7 +16,8 @@
 namespace {
 
 struct Desk {
-    explicit Desk(const ScratchDir &dir) : settings(SettingsIn(dir)), journal(settings, 1252, files.writer) {
+    explicit Desk(const ScratchDir &dir)
+        : settings(SettingsIn(dir)), journal(settings, 1252, files.writer) {
         clock.time = ClockTime{10, 15, 0, 2026, 12, 9};
         desk.SetListener(&heard);
         desk.SetJournal(&journal);
@@ -69,7 +70,8 @@ TEST(RollCallDesk, ATornOrForeignFileIsSetAsideAndNotTrusted) {
         Desk desk(dir);
         EXPECT_FALSE(desk.desk.Current().held);
         ASSERT_EQ(desk.heard.said.size(), 1u);
-        EXPECT_NE(desk.heard.said[0].find("not a whole roll call: set aside as"), std::string::npos);
+        EXPECT_NE(desk.heard.said[0].find("not a whole roll call: set aside as"),
+                  std::string::npos);
         EXPECT_FALSE(std::filesystem::exists(dir.File("rollcall.dat")));
         EXPECT_EQ(ReadBytes(dir.File("rollcall-set-aside-2026-12-09-101500.dat")), bytes);
     }
@@ -107,8 +109,10 @@ TEST(RollCallDesk, TheEndWritesTheReportAndTheJournalHasEveryStep) {
               std::string::npos);
     EXPECT_EQ(desk.desk.Report(), report);
     std::string history = ReadBytes(dir.File("history-2026-12.csv"));
-    EXPECT_NE(history.find("10:15:00,rollcall-start,,0 of 2 safe,,,10.0.0.5\r\n"), std::string::npos);
-    EXPECT_NE(history.find("10:17:00,rollcall-safe,Ann,1 of 2 safe,,,10.0.0.5\r\n"), std::string::npos);
+    EXPECT_NE(history.find("10:15:00,rollcall-start,,0 of 2 safe,,,10.0.0.5\r\n"),
+              std::string::npos);
+    EXPECT_NE(history.find("10:17:00,rollcall-safe,Ann,1 of 2 safe,,,10.0.0.5\r\n"),
+              std::string::npos);
     EXPECT_NE(history.find("10:40:00,rollcall-end,,1 of 2 safe,,,10.0.0.5\r\n"), std::string::npos);
 }
 

@@ -57,11 +57,12 @@ TEST(RollCall, TakesWhoIsInAndMarksAndTakesBackByNameInAnyCase) {
 
     EXPECT_EQ(MarkPerson(roll, "cy", true, "10.0.0.5", At(10, 17)), RollAnswer::Done);
     EXPECT_EQ(MarkPerson(roll, "Bob", true, "10.0.0.5", At(10, 17)), RollAnswer::NoSuchName);
-    EXPECT_EQ(Json(roll),
-              "{\"running\": true, \"drill\": false, \"started\": \"2026-12-09T10:15:00\", "
-              "\"ended\": null, \"expected\": 2, \"safe\": 1, \"people\": ["
-              "{\"name\": \"Ann\", \"state\": \"missing\", \"marked\": \"\", \"by\": \"\"}, "
-              "{\"name\": \"Cy\", \"state\": \"safe\", \"marked\": \"10:17\", \"by\": \"10.0.0.5\"}]}");
+    EXPECT_EQ(
+        Json(roll),
+        "{\"running\": true, \"drill\": false, \"started\": \"2026-12-09T10:15:00\", "
+        "\"ended\": null, \"expected\": 2, \"safe\": 1, \"people\": ["
+        "{\"name\": \"Ann\", \"state\": \"missing\", \"marked\": \"\", \"by\": \"\"}, "
+        "{\"name\": \"Cy\", \"state\": \"safe\", \"marked\": \"10:17\", \"by\": \"10.0.0.5\"}]}");
 
     EXPECT_EQ(MarkPerson(roll, "Cy", false, "10.0.0.5", At(10, 18)), RollAnswer::Done);
     EXPECT_EQ(SafeCount(roll), 0);
@@ -70,8 +71,9 @@ TEST(RollCall, TakesWhoIsInAndMarksAndTakesBackByNameInAnyCase) {
     EXPECT_EQ(EndRollCall(roll, At(10, 40)), RollAnswer::Done);
     EXPECT_EQ(EndRollCall(roll, At(10, 41)), RollAnswer::NotRunning);
     EXPECT_EQ(MarkPerson(roll, "Ann", true, "10.0.0.5", At(10, 42)), RollAnswer::NotRunning);
-    EXPECT_NE(Json(roll).find("\"running\": false, \"drill\": false, \"started\": \"2026-12-09T10:15:00\", "
-                              "\"ended\": \"2026-12-09T10:40:00\""),
+    EXPECT_NE(Json(roll).find(
+                  "\"running\": false, \"drill\": false, \"started\": \"2026-12-09T10:15:00\", "
+                  "\"ended\": \"2026-12-09T10:40:00\""),
               std::string::npos);
 }
 
@@ -101,7 +103,8 @@ TEST(RollCall, ReportHasARowAPersonWithStartEndAndDrill) {
     MarkPerson(roll, "Cy", true, "10.0.0.5", At(10, 17));
     EndRollCall(roll, At(10, 40));
     EXPECT_EQ(RollCallReport(roll, 1252),
-              "\xEF\xBB\xBF" "name,state,marked,by,started,ended,drill\r\n"
+              "\xEF\xBB\xBF"
+              "name,state,marked,by,started,ended,drill\r\n"
               "\"'=Ann, Jr\",missing,,,2026-12-09 10:15:00,2026-12-09 10:40:00,yes\r\n"
               "Cy,safe,10:17,10.0.0.5,2026-12-09 10:15:00,2026-12-09 10:40:00,yes\r\n");
 }
@@ -149,7 +152,8 @@ TEST(RollCallBody, ReadsTheThreeCommandsAndNothingElse) {
                             "{\"mark\": 3, \"safe\": true}", "{\"start\": true, \"end\": true}",
                             "{\"end\": true} x", "{\"end\": true", "{\"drill\": true}"})
         EXPECT_FALSE(read(bad)) << bad;
-    EXPECT_FALSE(read("{\"mark\": \"" + std::string(kMaxRollCallBodyBytes, 'a') + "\", \"safe\": true}"));
+    EXPECT_FALSE(
+        read("{\"mark\": \"" + std::string(kMaxRollCallBodyBytes, 'a') + "\", \"safe\": true}"));
 }
 
 TEST(RollCallPage, ListsTheMissingFirstEscapedWithItsOwnScriptAndDrill) {
@@ -167,7 +171,8 @@ TEST(RollCallPage, ListsTheMissingFirstEscapedWithItsOwnScriptAndDrill) {
     EXPECT_NE(page.find("<span id=\"n-safe\">1</span>"), std::string::npos);
     EXPECT_NE(page.find(">DRILL<"), std::string::npos);
     EXPECT_NE(page.find(std::string("<style>") + kRollCallStyle + "</style>"), std::string::npos);
-    EXPECT_NE(page.find(std::string("<script>") + kRollCallScript + "</script>"), std::string::npos);
+    EXPECT_NE(page.find(std::string("<script>") + kRollCallScript + "</script>"),
+              std::string::npos);
     EXPECT_EQ(page.find(" style="), std::string::npos);
     EXPECT_EQ(page.find(" onclick="), std::string::npos);
 }

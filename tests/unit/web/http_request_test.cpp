@@ -108,9 +108,11 @@ TEST(HttpRequest, TheAnswerWaitsForTheBlankLineInAnyPieces) {
 
 TEST(HttpRequest, ASignInsHeadersAndBodyInAnyPieces) {
     const std::string body = "{\"name\": \"Ann\", \"in\": true}";
-    const std::string head = "POST /sign?x HTTP/1.1\r\nhost:  board:8080 \r\nOrigin: http://board:8080\r\n"
-                             "Content-Type: application/json\r\nX-Board-Key: k\r\n"
-                             "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    const std::string head =
+        "POST /sign?x HTTP/1.1\r\nhost:  board:8080 \r\nOrigin: http://board:8080\r\n"
+        "Content-Type: application/json\r\nX-Board-Key: k\r\n"
+        "Content-Length: " +
+        std::to_string(body.size()) + "\r\n\r\n";
     for (size_t piece : {size_t(1), size_t(7), head.size() + body.size()}) {
         HttpRequestReader reader;
         std::string bytes = head + body + "trailing";
@@ -137,11 +139,17 @@ TEST(HttpRequest, ASignInsHeadersAndBodyInAnyPieces) {
     const std::string big(kMaxAdminBodyBytes, ' ');
     EXPECT_EQ((Answer{true, 200, HttpResource::Admin, false}),
               Read("POST /admin/settings HTTP/1.1\r\nContent-Length: 16384\r\n\r\n" + big, 4096));
-    EXPECT_EQ(400, Read("POST /admin/settings HTTP/1.1\r\nContent-Length: 16385\r\n\r\n", 100).status);
-    EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: 2\r\nContent-Length: 3\r\n\r\n", 100).status);
+    EXPECT_EQ(400,
+              Read("POST /admin/settings HTTP/1.1\r\nContent-Length: 16385\r\n\r\n", 100).status);
+    EXPECT_EQ(
+        400,
+        Read("POST /sign HTTP/1.1\r\nContent-Length: 2\r\nContent-Length: 3\r\n\r\n", 100).status);
     EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n", 100).status);
     EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: -1\r\n\r\n", 100).status);
-    EXPECT_EQ(400, Read("POST /sign HTTP/1.1\r\nContent-Length: " + std::string(40, '9') + "\r\n\r\n", 100).status);
+    EXPECT_EQ(
+        400,
+        Read("POST /sign HTTP/1.1\r\nContent-Length: " + std::string(40, '9') + "\r\n\r\n", 100)
+            .status);
     // The lobby view is asked for in the query.
     HttpRequestReader wall;
     const char *get = "GET /?x=2&wall=1 HTTP/1.1\r\n\r\n";
@@ -159,7 +167,8 @@ TEST(HttpRequest, ASignInsHeadersAndBodyInAnyPieces) {
 TEST(HttpRequest, AHeadOver8KiBIsRefused) {
     const std::string start = "GET / HTTP/1.1\r\nCookie: ";
     const std::string end = "\r\n\r\n";
-    std::string exact = start + std::string(kMaxHttpHeadBytes - start.size() - end.size(), 'c') + end;
+    std::string exact =
+        start + std::string(kMaxHttpHeadBytes - start.size() - end.size(), 'c') + end;
     ASSERT_EQ(kMaxHttpHeadBytes, exact.size());
     EXPECT_EQ(kPage, Read(exact, 1000));
 
@@ -185,12 +194,15 @@ TEST(HttpReply, HeadsBodiesAndHead) {
     };
     const std::string common = "Cache-Control: no-cache\r\nX-Content-Type-Options: nosniff\r\n";
     std::string classic = reply("GET /board.html HTTP/1.0\r\n\r\n");
-    EXPECT_EQ(0u, classic.find("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=windows-1252\r\n" +
-                               common + "X-Frame-Options: DENY\r\n"));
-    EXPECT_NE(std::string::npos, classic.find("\r\nContent-Security-Policy: frame-ancestors 'none'; "
-                                              "default-src 'self'; "));
+    EXPECT_EQ(0u,
+              classic.find("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=windows-1252\r\n" +
+                           common + "X-Frame-Options: DENY\r\n"));
+    EXPECT_NE(std::string::npos,
+              classic.find("\r\nContent-Security-Policy: frame-ancestors 'none'; "
+                           "default-src 'self'; "));
     const std::string tail = "\r\nReferrer-Policy: no-referrer\r\nContent-Length: 17\r\n"
-                             "Connection: close\r\n\r\n" + page;
+                             "Connection: close\r\n\r\n" +
+                             page;
     EXPECT_EQ(classic.size() - tail.size(), classic.find(tail));
     // Without a live board made, "/" serves the classic page; with one,
     // the live board or its lobby view.
@@ -215,7 +227,8 @@ TEST(HttpReply, HeadsBodiesAndHead) {
               reply("PUT / HTTP/1.1\r\n\r\n"));
 
     content.page_charset = nullptr;
-    EXPECT_NE(std::string::npos, reply("GET / HTTP/1.1\r\n\r\n").find("Content-Type: text/html\r\n"));
+    EXPECT_NE(std::string::npos,
+              reply("GET / HTTP/1.1\r\n\r\n").find("Content-Type: text/html\r\n"));
 }
 
 namespace {
@@ -227,7 +240,8 @@ std::vector<std::string> AllowedHashes(const std::string &policy, const std::str
     if (at == std::string::npos) return hashes;
     size_t end = policy.find(';', at);
     std::string sources = policy.substr(at, end == std::string::npos ? end : end - at);
-    for (size_t q = sources.find("'sha256-"); q != std::string::npos; q = sources.find("'sha256-", q + 1))
+    for (size_t q = sources.find("'sha256-"); q != std::string::npos;
+         q = sources.find("'sha256-", q + 1))
         hashes.push_back(sources.substr(q + 8, sources.find('\'', q + 8) - q - 8));
     return hashes;
 }
@@ -262,8 +276,8 @@ TEST(HttpReply, TheLiveBoardRunsItsOwnScriptAndStyleAndNothingElseInline) {
         view.wall = wall;
         AppendLivePage(live, table, settings, ClockTime{15, 0, 0}, view);
         const std::string none;
-        WebContent content{none.data(), 0, "windows-1252", none.data(), 0, live.data(), live.size(),
-                           live.data(), live.size()};
+        WebContent content{none.data(), 0,           "windows-1252", none.data(), 0,
+                           live.data(), live.size(), live.data(),    live.size()};
         HttpRequestReader reader;
         const std::string get = "GET / HTTP/1.1\r\nHost: localhost\r\n\r\n";
         reader.Feed(get.data(), get.size());

@@ -23,14 +23,19 @@ std::string LineOf(const std::string &body, unsigned code_page = 1252) {
 
 TEST(SignRequest, ReadsTheDocumentWithEscapesAndUnknownMembers) {
     SignBody sign;
-    ASSERT_TRUE(Read(" {\"name\": \"Ren\\u00e9e\", \"in\": false, \"time\": \"9:07am\",\n"
-                     "\"destination\": \"Caf\xc3\xa9 \\\"Z\\\" \\ud83d\\ude00\", \"return\": \"2pm\","
-                     " \"extra\": [1], \"n\": -1.5e3, \"z\": null} ", sign) == false);
-    ASSERT_TRUE(Read("{\"name\": \"Ren\\u00e9e\", \"in\": false, \"time\": \"9:07am\","
-                     "\"destination\": \"Caf\xc3\xa9 \\\"Z\\\" \\ud83d\\ude00\", \"return\": \"2pm\","
-                     " \"n\": -1.5e3, \"z\": null, \"s\": \"x\"}",
-                     sign));
-    EXPECT_EQ("Ren\xc3\xa9" "e", sign.name);
+    ASSERT_TRUE(
+        Read(" {\"name\": \"Ren\\u00e9e\", \"in\": false, \"time\": \"9:07am\",\n"
+             "\"destination\": \"Caf\xc3\xa9 \\\"Z\\\" \\ud83d\\ude00\", \"return\": \"2pm\","
+             " \"extra\": [1], \"n\": -1.5e3, \"z\": null} ",
+             sign) == false);
+    ASSERT_TRUE(
+        Read("{\"name\": \"Ren\\u00e9e\", \"in\": false, \"time\": \"9:07am\","
+             "\"destination\": \"Caf\xc3\xa9 \\\"Z\\\" \\ud83d\\ude00\", \"return\": \"2pm\","
+             " \"n\": -1.5e3, \"z\": null, \"s\": \"x\"}",
+             sign));
+    EXPECT_EQ("Ren\xc3\xa9"
+              "e",
+              sign.name);
     EXPECT_FALSE(sign.in);
     EXPECT_EQ("Caf\xc3\xa9 \"Z\" \xf0\x9f\x98\x80", sign.destination);
     EXPECT_EQ("2pm", sign.return_time);
@@ -43,7 +48,7 @@ TEST(SignRequest, RefusesWhatIsNotSuchADocument) {
     SignBody sign;
     for (const char *body :
          {"", "[]", "{}", "{\"name\": \"A\"}", "{\"in\": true}", "{\"name\": 5, \"in\": true}",
-          "{\"name\": \"A\", \"in\": \"yes\"}", "{\"name\": \"A\", \"in\": true", 
+          "{\"name\": \"A\", \"in\": \"yes\"}", "{\"name\": \"A\", \"in\": true",
           "{\"name\": \"A\", \"in\": true} x", "{\"name\": \"A\", \"in\": true,}",
           "{\"name\": \"A\\q\", \"in\": true}", "{\"name\": \"\\ud800\", \"in\": true}",
           "{\"name\": \"\xc3\", \"in\": true}", "{\"name\": \"A\x01\", \"in\": true}",
@@ -54,8 +59,10 @@ TEST(SignRequest, RefusesWhatIsNotSuchADocument) {
 }
 
 TEST(SignRequest, BecomesTheClientsRequestLineInTheCodePage) {
-    EXPECT_EQ("#oRen\xe9" "e-9:07am-Caf\xe9 \x80-2pm",
-              LineOf("{\"name\": \"Ren\xc3\xa9" "e\", \"in\": false, \"time\": \"9:07am\","
+    EXPECT_EQ("#oRen\xe9"
+              "e-9:07am-Caf\xe9 \x80-2pm",
+              LineOf("{\"name\": \"Ren\xc3\xa9"
+                     "e\", \"in\": false, \"time\": \"9:07am\","
                      "\"destination\": \"Caf\xc3\xa9 \xe2\x82\xac\", \"return\": \"2pm\"}"));
     // Empty fields as one space, a dash or line end in a field as a space,
     // no time: the server's clock.
@@ -72,17 +79,25 @@ TEST(SignRequest, BecomesTheClientsRequestLineInTheCodePage) {
 
 TEST(SignRequest, TheSystemsConversionAndNoCharacterKeptAsAQuestionMark) {
     // Cyrillic under 1251: the board's own bytes, name and destination.
-    const std::string ivan = "\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd", lunch = "\xd0\x9e\xd0\xb1\xd0\xb5\xd0\xb4";
+    const std::string ivan = "\xd0\x98\xd0\xb2\xd0\xb0\xd0\xbd",
+                      lunch = "\xd0\x9e\xd0\xb1\xd0\xb5\xd0\xb4";
     EXPECT_EQ("#o\xc8\xe2\xe0\xed-9:07am-\xce\xe1\xe5\xe4-2pm",
               LineOf("{\"name\": \"" + ivan + "\", \"in\": false, \"destination\": \"" + lunch +
-                         "\", \"return\": \"2pm\"}", 1251));
+                         "\", \"return\": \"2pm\"}",
+                     1251));
     // A character the code page has not is named, in any field.
-    EXPECT_EQ("lacks \xc3\xa9", LineOf("{\"name\": \"" + ivan + "\", \"in\": false, \"destination\": "
-                                       "\"Caf\xc3\xa9\"}", 1251));
+    EXPECT_EQ("lacks \xc3\xa9", LineOf("{\"name\": \"" + ivan +
+                                           "\", \"in\": false, \"destination\": "
+                                           "\"Caf\xc3\xa9\"}",
+                                       1251));
     EXPECT_EQ("lacks \xd0\x98", LineOf("{\"name\": \"" + ivan + "\", \"in\": true}", 1252));
-    EXPECT_EQ("lacks \xe2\x98\x83", LineOf("{\"name\": \"Ann\", \"in\": false, \"return\": \"\xe2\x98\x83\"}"));
-    EXPECT_EQ("lacks \xf0\x9f\x98\x80", LineOf("{\"name\": \"Ann\", \"in\": true, \"time\": \"\\ud83d\\ude00\"}", 1251));
+    EXPECT_EQ("lacks \xe2\x98\x83",
+              LineOf("{\"name\": \"Ann\", \"in\": false, \"return\": \"\xe2\x98\x83\"}"));
+    EXPECT_EQ("lacks \xf0\x9f\x98\x80",
+              LineOf("{\"name\": \"Ann\", \"in\": true, \"time\": \"\\ud83d\\ude00\"}", 1251));
     // A code page nobody knows holds ASCII alone.
     EXPECT_EQ("#iAnn-9:07am", LineOf("{\"name\": \"Ann\", \"in\": true}", 4711));
-    EXPECT_EQ("lacks \xc3\xa9", LineOf("{\"name\": \"Ren\xc3\xa9" "e\", \"in\": true}", 4711));
+    EXPECT_EQ("lacks \xc3\xa9", LineOf("{\"name\": \"Ren\xc3\xa9"
+                                       "e\", \"in\": true}",
+                                       4711));
 }

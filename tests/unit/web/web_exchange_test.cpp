@@ -69,11 +69,11 @@ TEST(WebExchange, EveryRequestMustNameThisServerInItsHost) {
     };
     const std::string sign = "POST /sign HTTP/1.1\r\nContent-Type: application/json\r\n"
                              "Content-Length: 2\r\n";
-    for (const std::string host : {"Host: attacker.example\r\n", "Host: boardpc.attacker.example\r\n",
-                                   "", "Host: \r\n"}) {
-        for (const std::string start : {"GET / HTTP/1.1\r\n", "GET /board.html HTTP/1.1\r\n",
-                                        "GET /board.json HTTP/1.1\r\n", "GET /events HTTP/1.1\r\n",
-                                        "GET /nothing HTTP/1.1\r\n"}) {
+    for (const std::string host :
+         {"Host: attacker.example\r\n", "Host: boardpc.attacker.example\r\n", "", "Host: \r\n"}) {
+        for (const std::string start :
+             {"GET / HTTP/1.1\r\n", "GET /board.html HTTP/1.1\r\n", "GET /board.json HTTP/1.1\r\n",
+              "GET /events HTTP/1.1\r\n", "GET /nothing HTTP/1.1\r\n"}) {
             std::string got = reply(start + host + "\r\n");
             EXPECT_EQ(0u, got.find("HTTP/1.1 421 Misdirected Request\r\n")) << start << host;
             EXPECT_EQ(std::string::npos, got.find(kPage)) << start << host;
@@ -82,8 +82,11 @@ TEST(WebExchange, EveryRequestMustNameThisServerInItsHost) {
         std::string head = reply("HEAD /board.json HTTP/1.1\r\n" + host + "\r\n");
         EXPECT_EQ(head.size(), head.find("\r\n\r\n") + 4) << host; // no body
     }
-    EXPECT_EQ(0u, reply("GET / HTTP/1.1\r\nHost: BoardPC:8080\r\n\r\n").find("HTTP/1.1 200 OK\r\n"));
-    EXPECT_EQ(0u, reply("GET /board.json HTTP/1.1\r\nHost: board.example.org\r\n\r\n").find("HTTP/1.1 200 "));
+    EXPECT_EQ(0u,
+              reply("GET / HTTP/1.1\r\nHost: BoardPC:8080\r\n\r\n").find("HTTP/1.1 200 OK\r\n"));
+    EXPECT_EQ(
+        0u,
+        reply("GET /board.json HTTP/1.1\r\nHost: board.example.org\r\n\r\n").find("HTTP/1.1 200 "));
     EXPECT_EQ("handover", reply("GET /events HTTP/1.1\r\nHost: localhost\r\n\r\n"));
     EXPECT_EQ("handover", reply(sign + "Host: boardpc\r\n\r\n{}"));
     // What cannot be read at all is still answered as such.

@@ -10,8 +10,8 @@
 
 namespace {
 
-const std::vector<std::string> kNames =
-    ServerHostNames({"BOARDPC", "boardpc.office.lan", "192.168.1.20"}, "board.example.org% intranet %");
+const std::vector<std::string> kNames = ServerHostNames(
+    {"BOARDPC", "boardpc.office.lan", "192.168.1.20"}, "board.example.org% intranet %");
 
 struct Guard : ::testing::Test {
     void SetUp() override {
@@ -20,8 +20,8 @@ struct Guard : ::testing::Test {
     }
     int Check(const std::string &headers) {
         std::string body = "{}";
-        std::string request = "POST /sign HTTP/1.1\r\n" + headers +
-                              "Content-Length: 2\r\n\r\n" + body;
+        std::string request =
+            "POST /sign HTTP/1.1\r\n" + headers + "Content-Length: 2\r\n\r\n" + body;
         HttpRequestReader reader;
         reader.Feed(request.data(), request.size());
         EXPECT_TRUE(reader.Done());

@@ -24,8 +24,10 @@ int Check(const std::string &head, ScriptedRollCallKeys &keys, KeyLockout &locko
     RollCallCheck check = CheckRollCallRequest(reader, ServerHostNames({"boardpc"}, ""), keys,
                                                lockout, "10.0.0.9", 1000);
     if (notice) *notice = check.notice;
-    if (check.status == 0) EXPECT_EQ(check.reply, "");
-    else EXPECT_EQ(check.reply.compare(0, 12, "HTTP/1.1 " + std::to_string(check.status)), 0);
+    if (check.status == 0)
+        EXPECT_EQ(check.reply, "");
+    else
+        EXPECT_EQ(check.reply.compare(0, 12, "HTTP/1.1 " + std::to_string(check.status)), 0);
     return check.status;
 }
 
@@ -36,9 +38,12 @@ TEST(WebRollCall, KeysHostOriginAndTypeAreCheckedAndWrongKeysLockTheAddressOut) 
     EXPECT_EQ(Check(json + "Authorization: Bearer marshal-key\r\n", keys, lockout), 0);
     EXPECT_EQ(Check(json + "Authorization: bearer  marshal-key\r\n", keys, lockout), 0);
     EXPECT_EQ(Check(json + "Origin: http://evil.example\r\nAuthorization: Bearer marshal-key\r\n",
-                    keys, lockout), 403);
+                    keys, lockout),
+              403);
     EXPECT_EQ(Check("Content-Type: application/x-www-form-urlencoded\r\n"
-                    "Authorization: Bearer marshal-key\r\n", keys, lockout), 415);
+                    "Authorization: Bearer marshal-key\r\n",
+                    keys, lockout),
+              415);
     // Asking without a key is not a guess: never counted.
     for (int i = 0; i < 10; ++i) EXPECT_EQ(Check(json, keys, lockout), 401);
     std::string notice;

@@ -32,8 +32,9 @@ class WebSignTest : public ::testing::Test {
     }
     WebSignStart Start(const std::string &body, const std::string &extra = "") {
         std::string request = "POST /sign HTTP/1.1\r\nHost: localhost:8080\r\n"
-                              "Content-Type: application/json\r\n" + extra +
-                              "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+                              "Content-Type: application/json\r\n" +
+                              extra + "Content-Length: " + std::to_string(body.size()) +
+                              "\r\n\r\n" + body;
         HttpRequestReader reader;
         reader.Feed(request.data(), request.size());
         EXPECT_TRUE(reader.Done());
@@ -72,8 +73,9 @@ class WebSignTest : public ::testing::Test {
 } // namespace
 
 TEST_F(WebSignTest, GoesThroughTheSameBatchAsTheSignInPort) {
-    WebSignStart start = Start("{\"name\": \"ann\", \"in\": false, \"destination\": \"Post office\","
-                               " \"return\": \"11:00am\"}");
+    WebSignStart start =
+        Start("{\"name\": \"ann\", \"in\": false, \"destination\": \"Post office\","
+              " \"return\": \"11:00am\"}");
     ASSERT_EQ(0, start.status) << start.reply;
     EXPECT_EQ("#oann-9:07am-Post office-11:00am", start.line);
     RecordingConnection other;
@@ -148,8 +150,7 @@ TEST_F(WebSignTest, APlainKeyFoundAtStartIsKeptHashedAndARightKeyIsDerivedOncePe
 
     const std::string body = "{\"name\": \"Ann\", \"in\": true}";
     int before = crypto.derivations;
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(0, Start(body, "X-Board-Key: front-desk-key\r\n").status);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(0, Start(body, "X-Board-Key: front-desk-key\r\n").status);
     EXPECT_EQ(before + 1, crypto.derivations);
     EXPECT_EQ(401, Start(body, "X-Board-Key: front-desk-kex\r\n").status);
     EXPECT_EQ(before + 2, crypto.derivations);
@@ -157,7 +158,8 @@ TEST_F(WebSignTest, APlainKeyFoundAtStartIsKeptHashedAndARightKeyIsDerivedOncePe
     // A new key (as Board Options stores it): the old one, though
     // remembered, no longer signs in.
     char *hash = settings.WebKeyHash;
-    ASSERT_TRUE(StoreKey(store, crypto, "WebKey", "new-desk-key", hash, sizeof settings.WebKeyHash));
+    ASSERT_TRUE(
+        StoreKey(store, crypto, "WebKey", "new-desk-key", hash, sizeof settings.WebKeyHash));
     EXPECT_EQ(401, Start(body, "X-Board-Key: front-desk-key\r\n").status);
     EXPECT_EQ(0, Start(body, "X-Board-Key: new-desk-key\r\n").status);
     // A hash spoilt by a hand edit lets nobody in, with a key or without.

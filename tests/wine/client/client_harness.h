@@ -65,7 +65,6 @@ class RecordedReason : public EndSessionReason {
     }
 };
 
-
 // The member's values as they are in the (redirected) registry.
 SettingsStore &MemberKey();
 // Deletes the client's key, the machine's and the member's.
@@ -92,6 +91,6 @@ class ClientTest : public InProcessTest {
     RecordedReason reason;
     ScriptedSessionProbe session;
     LayeredSettingsStore store{MemberKey(), kClientStore, recorder};
-    ClientProgram program{GetModuleHandleA(nullptr), clock, store, recorder,
-                          tray_shell, reason, session};
+    ClientProgram program{
+        GetModuleHandleA(nullptr), clock, store, recorder, tray_shell, reason, session};
 };

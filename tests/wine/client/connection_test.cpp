@@ -138,8 +138,7 @@ class ConnectionTest : public ClientTest {
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (auto &shown : recorder.asked)
-            texts.push_back(shown.text);
+        for (auto &shown : recorder.asked) texts.push_back(shown.text);
         return texts;
     }
 
@@ -288,8 +287,7 @@ TEST_F(ConnectionTest, ASecondOkGivesUpTheEarlierRequestQuietly) {
     UsePort(slow.port());
     SignIn("Ann", "9:00am");
     ASSERT_TRUE(PumpUntil(
-        [&] { return program.connection.machine.State() == RequestState::AwaitingReply; },
-        10000));
+        [&] { return program.connection.machine.State() == RequestState::AwaitingReply; }, 10000));
     UsePort(quick.port());
     SignIn("Ann", "9:05am");
     WaitForEnd();
@@ -330,7 +328,7 @@ class AutoSignTest : public ConnectionTest {
         program.auto_signer.SetOptions({true, true});
         program.auto_signer.Confirmed(true); // the member is in, as after a sign-in
         std::strcpy(program.auto_destination, "Home");
-            SendMessageA(dialog, WM_COMMAND, 3, 0); // hidden, as after an OK
+        SendMessageA(dialog, WM_COMMAND, 3, 0); // hidden, as after an OK
     }
     void Session(WPARAM change) {
         SendMessageA(program.hidden_window, WM_WTSSESSION_CHANGE, change, 0);
@@ -369,8 +367,8 @@ TEST_F(AutoSignTest, WithTheOptionsOffNothingIsSent) {
     EXPECT_FALSE(program.connection.machine.Open());
     // The end-session query asks as before: held up while Sign In is chosen.
     DWORD_PTR answer = 99;
-    ASSERT_TRUE(SendMessageTimeoutA(program.hidden_window, WM_QUERYENDSESSION, 0,
-                                    ENDSESSION_LOGOFF, SMTO_NORMAL, 5000, &answer));
+    ASSERT_TRUE(SendMessageTimeoutA(program.hidden_window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                    SMTO_NORMAL, 5000, &answer));
     EXPECT_EQ(FALSE, static_cast<BOOL>(answer));
 }
 
@@ -449,8 +447,7 @@ TEST_F(AutoSignTest, TheMembersOkOverAnAutomaticRequestIsTheirsAnsweredInABox) {
     UsePort(slow.port());
     Session(WTS_SESSION_UNLOCK);
     ASSERT_TRUE(PumpUntil(
-        [&] { return program.connection.machine.State() == RequestState::AwaitingReply; },
-        10000));
+        [&] { return program.connection.machine.State() == RequestState::AwaitingReply; }, 10000));
     {
         FakeServer server({"1\n\r"});
         UsePort(server.port());

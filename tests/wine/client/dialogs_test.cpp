@@ -509,11 +509,10 @@ TEST_F(DialogTest, TheDialogsOpenedFromTheSignInDialogWorkOnItsProgram) {
     EXPECT_STREQ("board", program.settings.server);
 
     Lines listed;
-    PressAwaiting(dialog, IDC_NAME_LIST,
-                  {{"KVT In/Out Name List", [&](HWND list) {
-                        listed = BoxLines(list, IDC_NAMES, false);
-                        PostMessageA(list, WM_COMMAND, IDOK, 0);
-                    }}});
+    PressAwaiting(dialog, IDC_NAME_LIST, {{"KVT In/Out Name List", [&](HWND list) {
+                                               listed = BoxLines(list, IDC_NAMES, false);
+                                               PostMessageA(list, WM_COMMAND, IDOK, 0);
+                                           }}});
     EXPECT_EQ(Lines({"carl", "bob"}), listed);
     EXPECT_TRUE(recorder.asked.empty());
 }

@@ -34,16 +34,17 @@ TEST_F(CloseWithDialogs, TheOpenDialogsEndFirstAndNothingIsWrittenAfterwards) {
             SetText(dialog, IDC_USER_NAME_EDIT, "Zed");
             PostMessageA(window, WM_CLOSE, 0, 0);
         });
-    EXPECT_EQ(script.Run([&] { SendMessageA(window, WM_COMMAND, IDM_USERS, 0); }),
-              script.size());
+    EXPECT_EQ(script.Run([&] { SendMessageA(window, WM_COMMAND, IDM_USERS, 0); }), script.size());
     // The window closes once the dialogs have ended.
     DWORD start = GetTickCount();
     MSG message;
     bool quit = false;
     while (!quit && GetTickCount() - start < 10000) {
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) quit = true;
-            else DispatchMessageA(&message);
+            if (message.message == WM_QUIT)
+                quit = true;
+            else
+                DispatchMessageA(&message);
         }
         Sleep(5);
     }

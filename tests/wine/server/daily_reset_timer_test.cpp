@@ -26,7 +26,9 @@ class DailyResetTimerTest : public ShellTest {
     }
     std::string DataFile() const { return board_dir + "\\tesmar.dat"; }
     std::string LastReset() const { return board_dir + "\\lastreset.txt"; }
-    void At(int hour, int minute, int day = 14) { clock.time = ClockTime{hour, minute, 0, 2026, 3, day}; }
+    void At(int hour, int minute, int day = 14) {
+        clock.time = ClockTime{hour, minute, 0, 2026, 3, day};
+    }
 
     std::string board_dir;
 };

@@ -36,12 +36,10 @@ void DialogTest::SeedBoard(const std::vector<std::string> &names) {
 
 std::vector<std::string> DialogTest::BoardNames() const {
     std::vector<std::string> names;
-    for (uint32_t i = 0; i < server.table.count; ++i)
-        names.push_back(server.table.slots[i].name);
+    for (uint32_t i = 0; i < server.table.count; ++i) names.push_back(server.table.slots[i].name);
     return names;
 }
 
 std::string DialogTest::DataFile() const { return ReadBytes(dir + "\\tesmar.dat", "<missing>"); }
 
 std::string DialogTest::Page() const { return ReadBytes(server.settings.HTMLFile, "<missing>"); }
-

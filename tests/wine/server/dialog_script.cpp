@@ -28,8 +28,7 @@ BOOL CALLBACK MatchCaption(HWND window, LPARAM param) {
 BOOL CALLBACK ConfirmAll(HWND window, LPARAM) {
     char cls[32] = "";
     GetClassNameA(window, cls, sizeof cls);
-    if (std::strcmp(cls, "#32770") == 0)
-        PostMessageA(window, WM_COMMAND, IDOK, 0);
+    if (std::strcmp(cls, "#32770") == 0) PostMessageA(window, WM_COMMAND, IDOK, 0);
     return TRUE;
 }
 
@@ -47,13 +46,11 @@ DialogScript &DialogScript::Then(const char *caption, Action act) {
 }
 
 void CALLBACK DialogScript::Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_playing)
-        g_playing->Advance();
+    if (g_playing) g_playing->Advance();
 }
 
 void DialogScript::Advance() {
-    if (next_ >= steps_.size())
-        return;
+    if (next_ >= steps_.size()) return;
     HWND dialog = FindThreadDialog(steps_[next_].caption.c_str());
     if (dialog && IsWindowEnabled(dialog)) {
         // Advance first: the action may open a nested loop that ticks again.

@@ -64,9 +64,7 @@ class FirstRunTest : public ShellTest {
     int chooser_calls = 0;
 };
 
-std::string Question(const std::string &dir) {
-    return std::string(kDataFileQuestion) + dir;
-}
+std::string Question(const std::string &dir) { return std::string(kDataFileQuestion) + dir; }
 
 TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBoard) {
     std::string board_dir = MakeDirectory("board");

@@ -34,7 +34,10 @@ constexpr DWORD kButton = WS_TABSTOP;
 
 const std::vector<Layout> &Layouts() {
     static const std::vector<Layout> layouts = {
-        {IDD_OPTIONS, "Tesmar Options", 197, 103,
+        {IDD_OPTIONS,
+         "Tesmar Options",
+         197,
+         103,
          {{1003, "Edit", "", 48, 7, 26, 12, kEdit, true},
           {1014, "Button", "History", 113, 14, 55, 8, BS_AUTOCHECKBOX | WS_TABSTOP, true},
           {1002, "Edit", "", 48, 26, 129, 12, kEdit, true},
@@ -46,7 +49,10 @@ const std::vector<Layout> &Layouts() {
           {-1, "Static", "HTML File:", 7, 26, 37, 9, 0, true},
           {-1, "Static", "Server Port:", 7, 8, 37, 9, 0, true},
           {-1, "Static", "(the FULL PATH and File Name)", 56, 39, 109, 8, 0, true}}},
-        {IDD_USER_MANAGER, "Tesmar User Manager", 140, 132,
+        {IDD_USER_MANAGER,
+         "Tesmar User Manager",
+         140,
+         132,
          // (the list shows its vertical scroll bar, and has the style, only
          // while it holds more names than it can show)
          {{1004, "ListBox", "", 7, 7, 65, 118,
@@ -55,19 +61,28 @@ const std::vector<Layout> &Layouts() {
           {1006, "Button", "Edit", 81, 22, 45, 13, kButton, true},
           {1007, "Button", "Delete", 81, 38, 45, 13, kButton, true},
           {1, "Button", "OK", 83, 111, 50, 14, kButton | BS_DEFPUSHBUTTON, true}}},
-        {IDD_USER_NAME, "Tesmar User", 150, 47,
+        {IDD_USER_NAME,
+         "Tesmar User",
+         150,
+         47,
          {{1006, "Edit", "", 7, 17, 73, 12, kEdit, true},
           {1, "Button", "OK", 93, 7, 50, 14, kButton | BS_DEFPUSHBUTTON, true},
           {-1, "Static", "User Name:", 7, 7, 56, 9, 0, true},
           {2, "Button", "Cancel", 93, 24, 50, 14, kButton, true}}},
-        {IDD_HTML_EDITOR, "KVT Tesmar HTML", 306, 119,
+        {IDD_HTML_EDITOR,
+         "KVT Tesmar HTML",
+         306,
+         119,
          {{1006, "Edit", "", 7, 7, 292, 85,
            WS_BORDER | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
                ES_WANTRETURN,
            true},
           {1, "Button", "OK", 195, 98, 50, 14, kButton, true},
           {2, "Button", "Cancel", 249, 98, 50, 14, kButton, true}}},
-        {IDD_BOARD_OPTIONS, "Tesmar Board Options", 262, 136,
+        {IDD_BOARD_OPTIONS,
+         "Tesmar Board Options",
+         262,
+         136,
          {{-1, "Static", "Sign everyone out every day at", 7, 9, 104, 9, 0, true},
           {1020, "Edit", "", 113, 7, 28, 12, kEdit, true},
           {-1, "Static", "(HH:MM, 24-hour; empty: never)", 145, 9, 110, 9, 0, true},
@@ -85,7 +100,10 @@ const std::vector<Layout> &Layouts() {
           {1027, "Button", "Marshal key...", 91, 96, 60, 14, kButton, true},
           {1, "Button", "OK", 151, 115, 50, 14, kButton | BS_DEFPUSHBUTTON, true},
           {2, "Button", "Cancel", 205, 115, 50, 14, kButton, true}}},
-        {IDD_ABOUT, "About Tesmar", 190, 60,
+        {IDD_ABOUT,
+         "About Tesmar",
+         190,
+         60,
          {{-1, "Static", "", 10, 10, 20, 20, SS_ICON, true},
           {-1, "Static", "Sign-In / Sign-Out Daemon", 40, 10, 141, 10, 0, true},
           {1, "Button", "OK", 70, 40, 40, 14, kButton, true}}},
@@ -98,8 +116,8 @@ INT_PTR CALLBACK Inert(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 TEST(DialogLayout, TemplatesHaveTheirControlsTextsPlacesAndStyles) {
     for (const Layout &layout : Layouts()) {
         SCOPED_TRACE(layout.caption);
-        HWND dialog =
-            CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(layout.resource), nullptr, Inert, 0);
+        HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr),
+                                         MAKEINTRESOURCEA(layout.resource), nullptr, Inert, 0);
         ASSERT_NE(dialog, nullptr);
         char caption[64] = "";
         GetWindowTextA(dialog, caption, sizeof caption);

@@ -190,8 +190,7 @@ void ChooseInFileDialog(HWND chooser, const std::string &path) {
     // edit in the older one.
     for (int id : {0x47c, 0x480}) {
         HWND field = GetDlgItem(chooser, id);
-        if (field)
-            SetWindowTextA(field, path.c_str());
+        if (field) SetWindowTextA(field, path.c_str());
     }
     Press(chooser, IDOK);
 }
@@ -210,12 +209,11 @@ TEST_F(OptionsDialogTest, ChosenPageFileGoesIntoTheFieldOnlyUntilOk) {
                   Press(dialog, IDC_OPTIONS_BROWSE);
               })
         .Then(kChooser, [&](HWND chooser) { ChooseInFileDialog(chooser, chosen); })
-        .Then(kOptions,
-              [&](HWND dialog) {
-                  field_after_choice = GetText(dialog, IDC_OPTIONS_HTML_FILE);
-                  settings_during_choice = server.settings.HTMLFile;
-                  Press(dialog, IDCANCEL);
-              });
+        .Then(kOptions, [&](HWND dialog) {
+            field_after_choice = GetText(dialog, IDC_OPTIONS_HTML_FILE);
+            settings_during_choice = server.settings.HTMLFile;
+            Press(dialog, IDCANCEL);
+        });
     EXPECT_EQ(script.Run([&] { RunOptionsDialog(server, nullptr); }), script.size());
     EXPECT_EQ(field_after_cancel, original);
     EXPECT_EQ(field_after_choice, chosen);
@@ -237,11 +235,12 @@ TEST_F(OptionsDialogTest, TheFileChooserIsOwnedByOptionsAndDisablesIt) {
     HWND options = nullptr, owner = nullptr;
     BOOL enabled = TRUE;
     DialogScript script;
-    script.Then(kOptions,
-                [&](HWND dialog) {
-                    options = dialog;
-                    Press(dialog, IDC_OPTIONS_BROWSE);
-                })
+    script
+        .Then(kOptions,
+              [&](HWND dialog) {
+                  options = dialog;
+                  Press(dialog, IDC_OPTIONS_BROWSE);
+              })
         .Then("Name of the Wenlo HTML file",
               [&](HWND chooser) {
                   owner = GetWindow(chooser, GW_OWNER);

@@ -17,7 +17,6 @@ RegistrySettingsStore kTestStore(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\ShellTests\
 
 class SettingsStoreTest : public InProcessTest {
   protected:
-
     // Stores a value of any type and size directly.
     void SetRaw(const char *name, DWORD type, const void *bytes, DWORD size) {
         HKEY key;

@@ -23,7 +23,9 @@ TEST(UserNameDialog, OkStoresTheTextCutTo29AndCancelKeepsTheBuffer) {
         Press(dialog, IDOK);
     });
     INT_PTR result = 0;
-    EXPECT_EQ(script.Run([&] { result = RunUserNameDialog(GetModuleHandleA(nullptr), nullptr, name); }), 1u);
+    EXPECT_EQ(
+        script.Run([&] { result = RunUserNameDialog(GetModuleHandleA(nullptr), nullptr, name); }),
+        1u);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(shown, "Ann");
     EXPECT_EQ(std::string(name), typed.substr(0, 29));
@@ -33,7 +35,9 @@ TEST(UserNameDialog, OkStoresTheTextCutTo29AndCancelKeepsTheBuffer) {
         SetText(dialog, IDC_USER_NAME_EDIT, "Bob");
         Press(dialog, IDCANCEL);
     });
-    EXPECT_EQ(cancel.Run([&] { result = RunUserNameDialog(GetModuleHandleA(nullptr), nullptr, name); }), 1u);
+    EXPECT_EQ(
+        cancel.Run([&] { result = RunUserNameDialog(GetModuleHandleA(nullptr), nullptr, name); }),
+        1u);
     EXPECT_EQ(result, 1);
     EXPECT_EQ(std::string(name), typed.substr(0, 29));
 }
@@ -55,14 +59,14 @@ TEST(AboutBox, OnlyOkEndsItWithResultZero) {
                   Press(dialog, IDCANCEL);
                   PostMessageA(dialog, WM_CLOSE, 0, 0);
               })
-        .Then("About Tesmar",
-              [&](HWND dialog) {
-                  open_after_escape = IsWindowVisible(dialog) != 0;
-                  Press(dialog, IDOK);
-              });
+        .Then("About Tesmar", [&](HWND dialog) {
+            open_after_escape = IsWindowVisible(dialog) != 0;
+            Press(dialog, IDOK);
+        });
     INT_PTR result = -1;
     EXPECT_EQ(script.Run([&] {
-        result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), nullptr, AboutBoxProc, 0);
+        result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUT), nullptr,
+                                 AboutBoxProc, 0);
     }),
               2u);
     EXPECT_EQ(result, 0);

@@ -36,7 +36,8 @@ TEST(EventLogStatus, ALockoutIsOneWrongKeysEvent) {
     status.SetStatusText(LockoutNotice("10.0.0.3").c_str());
     status.SetStatusText(LockoutNotice("10.0.0.3").c_str());
     status.SetStatusText("Cannot save C:\\board\\tesmar.dat");
-    EXPECT_EQ(events.written, "6 Web: wrong keys from 10.0.0.3\n3 Cannot save C:\\board\\tesmar.dat\n");
+    EXPECT_EQ(events.written,
+              "6 Web: wrong keys from 10.0.0.3\n3 Cannot save C:\\board\\tesmar.dat\n");
 }
 
 class ListenerTest : public ServingTest {

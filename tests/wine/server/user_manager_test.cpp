@@ -36,12 +36,15 @@ class UserManagerTest : public DialogTest {
             });
     }
     // Steps that select old and edit it to new_name (Cancel when cancel).
-    static void Edit(DialogScript &script, const std::string &old_name,
-                     const std::string &new_name, bool cancel = false) {
-        script.Then(kManager, [old_name](HWND dialog) {
-                  EXPECT_TRUE(SelectEntry(dialog, IDC_USERS_LIST, old_name.c_str())) << old_name;
-                  Press(dialog, IDC_USERS_EDIT);
-              })
+    static void Edit(DialogScript &script, const std::string &old_name, const std::string &new_name,
+                     bool cancel = false) {
+        script
+            .Then(kManager,
+                  [old_name](HWND dialog) {
+                      EXPECT_TRUE(SelectEntry(dialog, IDC_USERS_LIST, old_name.c_str()))
+                          << old_name;
+                      Press(dialog, IDC_USERS_EDIT);
+                  })
             .Then(kName, [=](HWND dialog) {
                 EXPECT_EQ(GetText(dialog, 1006), old_name);
                 SetText(dialog, 1006, new_name.c_str());
@@ -160,8 +163,7 @@ TEST_F(UserManagerTest, RefusedAndEmptyNamesLeaveTheListAsTheBoardHoldsIt) {
     EXPECT_EQ(BoardNames(), Names{"Ann"});
     // Only the board's own two refusals were said; no Delete question.
     ASSERT_EQ(alerts.asked.size(), 2u);
-    for (const AskedAlert &alert : alerts.asked)
-        EXPECT_NE(alert.caption, "Tesmar Delete User");
+    for (const AskedAlert &alert : alerts.asked) EXPECT_NE(alert.caption, "Tesmar Delete User");
 }
 
 TEST_F(UserManagerTest, RenameToAnExistingNameIsAcceptedAndListedTwice) {
@@ -171,11 +173,13 @@ TEST_F(UserManagerTest, RenameToAnExistingNameIsAcceptedAndListedTwice) {
     Edit(script, "Bob", "Ann");
     Look(script, after);
     // Double-click edits too; the selection is the second "Ann".
-    script.Then(kManager, [](HWND dialog) {
-              SendDlgItemMessageA(dialog, IDC_USERS_LIST, LB_SETCURSEL, 1, 0);
-              PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_USERS_LIST, LBN_DBLCLK),
-                           reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_USERS_LIST)));
-          })
+    script
+        .Then(kManager,
+              [](HWND dialog) {
+                  SendDlgItemMessageA(dialog, IDC_USERS_LIST, LB_SETCURSEL, 1, 0);
+                  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_USERS_LIST, LBN_DBLCLK),
+                               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_USERS_LIST)));
+              })
         .Then(kName, [](HWND dialog) {
             SetText(dialog, 1006, "ann");
             Press(dialog, IDOK);
@@ -247,7 +251,9 @@ TEST_F(UserManagerTest, AnEditFromABrowserShowsInTheOpenList) {
     Names seen;
     DialogScript script;
     script.Then(kManager, [&](HWND) {
-        EXPECT_EQ(EditMembers(server.admin_host, "{\"add\": \"Web Person\"}", "10.0.0.2", 1252).status, 200);
+        EXPECT_EQ(
+            EditMembers(server.admin_host, "{\"add\": \"Web Person\"}", "10.0.0.2", 1252).status,
+            200);
     });
     Look(script, seen);
     Play(script);
