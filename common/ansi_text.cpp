@@ -189,3 +189,27 @@ bool AnsiFromUtf8(const std::string &utf8, unsigned code_page, std::string &out,
     out += converted;
     return true;
 }
+
+void AppendHtmlEscaped(std::string &out, const char *text, size_t size) {
+    for (size_t i = 0; i < size; ++i) {
+        switch (text[i]) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out += text[i];
+        }
+    }
+}

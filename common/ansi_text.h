@@ -2,6 +2,7 @@
 // the history journal and the JSON feed, and the code page's IANA name for
 // the page's Content-Type.
 #pragma once
+#include <cstddef>
 #include <string>
 
 // Appends text (NUL-terminated, in code_page) to out as UTF-8. Code pages
@@ -28,3 +29,8 @@ const char *IanaCharsetName(unsigned code_page);
 // (UTF-8), and out is left as it was.
 bool AnsiFromUtf8(const std::string &utf8, unsigned code_page, std::string &out,
                   std::string &lacking);
+
+// Appends the size bytes of text with the characters that mean something
+// in HTML (& < > " ') as entities, for an element's text or an attribute's
+// quoted value.
+void AppendHtmlEscaped(std::string &out, const char *text, size_t size);

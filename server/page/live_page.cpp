@@ -1,5 +1,6 @@
 #include "server/page/live_page.h"
 
+#include "common/ansi_text.h"
 #include "common/clock.h"
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
@@ -16,27 +17,7 @@ namespace {
 void AppendEscaped(std::string &out, const char *field, size_t capacity) {
     size_t n = strnlen(field, capacity);
     if (n == 1 && field[0] == ' ') return;
-    for (size_t i = 0; i < n; ++i) {
-        switch (field[i]) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
-            out += field[i];
-        }
-    }
+    AppendHtmlEscaped(out, field, n);
 }
 
 template <size_t N>

@@ -96,27 +96,7 @@ namespace {
 void AppendHtml(std::string &out, const std::string &ansi, unsigned code_page) {
     std::string utf8;
     AppendUtf8FromAnsi(utf8, ansi.c_str(), code_page);
-    for (char c : utf8) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        default:
-            out += c;
-        }
-    }
+    AppendHtmlEscaped(out, utf8.data(), utf8.size());
 }
 
 void AppendPerson(std::string &out, const RollPerson &person, unsigned code_page) {
