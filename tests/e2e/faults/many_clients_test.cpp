@@ -1,4 +1,4 @@
-// Twenty wenlo.exe clients against one tesmar.exe, all under Wine: every
+// Sixteen wenlo.exe clients (one address) against one tesmar.exe, all under Wine: every
 // client signs its own user out and in again at the same moment as the
 // others; every change lands and no client shows an error. Wine runs every
 // process of a prefix in one session, where wenlo.exe allows one client:
@@ -15,9 +15,12 @@ namespace faults {
 namespace {
 
 constexpr int kUsers = 30;
-constexpr int kClients = 20;
+// The clients all run on this machine, so they come from one address,
+// which the server lets hold 16 sign-in connections at once: a crowd of
+// 16 is the most that one address is sure to have served together.
+constexpr int kClients = 16;
 
-TEST(ManyClients, TwentyClientsSignOutAndInTogetherAndEveryChangeLands) {
+TEST(ManyClients, SixteenClientsOfOneAddressSignOutAndInTogetherAndEveryChangeLands) {
     for (const std::string &exe : {TesmarExe(), WindowsTestProgram("wenlo_crowd_client"),
                                    WindowsTestProgram("wenlo_crowd_driver")})
         ASSERT_EQ(access(exe.c_str(), R_OK), 0) << exe << " is not built";
@@ -44,8 +47,10 @@ TEST(ManyClients, TwentyClientsSignOutAndInTogetherAndEveryChangeLands) {
     if (status == -1) KillProcess(driver);
     std::string said = ReadBytes(log);
     EXPECT_EQ(status, 0) << said;
-    EXPECT_NE(said.find("ok: 20 signed out"), std::string::npos) << said;
-    EXPECT_NE(said.find("ok: 20 signed in"), std::string::npos) << said;
+    EXPECT_NE(said.find("ok: " + std::to_string(kClients) + " signed out"), std::string::npos)
+        << said;
+    EXPECT_NE(said.find("ok: " + std::to_string(kClients) + " signed in"), std::string::npos)
+        << said;
 
     // The whole board: the crowd's users in at their own minute, the rest
     // as they were.
