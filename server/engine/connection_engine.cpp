@@ -4,18 +4,12 @@
 #include <cstring>
 #include <map>
 
-#include "common/ansi_text.h"
-#include "common/clock.h"
-#include "common/code_page.h"
 #include "common/fixed_text.h"
 #include "common/protocol.h"
-#include "server/board/server_settings.h"
-#include "server/publish/connection.h"
-#include "server/publish/batch_dispatch.h"
 #include "server/engine/socket_error_text.h"
 #include "server/engine/status_line.h"
-#include "server/web/web_guard.h"
-#include "server/web/web_sign.h"
+#include "server/publish/batch_dispatch.h"
+#include "server/publish/connection.h"
 
 struct ConnectionEngine::Open {
     SocketId socket = 0;
@@ -23,10 +17,11 @@ struct ConnectionEngine::Open {
     std::uint64_t accepted_at = 0; // the deadline and the grace run from here
     std::string peer;
     RequestFramer framer;
-    unsigned long completed = 0;      // order of completion; 0 while incomplete
-    std::unique_ptr<WebExchange> web; // the web pool's connections only
-    bool web_sign = false;            // a browser's sign-in: sign_line goes to the batch
-    std::string sign_line;
+    unsigned long completed = 0; // order of completion; 0 while incomplete
+    // The web pool's connections only: the protocol spoken on it.
+    std::unique_ptr<ConnectionExchange> exchange;
+    bool exchange_line = false; // the exchange's batch_line goes to the batch
+    std::string batch_line;
     size_t received = 0; // bytes read from the peer so far
 };
 
@@ -45,26 +40,22 @@ class EngineConnection : public Connection {
     SocketId socket_;
 };
 
-int Index(Pool pool) { return static_cast<int>(pool); }
+// A reply kept for an exchange, which makes its own reply of it.
+class KeptReply : public Connection {
+  public:
+    void Send(const char *bytes, size_t size) override { bytes_.append(bytes, size); }
+    const std::string &Bytes() const { return bytes_; }
 
-// Whether a web peer has sent more than its request declared: once the
-// head has ended, only the body its Content-Length gave may follow (a
-// GET's head is all there is). A request refused before its head ended
-// (unreadable, or too long) is read and dropped until the deadline.
-bool SentPastRequest(const HttpRequestReader &request, size_t received) {
-    if (!request.Done() || request.Status() == 400 || request.Status() == 431) return false;
-    size_t declared = request.Total();
-    const HttpHeaders &headers = request.Headers();
-    // A body the reader did not take (its request refused) may still come.
-    if (request.Status() != 200 && headers.content_length > 0 && !headers.chunked)
-        declared += static_cast<size_t>(headers.content_length);
-    return received > declared;
-}
+  private:
+    std::string bytes_;
+};
+
+int Index(Pool pool) { return static_cast<int>(pool); }
 
 } // namespace
 
-ConnectionEngine::ConnectionEngine(EngineSockets &sockets, StatusLine &status)
-    : sockets_(sockets), status_(status) {}
+ConnectionEngine::ConnectionEngine(EngineSockets &sockets, StatusLine &status, ExchangeMaker &web)
+    : sockets_(sockets), status_(status), web_(web) {}
 
 ConnectionEngine::~ConnectionEngine() = default;
 
@@ -139,7 +130,7 @@ void ConnectionEngine::TakeWaiting(Pool pool, std::uint64_t now) {
         entry->pool = pool;
         entry->accepted_at = now;
         entry->peer = std::move(accepted.peer);
-        if (pool == Pool::Web) entry->web = std::make_unique<WebExchange>();
+        if (pool == Pool::Web) entry->exchange = web_.Open(entry->peer);
         Open &added = *entry;
         open_.push_back(std::move(entry));
         // A request that came with its connect is read at once, so that a
@@ -153,7 +144,7 @@ void ConnectionEngine::TakeWaiting(Pool pool, std::uint64_t now) {
 // Nothing has come on the connection for at least min_ms since its accept
 // (and its request has not completed), or its reply is out.
 bool ConnectionEngine::IdleFor(const Open &open, std::uint64_t now, std::uint64_t min_ms) const {
-    if (open.web && open.web->phase() == WebExchange::Phase::Draining) return true;
+    if (open.exchange && open.exchange->phase() == ConnectionExchange::Phase::Draining) return true;
     return open.completed == 0 && open.received == 0 && now - open.accepted_at >= min_ms;
 }
 
@@ -239,8 +230,8 @@ void ConnectionEngine::ReadNotice(SocketId socket, std::uint64_t now) {
     // A notice for a socket no longer open, or one whose request waits for
     // its batch, changes nothing.
     if (!open || open->completed != 0) return;
-    if (open->web)
-        ReadWeb(*open);
+    if (open->exchange)
+        ReadExchange(*open);
     else
         Read(*open);
 }
@@ -248,8 +239,8 @@ void ConnectionEngine::ReadNotice(SocketId socket, std::uint64_t now) {
 void ConnectionEngine::WriteNotice(SocketId socket, std::uint64_t now) {
     now_ = now;
     Open *open = Find(socket);
-    if (open && open->web)
-        SendWeb(*open);
+    if (open && open->exchange)
+        SendExchange(*open);
     else if (!open && watchers_.Has(socket))
         SendWatchers({}, false, socket);
 }
@@ -280,20 +271,12 @@ void ConnectionEngine::Published(const Publisher &publisher) {
     if (publisher.Number() == told_) return;
     told_ = publisher.Number();
     if (watchers_.Count() == 0) return;
-    SendWatchers(watchers_.Publish(publisher), true);
+    SendWatchers(watchers_.Broadcast(web_.StreamEvent(publisher)), true);
 }
 
-void ConnectionEngine::ServeRoutes(WebRoutes &routes) {
-    if (std::find(routes_.begin(), routes_.end(), &routes) == routes_.end())
-        routes_.push_back(&routes);
-}
-
-void ConnectionEngine::RollCallChanged(const std::string &json, bool running) {
-    std::string event;
-    AppendRollCallEvent(event, json);
-    rollcall_event_ = running ? event : std::string();
-    std::vector<SocketId> dropped = watchers_.Broadcast(event);
-    SendWatchers(dropped, true);
+void ConnectionEngine::Broadcast(const std::string &event, bool lasting) {
+    lasting_event_ = lasting ? event : std::string();
+    SendWatchers(watchers_.Broadcast(event), true);
 }
 
 bool ConnectionEngine::OverdueCheckDue(std::uint64_t now) {
@@ -302,87 +285,61 @@ bool ConnectionEngine::OverdueCheckDue(std::uint64_t now) {
     return true;
 }
 
-// A web request read whole that the exchange does not answer itself: the
-// event stream, which makes the connection a watcher, a browser's sign-in,
-// which is answered at once or joins the batch, or one of a route's.
+// A request of an exchange read whole that it does not answer by itself:
+// its reply is made, it joins the batch, or the connection becomes a
+// watcher of the event stream.
 void ConnectionEngine::Handover(Open &open) {
-    WebExchange &web = *open.web;
     SocketId socket = open.socket;
-    if (web.Request().Resource() == HttpResource::Events) {
-        // An address at its share of the watchers, or a full pool with no
-        // address holding more, gets 503: the page tries again later.
-        WatcherPool::Id ended = 0;
-        bool room = source_ && watchers_.MakeRoom(open.peer, ended);
-        if (ended != 0) sockets_.Close(ended);
-        if (!room) {
-            std::string reply;
-            AppendHttpJsonReply(reply, 503, "{\"error\":\"Too many watchers\"}");
-            web.Reply(reply);
-            SendWeb(open);
-            return;
-        }
-        // The others first hear of a publication not told yet, which the
-        // newcomer gets as its first event.
-        Published(*source_);
-        // Out of the web pool, without a close: from now on a watcher.
-        const std::string peer = open.peer;
-        open_.erase(std::remove_if(
-                        open_.begin(), open_.end(),
-                        [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
-                    open_.end());
-        if (watchers_.Count() == 0) overdue_checked_ = now_;
-        watchers_.Add(socket, *source_, now_, peer);
-        if (!rollcall_event_.empty()) watchers_.EventTo(socket, rollcall_event_);
-        SendWatchers({}, false, socket);
+    ConnectionExchange::Turn turn = open.exchange->TakeOver(now_);
+    if (!turn.notice.empty()) status_.SetStatusText(turn.notice.c_str());
+    switch (turn.next) {
+    case ConnectionExchange::Turn::Next::Stream:
+        StartStream(open);
+        return;
+    case ConnectionExchange::Turn::Next::Batch:
+        open.exchange_line = true;
+        open.batch_line = std::move(turn.line);
+        Complete(open);
+        return;
+    case ConnectionExchange::Turn::Next::Reply:
+        break;
+    }
+    // The answer may have told the watchers first: this connection is
+    // found again.
+    if (Open *still = Find(socket)) SendExchange(*still);
+}
+
+void ConnectionEngine::StartStream(Open &open) {
+    SocketId socket = open.socket;
+    const Publisher *source = web_.Following();
+    // An address at its share of the watchers, or a full pool with no
+    // address holding more, is told there is no room.
+    WatcherPool::Id ended = 0;
+    bool room = source && watchers_.MakeRoom(open.peer, ended);
+    if (ended != 0) sockets_.Close(ended);
+    if (!room) {
+        open.exchange->NoStream();
+        SendExchange(open);
         return;
     }
-    if (web.Request().Resource() != HttpResource::Sign) {
-        WebRouteReply answer;
-        WebRoutes *route = nullptr;
-        for (WebRoutes *one : routes_)
-            if (!route && one->Serves(web.Request())) route = one;
-        if (!route) {
-            AppendHttpJsonReply(answer.reply, 404, "{\"error\":\"Nothing is served here\"}");
-        } else {
-            std::vector<std::string> names = settings_
-                                                 ? ServerHostNames(names_, settings_->WebHosts)
-                                                 : ServerHostNames(names_, "");
-            answer =
-                route->Reply(WebRouteCall{web.Request(), names, key_lockout_, open.peer, now_});
-            if (!answer.notice.empty()) status_.SetStatusText(answer.notice.c_str());
-        }
-        // The answer may have told the watchers first: this connection is
-        // found again.
-        Open *still = Find(socket);
-        if (!still) return;
-        still->web->Reply(answer.reply);
-        SendWeb(*still);
-        return;
-    }
-    WebSignStart start;
-    if (!settings_ || !web_key_ || !clock_) {
-        AppendHttpJsonReply(start.reply, 403,
-                            "{\"error\":\"Signing in from a browser is not allowed here\"}");
-        start.status = 403;
-    } else {
-        start = StartWebSign(web.Request(), *settings_, *web_key_,
-                             ServerHostNames(names_, settings_->WebHosts), ActiveCodePage(),
-                             clock_->Now(), WebSignPeer{open.peer, now_, &key_lockout_});
-        if (!start.notice.empty()) status_.SetStatusText(start.notice.c_str());
-    }
-    if (start.status != 0) {
-        web.Reply(start.reply);
-        SendWeb(open);
-        return;
-    }
-    open.web_sign = true;
-    open.sign_line = start.line;
-    Complete(open);
+    // The others first hear of a publication not told yet, which the
+    // newcomer gets as its first event.
+    Published(*source);
+    // Out of the web pool, without a close: from now on a watcher.
+    const std::string peer = open.peer;
+    open_.erase(
+        std::remove_if(open_.begin(), open_.end(),
+                       [socket](const std::unique_ptr<Open> &o) { return o->socket == socket; }),
+        open_.end());
+    if (watchers_.Count() == 0) overdue_checked_ = now_;
+    watchers_.Add(socket, web_.StreamStart(*source), now_, peer);
+    if (!lasting_event_.empty()) watchers_.EventTo(socket, lasting_event_);
+    SendWatchers({}, false, socket);
 }
 
 void ConnectionEngine::Read(Open &open) {
-    if (open.web) {
-        ReadWeb(open);
+    if (open.exchange) {
+        ReadExchange(open);
         return;
     }
     char chunk[1024 + 1];
@@ -431,25 +388,9 @@ void ConnectionEngine::Complete(Open &open) {
     }
 }
 
-WebContent ConnectionEngine::Content() const {
-    static const std::string none;
-    const std::string &page = source_ ? source_->PageBytes() : none;
-    const std::string &feed = source_ ? source_->FeedBytes() : none;
-    WebContent content{page.data(), page.size(), IanaCharsetName(ActiveCodePage()), feed.data(),
-                       feed.size()};
-    if (!hosts_.empty()) content.hosts = &hosts_;
-    if (source_ && !source_->LiveBytes().empty()) {
-        content.live = source_->LiveBytes().data();
-        content.live_size = source_->LiveBytes().size();
-        content.live_wall = source_->LiveBytes(true).data();
-        content.live_wall_size = source_->LiveBytes(true).size();
-    }
-    return content;
-}
-
-void ConnectionEngine::ReadWeb(Open &open) {
+void ConnectionEngine::ReadExchange(Open &open) {
     SocketId socket = open.socket;
-    WebExchange &web = *open.web;
+    ConnectionExchange &web = *open.exchange;
     // At most kReadBudget a notice: a receive that fills what is left of it
     // ends the reading, the rest comes at the next notice (which that
     // receive lets Windows Sockets post: one a notice, never a flood).
@@ -459,34 +400,34 @@ void ConnectionEngine::ReadWeb(Open &open) {
         if (got.error == kErrorWouldBlock) break;
         if (got.error != 0) {
             // A peer that goes away after its reply is no failure of the server.
-            if (web.phase() == WebExchange::Phase::Reading)
+            if (web.phase() == ConnectionExchange::Phase::Reading)
                 EndWithError(socket, "GetRequest: ", got.error);
             else
                 Close(socket);
             return;
         }
         if (got.count == 0) {
-            web.PeerClosed(Content());
+            web.PeerClosed();
             break;
         }
         budget -= got.count;
         open.received += got.count;
-        web.Received(chunk, got.count, Content());
-        if (SentPastRequest(web.Request(), open.received)) {
+        web.Received(chunk, got.count);
+        if (web.SentPastRequest(open.received)) {
             Close(socket);
             return;
         }
     }
-    if (web.phase() == WebExchange::Phase::Handover && open.completed == 0) {
+    if (web.phase() == ConnectionExchange::Phase::Handover && open.completed == 0) {
         Handover(open);
         return;
     }
-    SendWeb(open);
+    SendExchange(open);
 }
 
-void ConnectionEngine::SendWeb(Open &open) {
-    WebExchange &web = *open.web;
-    while (web.phase() == WebExchange::Phase::Sending) {
+void ConnectionEngine::SendExchange(Open &open) {
+    ConnectionExchange &web = *open.exchange;
+    while (web.phase() == ConnectionExchange::Phase::Sending) {
         EngineSockets::Io sent = sockets_.Send(open.socket, web.Unsent(), web.UnsentSize());
         if (sent.error == kErrorWouldBlock) return; // the rest goes at the next write notice
         if (sent.error != 0) {
@@ -494,9 +435,9 @@ void ConnectionEngine::SendWeb(Open &open) {
             return;
         }
         web.Sent(sent.count);
-        if (web.phase() == WebExchange::Phase::Draining) sockets_.ShutSending(open.socket);
+        if (web.phase() == ConnectionExchange::Phase::Draining) sockets_.ShutSending(open.socket);
     }
-    if (web.phase() == WebExchange::Phase::Done) Close(open.socket);
+    if (web.phase() == ConnectionExchange::Phase::Done) Close(open.socket);
 }
 
 bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, BoardContext &board,
@@ -517,15 +458,15 @@ bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, B
               [](const Open *a, const Open *b) { return a->completed < b->completed; });
     std::vector<EngineConnection> connections;
     connections.reserve(members.size());
-    // A browser's sign-in is answered over HTTP once the batch is done.
-    std::vector<CapturedReply> captured(members.size());
+    // An exchange's line is answered in its protocol once the batch is done.
+    std::vector<KeptReply> kept(members.size());
     std::vector<PendingRequest> requests(members.size());
     std::vector<SocketId> sockets;
     for (size_t i = 0; i < members.size(); ++i) {
         connections.emplace_back(sockets_, members[i]->socket);
-        bool web = members[i]->web_sign;
-        requests[i].line = web ? members[i]->sign_line : members[i]->framer.Line();
-        requests[i].connection = web ? static_cast<Connection *>(&captured[i]) : &connections[i];
+        bool web = members[i]->exchange_line;
+        requests[i].line = web ? members[i]->batch_line : members[i]->framer.Line();
+        requests[i].connection = web ? static_cast<Connection *>(&kept[i]) : &connections[i];
         requests[i].peer = members[i]->peer;
         sockets.push_back(members[i]->socket);
     }
@@ -535,11 +476,11 @@ bool ConnectionEngine::RunBatchWhenDue(std::uint64_t now, bool notices_queued, B
     }
     for (size_t i = 0; i < sockets.size(); ++i) {
         Open *open = Find(sockets[i]);
-        if (open && open->web_sign) {
-            open->web_sign = false;
+        if (open && open->exchange_line) {
+            open->exchange_line = false;
             open->completed = 0;
-            open->web->Reply(WebSignReply(captured[i].Bytes()));
-            SendWeb(*open);
+            open->exchange->Answered(kept[i].Bytes());
+            SendExchange(*open);
         } else {
             Close(sockets[i]);
         }
@@ -557,7 +498,8 @@ void ConnectionEngine::Tick(std::uint64_t now) {
     for (const auto &open : open_) {
         if (!kPoolRules[Index(open->pool)].deadline) continue;
         if (open->completed != 0 || now - open->accepted_at < kRequestDeadlineMs) continue;
-        bool delivered = open->web && open->web->phase() == WebExchange::Phase::Draining;
+        bool delivered =
+            open->exchange && open->exchange->phase() == ConnectionExchange::Phase::Draining;
         (delivered ? done : late).push_back(open->socket);
     }
     for (SocketId socket : late) EndWithError(socket, "GetRequest: ", kErrorTimedOut);
@@ -567,7 +509,7 @@ void ConnectionEngine::Tick(std::uint64_t now) {
     while (due < held_.size() && now - held_[due].second >= kRequestDeadlineMs)
         sockets_.Refuse(held_[due++].first);
     held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(due));
-    SendWatchers(watchers_.Tick(now), true);
+    SendWatchers(watchers_.Tick(now, web_.KeepAlive()), true);
     // A full pool's backlog gets no further accept notice until something
     // is accepted, and a notice can come before its connection can be
     // taken: the backlogs are looked at here too.

@@ -5,10 +5,13 @@
 // batch is pending (BatchPending) and runs it (RunBatchWhenDue), and after
 // every publication it tells the engine (Published): the engine never calls
 // back up. It keeps the pools of open connections, their
-// deadlines, what is ended to make room, the request framers, the web
-// exchanges and the batching of complete requests. No platform code: the
-// handles are the front end's socket values and the errors are Windows
-// Sockets codes as plain numbers.
+// deadlines, what is ended to make room, the request framers, the
+// watchers of the event stream and the batching of complete requests. The
+// web pool's protocol is not the engine's: each of its connections is an
+// exchange the web port makes (ExchangeMaker), fed the bytes read and
+// asked for the bytes to send. No platform code: the handles are the
+// front end's socket values and the errors are Windows Sockets codes as
+// plain numbers.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -17,19 +20,14 @@
 #include <utility>
 #include <vector>
 
-#include "server/publish/publisher.h"
+#include "server/engine/connection_exchange.h"
 #include "server/engine/request_deadline.h"
-#include "server/publish/request_framer.h"
 #include "server/engine/watcher_pool.h"
-#include "server/web/key_lockout.h"
-#include "server/web/web_guard.h"
-#include "server/web/web_exchange.h"
-#include "server/web/web_routes.h"
+#include "server/publish/publisher.h"
+#include "server/publish/request_framer.h"
 
-class Clock;
 class StatusLine;
 struct BoardContext;
-struct ServerSettings;
 
 // A socket as the front end names it. Values are reused as soon as a socket
 // is closed, so a notice may name a socket that is not the one it was for.
@@ -128,40 +126,18 @@ class ConnectionEngine {
   public:
     // Failures go to status with the stage's label in front: "DoConnection: "
     // (accept) or "GetRequest: " (receive, deadline, ended to make room).
-    ConnectionEngine(EngineSockets &sockets, StatusLine &status);
+    // web makes the web pool's exchanges and the event stream's bytes.
+    ConnectionEngine(EngineSockets &sockets, StatusLine &status, ExchangeMaker &web);
     ~ConnectionEngine();
 
-    // What the web port serves: the page and the feed the publisher last
-    // made. Set before the web port's first connection.
-    void ServeFrom(const Publisher &publisher) { source_ = &publisher; }
     // The publisher has made the board anew (a batch, an edit of the
     // administrator, the daily reset, the overdue look): every watcher of
     // the event stream gets its event. A publication already told is not
     // told again.
     void Published(const Publisher &publisher);
-    // What a sign-in from a browser is checked against: the settings
-    // (WebSignIn, WebKeyHash through key, WebHosts), the machine's own
-    // names, and the clock for a sign-in that gives no time. None set:
-    // every one is refused. Every request on the web port must name one of
-    // the server's names in its Host (without them: "localhost" and
-    // "127.0.0.1").
-    void AllowWebSignIn(const ServerSettings &settings, WebSignKey &key,
-                        std::vector<std::string> names, Clock &clock) {
-        settings_ = &settings;
-        web_key_ = &key;
-        names_ = std::move(names);
-        clock_ = &clock;
-        hosts_ = ServerHostNames(names_, settings.WebHosts);
-    }
-
-    // Routes that answer the web port's requests beside the board's own
-    // (the roll call's, the administration's), asked in the order handed
-    // in; a request none serves gets 404. One handed in twice is kept once.
-    void ServeRoutes(WebRoutes &routes);
-    // The roll call changed: every watcher of the event stream gets json
-    // as a "rollcall" event; while it runs (running), a new watcher gets
-    // the latest at once.
-    void RollCallChanged(const std::string &json, bool running);
+    // An event for every watcher of the event stream (a roll call's
+    // change); while lasting, a new watcher gets the latest at once.
+    void Broadcast(const std::string &event, bool lasting);
 
     // A connection waits on the pool's listening socket.
     void AcceptNotice(Pool pool, std::uint64_t now);
@@ -193,9 +169,6 @@ class ConnectionEngine {
     // Closes every open connection.
     void CloseAll();
 
-    // The wrong keys counted per address, for every key a peer must give.
-    KeyLockout &Lockout() { return key_lockout_; }
-
     size_t OpenCount() const { return open_.size(); }
     // Newcomers turned away and not closed yet.
     size_t HeldCount() const { return held_.size(); }
@@ -207,6 +180,7 @@ class ConnectionEngine {
   private:
     struct Open;
     void Handover(Open &open);
+    void StartStream(Open &open);
     void ReadWatcher(SocketId socket);
     void SendWatchers(const std::vector<SocketId> &dropped, bool all, SocketId one = 0);
     Open *Find(SocketId socket);
@@ -217,27 +191,19 @@ class ConnectionEngine {
                    bool busy);
     bool IdleFor(const Open &open, std::uint64_t now, std::uint64_t min_ms) const;
     void Read(Open &open);
-    void ReadWeb(Open &open);
-    void SendWeb(Open &open);
+    void ReadExchange(Open &open);
+    void SendExchange(Open &open);
     void Feed(Open &open, const char *bytes, size_t size);
     void Complete(Open &open);
     void Close(SocketId socket);
     void EndWithError(SocketId socket, const char *label, int code);
     void Report(const char *label, int code);
-    WebContent Content() const;
 
     EngineSockets &sockets_;
     StatusLine &status_;
-    const Publisher *source_ = nullptr;
-    const ServerSettings *settings_ = nullptr;
-    WebSignKey *web_key_ = nullptr;
-    std::vector<std::string> names_;
-    std::vector<std::string> hosts_; // what a web request's Host may name
-    Clock *clock_ = nullptr;
+    ExchangeMaker &web_;
     WatcherPool watchers_;
-    std::vector<WebRoutes *> routes_;
-    std::string rollcall_event_; // the latest "rollcall" event while one runs
-    KeyLockout key_lockout_;
+    std::string lasting_event_; // what a new watcher gets after the board
     std::uint64_t overdue_checked_ = 0;
     unsigned long told_ = 0; // the number of the last publication told
     std::vector<std::unique_ptr<Open>> open_;

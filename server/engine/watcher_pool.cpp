@@ -2,13 +2,10 @@
 
 #include <algorithm>
 
-#include "server/publish/publisher.h"
-
-bool WatcherPool::Add(Id id, const Publisher &publisher, std::uint64_t now,
-                      const std::string &peer) {
+bool WatcherPool::Add(Id id, const std::string &first, std::uint64_t now, const std::string &peer) {
     if (Full() || Has(id)) return false;
-    auto stream = std::make_unique<EventStream>();
-    stream->Start(publisher.Number(), publisher.FeedBytes(), now);
+    auto stream = std::make_unique<StreamQueue>();
+    stream->Start(first, now);
     watchers_[id] = std::move(stream);
     whose_[id] = Whose{peer, ++joined_};
     return true;
@@ -45,36 +42,28 @@ bool WatcherPool::MakeRoom(const std::string &peer, Id &ended) {
     return true;
 }
 
-std::vector<WatcherPool::Id> WatcherPool::Publish(const Publisher &publisher) {
-    std::vector<Id> dropped;
-    for (auto &[id, stream] : watchers_)
-        if (!stream->Publish(publisher.Number(), publisher.FeedBytes())) dropped.push_back(id);
-    for (Id id : dropped) Drop(id);
-    return dropped;
-}
-
 std::vector<WatcherPool::Id> WatcherPool::Broadcast(const std::string &event) {
     std::vector<Id> dropped;
     for (auto &[id, stream] : watchers_)
-        if (!stream->Event(event)) dropped.push_back(id);
+        if (!stream->Queue(event)) dropped.push_back(id);
     for (Id id : dropped) Drop(id);
     return dropped;
 }
 
 bool WatcherPool::EventTo(Id id, const std::string &event) {
     auto found = watchers_.find(id);
-    return found == watchers_.end() || found->second->Event(event);
+    return found == watchers_.end() || found->second->Queue(event);
 }
 
-std::vector<WatcherPool::Id> WatcherPool::Tick(std::uint64_t now) {
+std::vector<WatcherPool::Id> WatcherPool::Tick(std::uint64_t now, const std::string &keep_alive) {
     std::vector<Id> dropped;
     for (auto &[id, stream] : watchers_)
-        if (!stream->Tick(now)) dropped.push_back(id);
+        if (!stream->Tick(now, keep_alive)) dropped.push_back(id);
     for (Id id : dropped) Drop(id);
     return dropped;
 }
 
-bool WatcherPool::SendOne(EventStream &stream, Id id, const SendFunction &send) {
+bool WatcherPool::SendOne(StreamQueue &stream, Id id, const SendFunction &send) {
     while (stream.UnsentSize() > 0) {
         long n = send(id, stream.Unsent(), stream.UnsentSize());
         if (n < 0) return false;

@@ -13,9 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "server/web/event_stream.h"
-
-class Publisher;
+#include "server/engine/stream_queue.h"
 
 class WatcherPool {
   public:
@@ -28,9 +26,9 @@ class WatcherPool {
     size_t Count() const { return watchers_.size(); }
     bool Has(Id id) const { return watchers_.count(id) != 0; }
 
-    // A new watcher of the peer's address, its head and the board as
-    // published queued; false when the pool is full.
-    bool Add(Id id, const Publisher &publisher, std::uint64_t now, const std::string &peer = "");
+    // A new watcher of the peer's address, the stream's first bytes queued;
+    // false when the pool is full.
+    bool Add(Id id, const std::string &first, std::uint64_t now, const std::string &peer = "");
     void Remove(Id id) { Drop(id); }
     // Whether a newcomer of peer may join, each address holding at most a
     // quarter of the pool: under its share with a slot free, or with the
@@ -43,18 +41,15 @@ class WatcherPool {
         return ids;
     }
 
-    // The publisher made the board anew: every watcher gets its event.
+    // An event for every watcher (a publication, a roll call's change).
     // Returns the watchers to close (their queue would pass the limit),
     // already out of the pool.
-    std::vector<Id> Publish(const Publisher &publisher);
-    // An event for every watcher (a roll call's change); returns the
-    // watchers to close, as Publish.
     std::vector<Id> Broadcast(const std::string &event);
     // An event for one watcher (the roll call as it stands, to a newcomer).
     // False when it is to be closed (still in the pool).
     bool EventTo(Id id, const std::string &event);
-    // Keep-alive comment lines that are due; returns those to close.
-    std::vector<Id> Tick(std::uint64_t now);
+    // The keep-alive lines that are due; returns those to close.
+    std::vector<Id> Tick(std::uint64_t now, const std::string &keep_alive);
 
     // Sends what is queued for the watcher (or for all). Returns the
     // watchers whose sending failed, already out of the pool.
@@ -62,14 +57,14 @@ class WatcherPool {
     std::vector<Id> SendAll(const SendFunction &send);
 
   private:
-    bool SendOne(EventStream &stream, Id id, const SendFunction &send);
+    bool SendOne(StreamQueue &stream, Id id, const SendFunction &send);
     void Drop(Id id);
 
     struct Whose {
         std::string peer;
         unsigned long order; // of joining: the smallest is the oldest
     };
-    std::map<Id, std::unique_ptr<EventStream>> watchers_;
+    std::map<Id, std::unique_ptr<StreamQueue>> watchers_;
     std::map<Id, Whose> whose_;
     unsigned long joined_ = 0;
 };

@@ -16,6 +16,7 @@
 #include "common/protocol.h"
 #include "server/engine/socket_error_text.h"
 #include "server/engine/status_line.h"
+#include "server/web/event_stream.h"
 #include "server/posix/socket_codes.h"
 
 namespace {
@@ -42,7 +43,7 @@ std::uint64_t MonotonicMs() {
            static_cast<std::uint64_t>(now.tv_nsec / 1000000);
 }
 
-PollFrontEnd::PollFrontEnd(StatusLine &status) : status_(status), engine_(*this, status) {
+PollFrontEnd::PollFrontEnd(StatusLine &status) : status_(status), engine_(*this, status, web_) {
     for (int pool = 0; pool < kPoolCount; ++pool) {
         listening_[pool] = -1;
         accept_armed_[pool] = false;
@@ -93,6 +94,12 @@ bool PollFrontEnd::OpenListener(const char *port, Pool pool) {
     return true;
 }
 
+void PollFrontEnd::RollCallChanged(const std::string &json, bool running) {
+    std::string event;
+    AppendRollCallEvent(event, json);
+    engine_.Broadcast(event, running);
+}
+
 void PollFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &key, Clock &clock) {
     std::vector<std::string> names;
     char host[256];
@@ -111,7 +118,7 @@ void PollFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &ke
         }
     }
     AddAddresses(names);
-    engine_.AllowWebSignIn(settings, key, names, clock);
+    web_.AllowWebSignIn(settings, key, names, clock);
 }
 
 std::vector<pollfd> PollFrontEnd::Armed(int wake_fd) const {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "server/engine/connection_engine.h"
+#include "server/web/web_port.h"
 
 class Clock;
 class StatusLine;
@@ -44,17 +45,15 @@ class PollFrontEnd : private EngineSockets {
 
     // What the web port serves, and the sign-in rules with this machine's
     // own names (host name and addresses) as those a Host may give.
-    void ServeFrom(const Publisher &publisher) { engine_.ServeFrom(publisher); }
+    void ServeFrom(const Publisher &publisher) { web_.ServeFrom(publisher); }
     // Told after every publication: the watchers get their events.
     void Published(const Publisher &publisher) { engine_.Published(publisher); }
     void AllowWebSignIn(const ServerSettings &settings, WebSignKey &key, Clock &clock);
     // Routes of the web port beside the board's own (the roll call's, the
     // administration's), and the roll call's changes to the watchers of
     // the event stream.
-    void ServeRoutes(WebRoutes &routes) { engine_.ServeRoutes(routes); }
-    void RollCallChanged(const std::string &json, bool running) {
-        engine_.RollCallChanged(json, running);
-    }
+    void ServeRoutes(WebRoutes &routes) { web_.ServeRoutes(routes); }
+    void RollCallChanged(const std::string &json, bool running);
 
     // Waits up to timeout_ms for notices (and for wake_fd, a descriptor to
     // watch besides the sockets, -1 for none) and hands every one that
@@ -98,6 +97,7 @@ class PollFrontEnd : private EngineSockets {
     bool NoticesReady() const;
 
     StatusLine &status_;
+    WebPort web_; // the web pool's protocol: before the engine, which uses it
     ConnectionEngine engine_;
     int listening_[kPoolCount];     // by pool; -1: none
     bool accept_armed_[kPoolCount]; // by pool

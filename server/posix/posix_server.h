@@ -23,6 +23,7 @@
 #include "server/publish/publisher.h"
 #include "server/rollcall/roll_call_desk.h"
 #include "server/rollcall/roll_call_follower.h"
+#include "server/web/web_guard.h"
 #include "server/web/web_roll_call.h"
 
 class Clock;

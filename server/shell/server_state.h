@@ -26,6 +26,7 @@
 #include "server/shell/shell_admin_host.h"
 #include "server/shell/socket_front_end.h"
 #include "server/shell/window_status_view.h"
+#include "server/web/web_guard.h"
 #include "server/web/web_roll_call.h"
 
 class Clock;

@@ -8,8 +8,9 @@
 #include "common/protocol.h"
 #include "server/engine/socket_error_text.h"
 #include "server/engine/status_line.h"
+#include "server/web/event_stream.h"
 
-SocketFrontEnd::SocketFrontEnd(StatusLine &status) : status_(status), engine_(*this, status) {
+SocketFrontEnd::SocketFrontEnd(StatusLine &status) : status_(status), engine_(*this, status, web_) {
     for (SOCKET &listening : listening_) listening = INVALID_SOCKET;
 }
 
@@ -54,6 +55,12 @@ void SocketFrontEnd::OpenListener(HWND window, const char *port, Pool pool) {
     SetTimer(window_, kSweepTimer, kSweepMs, nullptr);
 }
 
+void SocketFrontEnd::RollCallChanged(const std::string &json, bool running) {
+    std::string event;
+    AppendRollCallEvent(event, json);
+    engine_.Broadcast(event, running);
+}
+
 void SocketFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &key, Clock &clock) {
     std::vector<std::string> names;
     const COMPUTER_NAME_FORMAT kinds[] = {ComputerNameNetBIOS, ComputerNameDnsHostname,
@@ -75,7 +82,7 @@ void SocketFrontEnd::AllowWebSignIn(const ServerSettings &settings, WebSignKey &
             }
         }
     }
-    engine_.AllowWebSignIn(settings, key, names, clock);
+    web_.AllowWebSignIn(settings, key, names, clock);
 }
 
 void SocketFrontEnd::AcceptMessage(WPARAM listening) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "server/engine/connection_engine.h"
+#include "server/web/web_port.h"
 
 class Clock;
 class StatusLine;
@@ -34,7 +35,7 @@ class SocketFrontEnd : private EngineSockets {
     void OpenListener(HWND window, const char *port, Pool pool = Pool::SignIn);
 
     // What the web port serves.
-    void ServeFrom(const Publisher &publisher) { engine_.ServeFrom(publisher); }
+    void ServeFrom(const Publisher &publisher) { web_.ServeFrom(publisher); }
     // Told after every publication: the watchers get their events.
     void Published(const Publisher &publisher) { engine_.Published(publisher); }
     // Lets browsers sign in as the settings say, with this machine's own
@@ -44,10 +45,8 @@ class SocketFrontEnd : private EngineSockets {
     // Routes of the web port beside the board's own (the roll call's, the
     // administration's), and the roll call's changes to the watchers of
     // the event stream.
-    void ServeRoutes(WebRoutes &routes) { engine_.ServeRoutes(routes); }
-    void RollCallChanged(const std::string &json, bool running) {
-        engine_.RollCallChanged(json, running);
-    }
+    void ServeRoutes(WebRoutes &routes) { web_.ServeRoutes(routes); }
+    void RollCallChanged(const std::string &json, bool running);
     // Once a minute while anyone watches: time to look again at who is
     // overdue.
     bool OverdueCheckDue() { return engine_.OverdueCheckDue(GetTickCount64()); }
@@ -98,6 +97,7 @@ class SocketFrontEnd : private EngineSockets {
     void TickWhenDue();
 
     StatusLine &status_;
+    WebPort web_; // the web pool's protocol: before the engine, which uses it
     ConnectionEngine engine_;
     HWND window_ = nullptr;
     SOCKET listening_[kPoolCount]; // by pool; INVALID_SOCKET: none

@@ -7,21 +7,16 @@
 #include <cstddef>
 #include <string>
 
+#include "server/engine/connection_exchange.h"
 #include "server/web/http_reply.h"
 #include "server/web/http_request.h"
 
 class WebExchange {
   public:
-    enum class Phase {
-        Reading,  // the head is still arriving
-        Handover, // an event stream, a sign-in or a route's request (the
-                  // roll call's, the administration's), read whole: the
-                  // caller answers it (Reply) or keeps the connection as a
-                  // watcher
-        Sending,  // the reply is made; Unsent() is what is left of it
-        Draining, // the reply is out: shut the sending side, read until the peer closes
-        Done,     // nothing more to do: close the connection
-    };
+    // Handover: an event stream, a sign-in or a route's request (the roll
+    // call's, the administration's), read whole: the caller answers it
+    // (Reply) or keeps the connection as a watcher.
+    using Phase = ConnectionExchange::Phase;
 
     void Reset();
     // The bytes of one receive. While Reading they go to the head reader;

@@ -11,6 +11,8 @@
 
 #include "server/board/board_file.h"
 #include "server/engine/status_line.h"
+#include "server/web/web_guard.h"
+#include "server/web/web_port.h"
 #include "common/fixed_text.h"
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/fixed_key_crypto.h"
@@ -147,7 +149,8 @@ class EngineTest : public ::testing::Test {
     RecordingChangeJournal saves;
     StatusLine status;
     FakeSockets sockets;
-    ConnectionEngine engine{sockets, status};
+    WebPort web;
+    ConnectionEngine engine{sockets, status, web};
 };
 
 const std::string kSignIn = "#iAnn-09:00\n\r";
@@ -163,7 +166,7 @@ size_t EventsIn(const std::string &bytes) {
 const std::string kWatch = "GET /events HTTP/1.1\r\nHost: localhost\r\n\r\n";
 
 TEST_F(EngineTest, AHoardingAddressEndsOnlyItsOwnIdleConnectionsInEachPool) {
-    engine.ServeFrom(publisher);
+    web.ServeFrom(publisher);
     PublishPage();
     const std::string board = "GET /board.json HTTP/1.1\r\nHost: localhost\r\n\r\n";
     for (Pool pool : {Pool::SignIn, Pool::Web}) {
@@ -218,7 +221,7 @@ TEST_F(EngineTest, AHoardingAddressEndsOnlyItsOwnIdleConnectionsInEachPool) {
 }
 
 TEST_F(EngineTest, SixteenCrowdingAddressesStillLeaveRoomForANewcomerInEachPool) {
-    engine.ServeFrom(publisher);
+    web.ServeFrom(publisher);
     PublishPage();
     const std::string board = "GET /board.json HTTP/1.1\r\nHost: localhost\r\n\r\n";
     std::uint64_t now = 0;
@@ -416,7 +419,7 @@ std::string SignPost(const std::string &body, const std::string &extra = "") {
 }
 
 TEST_F(EngineTest, WatchersAreAPoolOfTheirOwnAndOneThatNeverReadsIsClosed) {
-    engine.ServeFrom(publisher);
+    web.ServeFrom(publisher);
     PublishPage();
     std::vector<SocketId> watchers;
     for (int i = 0; i < 100; ++i)
@@ -466,9 +469,9 @@ TEST_F(EngineTest, WatchersAreAPoolOfTheirOwnAndOneThatNeverReadsIsClosed) {
 }
 
 TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
-    engine.ServeFrom(publisher);
+    web.ServeFrom(publisher);
     settings.WebSignIn = true;
-    engine.AllowWebSignIn(settings, web_key, {"boardpc"}, clock);
+    web.AllowWebSignIn(settings, web_key, {"boardpc"}, clock);
     SocketId browser = sockets.Connect(
         Pool::Web, "10.0.5.1",
         SignPost(
@@ -503,7 +506,7 @@ TEST_F(EngineTest, ABrowsersSignInJoinsTheBatchAndIsAnsweredOverHttp) {
 }
 
 TEST_F(EngineTest, APeerStreamingAsFastAsItCanHoldsUpNoOtherRequestAndMeetsItsDeadline) {
-    engine.ServeFrom(publisher);
+    web.ServeFrom(publisher);
     PublishPage();
     // A head that never ends: refused as too large, then read and dropped.
     SocketId stream =
@@ -527,7 +530,7 @@ TEST_F(EngineTest, APeerStreamingAsFastAsItCanHoldsUpNoOtherRequestAndMeetsItsDe
 }
 
 TEST_F(EngineTest, AWatcherThatSendsAndAWebPeerSendingPastItsRequestAreClosed) {
-    engine.ServeFrom(publisher);
+    web.ServeFrom(publisher);
     PublishPage();
     SocketId watcher = sockets.Connect(Pool::Web, "10.0.8.1", kWatch);
     engine.AcceptNotice(Pool::Web, 0);
@@ -558,10 +561,10 @@ TEST_F(EngineTest, AWatcherThatSendsAndAWebPeerSendingPastItsRequestAreClosed) {
 } // namespace
 
 TEST_F(EngineTest, WrongWebKeysLockTheirAddressOutAndSaySoOnTheStatusLine) {
-    engine.ServeFrom(publisher);
+    web.ServeFrom(publisher);
     settings.WebSignIn = true;
     CopyCut(settings.WebKeyHash, MakeKeyHash(crypto, "k3y-of-the-office").c_str());
-    engine.AllowWebSignIn(settings, web_key, {"boardpc"}, clock);
+    web.AllowWebSignIn(settings, web_key, {"boardpc"}, clock);
     const std::string body = "{\"name\": \"Bob\", \"in\": true}";
     auto sign = [&](const std::string &peer, const std::string &key, std::uint64_t now) {
         SocketId id =

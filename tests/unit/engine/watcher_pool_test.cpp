@@ -2,6 +2,7 @@
 
 #include "server/board/user_table.h"
 #include "server/publish/publisher.h"
+#include "server/web/web_port.h"
 #include "tests/kit/board_test_support.h"
 
 #include <gtest/gtest.h>
@@ -49,11 +50,14 @@ TEST(WatcherPool, EveryWatcherGetsEachPublicationAndOneThatNeverReadsIsGivenUp) 
     Publisher publisher{files.reader, files.writer};
     ASSERT_FALSE(publisher.PublishPage(board).Failed());
 
+    // The web port's bytes, as the engine queues them.
+    WebPort port;
     WatcherPool pool;
     Sockets sockets;
     auto send = [&](WatcherPool::Id id, const char *b, size_t n) { return sockets.Send(id, b, n); };
-    for (WatcherPool::Id id = 1; id <= kMaxWatchers; ++id) ASSERT_TRUE(pool.Add(id, publisher, 0));
-    EXPECT_FALSE(pool.Add(999, publisher, 0)); // full
+    for (WatcherPool::Id id = 1; id <= kMaxWatchers; ++id)
+        ASSERT_TRUE(pool.Add(id, port.StreamStart(publisher), 0));
+    EXPECT_FALSE(pool.Add(999, port.StreamStart(publisher), 0)); // full
     sockets.stuck[7] = true;
     EXPECT_TRUE(pool.SendAll(send).empty());
     EXPECT_EQ(1u, Events(sockets.got[1]));
@@ -66,7 +70,7 @@ TEST(WatcherPool, EveryWatcherGetsEachPublicationAndOneThatNeverReadsIsGivenUp) 
     while (dropped.empty() && publications < 20) {
         ASSERT_FALSE(publisher.PublishPage(board).Failed());
         ++publications;
-        dropped = pool.Publish(publisher);
+        dropped = pool.Broadcast(port.StreamEvent(publisher));
         EXPECT_TRUE(pool.SendAll(send).empty());
     }
     EXPECT_EQ(std::vector<WatcherPool::Id>{7}, dropped);
@@ -80,7 +84,7 @@ TEST(WatcherPool, EveryWatcherGetsEachPublicationAndOneThatNeverReadsIsGivenUp) 
 
     // A socket that fails leaves the pool; keep-alives go to the others.
     sockets.failing = 3;
-    EXPECT_TRUE(pool.Tick(kKeepAliveMs).empty());
+    EXPECT_TRUE(pool.Tick(kKeepAliveMs, port.KeepAlive()).empty());
     EXPECT_EQ(std::vector<WatcherPool::Id>{3}, pool.SendAll(send));
     EXPECT_FALSE(pool.Has(3));
     EXPECT_NE(std::string::npos, sockets.got[1].find(": keep-alive\n\n"));
