@@ -1,16 +1,23 @@
 # The layers of the programs, each a library that sees only itself and the
 # layers below it. The server:
 #
-#   common <- board <- page <- publish <- web <- engine --+
-#                   |       |          <- reset (daily) --+- the server shell
-#                   |       <- first_run -----------------+  (Windows), and
-#                   <- history ---------------------------+  server/posix
-#                   <- history <- rollcall ---------------+
-#   web, history, reset <- admin -------------------------+
+#   common <- board <- page <- publish <- engine ----------+
+#                   |       |          <- web ---------------+- the server shell
+#                   |       |     (and connection_exchange.h |  (Windows), and
+#                   |       |      of the engine alone)      |  server/posix
+#                   |       |          <- reset (daily) -----+
+#                   |       <- first_run --------------------+
+#                   <- history ------------------------------+
+#                   <- history <- rollcall <- web
+#   web, history, reset <- admin ----------------------------+
 #
 # publish turns a batch of request lines into a publication (data file,
-# page, journal, replies); the web port speaks HTTP over the bytes of a
-# connection; the engine keeps the connections and their pools. The
+# page, journal, replies); the engine keeps the connections, their pools
+# and the watchers of the event stream, and runs the batches; the web port
+# speaks HTTP over the bytes of a connection. The engine includes nothing
+# of the web; the web port implements the engine's connection_exchange.h,
+# the one engine header it sees (no socket, no pool), and the shells hand
+# the engine the web port. The
 # first-run rules stand on the page (whose defaults they fill in); history
 # on the board beside page; the daily reset on the publication, whose
 # publisher saves and pages the members it signs out; the roll call on the
