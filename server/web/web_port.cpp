@@ -125,8 +125,8 @@ ConnectionExchange::Turn WebPort::TakeOver(WebExchange &web, const std::string &
     if (!route) {
         AppendHttpJsonReply(answer.reply, 404, "{\"error\":\"Nothing is served here\"}");
     } else {
-        std::vector<std::string> names = settings_ ? ServerHostNames(names_, settings_->WebHosts)
-                                                   : ServerHostNames(names_, "");
+        std::vector<std::string> names =
+            settings_ ? ServerHostNames(names_, settings_->WebHosts) : ServerHostNames(names_, "");
         answer = route->Reply(WebRouteCall{web.Request(), names, key_lockout_, peer, now});
     }
     web.Reply(answer.reply);

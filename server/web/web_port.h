@@ -44,8 +44,7 @@ class WebPort : public ExchangeMaker {
     WebContent Content() const;
     // The next step of a request in Handover from peer: its reply made on
     // web, a watcher of the event stream, or a line for the batch.
-    ConnectionExchange::Turn TakeOver(WebExchange &web, const std::string &peer,
-                                      std::uint64_t now);
+    ConnectionExchange::Turn TakeOver(WebExchange &web, const std::string &peer, std::uint64_t now);
 
     std::unique_ptr<ConnectionExchange> Open(const std::string &peer) override;
     const Publisher *Following() const override { return source_; }

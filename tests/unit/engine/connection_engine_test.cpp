@@ -16,95 +16,10 @@
 #include "common/fixed_text.h"
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/fixed_key_crypto.h"
+#include "tests/kit/doubles/scripted_engine_sockets.h"
 #include "tests/kit/doubles/recording_change_journal.h"
 
 namespace {
-
-// Sockets with a backlog a pool, bytes that "arrive" when a test says, and
-// handle values a test may reuse.
-class FakeSockets : public EngineSockets {
-  public:
-    struct Socket {
-        std::string peer;
-        std::string incoming; // arrived, not read yet
-        bool peer_closed = false;
-        int reset = 0; // an error the next receive reports
-        std::string sent;
-        bool closed = false;
-        bool stuck = false;   // takes nothing more (a peer that never reads)
-        size_t streaming = 0; // filler bytes that follow incoming, as fast as read
-    };
-
-    // A peer connects; it waits in the pool's backlog with what it sent.
-    SocketId Connect(Pool pool, const std::string &peer, const std::string &bytes = "",
-                     SocketId id = 0) {
-        Socket socket;
-        socket.peer = peer;
-        socket.incoming = bytes;
-        if (id == 0) id = ++last_id;
-        backlog[static_cast<int>(pool)].push_back({id, socket});
-        return id;
-    }
-    size_t Waiting(Pool pool) const { return backlog[static_cast<int>(pool)].size(); }
-    bool Closed(SocketId id) { return sockets.at(id).closed; }
-
-    Accepted Accept(Pool pool) override {
-        Accepted accepted;
-        auto &waiting = backlog[static_cast<int>(pool)];
-        if (waiting.empty()) {
-            accepted.error = kErrorWouldBlock;
-            return accepted;
-        }
-        accepted.socket = waiting.front().first;
-        accepted.peer = waiting.front().second.peer;
-        sockets[accepted.socket] = waiting.front().second;
-        waiting.pop_front();
-        return accepted;
-    }
-    Io Receive(SocketId id, char *bytes, size_t capacity) override {
-        Io io;
-        Socket &socket = sockets.at(id);
-        ++receives;
-        if (socket.closed) {
-            io.error = 10038; // not a socket
-        } else if (socket.reset) {
-            io.error = socket.reset;
-        } else if (!socket.incoming.empty()) {
-            io.count = socket.incoming.copy(bytes, capacity);
-            socket.incoming.erase(0, io.count);
-        } else if (socket.streaming > 0) {
-            io.count = std::min(capacity, socket.streaming);
-            std::memset(bytes, 'a', io.count);
-            socket.streaming -= io.count;
-        } else if (!socket.peer_closed) {
-            io.error = kErrorWouldBlock;
-        }
-        return io;
-    }
-    Io Send(SocketId id, const char *bytes, size_t size) override {
-        Io io;
-        if (sockets.at(id).stuck) {
-            io.error = kErrorWouldBlock;
-            return io;
-        }
-        sockets.at(id).sent.append(bytes, size);
-        io.count = size;
-        return io;
-    }
-    size_t Unread(SocketId id) override {
-        return sockets.at(id).incoming.size() + sockets.at(id).streaming;
-    }
-    void ShutSending(SocketId) override {}
-    void Close(SocketId id) override {
-        EXPECT_FALSE(sockets.at(id).closed) << "closed twice: " << id;
-        sockets.at(id).closed = true;
-    }
-
-    std::map<SocketId, Socket> sockets;
-    std::deque<std::pair<SocketId, Socket>> backlog[kPoolCount];
-    SocketId last_id = 100;
-    int receives = 0;
-};
 
 class EngineTest : public ::testing::Test {
   protected:
@@ -148,7 +63,7 @@ class EngineTest : public ::testing::Test {
     // Counts publications: the journal is flushed once each, right after the save.
     RecordingChangeJournal saves;
     StatusLine status;
-    FakeSockets sockets;
+    ScriptedEngineSockets sockets;
     WebPort web;
     ConnectionEngine engine{sockets, status, web};
 };
