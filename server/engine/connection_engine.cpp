@@ -40,16 +40,6 @@ class EngineConnection : public Connection {
     SocketId socket_;
 };
 
-// A reply kept for an exchange, which makes its own reply of it.
-class KeptReply : public Connection {
-  public:
-    void Send(const char *bytes, size_t size) override { bytes_.append(bytes, size); }
-    const std::string &Bytes() const { return bytes_; }
-
-  private:
-    std::string bytes_;
-};
-
 int Index(Pool pool) { return static_cast<int>(pool); }
 
 } // namespace

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "server/publish/connection.h"
-
 class HttpRequestReader;
 class KeyLockout;
 class WebSignKey;
@@ -44,16 +42,6 @@ struct WebSignStart {
 WebSignStart StartWebSign(const HttpRequestReader &request, const ServerSettings &settings,
                           WebSignKey &key, const std::vector<std::string> &names,
                           unsigned code_page, const ClockTime &now, const WebSignPeer &peer);
-
-// The handler's answer, kept for the reply: it sends on this connection.
-class CapturedReply : public Connection {
-  public:
-    void Send(const char *bytes, size_t size) override { bytes_.append(bytes, size); }
-    const std::string &Bytes() const { return bytes_; }
-
-  private:
-    std::string bytes_;
-};
 
 // The HTTP reply for what the handler sent: "0\n\r" 200 {"ok":true}, "1\n\r"
 // 404 (no such member), nothing 503 (the save failed: the change was not

@@ -4,6 +4,7 @@
 #include "server/board/user_table.h"
 #include "server/web/http_request.h"
 #include "server/publish/batch_dispatch.h"
+#include "server/publish/connection.h"
 #include "server/web/web_guard.h"
 #include "server/web/key_lockout.h"
 #include "common/fixed_text.h"
@@ -44,7 +45,7 @@ class WebSignTest : public ::testing::Test {
     // The browser's line and a sign-in port request in one batch; returns
     // the browser's HTTP reply.
     std::string Batch(const std::string &line, RecordingConnection &other) {
-        CapturedReply browser;
+        KeptReply browser;
         std::vector<PendingRequest> requests(2);
         requests[0] = PendingRequest{line, &browser, "10.0.0.7"};
         requests[1] = PendingRequest{"#oBob-9:00-Bank-10:00", &other, "10.0.0.8"};
