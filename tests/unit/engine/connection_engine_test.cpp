@@ -17,6 +17,7 @@
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/fixed_key_crypto.h"
 #include "tests/kit/doubles/scripted_engine_sockets.h"
+#include "tests/kit/doubles/scripted_exchange_maker.h"
 #include "tests/kit/doubles/recording_change_journal.h"
 
 namespace {
@@ -495,4 +496,40 @@ TEST_F(EngineTest, WrongWebKeysLockTheirAddressOutAndSaySoOnTheStatusLine) {
     EXPECT_EQ("HTTP/1.1 429", sign("10.0.6.1", "k3y-of-the-office", 300));
     EXPECT_EQ("HTTP/1.1 200", sign("10.0.6.2", "k3y-of-the-office", 400));
     EXPECT_EQ(1, saves.flushes);
+}
+
+// The engine speaks no protocol of the web pool's own: any exchange's
+// bytes are read into it, its replies sent, its lines batched with the
+// sign-in port's, and its streams kept as watchers.
+TEST_F(EngineTest, AnExchangeOfAnyProtocolIsReadAnsweredBatchedAndStreamed) {
+    ScriptedExchangeMaker maker;
+    ConnectionEngine own{sockets, status, maker};
+    SocketId asks = sockets.Connect(Pool::Web, "10.0.6.1", "hello\n");
+    SocketId stream = sockets.Connect(Pool::Web, "10.0.6.2", "stream\n");
+    SocketId signs = sockets.Connect(Pool::Web, "10.0.6.3", "batch #oBob-10:00-Bank-11:00\n");
+    own.AcceptNotice(Pool::Web, 0);
+    EXPECT_EQ(3, maker.opened);
+    EXPECT_EQ("reply hello\n", sockets.sockets[asks].sent);
+    EXPECT_STREQ("answered hello", status.Text());
+    // No publisher followed: no stream is served.
+    EXPECT_EQ("no room\n", sockets.sockets[stream].sent);
+
+    PublishResult result;
+    EXPECT_TRUE(own.RunBatchWhenDue(1, false, board, publisher, result));
+    EXPECT_EQ("batch 0\n\r", sockets.sockets[signs].sent);
+    EXPECT_EQ("Ann-1- -08:00- -\r\nBob-0-Bank-10:00-11:00  -\r\n",
+              ReadBytes(dir.File("tesmar.dat")));
+
+    maker.following = &publisher;
+    SocketId watcher = sockets.Connect(Pool::Web, "10.0.6.4", "stream\n");
+    own.AcceptNotice(Pool::Web, 2);
+    ASSERT_EQ(1u, own.WatcherCount());
+    own.Broadcast("news\n", false);
+    ASSERT_FALSE(publisher.PublishPage(board).Failed());
+    own.Published(publisher);
+    own.Tick(2 + kKeepAliveMs);
+    const std::string n = std::to_string(publisher.Number());
+    EXPECT_EQ("start " + std::to_string(publisher.Number() - 1) + "\nnews\nevent " + n +
+                  "\nalive\n",
+              sockets.sockets[watcher].sent);
 }
