@@ -1,8 +1,10 @@
-// A connection that keeps every send; on_send, when set, runs before each
-// send is kept.
+// A connection that keeps every send; on_send, when set, is given each
+// send's bytes before they are kept (to see what the files held when the
+// reply went, say).
 #pragma once
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "server/publish/connection.h"
@@ -10,8 +12,9 @@
 class RecordingConnection : public Connection {
   public:
     void Send(const char *bytes, size_t size) override {
-        if (on_send) on_send();
-        sends.emplace_back(bytes, size);
+        std::string send(bytes, size);
+        if (on_send) on_send(send);
+        sends.push_back(std::move(send));
     }
     // Everything sent, in order.
     std::string Sent() const {
@@ -20,5 +23,5 @@ class RecordingConnection : public Connection {
         return all;
     }
     std::vector<std::string> sends;
-    std::function<void()> on_send;
+    std::function<void(const std::string &send)> on_send;
 };

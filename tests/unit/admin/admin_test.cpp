@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/kit/doubles/scratch_admin_host.h"
 #include "tests/kit/doubles/scripted_key_gate.h"
 
 #include <string>
@@ -13,65 +14,13 @@
 #include "common/fixed_text.h"
 #include "common/key_hash.h"
 #include "common/sha256.h"
-#include "server/board/board_change.h"
 #include "server/board/board_file.h"
-#include "server/history/history_journal.h"
-#include "server/history/history_recorder.h"
 #include "server/page/admin_page.h"
 #include "server/web/http_request.h"
 #include "server/web/key_lockout.h"
 #include "tests/kit/board_test_support.h"
-#include "tests/kit/doubles/fixed_key_crypto.h"
-#include "tests/kit/doubles/memory_settings_store.h"
 
 namespace {
-
-class BoardHost : public AdminHost {
-  public:
-    explicit BoardHost(const ScratchDir &dir)
-        : settings(SettingsIn(dir)), journal(settings, 1252, files.writer),
-          recorder(journal, clock) {
-        clock.time = ClockTime{9, 30, 0, 2026, 12, 9};
-        publisher.SetJournal(&recorder);
-        ClearTable(table);
-        AddNamed("Ann");
-        AddNamed("Bob");
-    }
-    void AddNamed(const char *name) {
-        BoardContext board = Board();
-        AddUser(board, name);
-        WriteBoardFile(table, settings);
-    }
-    BoardContext Board() override { return BoardContext{table, settings, alerts, clock}; }
-    bool ReloadBoard() override {
-        BoardContext board = Board();
-        return publisher.Reload(board);
-    }
-    PublishResult PublishChange(const BoardChange &change) override {
-        BoardContext board = Board();
-        PublishResult result = publisher.Publish(board, {change}, {});
-        journal.Flush();
-        return result;
-    }
-    ServerSettings &Settings() override { return settings; }
-    SettingsStore &Store() override { return store; }
-    KeyCrypto &Crypto() override { return crypto; }
-    void SettingChanged(const char *name) override { changed.push_back(name); }
-    AdminFacts Facts() override { return AdminFacts{"Listen: 10048", 3, true, "1.42.0"}; }
-    FileReader &Files() override { return files.reader; }
-
-    ServerSettings settings;
-    UserTable table{};
-    FixedClock clock;
-    AlertsRecorder alerts;
-    PlatformFiles files;
-    Publisher publisher{files.reader, files.writer};
-    HistoryJournal journal;
-    HistoryRecorder recorder;
-    MemorySettingsStore store;
-    FixedKeyCrypto crypto;
-    std::vector<std::string> changed;
-};
 
 class AdminTest : public ::testing::Test {
   protected:
@@ -97,7 +46,7 @@ class AdminTest : public ::testing::Test {
     std::string DataFile() { return ReadBytes(dir.File("tesmar.dat")); }
 
     ScratchDir dir;
-    BoardHost host;
+    ScratchAdminHost host;
     HashedKey key;
     ScriptedKeyGate gate;
 };

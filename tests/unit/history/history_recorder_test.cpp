@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "tests/kit/board_test_support.h"
-#include "tests/kit/doubles/null_alerts.h"
+#include "tests/kit/doubles/alerts_recorder.h"
 #include "tests/kit/doubles/recording_connection.h"
 
 namespace {
@@ -37,7 +37,7 @@ TEST(HistoryRecorder, EachPublishedChangeLeavesItsLineAndAFailedJournalHoldsNoRe
     now.month = 12;
     now.day = 8;
     FixedClock clock(now);
-    NullAlerts alerts;
+    AlertsRecorder alerts;
     BoardContext board{table, settings, alerts, clock};
     PlatformFiles files;
     HistoryJournal journal(settings, 1252, files.writer);
@@ -47,7 +47,9 @@ TEST(HistoryRecorder, EachPublishedChangeLeavesItsLineAndAFailedJournalHoldsNoRe
 
     RecordingConnection reply;
     std::string journal_at_reply;
-    reply.on_send = [&] { journal_at_reply = ReadBytes(dir.File("history-2026-12.csv")); };
+    reply.on_send = [&](const std::string &) {
+        journal_at_reply = ReadBytes(dir.File("history-2026-12.csv"));
+    };
     PublishResult result =
         publisher.Publish(board,
                           {Change(BoardChange::SignedOut, &table.slots[0], "Ann", "", "10.0.0.7"),
@@ -98,7 +100,7 @@ TEST(HistoryRecorder, ChangesPublishedTogetherEachKeepTheirOwnRecord) {
     now.month = 12;
     now.day = 8;
     FixedClock clock(now);
-    NullAlerts alerts;
+    AlertsRecorder alerts;
     BoardContext board{table, settings, alerts, clock};
     PlatformFiles files;
     HistoryJournal journal(settings, 1252, files.writer);

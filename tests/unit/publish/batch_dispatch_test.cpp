@@ -249,7 +249,7 @@ TEST_F(RequestTest, AFileThatCannotBeReadToItsEndChangesAndAnswersNothing) {
 TEST_F(RequestTest, TheReplyComesAfterThePageAndTheDataFile) {
     Board("Ann-1- -8:00- -\r\n");
     std::string page_at_reply, file_at_reply;
-    connection_.on_send = [&] {
+    connection_.on_send = [&](const std::string &) {
         page_at_reply = ReadBytes(dir_ / "board.htm");
         file_at_reply = ReadBytes(DataFile());
     };
@@ -294,7 +294,7 @@ TEST_F(RequestTest, ABatchIsAppliedInOrderAndRepliedOnceSaved) {
     Board("Ann-1- -8:00- -\r\nBea-1- -8:00- -\r\n");
     RecordingConnection ann, nobody, again, web;
     std::string file_at_reply;
-    ann.on_send = [&] { file_at_reply = ReadBytes(DataFile()); };
+    ann.on_send = [&](const std::string &) { file_at_reply = ReadBytes(DataFile()); };
     std::vector<PendingRequest> batch = {{"#oAnn-9-Bank-10", &ann, "10.0.0.1"},
                                          {"#iNobody-9", &nobody, "10.0.0.2"},
                                          {"#iAnn-9:30", &again, "10.0.0.3"},

@@ -7,6 +7,7 @@
 #include "server/publish/connection.h"
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/recording_change_journal.h"
+#include "tests/kit/doubles/recording_connection.h"
 
 #include <gtest/gtest.h>
 
@@ -22,19 +23,13 @@ struct Steps {
     std::vector<std::string> seen;
 };
 
-class StepConnection : public Connection {
-  public:
-    StepConnection(Steps &steps, const ScratchDir &dir) : steps_(steps), dir_(dir) {}
-    void Send(const char *bytes, size_t size) override {
-        steps_.seen.push_back("reply " + std::string(bytes, size) + " file " +
-                              ReadBytes(dir_.File("tesmar.dat")) + " page " +
-                              std::to_string(ReadBytes(dir_.File("board.htm")).size()));
-    }
-
-  private:
-    Steps &steps_;
-    const ScratchDir &dir_;
-};
+// A reply whose every send is a step, with what the files held then.
+void RecordSteps(RecordingConnection &reply, Steps &steps, const ScratchDir &dir) {
+    reply.on_send = [&steps, &dir](const std::string &send) {
+        steps.seen.push_back("reply " + send + " file " + ReadBytes(dir.File("tesmar.dat")) +
+                             " page " + std::to_string(ReadBytes(dir.File("board.htm")).size()));
+    };
+}
 
 // A journal whose every change is a step, with what the files held then.
 void RecordSteps(RecordingChangeJournal &journal, Steps &steps, const ScratchDir &dir) {
@@ -73,7 +68,9 @@ TEST_F(PublishTest, TheDataFileThenThePageThenTheJournalThenTheReplies) {
     Steps steps;
     RecordingChangeJournal journal;
     RecordSteps(journal, steps, dir);
-    StepConnection first(steps, dir), second(steps, dir);
+    RecordingConnection first, second;
+    RecordSteps(first, steps, dir);
+    RecordSteps(second, steps, dir);
     publisher.SetJournal(&journal);
     EXPECT_FALSE(Publish({&first, &second}).Failed());
     std::string page = ReadBytes(dir.File("board.htm"));
@@ -97,7 +94,8 @@ TEST_F(PublishTest, AFailedSaveStopsEverythingAfterIt) {
     Steps steps;
     RecordingChangeJournal journal;
     RecordSteps(journal, steps, dir);
-    StepConnection reply(steps, dir);
+    RecordingConnection reply;
+    RecordSteps(reply, steps, dir);
     publisher.SetJournal(&journal);
     std::filesystem::remove(dir.File("tesmar.dat"));
     std::filesystem::create_directory(dir.File("tesmar.dat"));

@@ -17,53 +17,16 @@
 #include "client/shell/client_program.h"
 #include "client/shell/session_window.h"
 #include "client/core/layered_settings_store.h"
-#include "tests/kit/doubles/scripted_session_probe.h"
 #include "client/shell/tray_icon.h"
 
 #include "common/settings_store.h"
 #include "common/settings_store_win32.h"
 #include "tests/kit/doubles/alerts_recorder.h"
 #include "tests/kit/doubles/fixed_clock.h"
+#include "tests/kit/doubles/recording_end_session_reason.h"
+#include "tests/kit/doubles/scripted_session_probe.h"
+#include "tests/kit/doubles/scripted_tray.h"
 #include "tests/wine/in_process_test.h"
-
-// The notification area as a test scripts it: every message is kept and
-// answered from the script, true once the script is used up.
-class ScriptedTray : public TrayShell {
-  public:
-    struct Call {
-        DWORD message;
-        std::string tip;
-        bool icon; // an icon handle came with it
-    };
-    std::vector<Call> calls;
-    std::deque<bool> answers;
-    // When set, answers by the message instead of the script.
-    std::function<bool(DWORD)> answer_of;
-    bool Notify(DWORD message, NOTIFYICONDATAA &data) override {
-        calls.push_back({message, data.szTip, data.hIcon != nullptr});
-        if (answer_of) return answer_of(message);
-        if (answers.empty()) return true;
-        bool answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-};
-
-// The end-session reason as a test sees it: "create" and "destroy" in order.
-class RecordedReason : public EndSessionReason {
-  public:
-    std::vector<std::string> calls;
-    std::wstring text;
-    bool Create(HWND, const wchar_t *reason) override {
-        calls.push_back("create");
-        text = reason;
-        return true;
-    }
-    bool Destroy(HWND) override {
-        calls.push_back("destroy");
-        return true;
-    }
-};
 
 // The member's values as they are in the (redirected) registry.
 SettingsStore &MemberKey();
@@ -88,7 +51,7 @@ class ClientTest : public InProcessTest {
     AlertsRecorder recorder;
     FixedClock clock{ClockTime{9, 7, 0}};
     ScriptedTray tray_shell;
-    RecordedReason reason;
+    RecordingEndSessionReason reason;
     ScriptedSessionProbe session;
     LayeredSettingsStore store{MemberKey(), kClientStore, recorder};
     ClientProgram program{

@@ -13,23 +13,15 @@
 #include "server/shell/server_state.h"
 #include "server/shell/event_log.h"
 #include "server/web/key_lockout.h"
+#include "tests/kit/doubles/recording_event_sink.h"
 #include "tests/wine/server/shell_fixture.h"
 
 namespace {
 
-// The service's events as written.
-class RecordedEvents : public EventSink {
-  public:
-    void Write(EventKind kind, const char *text) override {
-        written += std::to_string(static_cast<int>(kind)) + " " + text + "\n";
-    }
-    std::string written;
-};
-
 // Under the service, an address locked out is one warning of its own kind,
 // however often the line is told it; a failure stays a failure.
 TEST(EventLogStatus, ALockoutIsOneWrongKeysEvent) {
-    RecordedEvents events;
+    RecordingEventSink events;
     StatusLine status;
     EventLogStatusView view(events, status);
     status.SetView(&view);
