@@ -43,7 +43,7 @@ bool AskForWorkingDir(ServerSettings &settings, Alerts &alerts, FirstRunHost &ho
 } // namespace
 
 bool LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
-                  Alerts &alerts, FirstRunHost &host) {
+                  FileWriter &writer, Alerts &alerts, FirstRunHost &host) {
     CopyCut(settings.WorkingDir, "");
     CopyCut(settings.Port, "");
     CopyCut(settings.WebPort, "");
@@ -68,7 +68,6 @@ bool LoadSettings(SettingsStore &store, ServerSettings &settings, const UserTabl
         if (!AskForWorkingDir(settings, alerts, host)) return false;
         // A data file already in the chosen directory is the board: keep it.
         char path[400];
-        PlatformFileWriter writer;
         if (BuildDataFilePath(settings, path, sizeof path) && !IsFile(path) &&
             !SaveBoard(table, settings, writer)) {
             char text[sizeof "Cannot save " + sizeof path];

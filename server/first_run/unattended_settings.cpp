@@ -55,7 +55,8 @@ void Note(std::vector<std::string> &notes, bool stored, const char *name, const 
 } // namespace
 
 bool LoadUnattendedSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
-                            const char *proposed_dir, std::vector<std::string> &notes) {
+                            FileWriter &writer, const char *proposed_dir,
+                            std::vector<std::string> &notes) {
     bool port_missing = Missing(store, "Port");
     bool dir_missing = Missing(store, "WorkingDir");
     bool page_missing = Missing(store, "HTMLFile");
@@ -64,7 +65,7 @@ bool LoadUnattendedSettings(SettingsStore &store, ServerSettings &settings, cons
         return false;
     }
     TakeEveryOffer offers(proposed_dir ? proposed_dir : "", notes);
-    LoadSettings(store, settings, table, offers, offers);
+    LoadSettings(store, settings, table, writer, offers, offers);
     if (dir_missing)
         // LoadSettings wrote it; a refusal came as the store's warning.
         Note(notes, !Missing(store, "WorkingDir"), "WorkingDir", settings.WorkingDir);

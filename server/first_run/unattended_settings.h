@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
+class FileWriter;
 class SettingsStore;
 struct ServerSettings;
 struct UserTable;
 
-// proposed_dir: the folder to use when WorkingDir is missing. False, with
-// a note, when WorkingDir is missing and no folder was proposed.
+// proposed_dir: the folder to use when WorkingDir is missing; writer
+// creates the data file. False, with a note, when WorkingDir is missing
+// and no folder was proposed.
 bool LoadUnattendedSettings(SettingsStore &store, ServerSettings &settings, const UserTable &table,
-                            const char *proposed_dir, std::vector<std::string> &notes);
+                            FileWriter &writer, const char *proposed_dir,
+                            std::vector<std::string> &notes);

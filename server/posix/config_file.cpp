@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "common/files.h"
 #include "common/fixed_text.h"
 #include "common/file_reader.h"
+#include "common/file_writer.h"
 
 namespace {
 
@@ -165,5 +165,5 @@ bool ConfigFile::Remove(const char *name) {
 bool ConfigFile::Save() const {
     if (path_.empty()) return true;
     std::string bytes = Text();
-    return ReplaceFileDurably(path_.c_str(), bytes.data(), bytes.size());
+    return writer_->ReplaceDurably(path_.c_str(), bytes.data(), bytes.size());
 }

@@ -4,8 +4,8 @@
 // header's and footer's mark-up has line ends); spaces around the name and
 // the value are not part of them. It is the server's settings store: a
 // setting written is put in its line (or a new one at the end) and the
-// file is replaced whole and durably, its comments, order and permissions
-// kept.
+// file is replaced whole and durably through the program's file writer,
+// its comments, order and permissions kept.
 #pragma once
 #include <cstddef>
 #include <string>
@@ -13,8 +13,13 @@
 
 #include "common/settings_store.h"
 
+class FileWriter;
+
 class ConfigFile : public SettingsStore {
   public:
+    // writer replaces the file at each write.
+    explicit ConfigFile(FileWriter &writer) : writer_(&writer) {}
+
     struct Entry {
         std::string name;
         std::string value; // unescaped
@@ -51,6 +56,7 @@ class ConfigFile : public SettingsStore {
     // Replaces the file with Text() (none loaded: nothing to do).
     bool Save() const;
 
+    FileWriter *writer_; // a pointer, so that a file read again can be assigned
     std::string path_;
     std::vector<std::string> lines_; // as read, without their line ends
     std::vector<Entry> entries_;

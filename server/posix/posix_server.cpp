@@ -54,8 +54,8 @@ std::string PublishFailureText(const PublishResult &result, const ServerSettings
     return text;
 }
 
-PosixServer::PosixServer(ConfigFile &config, Clock &clock, Alerts &alerts)
-    : config(config), clock(clock), alerts(alerts),
+PosixServer::PosixServer(ConfigFile &config, Clock &clock, Alerts &alerts, FileWriter &file_writer)
+    : config(config), clock(clock), alerts(alerts), file_writer(file_writer),
       history(settings, ActiveCodePage(), file_writer), history_recorder(history, clock) {
     status.SetView(&status_view);
     publisher.SetJournal(&rollcall_follower);
@@ -78,7 +78,7 @@ void PosixServer::ReportPublish(const PublishResult &result) {
 
 int PosixServer::Start() {
     NoFirstRunHost host(status);
-    LoadSettings(config, settings, table, alerts, host);
+    LoadSettings(config, settings, table, file_writer, alerts, host);
     // One server a board: a second copy ends here, before it touches any of
     // the board's files (the first copy's save may be in flight).
     if (!ClaimBoardByLock(settings.WorkingDir)) {
@@ -168,7 +168,7 @@ int PosixServer::Run(StopSignals &signals) {
 
 void PosixServer::ReloadConfig() {
     const std::string path = config.Path();
-    ConfigFile fresh;
+    ConfigFile fresh(file_writer);
     if (!fresh.Load(path)) {
         ReportLine(("Cannot read " + path + ": the settings stay as they were").c_str());
         return;
@@ -181,7 +181,7 @@ void PosixServer::ReloadConfig() {
     }
     ServerSettings read = {};
     NoFirstRunHost host(status);
-    LoadSettings(fresh, read, table, alerts, host);
+    LoadSettings(fresh, read, table, file_writer, alerts, host);
     // The keys too, a plain one written in meanwhile hashed in the file.
     for (const std::string &unhashed :
          {web_key.Load(fresh, read), LoadRollCallKeys(fresh, key_crypto, read)})

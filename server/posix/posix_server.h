@@ -1,6 +1,7 @@
 // The native server program's one instance of everything: the seams it is
 // made with (its settings file as the settings store, the clock, the
-// alerts on standard error), its settings, board, sockets, status line,
+// alerts on standard error, the file writer that the settings file writes
+// with too), its settings, board, sockets, status line,
 // the publisher and the history journal. main makes it; it runs the same
 // start-up, batch and publication order as the Windows server, on poll.
 #pragma once
@@ -48,7 +49,7 @@ struct RollCallStreamView : RollCallListener {
 };
 
 struct PosixServer {
-    PosixServer(ConfigFile &config, Clock &clock, Alerts &alerts);
+    PosixServer(ConfigFile &config, Clock &clock, Alerts &alerts, FileWriter &file_writer);
     PosixServer(const PosixServer &) = delete;
     PosixServer &operator=(const PosixServer &) = delete;
 
@@ -63,12 +64,12 @@ struct PosixServer {
     // The platform's files, handed to what reads and writes the board's
     // own: the data file (publisher and start-up), the roll call, the
     // history (written, and read by the administration); a reader each,
-    // so that no two share an open file.
+    // so that no two share an open file, and the program's one writer.
     StandardFileReader board_reader;
     StandardFileReader rollcall_reader;
     StandardFileReader reset_reader;   // lastreset.txt
     StandardFileReader history_reader; // the administration's history CSV
-    PlatformFileWriter file_writer;
+    FileWriter &file_writer;
     Publisher publisher{board_reader, file_writer};
     PollFrontEnd connections{status};
     HistoryJournal history;

@@ -12,6 +12,7 @@
 #include "version/board_version.h"
 #include "common/clock.h"
 #include "common/code_page_posix.h"
+#include "common/file_writer.h"
 #include "common/key_crypto_posix.h"
 #include "common/key_hash.h"
 #include "server/posix/config_check.h"
@@ -64,7 +65,9 @@ int main(int argc, char **argv) {
         else
             return Usage();
     }
-    ConfigFile config;
+    // The program's one file writer: the settings file's, and the board's.
+    PlatformFileWriter file_writer;
+    ConfigFile config(file_writer);
     if (!config.Load(path)) {
         ReportLine(("Cannot read the settings file " + path).c_str());
         return kExitBadConfig;
@@ -76,7 +79,7 @@ int main(int argc, char **argv) {
 
     StopSignals signals;
     StderrAlerts alerts;
-    PosixServer server(config, SystemClock(), alerts);
+    PosixServer server(config, SystemClock(), alerts, file_writer);
     int started = server.Start();
     if (started != kExitServed) return started;
     ReportLine(("Serving the board in " + std::string(server.settings.WorkingDir) + " on port " +

@@ -110,7 +110,7 @@ bool PrepareService(ServerState &server, EventSink &log, HWND window, DWORD &exi
     std::vector<std::string> notes;
     std::string proposed = ProposedWorkingDir();
     bool loaded = LoadUnattendedSettings(server.store, server.settings, server.table,
-                                         proposed.c_str(), notes);
+                                         server.file_writer, proposed.c_str(), notes);
     for (const std::string &note : notes) log.Write(EventKind::Setting, note.c_str());
     if (!loaded) {
         exit_code = ERROR_PATH_NOT_FOUND;

@@ -81,7 +81,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command_line, int show) 
     UpdateWindow(window);
 
     WindowFirstRunHost first_run(window, server.status, instance);
-    if (!LoadSettings(server.store, server.settings, server.table, server.alerts, first_run)) {
+    if (!LoadSettings(server.store, server.settings, server.table, server.file_writer,
+                      server.alerts, first_run)) {
         // The window was closed during the first-run questions.
         if (IsWindow(window)) DestroyWindow(window);
         return 0;

@@ -9,7 +9,9 @@
 #include "server/board/user_table.h"
 #include "server/page/page_defaults.h"
 #include "tests/kit/board_test_support.h"
+#include "tests/kit/doubles/failing_file_writer.h"
 #include "tests/kit/doubles/memory_settings_store.h"
+#include "tests/kit/doubles/scripted_first_run_host.h"
 
 #include <gtest/gtest.h>
 
@@ -17,30 +19,9 @@
 
 namespace {
 
-// The main window and the chooser as a script: the directory offered, the
-// chooser's next answer ("" = cancelled), whether the window is open.
-class ScriptedHost : public FirstRunHost {
-  public:
-    void CurrentDirectory(char *dir, size_t capacity) override {
-        CopyCut(dir, capacity, current.c_str());
-    }
-    bool ChooseDirectory(char *dir, size_t capacity) override {
-        ++chooser_calls;
-        CopyCut(dir, capacity, chooser_answer.c_str());
-        return !chooser_answer.empty();
-    }
-    bool StillRunning() override { return running; }
-    void HoldWindow(bool held) override { this->held = held; }
-    void ShowStatus(const char *text) override { status = text; }
-
-    std::string current, chooser_answer, status;
-    int chooser_calls = 0;
-    bool running = true, held = false;
-};
-
 class FirstRunTest : public ::testing::Test {
   protected:
-    bool Load() { return LoadSettings(store, settings, table, alerts, host); }
+    bool Load() { return LoadSettings(store, settings, table, files.writer, alerts, host); }
     std::string Dir(const char *name) {
         std::filesystem::create_directory(scratch.path() / name);
         return scratch.File(name);
@@ -54,7 +35,8 @@ class FirstRunTest : public ::testing::Test {
     ServerSettings settings{};
     UserTable table{};
     AlertsRecorder alerts;
-    ScriptedHost host;
+    ScriptedFirstRunHost host;
+    PlatformFiles files;
 };
 
 TEST_F(FirstRunTest, AFirstStartAsksForThePortAndTheDirectoryAndCreatesAnEmptyBoard) {
@@ -111,6 +93,23 @@ TEST_F(FirstRunTest, ADirectoryThatCannotBeStoredOrWrittenIsSaidSo) {
     EXPECT_EQ(alerts.asked[2].caption, kStoreFailedCaption);
     EXPECT_EQ(alerts.asked[2].icon, AlertIcon::Warning);
     EXPECT_EQ(host.status, "Cannot save " + DataFileIn(missing));
+}
+
+// The directory is there but its data file cannot be made (a full disk, a
+// share gone read-only): the status line says so, the directory is kept.
+TEST_F(FirstRunTest, ADataFileTheWriterRefusesIsSaidSoAndTheDirectoryStored) {
+    WriteSetting(store, "Port", "4000");
+    host.current = Dir("refused");
+    alerts.answers = {AlertAnswer::Yes};
+    FailingFileWriter refusing;
+
+    ASSERT_TRUE(LoadSettings(store, settings, table, refusing, alerts, host));
+
+    EXPECT_EQ(refusing.writes, 1);
+    EXPECT_EQ(host.status, "Cannot save " + DataFileIn(host.current));
+    EXPECT_FALSE(IsFile(DataFileIn(host.current).c_str()));
+    EXPECT_EQ(store.values["WorkingDir"], host.current);
+    EXPECT_EQ(alerts.asked.size(), 1u); // the question alone: the store took it
 }
 
 TEST_F(FirstRunTest, AnExistingDataFileInTheChosenDirectoryIsKept) {

@@ -12,6 +12,7 @@
 #include "server/board/server_settings.h"
 #include "server/board/user_table.h"
 #include "tests/kit/board_test_support.h"
+#include "tests/kit/doubles/failing_file_writer.h"
 #include "tests/kit/doubles/memory_settings_store.h"
 
 namespace {
@@ -28,9 +29,10 @@ TEST(UnattendedSettings, AnEmptyStoreTakesTheOffersAndStoresThem) {
     MemorySettingsStore store;
     ServerSettings settings{};
     UserTable table{};
+    PlatformFiles files;
     std::vector<std::string> notes;
 
-    ASSERT_TRUE(LoadUnattendedSettings(store, settings, table, dir.c_str(), notes));
+    ASSERT_TRUE(LoadUnattendedSettings(store, settings, table, files.writer, dir.c_str(), notes));
 
     EXPECT_EQ(store.values["WorkingDir"], dir);
     EXPECT_EQ(store.values["Port"], "223");
@@ -46,6 +48,26 @@ TEST(UnattendedSettings, AnEmptyStoreTakesTheOffersAndStoresThem) {
     EXPECT_NE(settings.Header[0], '\0');
 }
 
+// Nobody sees the status line of a service: a data file that cannot be
+// made in the new working folder is a note, and the settings still stored.
+TEST(UnattendedSettings, ADataFileThatCannotBeMadeIsNoted) {
+    ScratchDir scratch;
+    std::string dir = scratch.path().string();
+    MemorySettingsStore store;
+    ServerSettings settings{};
+    UserTable table{};
+    FailingFileWriter refusing;
+    std::vector<std::string> notes;
+
+    ASSERT_TRUE(LoadUnattendedSettings(store, settings, table, refusing, dir.c_str(), notes));
+
+    EXPECT_FALSE(IsFile(In(dir, "tesmar.dat").c_str()));
+    ASSERT_EQ(notes.size(), 4u);
+    EXPECT_EQ(notes[0], "Cannot save " + In(dir, "tesmar.dat"));
+    EXPECT_EQ(notes[1], "WorkingDir was not set: " + dir + " is stored.");
+    EXPECT_EQ(store.values["WorkingDir"], dir);
+}
+
 TEST(UnattendedSettings, SetValuesAndAnExistingBoardAreKept) {
     ScratchDir scratch;
     std::string dir = scratch.path().string();
@@ -57,9 +79,10 @@ TEST(UnattendedSettings, SetValuesAndAnExistingBoardAreKept) {
     auto before = store.values;
     ServerSettings settings{};
     UserTable table{};
+    PlatformFiles files;
     std::vector<std::string> notes;
 
-    ASSERT_TRUE(LoadUnattendedSettings(store, settings, table, "elsewhere", notes));
+    ASSERT_TRUE(LoadUnattendedSettings(store, settings, table, files.writer, "elsewhere", notes));
 
     EXPECT_EQ(store.values, before);
     EXPECT_TRUE(notes.empty());
@@ -71,8 +94,9 @@ TEST(UnattendedSettings, NoFolderToProposeIsRefusedNotAskedForever) {
     MemorySettingsStore store;
     ServerSettings settings{};
     UserTable table{};
+    PlatformFiles files;
     std::vector<std::string> notes;
-    EXPECT_FALSE(LoadUnattendedSettings(store, settings, table, "", notes));
+    EXPECT_FALSE(LoadUnattendedSettings(store, settings, table, files.writer, "", notes));
     EXPECT_EQ(notes.size(), 1u);
     EXPECT_TRUE(store.values.empty());
 }

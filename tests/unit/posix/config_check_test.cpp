@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/file_writer.h"
 #include "common/key_hash.h"
 #include "server/posix/config_file.h"
 #include "tests/kit/doubles/fixed_key_crypto.h"
@@ -9,7 +10,8 @@
 namespace {
 
 std::vector<std::string> Check(const std::string &text) {
-    ConfigFile config;
+    PlatformFileWriter writer;
+    ConfigFile config(writer);
     config.Parse(text);
     return CheckConfig(config, "t.conf");
 }
@@ -18,7 +20,8 @@ TEST(ConfigCheck, AFileOfTheSettingsWithGoodValuesPasses) {
     EXPECT_EQ(Check("WorkingDir=/srv/board\nPort=223\nWebPort=\nHistory=TRUE\n"
                     "ResetTime=18:30\nWebSignIn=FALSE\nCodePage=1251\nWebHosts=board%board.lan\n"),
               std::vector<std::string>{});
-    ConfigFile config;
+    PlatformFileWriter writer;
+    ConfigFile config(writer);
     config.Parse("CodePage=1251\n");
     EXPECT_EQ(ConfiguredCodePage(config), 1251u);
     config.Parse("");

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "common/file_writer.h"
 #include "server/board/server_settings.h"
 #include "server/web/web_guard.h"
+#include "tests/kit/doubles/failing_file_writer.h"
 #include "tests/kit/doubles/fixed_key_crypto.h"
 #include "tests/kit/files.h"
 #include "tests/kit/scratch_dir.h"
@@ -19,7 +21,8 @@ const char kFile[] = "# The board\n"
                      "Header=<p>\\r\\nOffice \\\\ Lab</p>\n";
 
 TEST(ConfigFile, ReadsValuesTrimmedAndUnescaped) {
-    ConfigFile config;
+    PlatformFileWriter writer;
+    ConfigFile config(writer);
     config.Parse(kFile);
     EXPECT_TRUE(config.Problems().empty());
     char value[64] = "left";
@@ -37,7 +40,8 @@ TEST(ConfigFile, ReadsValuesTrimmedAndUnescaped) {
 }
 
 TEST(ConfigFile, LinesThatAreNoSettingAndNamesGivenTwiceAreProblemsWithTheirLine) {
-    ConfigFile config;
+    PlatformFileWriter writer;
+    ConfigFile config(writer);
     config.Parse("Port=1\nnonsense\n=5\nPort=2\r\n");
     ASSERT_EQ(config.Problems().size(), 3u);
     EXPECT_EQ(config.Problems()[0].line, 2);
@@ -52,7 +56,8 @@ TEST(ConfigFile, AWriteKeepsCommentsOrderAndPermissionsAndAppendsANewName) {
     std::string path = dir.File("tesmar.conf");
     WriteBytes(path, kFile);
     chmod(path.c_str(), 0600);
-    ConfigFile config;
+    PlatformFileWriter writer;
+    ConfigFile config(writer);
     ASSERT_TRUE(config.Load(path));
     EXPECT_TRUE(config.Write("Port", "2230"));
     EXPECT_TRUE(config.Write("Footer", "</div>\r\n"));
@@ -72,7 +77,7 @@ TEST(ConfigFile, AWriteKeepsCommentsOrderAndPermissionsAndAppendsANewName) {
     EXPECT_EQ(info.st_mode & 0777, 0600u) << "the keys' file became readable to others";
     EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"tesmar.conf"});
     // What was written reads back as it was given.
-    ConfigFile again;
+    ConfigFile again(writer);
     ASSERT_TRUE(again.Load(path));
     EXPECT_EQ(again.Find("Footer")->value, "</div>\r\n");
 }
@@ -81,7 +86,8 @@ TEST(ConfigFile, APlainKeyIsRewrittenAsItsHashInItsPlaceWithItsComment) {
     ScratchDir dir;
     std::string path = dir.File("tesmar.conf");
     WriteBytes(path, "Port=223\n# The browser's key\nWebKey=front-desk-key\nWebHosts=\n");
-    ConfigFile config;
+    PlatformFileWriter writer;
+    ConfigFile config(writer);
     ASSERT_TRUE(config.Load(path));
     FixedKeyCrypto crypto;
     ServerSettings settings = {};
@@ -95,12 +101,34 @@ TEST(ConfigFile, AWriteIntoAFolderItCannotReplaceFailsAndKeepsTheFile) {
     ScratchDir dir;
     std::string path = dir.File("tesmar.conf");
     WriteBytes(path, "Port=223");
-    ConfigFile config;
+    PlatformFileWriter writer;
+    ConfigFile config(writer);
     ASSERT_TRUE(config.Load(path));
     // A directory standing where the temporary file goes (refused even to
     // root, which CI runs as).
     std::filesystem::create_directory(path + "." + std::to_string(getpid()) + ".tmp");
     EXPECT_FALSE(config.Write("Port", "224"));
+    EXPECT_EQ(ReadBytes(path), "Port=223");
+}
+
+// A file that was only parsed is changed in memory; one loaded from a path
+// is replaced through the writer it was made with, and a refusal is the
+// write's failure.
+TEST(ConfigFile, WritesGoThroughItsWriterToTheFileItWasLoadedFrom) {
+    FailingFileWriter refusing;
+    ConfigFile parsed(refusing);
+    parsed.Parse("Port=223\n");
+    EXPECT_TRUE(parsed.Write("Port", "224"));
+    EXPECT_EQ(parsed.Find("Port")->value, "224");
+    EXPECT_EQ(refusing.writes, 0);
+
+    ScratchDir dir;
+    std::string path = dir.File("tesmar.conf");
+    WriteBytes(path, "Port=223");
+    ConfigFile loaded(refusing);
+    ASSERT_TRUE(loaded.Load(path));
+    EXPECT_FALSE(loaded.Write("Port", "224"));
+    EXPECT_EQ(refusing.writes, 1);
     EXPECT_EQ(ReadBytes(path), "Port=223");
 }
 

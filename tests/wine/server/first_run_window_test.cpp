@@ -11,25 +11,12 @@
 #include "server/page/page_defaults.h"
 #include "server/shell/first_run_window.h"
 #include "server/shell/server_state.h"
+#include "tests/kit/doubles/scripted_first_run_host.h"
 #include "tests/wine/server/shell_fixture.h"
 
 namespace {
 
 RegistrySettingsStore kStore(HKEY_LOCAL_MACHINE, "SOFTWARE\\KVT\\ShellTests\\FirstRun");
-
-// The window's host with the save-file dialog scripted: what it answers
-// next ("" = cancelled).
-class ScriptedChooserHost : public WindowFirstRunHost {
-  public:
-    using WindowFirstRunHost::WindowFirstRunHost;
-    bool ChooseDirectory(char *dir, size_t capacity) override {
-        ++chooser_calls;
-        CopyCut(dir, capacity, chooser_answer.c_str());
-        return !chooser_answer.empty();
-    }
-    std::string chooser_answer;
-    int chooser_calls = 0;
-};
 
 std::string CurrentDirectory() {
     char dir[MAX_PATH];
@@ -50,8 +37,11 @@ class FirstRunTest : public ShellTest {
         ShellTest::TearDown();
     }
     bool Load() {
-        ScriptedChooserHost host(server.main_window, server.status, server.instance);
-        bool loaded = LoadSettings(kStore, server.settings, server.table, alerts, host);
+        // The window's own host, with the save-file dialog scripted.
+        WindowFirstRunHost window(server.main_window, server.status, server.instance);
+        ScriptedFirstRunHost host(window);
+        bool loaded =
+            LoadSettings(kStore, server.settings, server.table, server.file_writer, alerts, host);
         chooser_calls = host.chooser_calls;
         return loaded;
     }
