@@ -17,6 +17,9 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <random>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -126,15 +129,74 @@ std::string ScratchDir(const std::string &name) {
     return path;
 }
 
-int FreePort() {
-    int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = Loopback(0);
+const char kPortClaimsFile[] = "/tmp/tesmar-e2e-ports.lock";
+
+namespace {
+
+// The range FreePort hands out ports from: 20000 to 31999, without the
+// system's ephemeral ports (where the test clients' own connections and
+// every bind to port 0 draw theirs), unless those cover all of it.
+std::pair<int, int> PortRange() {
+    int low = 20000, high = 32000, ephemeral_low = 0, ephemeral_high = 0;
+    std::ifstream in("/proc/sys/net/ipv4/ip_local_port_range");
+    if (in >> ephemeral_low >> ephemeral_high) {
+        if (ephemeral_low > low && ephemeral_low < high) high = ephemeral_low;
+        if (ephemeral_high >= low && ephemeral_high + 1 < high && ephemeral_low <= low)
+            low = ephemeral_high + 1;
+    }
+    if (high - low < 1000) return {20000, 32000}; // too few left: the locks alone keep tests apart
+    return {low, high};
+}
+
+// Whether a plain bind (no SO_REUSEADDR) to the port succeeds now: nothing
+// listens on it and no connection, not even one in TIME_WAIT, uses it, so
+// the server's bind succeeds whatever its options.
+bool Bindable(int port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    sockaddr_in address = Loopback(port);
     address.sin_addr.s_addr = htonl(INADDR_ANY);
-    bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
-    socklen_t size = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
+    bool bound = bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
     close(fd);
-    return ntohs(address.sin_port);
+    return bound;
+}
+
+} // namespace
+
+int FreePort() {
+    // Every test process on the machine claims its ports with a write lock
+    // on the port's byte of one shared file, held while the process lives
+    // (the system drops it when the process ends, however it ends): two
+    // tests run side by side, from one checkout or several, never get the
+    // same port between this check and their server's bind.
+    static std::mutex mutex;
+    static std::set<int> mine;
+    static int claims = -2; // -2: not opened yet; -1: cannot be had
+    static std::mt19937 random(std::random_device{}() ^ static_cast<unsigned>(getpid()));
+    std::lock_guard<std::mutex> hold(mutex);
+    if (claims == -2) {
+        claims = open(kPortClaimsFile, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (claims >= 0) fchmod(claims, 0666); // another user's tests share it
+    }
+    auto [low, high] = PortRange();
+    int count = high - low;
+    int first = static_cast<int>(random() % static_cast<unsigned>(count));
+    for (int i = 0; i < count; ++i) {
+        int port = low + (first + i) % count;
+        if (mine.count(port)) continue;
+        if (claims >= 0) {
+            struct flock lock = {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            lock.l_start = port;
+            lock.l_len = 1;
+            if (fcntl(claims, F_OFD_SETLK, &lock) != 0) continue; // another process's
+        }
+        mine.insert(port); // claimed for good, used or not
+        if (Bindable(port)) return port;
+    }
+    throw std::runtime_error("no free port between " + std::to_string(low) + " and " +
+                             std::to_string(high - 1));
 }
 
 long long NowMs() {

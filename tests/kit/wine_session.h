@@ -32,8 +32,14 @@ void RemoveTree(const std::string &path);
 // native server's runs of a case (TESMAR_KIND=native) get their own.
 std::string ScratchDir(const std::string &name);
 
-// A TCP port that was free a moment ago.
+// A TCP port that was free a moment ago, outside the system's ephemeral
+// ports (so no outgoing connection takes it) and claimed for the rest of
+// this process's life against every other process that asks here, so that
+// tests run side by side never share one. Throws when none is left.
 int FreePort();
+// The file whose byte N a process locks (an open file description lock)
+// to claim port N.
+extern const char kPortClaimsFile[];
 
 // Milliseconds on a monotonic clock.
 long long NowMs();
