@@ -80,9 +80,15 @@ class TesmarServer {
     void SetSetting(const std::string &name, const std::string &value);
     // Starts the server and waits until it listens (at most timeout_ms), on
     // the web port too when it has one. When it ends instead, false with
-    // its exit status in ExitStatus().
+    // its exit status in ExitStatus(). It does not start while something
+    // else listens on its ports, and a listener that is not its own is a
+    // failure too.
     bool Start(int timeout_ms = 30000);
     int ExitStatus() const { return exit_status_; }
+    // Why the last Start failed, for the failing assertion: the process
+    // ended (its exit status and the end of its output), the ports that
+    // were not listening at the deadline, or a port another process held.
+    const std::string &StartFailure() const { return start_failure_; }
     // Natively: writes the settings file anew from the settings stored
     // (Start does it too), for a server told to read it again.
     void WriteSettingsFile();
@@ -111,6 +117,8 @@ class TesmarServer {
 
   private:
     pid_t Launch(const std::string &output_file);
+    bool Fail(const std::string &why);
+    bool Ours(pid_t holder) const;
 
     TesmarSetup setup_;
     std::string dir_, work_, page_;
@@ -120,6 +128,7 @@ class TesmarServer {
     RegistryValues settings_; // the native server's, in file order
     pid_t pid_ = -1;
     int exit_status_ = -1;
+    std::string start_failure_;
 };
 
 } // namespace e2e

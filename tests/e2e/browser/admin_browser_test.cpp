@@ -18,7 +18,7 @@ TEST(AdminPageInChromium, AMemberAddedOnThePageShowsOnTheLiveBoard) {
     int web = server.EnableWebPort();
     server.SetSetting("AdminKey", "admin-key-of-the-office");
     ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe())) << "build the windows preset first";
-    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(server.Start()) << server.StartFailure();
     std::string command = "timeout 150 /usr/bin/python3 " SOURCE_DIR
                           "/tests/e2e/browser/admin_page.py "
                           "http://127.0.0.1:" +

@@ -82,7 +82,7 @@ class BoardPageInChromium : public ::testing::Test {
         if (!e2e::FileExists(e2e::TesmarExe()))
             *setup_error_ = "no " + e2e::TesmarExe() + " (build the windows preset first)";
         else if (!server_->Start())
-            *setup_error_ = "tesmar.exe does not listen on port " + std::to_string(server_->port());
+            *setup_error_ = server_->StartFailure();
         if (!setup_error_->empty()) return;
         // The page is written only when the board changes: two sign-outs.
         std::string reply = e2e::Exchange(server_->port(), std::string("#oBob Baker-10:15am-") +

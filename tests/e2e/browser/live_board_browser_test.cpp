@@ -26,7 +26,7 @@ TEST(LiveBoardInChromium, AWholeOfficeOnTheWallThePhoneAndTheLaptop) {
     int web = server.EnableWebPort();
     server.SetSetting("WebSignIn", "TRUE");
     ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe())) << "build the windows preset first";
-    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(server.Start()) << server.StartFailure();
     std::string command = "timeout 300 /usr/bin/python3 " SOURCE_DIR
                           "/tests/e2e/browser/live_board.py "
                           "http://127.0.0.1:" +

@@ -20,7 +20,7 @@ TEST(RollCallInChromium, ATapOnAPhoneCountsInAnotherWindowAtOnce) {
     int web = server.EnableWebPort();
     server.SetSetting("MarshalKey", "marshal-key-1");
     ASSERT_TRUE(e2e::FileExists(e2e::TesmarExe())) << "build the windows preset first";
-    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(server.Start()) << server.StartFailure();
     std::string command = "timeout 150 /usr/bin/python3 " SOURCE_DIR
                           "/tests/e2e/browser/roll_call.py "
                           "http://127.0.0.1:" +

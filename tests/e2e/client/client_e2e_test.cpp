@@ -52,7 +52,7 @@ TEST_F(ClientEndToEnd, AMemberSignsOutAndInFromTheClientAgainstTheServer) {
     server_->prefix().SetMachineValues(
         "SOFTWARE\\KVT\\Wenlo",
         {{"UserName", "Ann"}, {"Server", "127.0.0.1"}, {"Port", std::to_string(server_->port())}});
-    ASSERT_TRUE(server_->Start()) << "tesmar.exe does not listen on " << server_->port();
+    ASSERT_TRUE(server_->Start()) << server_->StartFailure();
     pid_t client = server_->prefix().Start(e2e::WenloExe(), {}, dir_ + "/wenlo.txt", dir_);
     auto data = [&] { return ReadBytes(server_->DataFile()); };
 

@@ -80,7 +80,7 @@ TEST(CrashDuringWrites, AKillAtAnyMomentLeavesAWholeBoardWithEveryAnsweredChange
     int answered_total = 0;
 
     for (int round = 0; round < kKills; ++round) {
-        ASSERT_TRUE(server.Start()) << "round " << round << ": the server did not start";
+        ASSERT_TRUE(server.Start()) << "round " << round << ": " << server.StartFailure();
         std::atomic<bool> stop{false};
         std::atomic<int> answered_this_round{0};
         std::vector<std::thread> clients;
@@ -117,7 +117,7 @@ TEST(CrashDuringWrites, AKillAtAnyMomentLeavesAWholeBoardWithEveryAnsweredChange
                 kKills, answered_total, ListDirectory(server.work()).size() - 2);
 
     // The board as the last kill left it still serves.
-    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(server.Start()) << server.StartFailure();
     Reply reply = Exchange(server.port(), "#i" + UserName(0) + "-10:00\n\r");
     EXPECT_EQ(reply.bytes, "0\n\r");
     std::string bytes = ReadBytes(server.DataFile());

@@ -25,12 +25,14 @@ class HostileClients : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         server = std::make_unique<TesmarServer>(e2e::ScratchDir("faults.hostile"), kUsers);
-        if (!server->Start()) server.reset();
+        if (server->Start()) return;
+        start_failure = server->StartFailure();
+        server.reset();
     }
     static void TearDownTestSuite() { server.reset(); }
 
     void SetUp() override {
-        ASSERT_TRUE(server) << "the server did not start";
+        ASSERT_TRUE(server) << "the server did not start: " << start_failure;
         board_before = ReadBytes(server->DataFile());
     }
 
@@ -63,10 +65,12 @@ class HostileClients : public ::testing::Test {
     }
 
     static std::unique_ptr<TesmarServer> server;
+    static std::string start_failure;
     std::string board_before;
 };
 
 std::unique_ptr<TesmarServer> HostileClients::server;
+std::string HostileClients::start_failure;
 
 TEST_F(HostileClients, ASilentClientIsEndedAndAClientWaitingBehindItIsServed) {
     TcpClient silent;

@@ -27,7 +27,7 @@ TEST(ManyClients, SixteenClientsOfOneAddressSignOutAndInTogetherAndEveryChangeLa
 
     const std::string dir = e2e::ScratchDir("faults.many-clients");
     TesmarServer server(dir, kUsers);
-    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(server.Start()) << server.StartFailure();
     const std::string board = ReadBytes(server.DataFile());
 
     // The clients share a prefix of their own, apart from the server's.

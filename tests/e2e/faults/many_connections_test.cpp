@@ -28,10 +28,12 @@ class ManyConnections : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         server = std::make_unique<TesmarServer>(e2e::ScratchDir("faults.many-connections"), kUsers);
-        if (!server->Start()) server.reset();
+        if (server->Start()) return;
+        start_failure = server->StartFailure();
+        server.reset();
     }
     static void TearDownTestSuite() { server.reset(); }
-    void SetUp() override { ASSERT_TRUE(server) << "the server did not start"; }
+    void SetUp() override { ASSERT_TRUE(server) << "the server did not start: " << start_failure; }
 
     // Silent connections of four hosts (127.0.0.2 to .5) in turn, none
     // past its share of the connections.
@@ -45,8 +47,10 @@ class ManyConnections : public ::testing::Test {
     }
     static std::string Host(int i) { return "127.0.0." + std::to_string(2 + i % 4); }
     static std::unique_ptr<TesmarServer> server;
+    static std::string start_failure;
 };
 std::unique_ptr<TesmarServer> ManyConnections::server;
+std::string ManyConnections::start_failure;
 
 TEST_F(ManyConnections, TwentySilentConnectionsHoldUpNeitherASignOutNorTheWindow) {
     auto silent = OpenSilent(20);

@@ -24,7 +24,7 @@ void ExpectNoTemporaryFiles(const std::string &dir) {
 
 TEST(UnwritableFiles, ADirectoryWhereTheDataFileShouldBeGetsNoDoneReply) {
     TesmarServer server(e2e::ScratchDir("faults.data-directory"), kUsers);
-    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(server.Start()) << server.StartFailure();
     const std::string board = ReadBytes(server.DataFile());
     const std::string kept = server.work() + "/kept.dat";
 
@@ -61,7 +61,7 @@ TEST(UnwritableFiles, APagePathInAMissingDirectoryStillSavesTheBoard) {
     e2e::TesmarSetup setup;
     setup.page = dir + "/missing/board.htm";
     TesmarServer server(dir, kUsers, setup);
-    ASSERT_TRUE(server.Start());
+    ASSERT_TRUE(server.Start()) << server.StartFailure();
     const std::string board = ReadBytes(server.DataFile());
 
     // The page cannot be written, but the data file can: the change is

@@ -38,6 +38,11 @@ TEST_F(NativeServerTest, ARefusedSettingsFileNamesEachFaultWithItsLineAndTouches
     EXPECT_FALSE(tesmar->Start(20000));
     EXPECT_EQ(tesmar->ExitStatus(), 2);
     std::string conf = tesmar->ConfigFile();
+    // The failed start says why: the exit and the end of what it said.
+    EXPECT_NE(tesmar->StartFailure().find("exit status 2"), std::string::npos)
+        << tesmar->StartFailure();
+    EXPECT_NE(tesmar->StartFailure().find(conf + ":6: Colour: no such setting"), std::string::npos)
+        << tesmar->StartFailure();
     EXPECT_NE(Said().find(conf + ":5: History: \"yes\" is neither TRUE nor FALSE"),
               std::string::npos)
         << Said();

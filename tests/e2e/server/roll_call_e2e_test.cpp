@@ -58,7 +58,7 @@ TEST_F(RollCallTest, MarkedFollowedKilledStartedAgainAndEndedWithItsReport) {
     EXPECT_NE(before.second.find("{\"name\": \"Bob\", \"state\": \"missing\""), std::string::npos);
 
     tesmar->Kill();
-    ASSERT_TRUE(tesmar->Start(60000));
+    ASSERT_TRUE(tesmar->Start(60000)) << tesmar->StartFailure();
     ASSERT_TRUE(e2e::WaitForPort(web, 30000));
     EXPECT_EQ(Get("/rollcall.json"), before);
     std::pair<int, std::string> page = Get("/rollcall");

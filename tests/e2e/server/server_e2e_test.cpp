@@ -164,7 +164,7 @@ TEST_F(ServerTest, ARestartedServerListensOnItsPortAgainAtOnce) {
     EXPECT_EQ(Exchange(port, "#iBob-12:42\n\r").bytes, "0\n\r");
     EXPECT_EQ(Exchange(port, "#oBob-12:43-Lab-13:00\n\r").bytes, "0\n\r");
     ASSERT_EQ(StopServer(), 0);
-    ASSERT_TRUE(tesmar->Start(60000)) << "the restarted server never listened";
+    ASSERT_TRUE(tesmar->Start(60000)) << "the restarted server: " << tesmar->StartFailure();
     EXPECT_EQ(Exchange(port, "#iBob-13:01\n\r").bytes, "0\n\r");
 }
 

@@ -41,9 +41,7 @@ void ServerTest::TearDown() {
 
 void ServerTest::StartServer(const std::string &board) {
     e2e::WriteFile(DataFile(), board);
-    ASSERT_TRUE(tesmar->Start(60000))
-        << "the server never listened on " << port << " (exit " << tesmar->ExitStatus()
-        << "): " << ReadBytes(work + "/tesmar.out");
+    ASSERT_TRUE(tesmar->Start(60000)) << tesmar->StartFailure();
     server = tesmar->pid();
 }
 
