@@ -12,7 +12,7 @@
 #include "server/board/user_table.h"
 #include "server/page/page_defaults.h"
 #include "tests/kit/doubles/fixed_clock.h"
-#include "tests/kit/doubles/alerts_recorder.h"
+#include "tests/kit/doubles/recording_alerts.h"
 #include "tests/kit/doubles/recording_connection.h"
 #include "server/publish/request_framer.h"
 #include "server/publish/batch_dispatch.h"
@@ -82,7 +82,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FUZZ_CHECK(framer.Total() <= kMaxRequestBytes);
     FUZZ_CHECK(std::strlen(framer.Line()) > 0 && std::strlen(framer.Line()) < 256);
 
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     FixedClock clock{ClockTime{9, 30, 0}};
     BoardContext board{table, settings, alerts, clock};
     RecordingConnection connection;

@@ -2,7 +2,7 @@
 // settings that point there, and the files' helpers.
 #pragma once
 
-#include "tests/kit/doubles/alerts_recorder.h"
+#include "tests/kit/doubles/recording_alerts.h"
 #include "tests/kit/doubles/fixed_clock.h"
 #include "tests/kit/files.h"
 #include "tests/kit/scratch_dir.h"

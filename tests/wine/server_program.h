@@ -9,7 +9,7 @@
 #include <windows.h>
 
 #include "server/shell/server_state.h"
-#include "tests/kit/doubles/alerts_recorder.h"
+#include "tests/kit/doubles/recording_alerts.h"
 #include "tests/kit/doubles/fixed_clock.h"
 #include "tests/kit/doubles/memory_settings_store.h"
 #include "tests/wine/in_process_test.h"
@@ -25,6 +25,6 @@ class ServerProgramTest : public InProcessTest {
     // A day of its own, at noon: the daily reset, the history and the page
     // see the same time at every run.
     FixedClock clock{ClockTime{12, 0, 0, 2026, 3, 14}};
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     ServerState server{store, clock, alerts};
 };

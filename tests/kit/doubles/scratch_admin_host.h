@@ -53,7 +53,7 @@ class ScratchAdminHost : public AdminHost {
     ServerSettings settings;
     UserTable table{};
     FixedClock clock;
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     PlatformFiles files;
     Publisher publisher{files.reader, files.writer};
     HistoryJournal journal;

@@ -62,7 +62,7 @@ class UserEdits : public ::testing::Test {
     ScratchDir dir;
     ServerSettings settings;
     UserTable table;
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     FixedClock clock{ClockTime{9, 5, 7}};
     BoardContext board{table, settings, alerts, clock};
     PlatformFiles files;

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tests/kit/doubles/alerts_recorder.h"
+#include "tests/kit/doubles/recording_alerts.h"
 #include "tests/kit/doubles/memory_settings_store.h"
 
 namespace {
@@ -20,7 +20,7 @@ class LayeredSettingsStoreTest : public ::testing::Test {
     }
 
     MemorySettingsStore member, machine;
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     LayeredSettingsStore store{member, machine, alerts};
 };
 

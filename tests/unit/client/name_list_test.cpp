@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/kit/doubles/alerts_recorder.h"
+#include "tests/kit/doubles/recording_alerts.h"
 #include "tests/kit/doubles/recording_name_box.h"
 #include "tests/kit/doubles/recording_name_store.h"
 
@@ -39,7 +39,7 @@ class NameListTest : public ::testing::Test {
     NameList list;
     RecordingNameBox box;
     RecordingNameStore store;
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     std::string own_name = "me";
 };
 

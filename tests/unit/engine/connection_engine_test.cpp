@@ -54,7 +54,7 @@ class EngineTest : public ::testing::Test {
     ScratchDir dir;
     ServerSettings settings = SettingsIn(dir);
     UserTable table{};
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     FixedClock clock;
     FixedKeyCrypto crypto;
     WebSignKey web_key{crypto};

@@ -43,7 +43,7 @@ TEST(WatcherPool, EveryWatcherGetsEachPublicationAndOneThatNeverReadsIsGivenUp) 
     for (int i = 0; i < 150; ++i)
         Put(table, i, ("member" + std::to_string(i)).c_str(), 1, " ", "9:00am", " ");
     table.count = 150;
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     FixedClock clock;
     BoardContext board{table, settings, alerts, clock};
     PlatformFiles files;

@@ -34,7 +34,7 @@ class FirstRunTest : public ::testing::Test {
     MemorySettingsStore store;
     ServerSettings settings{};
     UserTable table{};
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     ScriptedFirstRunHost host;
     PlatformFiles files;
 };

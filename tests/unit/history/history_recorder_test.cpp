@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "tests/kit/board_test_support.h"
-#include "tests/kit/doubles/alerts_recorder.h"
+#include "tests/kit/doubles/recording_alerts.h"
 #include "tests/kit/doubles/recording_connection.h"
 
 namespace {
@@ -37,7 +37,7 @@ TEST(HistoryRecorder, EachPublishedChangeLeavesItsLineAndAFailedJournalHoldsNoRe
     now.month = 12;
     now.day = 8;
     FixedClock clock(now);
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     BoardContext board{table, settings, alerts, clock};
     PlatformFiles files;
     HistoryJournal journal(settings, 1252, files.writer);
@@ -100,7 +100,7 @@ TEST(HistoryRecorder, ChangesPublishedTogetherEachKeepTheirOwnRecord) {
     now.month = 12;
     now.day = 8;
     FixedClock clock(now);
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     BoardContext board{table, settings, alerts, clock};
     PlatformFiles files;
     HistoryJournal journal(settings, 1252, files.writer);

@@ -60,7 +60,7 @@ class RequestTest : public ::testing::Test {
     fs::path dir_;
     UserTable table_;
     ServerSettings settings_;
-    AlertsRecorder alerts_;
+    RecordingAlerts alerts_;
     FixedClock clock_;
     BoardContext context_{table_, settings_, alerts_, clock_};
     PlatformFiles files;

@@ -57,7 +57,7 @@ class PublishTest : public ::testing::Test {
     ScratchDir dir;
     ServerSettings settings = SettingsIn(dir, dir.File("board.htm"));
     UserTable table;
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     FixedClock clock{ClockTime{9, 5, 7}};
     BoardContext board{table, settings, alerts, clock};
     PlatformFiles files;

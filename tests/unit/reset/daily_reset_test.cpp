@@ -31,7 +31,7 @@ class DailyResetTest : public ::testing::Test {
     ScratchDir dir;
     ServerSettings settings = SettingsIn(dir);
     UserTable table = {};
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     FixedClock clock{At(12, 0)};
     PlatformFiles files;
     Publisher publisher{files.reader, files.writer};

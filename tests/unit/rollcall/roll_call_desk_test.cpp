@@ -8,7 +8,7 @@
 #include "server/publish/publisher.h"
 #include "server/rollcall/roll_call_file.h"
 #include "server/rollcall/roll_call_follower.h"
-#include "tests/kit/doubles/alerts_recorder.h"
+#include "tests/kit/doubles/recording_alerts.h"
 #include "tests/kit/doubles/recording_connection.h"
 #include "tests/kit/board_test_support.h"
 #include "tests/kit/doubles/recording_roll_call_listener.h"
@@ -123,7 +123,7 @@ TEST(RollCallDesk, ASignOutOfSomeoneMissingIsSavedAsLeftBeforeItsReply) {
     RollCallFollower follower(desk.desk, nullptr);
     Publisher publisher{desk.files.reader, desk.files.writer};
     publisher.SetJournal(&follower);
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     BoardContext board{desk.table, desk.settings, alerts, desk.clock};
     desk.table.slots[0].in_out = 0;
     BoardChange out;

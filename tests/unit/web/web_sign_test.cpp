@@ -59,7 +59,7 @@ class WebSignTest : public ::testing::Test {
     ScratchDir scratch;
     ServerSettings settings = SettingsIn(scratch, scratch.File("board.htm"));
     UserTable table;
-    AlertsRecorder alerts;
+    RecordingAlerts alerts;
     FixedClock clock;
     BoardContext board{table, settings, alerts, clock};
     PlatformFiles files;

@@ -21,7 +21,7 @@
 
 #include "common/settings_store.h"
 #include "common/settings_store_win32.h"
-#include "tests/kit/doubles/alerts_recorder.h"
+#include "tests/kit/doubles/recording_alerts.h"
 #include "tests/kit/doubles/fixed_clock.h"
 #include "tests/kit/doubles/recording_end_session_reason.h"
 #include "tests/kit/doubles/scripted_session_probe.h"
@@ -48,7 +48,7 @@ class ClientTest : public InProcessTest {
     // Creates one of the other dialogs (modeless) with the program.
     HWND OpenDialog(int id, DLGPROC procedure, HWND owner = nullptr);
 
-    AlertsRecorder recorder;
+    RecordingAlerts recorder;
     FixedClock clock{ClockTime{9, 7, 0}};
     ScriptedTray tray_shell;
     RecordingEndSessionReason reason;

@@ -19,7 +19,7 @@ struct AskedAlert {
 // An OK box is answered Ok and takes nothing from the script; a Yes/No
 // question takes the next scripted answer, or No (as a closed box gives)
 // when the script is used up.
-class AlertsRecorder : public Alerts {
+class RecordingAlerts : public Alerts {
   public:
     std::vector<AskedAlert> asked;
     std::deque<AlertAnswer> answers;    // for the Yes/No questions, in order
